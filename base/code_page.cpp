@@ -1,0 +1,232 @@
+#include "base/code_page.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace cp {
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+bool IsKnown(unsigned codePage) {
+  return codePage == kGbk || codePage == kUtf8 || codePage == kAnsi;
+}
+
+bool IsUtf8(unsigned codePage) { return codePage == kUtf8; }
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Reads one code point at text[i], advancing i; a lone surrogate is returned as it is.
+char32_t NextCodePoint(const char16_t* text, size_t length, size_t& i) {
+  char32_t c = text[i++];
+  if (c >= 0xD800 && c < 0xDC00 && i < length && text[i] >= 0xDC00 && text[i] < 0xE000) {
+    c = 0x10000 + ((c - 0xD800) << 10) + (text[i++] - 0xDC00);
+  }
+  return c;
+}
+
+void EncodeUtf8(const char16_t* text, size_t length, std::string& out) {
+  out.clear();
+  out.reserve(length * 3);
+  for (size_t i = 0; i < length;) {
+    char32_t c = NextCodePoint(text, length, i);
+    if (c >= 0xD800 && c < 0xE000) c = kReplacement;
+    AppendUtf8(c, out);
+  }
+}
+
+void AppendUtf16(char32_t c, std::u16string& out) {
+  if (c >= 0x10000) {
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  } else {
+    out += static_cast<char16_t>(c);
+  }
+}
+
+void DecodeUtf8(const unsigned char* s, size_t length, std::u16string& out) {
+  out.clear();
+  out.reserve(length);
+  size_t i = 0;
+  while (i < length) {
+    unsigned char b = s[i];
+    if (b < 0x80) {
+      out += static_cast<char16_t>(b);
+      ++i;
+      continue;
+    }
+    int extra = b >= 0xF5 ? -1 : b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC2 ? 1 : -1;
+    char32_t c = extra == 3 ? (b & 0x07) : extra == 2 ? (b & 0x0F) : (b & 0x1F);
+    bool ok = extra > 0 && i + extra < length;
+    for (int k = 1; ok && k <= extra; ++k) {
+      if ((s[i + k] & 0xC0) != 0x80) ok = false;
+      else c = (c << 6) | (s[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters.
+    if (ok && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c < 0xE000))) ||
+               (extra == 3 && (c < 0x10000 || c > 0x10FFFF)))) {
+      ok = false;
+    }
+    if (!ok) {
+      out += kReplacement;
+      ++i;
+      continue;
+    }
+    AppendUtf16(c, out);
+    i += extra + 1;
+  }
+}
+
+// One iconv descriptor per direction, shared under a lock: opening one costs
+// far more than a conversion, and a descriptor keeps state between calls.
+class IconvPair {
+ public:
+  IconvPair() {
+    const char* utf16 = IsLittleEndian() ? "UTF-16LE" : "UTF-16BE";
+    toGbk_ = iconv_open("CP936", utf16);
+    if (toGbk_ == reinterpret_cast<iconv_t>(-1)) toGbk_ = iconv_open("GBK", utf16);
+    fromGbk_ = iconv_open(utf16, "CP936");
+    if (fromGbk_ == reinterpret_cast<iconv_t>(-1)) fromGbk_ = iconv_open(utf16, "GBK");
+  }
+  IconvPair(const IconvPair&) = delete;
+  IconvPair& operator=(const IconvPair&) = delete;
+
+  void Encode(const char16_t* text, size_t length, std::string& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    out.clear();
+    out.reserve(length * 2);
+    char buf[512];
+    const char16_t* p = text;
+    size_t left = length;
+    while (left > 0) {
+      char* in = reinterpret_cast<char*>(const_cast<char16_t*>(p));
+      size_t inBytes = left * 2;
+      char* dst = buf;
+      size_t room = sizeof buf;
+      size_t r = iconv(toGbk_, &in, &inBytes, &dst, &room);
+      out.append(buf, dst - buf);
+      size_t done = left - inBytes / 2;
+      p += done;
+      left -= done;
+      if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+        // A character GBK lacks (or a broken surrogate): one '?' for it.
+        out += '?';
+        size_t skip = 1;
+        if (left >= 2 && p[0] >= 0xD800 && p[0] < 0xDC00 && p[1] >= 0xDC00 && p[1] < 0xE000) {
+          skip = 2;
+        }
+        p += skip;
+        left -= skip;
+        iconv(toGbk_, nullptr, nullptr, nullptr, nullptr);
+      }
+    }
+  }
+
+  void Decode(const char* bytes, size_t length, std::u16string& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    out.clear();
+    out.reserve(length);
+    char16_t buf[512];
+    const char* p = bytes;
+    size_t left = length;
+    while (left > 0) {
+      char* in = const_cast<char*>(p);
+      size_t inBytes = left;
+      char* dst = reinterpret_cast<char*>(buf);
+      size_t room = sizeof buf;
+      size_t r = iconv(fromGbk_, &in, &inBytes, &dst, &room);
+      out.append(buf, (dst - reinterpret_cast<char*>(buf)) / 2);
+      p += left - inBytes;
+      left = inBytes;
+      if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+        // Invalid or truncated sequence: replace one byte and resynchronise after it.
+        out += kReplacement;
+        ++p;
+        --left;
+        iconv(fromGbk_, nullptr, nullptr, nullptr, nullptr);
+      }
+    }
+  }
+
+ private:
+  static bool IsLittleEndian() {
+    const unsigned short probe = 1;
+    return *reinterpret_cast<const unsigned char*>(&probe) == 1;
+  }
+
+  std::mutex mutex_;
+  iconv_t toGbk_;
+  iconv_t fromGbk_;
+};
+
+IconvPair& Gbk() {
+  static IconvPair pair;
+  return pair;
+}
+
+}  // namespace
+
+bool FromUtf16(const char16_t* text, size_t length, unsigned codePage, std::string& out) {
+  if (!IsKnown(codePage)) return false;
+  if (IsUtf8(codePage)) {
+    EncodeUtf8(text, length, out);
+  } else {
+    Gbk().Encode(text, length, out);
+  }
+  return true;
+}
+
+bool ToUtf16(const char* bytes, size_t length, unsigned codePage, std::u16string& out) {
+  if (!IsKnown(codePage)) return false;
+  if (IsUtf8(codePage)) {
+    DecodeUtf8(reinterpret_cast<const unsigned char*>(bytes), length, out);
+  } else {
+    Gbk().Decode(bytes, length, out);
+  }
+  return true;
+}
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+  std::string out;
+  FromUtf16(text.data(), text.size(), kUtf8, out);
+  return out;
+}
+
+std::u16string Utf8ToUtf16(const std::string& bytes) {
+  std::u16string out;
+  ToUtf16(bytes.data(), bytes.size(), kUtf8, out);
+  return out;
+}
+
+std::string Utf16ToGbk(const std::u16string& text) {
+  std::string out;
+  FromUtf16(text.data(), text.size(), kGbk, out);
+  return out;
+}
+
+std::u16string GbkToUtf16(const std::string& bytes) {
+  std::u16string out;
+  ToUtf16(bytes.data(), bytes.size(), kGbk, out);
+  return out;
+}
+
+}  // namespace cp

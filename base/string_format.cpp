@@ -1,0 +1,194 @@
+// printf-style formatting into a UTF-16 String. Texts ("%s") are char16_t
+// strings, "%hs" takes 8-bit text in the ANSI code page; numbers go through the
+// C library's snprintf one conversion at a time.
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/string.h"
+
+namespace {
+
+struct Spec {
+  std::string flags;
+  int width = -1;
+  int precision = -1;
+  std::string length;  // "", "h", "hh", "l", "ll", "z", "j", "t", "L"
+  char conversion = 0;
+};
+
+void Pad(std::u16string& out, const std::u16string& body, const Spec& spec) {
+  size_t width = spec.width > 0 ? size_t(spec.width) : 0;
+  bool left = spec.flags.find('-') != std::string::npos;
+  if (body.size() >= width) {
+    out += body;
+  } else if (left) {
+    out += body;
+    out.append(width - body.size(), u' ');
+  } else {
+    out.append(width - body.size(), u' ');
+    out += body;
+  }
+}
+
+// Formats one numeric conversion with the C library and widens the ASCII result.
+template <class V>
+bool FormatNumber(std::u16string& out, const Spec& spec, V value) {
+  std::string format = "%" + spec.flags;
+  if (spec.width >= 0) format += std::to_string(spec.width);
+  if (spec.precision >= 0) format += "." + std::to_string(spec.precision);
+  format += spec.length;
+  format += spec.conversion;
+  char small[128];
+  int n = std::snprintf(small, sizeof small, format.c_str(), value);
+  if (n < 0) return false;
+  std::string text;
+  if (size_t(n) < sizeof small) {
+    text.assign(small, n);
+  } else {
+    text.resize(n + 1);
+    std::snprintf(&text[0], text.size(), format.c_str(), value);
+    text.resize(n);
+  }
+  for (char c : text) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+  return true;
+}
+
+bool FormatSigned(std::u16string& out, const Spec& spec, va_list& args) {
+  const std::string& l = spec.length;
+  if (l == "ll") return FormatNumber(out, spec, va_arg(args, long long));
+  if (l == "l") return FormatNumber(out, spec, va_arg(args, long));
+  if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, ptrdiff_t));
+  if (l == "j") return FormatNumber(out, spec, va_arg(args, intmax_t));
+  return FormatNumber(out, spec, va_arg(args, int));
+}
+
+bool FormatUnsigned(std::u16string& out, const Spec& spec, va_list& args) {
+  const std::string& l = spec.length;
+  if (l == "ll") return FormatNumber(out, spec, va_arg(args, unsigned long long));
+  if (l == "l") return FormatNumber(out, spec, va_arg(args, unsigned long));
+  if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, size_t));
+  if (l == "j") return FormatNumber(out, spec, va_arg(args, uintmax_t));
+  return FormatNumber(out, spec, va_arg(args, unsigned));
+}
+
+bool FormatText(std::u16string& out, const Spec& spec, va_list& args) {
+  std::u16string body;
+  if (spec.length == "h") {
+    const char* s = va_arg(args, const char*);
+    if (!s) s = "(null)";
+    cp::ToUtf16(s, std::strlen(s), cp::kAnsi, body);
+  } else {
+    const char16_t* s = va_arg(args, const char16_t*);
+    body = s ? s : u"(null)";
+  }
+  if (spec.precision >= 0 && body.size() > size_t(spec.precision)) body.resize(spec.precision);
+  Pad(out, body, spec);
+  return true;
+}
+
+bool FormatChar(std::u16string& out, const Spec& spec, va_list& args) {
+  int c = va_arg(args, int);
+  char16_t ch = spec.length == "h" ? static_cast<unsigned char>(c) : static_cast<char16_t>(c);
+  Pad(out, std::u16string(1, ch), spec);
+  return true;
+}
+
+// Reads digits or '*' (taken from the arguments); -1 when there are none.
+int ReadCount(const char16_t*& p, va_list& args) {
+  if (*p == u'*') {
+    ++p;
+    return va_arg(args, int);
+  }
+  if (*p < u'0' || *p > u'9') return -1;
+  int n = 0;
+  while (*p >= u'0' && *p <= u'9') n = n * 10 + (*p++ - u'0');
+  return n;
+}
+
+bool FormatAll(const char16_t* p, va_list& args, std::u16string& out) {
+  while (*p) {
+    if (*p != u'%') {
+      out += *p++;
+      continue;
+    }
+    ++p;
+    if (*p == u'%') {
+      out += *p++;
+      continue;
+    }
+    Spec spec;
+    while (*p && *p < 0x80 && std::strchr("-+ #0", static_cast<char>(*p))) {
+      spec.flags += static_cast<char>(*p++);
+    }
+    spec.width = ReadCount(p, args);
+    if (spec.width < -1) {  // a negative '*' width means left alignment
+      spec.flags += '-';
+      spec.width = -spec.width;
+    }
+    if (*p == u'.') {
+      ++p;
+      spec.precision = ReadCount(p, args);
+      if (spec.precision < 0) spec.precision = 0;
+    }
+    if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') {
+      spec.length = "ll";
+      p += 3;
+    } else {
+      while (*p == u'h' || *p == u'l' || *p == u'z' || *p == u'j' || *p == u't' || *p == u'L') {
+        spec.length += static_cast<char>(*p++);
+      }
+    }
+    if (*p == 0 || *p >= 0x80) return false;
+    spec.conversion = static_cast<char>(*p++);
+    bool ok;
+    switch (spec.conversion) {
+      case 'd': case 'i':
+        ok = FormatSigned(out, spec, args);
+        break;
+      case 'u': case 'o': case 'x': case 'X':
+        ok = FormatUnsigned(out, spec, args);
+        break;
+      case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+        ok = spec.length == "L" ? FormatNumber(out, spec, va_arg(args, long double))
+                                : FormatNumber(out, spec, va_arg(args, double));
+        break;
+      case 'p':
+        spec.length.clear();
+        ok = FormatNumber(out, spec, va_arg(args, void*));
+        break;
+      case 's': case 'S':
+        ok = FormatText(out, spec, args);
+        break;
+      case 'c': case 'C':
+        ok = FormatChar(out, spec, args);
+        break;
+      default:
+        ok = false;  // includes %n, which writes through a pointer
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool String::Format(const char16_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  bool ok = FormatV(format, args);
+  va_end(args);
+  return ok;
+}
+
+bool String::FormatV(const char16_t* format, va_list args) {
+  std::u16string out;
+  va_list copy;
+  va_copy(copy, args);
+  bool ok = format && FormatAll(format, copy, out);
+  va_end(copy);
+  if (!ok) out.clear();
+  Assign(out.data(), static_cast<uint32_t>(out.size()));
+  return ok;
+}

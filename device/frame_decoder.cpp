@@ -1,0 +1,131 @@
+#include "device/frame_decoder.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr uint8_t kMarker[3] = {':', 'N', 'C'};
+constexpr uint32_t kChannelOffset = 16;
+
+bool IsKeySpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::string TrimKey(const char* begin, const char* end) {
+  while (begin < end && IsKeySpace(*begin)) ++begin;
+  while (end > begin && IsKeySpace(end[-1])) --end;
+  return std::string(begin, end);
+}
+
+}  // namespace
+
+int ParseChannel(const uint8_t digits[2]) {
+  int i = 0;
+  while (i < 2 && IsKeySpace(static_cast<char>(digits[i]))) ++i;
+  bool negative = false;
+  if (i < 2 && (digits[i] == '+' || digits[i] == '-')) negative = digits[i++] == '-';
+  int value = 0;
+  while (i < 2 && digits[i] >= '0' && digits[i] <= '9') value = value * 10 + (digits[i++] - '0');
+  return negative ? -value : value;
+}
+
+void FrameDecoder::PushByte(uint8_t byte, ProductNames& names) {
+  Record record;
+  bool complete;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    complete = Step(byte, names, record);
+  }
+  if (complete) Deliver(record);
+}
+
+void FrameDecoder::PushBytes(const uint8_t* bytes, size_t count, ProductNames& names) {
+  std::vector<Record> records;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    StepAll(bytes, count, names, records);
+  }
+  for (Record& record : records) Deliver(record);
+}
+
+void FrameDecoder::Replay(const uint8_t* bytes, size_t count, ProductNames& names) {
+  std::vector<Record> records;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const bool liveInFrame = inFrame_;
+    const uint32_t liveCount = count_;
+    uint8_t liveBuffer[kFrameSize];
+    std::memcpy(liveBuffer, buffer_, liveCount);
+    inFrame_ = false;
+    count_ = 0;
+    StepAll(bytes, count, names, records);
+    inFrame_ = liveInFrame;
+    count_ = liveCount;
+    std::memcpy(buffer_, liveBuffer, liveCount);
+  }
+  for (Record& record : records) Deliver(record);
+}
+
+void FrameDecoder::StepAll(const uint8_t* bytes, size_t count, ProductNames& names,
+                           std::vector<Record>& records) {
+  Record record;
+  for (size_t i = 0; i < count; ++i) {
+    if (Step(bytes[i], names, record)) records.push_back(std::move(record));
+  }
+}
+
+bool FrameDecoder::Step(uint8_t byte, ProductNames& names, Record& record) {
+  buffer_[count_++] = byte == 0xFF ? ' ' : byte;
+  if (!inFrame_) {
+    // Only the last three bytes can still begin a marker; drop the oldest.
+    if (count_ < 3) return false;
+    if (std::memcmp(buffer_ + count_ - 3, kMarker, 3) == 0) {
+      std::memmove(buffer_, buffer_ + count_ - 3, 3);
+      count_ = 3;
+      inFrame_ = true;
+    } else {
+      std::memmove(buffer_, buffer_ + 1, 2);
+      count_ = 2;
+    }
+    return false;
+  }
+  if (count_ < kFrameSize) return false;
+  bool complete = CompleteFrame(names, record);
+  inFrame_ = false;
+  count_ = 0;
+  return complete;
+}
+
+bool FrameDecoder::CompleteFrame(ProductNames& names, Record& record) {
+  int channel = ParseChannel(buffer_ + kChannelOffset);
+  if (channel >= 1 && channel <= ProductNames::kChannels) {
+    String name = names.NameForFrame(channel - 1);
+    if (!name.IsEmpty()) {
+      std::string bytes = name.ToBytes(cp::kAnsi);
+      // A name that needs more than the field's 20 bytes cannot be printed: blank it.
+      if (bytes.size() > kNameBytes) bytes.clear();
+      bytes.resize(kNameBytes, ' ');
+      std::memcpy(buffer_ + kNameOffset, bytes.data(), kNameBytes);
+    }
+  }
+  if (!callback_) return false;
+  const char* text = reinterpret_cast<const char*>(buffer_) + 3;
+  const char* end = reinterpret_cast<const char*>(buffer_) + kFrameSize;
+  const char* plus = static_cast<const char*>(std::memchr(text, '+', end - text));
+  if (!plus) return false;
+  record.key = TrimKey(text, plus);
+  record.text.assign(text, end);
+  return true;
+}
+
+void FrameDecoder::Deliver(Record& record) { callback_(record.key, record.text); }
+
+bool FrameDecoder::InFrame() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return inFrame_;
+}
+
+uint32_t FrameDecoder::Count() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return count_;
+}

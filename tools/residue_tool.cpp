@@ -1,0 +1,32 @@
+// residue-tool: a command-line companion for support staff and integrators.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/decode_command.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: residue-tool COMMAND ...\n"
+    "commands:\n"
+    "  decode FILE|- [--names FILE]   print the records of a detector capture\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  std::string command = args.front();
+  args.erase(args.begin());
+  if (command == "--help" || command == "help") {
+    std::cout << kUsage;
+    return 0;
+  }
+  if (command == "decode") return RunDecodeCommand(args, std::cin, std::cout, std::cerr);
+  std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
+  return 2;
+}
