@@ -5,7 +5,8 @@
 
 // A callable bound to one object and one of its member functions, handed to
 // places that take a plain callback (thread bodies, timers, decoder and
-// database callbacks). Converts to std::function of the same signature.
+// database callbacks). Std() gives the std::function of the same signature
+// for places that take one (empty when the Function is empty).
 // An empty Function is false and calls return R(); one bound to a null member
 // function is true and its calls return R() at once. Bind before handing the
 // Function to another thread; the bound object must outlive every call.
@@ -36,7 +37,7 @@ class Function<R(A...)> {
 
   void Reset() { call_ = nullptr; }
   explicit operator bool() const { return static_cast<bool>(call_); }
-  operator std::function<R(A...)>() const { return call_; }  // NOLINT
+  const std::function<R(A...)>& Std() const { return call_; }
 
   R operator()(A... args) const {
     if (!call_) return R();
