@@ -78,8 +78,10 @@ void DecodeUtf8(const unsigned char* s, size_t length, std::u16string& out) {
     char32_t c = extra == 3 ? (b & 0x07) : extra == 2 ? (b & 0x0F) : (b & 0x1F);
     bool ok = extra > 0 && i + extra < length;
     for (int k = 1; ok && k <= extra; ++k) {
-      if ((s[i + k] & 0xC0) != 0x80) ok = false;
-      else c = (c << 6) | (s[i + k] & 0x3F);
+      if ((s[i + k] & 0xC0) != 0x80)
+        ok = false;
+      else
+        c = (c << 6) | (s[i + k] & 0x3F);
     }
     // Overlong forms, surrogates and values past U+10FFFF are not characters.
     if (ok && ((extra == 2 && (c < 0x800 || (c >= 0xD800 && c < 0xE000))) ||

@@ -32,7 +32,9 @@ class Function<R(A...)> {
       call_ = [](A...) { return R(); };
       return;
     }
-    call_ = [object, member](A... args) -> R { return (object->*member)(std::forward<A>(args)...); };
+    call_ = [object, member](A... args) -> R {
+      return (object->*member)(std::forward<A>(args)...);
+    };
   }
 
   void Reset() { call_ = nullptr; }

@@ -115,7 +115,7 @@ class LocalString : public String {
  public:
   LocalString() : String(inline_, N) {}
   LocalString(const char16_t* text) : String(inline_, N) { String::operator=(text); }  // NOLINT
-  LocalString(const String& text) : String(inline_, N) { String::operator=(text); }  // NOLINT
+  LocalString(const String& text) : String(inline_, N) { String::operator=(text); }    // NOLINT
   LocalString(const LocalString& other) : String(inline_, N) { String::operator=(other); }
   LocalString& operator=(const String& other) {
     String::operator=(other);

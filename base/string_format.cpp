@@ -144,13 +144,24 @@ bool FormatAll(const char16_t* p, va_list& args, std::u16string& out) {
     spec.conversion = static_cast<char>(*p++);
     bool ok;
     switch (spec.conversion) {
-      case 'd': case 'i':
+      case 'd':
+      case 'i':
         ok = FormatSigned(out, spec, args);
         break;
-      case 'u': case 'o': case 'x': case 'X':
+      case 'u':
+      case 'o':
+      case 'x':
+      case 'X':
         ok = FormatUnsigned(out, spec, args);
         break;
-      case 'e': case 'E': case 'f': case 'F': case 'g': case 'G': case 'a': case 'A':
+      case 'e':
+      case 'E':
+      case 'f':
+      case 'F':
+      case 'g':
+      case 'G':
+      case 'a':
+      case 'A':
         ok = spec.length == "L" ? FormatNumber(out, spec, va_arg(args, long double))
                                 : FormatNumber(out, spec, va_arg(args, double));
         break;
@@ -158,10 +169,12 @@ bool FormatAll(const char16_t* p, va_list& args, std::u16string& out) {
         spec.length.clear();
         ok = FormatNumber(out, spec, va_arg(args, void*));
         break;
-      case 's': case 'S':
+      case 's':
+      case 'S':
         ok = FormatText(out, spec, args);
         break;
-      case 'c': case 'C':
+      case 'c':
+      case 'C':
         ok = FormatChar(out, spec, args);
         break;
       default:

@@ -17,18 +17,21 @@ TEST(CodePageTest, BadInputIsReplacedWithoutLosingWhatFollows) {
     std::string bytes;
     std::u16string expected;
   } gbk[] = {
-      {"a\xFF" "b", u"a\uFFFD" "b"},               // 0xFF starts nothing in GBK
-      {"\xC3\xAB\xC3", u"毛\uFFFD"},                // a lead byte cut off at the end
-      {"\x81\x20z", u"\uFFFD z"},                  // a lead byte with a bad trail byte
+      {"a\xFF"
+       "b",
+       u"a\uFFFD"
+       "b"},                          // 0xFF starts nothing in GBK
+      {"\xC3\xAB\xC3", u"毛\uFFFD"},  // a lead byte cut off at the end
+      {"\x81\x20z", u"\uFFFD z"},     // a lead byte with a bad trail byte
   };
   for (const Case& c : gbk) EXPECT_EQ(cp::GbkToUtf16(c.bytes), c.expected);
 
   Case utf8[] = {
       {"\xE8\xB1\x86", u"豆"},
       {"\xF0\x9F\x98\x80", u"\U0001F600"},
-      {"a\xC0\xAFz", u"a\uFFFD\uFFFDz"},           // overlong '/'
-      {"\xED\xA0\x80!", u"\uFFFD\uFFFD\uFFFD!"},   // an encoded surrogate
-      {"\xE8\xB1", u"\uFFFD\uFFFD"},               // cut short
+      {"a\xC0\xAFz", u"a\uFFFD\uFFFDz"},          // overlong '/'
+      {"\xED\xA0\x80!", u"\uFFFD\uFFFD\uFFFD!"},  // an encoded surrogate
+      {"\xE8\xB1", u"\uFFFD\uFFFD"},              // cut short
   };
   for (const Case& c : utf8) EXPECT_EQ(cp::Utf8ToUtf16(c.bytes), c.expected);
 }

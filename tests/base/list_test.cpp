@@ -51,7 +51,7 @@ TEST(ObjectListTest, OwnsItsElementsAndInsertsAtTheClampedIndex) {
   {
     ObjectList<Counted> list;
     for (int v : {1, 2, 3}) list.Add()->value = v;
-    list.Add(5)->value = 4;          // a list of 3: appended as the fourth
+    list.Add(5)->value = 4;  // a list of 3: appended as the fourth
     list.Add(kAppend)->value = 5;
     list.Add(0)->value = 0;
     ASSERT_EQ(list.Count(), 6u);

@@ -32,7 +32,8 @@ TEST(StringTest, SplitKeepsEmptyPiecesAndHandlesDegenerateSeparators) {
       {u"毛豆+黄瓜", u"+", P{u"毛豆", u"黄瓜"}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(Pieces(c.text, c.separator), c.expected) << "splitting " << String(c.text).ToBytes(cp::kUtf8);
+    EXPECT_EQ(Pieces(c.text, c.separator), c.expected)
+        << "splitting " << String(c.text).ToBytes(cp::kUtf8);
   }
 }
 
@@ -51,11 +52,10 @@ TEST(StringTest, NegativePositionsCountFromTheEndAndRangesAreCut) {
     String actual;
     const char16_t* expected;
   } cases[] = {
-      {digits.Left(-2), u"103"},     {digits.Mid(-2), u"49"},
-      {String(u"3612").Mid(5, 2), u""}, {digits.Left(10), u"10349"},
-      {digits.Left(-10), u""},       {digits.Mid(1, 2), u"03"},
-      {digits.Mid(-10, 2), u"10"},   {digits.Mid(3, 10), u"49"},
-      {digits.Mid(2, -1), u""},      {digits.Left(0), u""},
+      {digits.Left(-2), u"103"},   {digits.Mid(-2), u"49"},    {String(u"3612").Mid(5, 2), u""},
+      {digits.Left(10), u"10349"}, {digits.Left(-10), u""},    {digits.Mid(1, 2), u"03"},
+      {digits.Mid(-10, 2), u"10"}, {digits.Mid(3, 10), u"49"}, {digits.Mid(2, -1), u""},
+      {digits.Left(0), u""},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     EXPECT_TRUE(cases[i].actual == cases[i].expected) << "case " << i;
@@ -92,8 +92,9 @@ TEST(StringTest, TrimRemovesTheWholeBlankSetAndNothingElse) {
   name.Trim();
   EXPECT_TRUE(name == u"毛豆");
 
-  const char16_t blanks[] = u" \n\r\t\f\v\u00A0\u2000\u2001\u2002\u2003\u2004\u2005\u2006"
-                            u"\u2007\u2008\u2009\u200A\u200B\u2028\u2029\u3000";
+  const char16_t blanks[] =
+      u" \n\r\t\f\v\u00A0\u2000\u2001\u2002\u2003\u2004\u2005\u2006"
+      u"\u2007\u2008\u2009\u200A\u200B\u2028\u2029\u3000";
   ASSERT_EQ(std::size(blanks) - 1, 22u);
   String padded = String(blanks) + u"x\u200Cy" + blanks;
   padded.TrimLeft();
@@ -124,13 +125,13 @@ TEST(StringTest, FormatHandlesWideAndNarrowTextsAndRejectsBadFormats) {
       run(u"%#.16g %X %c", 0.1, 255u, int(u'豆')),
       run(u"%I64d %lld %.2s", 1234567890123LL, -5LL, u"abc"),
   };
-  const char16_t* expected[] = {u"此串口未找到: COM3", u"无法连接服务器: 127.0.0.1:8080",
-                                u"[ab   |   cd]", u"rate=007%",
-                                u"0.1000000000000000 FF 豆", u"1234567890123 -5 ab"};
+  const char16_t* expected[] = {
+      u"此串口未找到: COM3", u"无法连接服务器: 127.0.0.1:8080", u"[ab   |   cd]",
+      u"rate=007%",          u"0.1000000000000000 FF 豆",       u"1234567890123 -5 ab"};
   for (size_t i = 0; i < std::size(good); ++i) {
     EXPECT_TRUE(good[i].ok) << "case " << i;
-    EXPECT_TRUE(good[i].text == expected[i]) << "case " << i << ": "
-                                             << good[i].text.ToBytes(cp::kUtf8);
+    EXPECT_TRUE(good[i].text == expected[i])
+        << "case " << i << ": " << good[i].text.ToBytes(cp::kUtf8);
   }
   Case bad[] = {run(u"%q", 1), run(u"trailing %"), run(u"%n", nullptr)};
   for (const Case& c : bad) {

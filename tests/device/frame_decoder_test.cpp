@@ -58,12 +58,15 @@ TEST(FrameDecoderTest, StreamsYieldOneRecordPerFrame) {
     std::string stream;
     std::vector<std::string> texts;
   } cases[] = {
-      {"three copies with trailer digits", frame + trailer + frame + trailer + frame + trailer,
+      {"three copies with trailer digits",
+       frame + trailer + frame + trailer + frame + trailer,
        {frame.substr(3), frame.substr(3), frame.substr(3)}},
-      {"noise and a partial marker before the frame", "xx:N:" + trailer + ":" + frame,
+      {"noise and a partial marker before the frame",
+       "xx:N:" + trailer + ":" + frame,
        {frame.substr(3)}},
       {"0xFF bytes become spaces", withFf, {withFfExpected.substr(3)}},
-      {"a marker inside a frame does not restart it", markerInside + frame,
+      {"a marker inside a frame does not restart it",
+       markerInside + frame,
        {markerInside.substr(3), frame.substr(3)}},
       {"a frame one byte short gives nothing", frame.substr(0, 178), {}},
   };
@@ -102,15 +105,9 @@ TEST(FrameDecoderTest, ProductNameReplacesSampleNameOnlyOnConfiguredChannels) {
     int index;                   // table entry set (channel - 1)
     std::string expected;
   } cases[] = {
-      {"04", u"黄瓜", 3, huanggua},
-      {"04", u"", 3, maodou},
-      {" 4", u"黄瓜", 3, huanggua},
-      {"+4", u"黄瓜", 3, huanggua},
-      {"4x", u"黄瓜", 3, huanggua},
-      {"20", u"黄瓜", 19, huanggua},
-      {"00", u"黄瓜", 0, maodou},
-      {"21", u"黄瓜", 19, maodou},
-      {"ab", u"黄瓜", 0, maodou},
+      {"04", u"黄瓜", 3, huanggua}, {"04", u"", 3, maodou},       {" 4", u"黄瓜", 3, huanggua},
+      {"+4", u"黄瓜", 3, huanggua}, {"4x", u"黄瓜", 3, huanggua}, {"20", u"黄瓜", 19, huanggua},
+      {"00", u"黄瓜", 0, maodou},   {"21", u"黄瓜", 19, maodou},  {"ab", u"黄瓜", 0, maodou},
       {"-1", u"黄瓜", 0, maodou},
   };
   for (const Case& c : cases) {
@@ -164,9 +161,12 @@ TEST(FrameDecoderTest, ReplayDuringReceptionCorruptsNoFrame) {
 
   size_t fromPort = 0, fromReplay = 0;
   for (const Record& r : collector.records) {
-    if (r.text == SampleFrameOnChannel("01").substr(3)) ++fromPort;
-    else if (r.text == SampleFrameOnChannel("02").substr(3)) ++fromReplay;
-    else ADD_FAILURE() << "a mixed frame: " << r.text;
+    if (r.text == SampleFrameOnChannel("01").substr(3))
+      ++fromPort;
+    else if (r.text == SampleFrameOnChannel("02").substr(3))
+      ++fromReplay;
+    else
+      ADD_FAILURE() << "a mixed frame: " << r.text;
   }
   EXPECT_EQ(fromPort, 200u);
   EXPECT_EQ(fromReplay, 200u);
