@@ -272,6 +272,26 @@ String String::FromBytes(const std::string& bytes, unsigned codePage) {
   return s;
 }
 
+uint32_t String::HexToBytes(uint8_t* bytes, uint32_t maximum) const {
+  uint32_t written = 0;
+  int high = -1;
+  for (uint32_t i = 0; i < length_ && written < maximum; ++i) {
+    char16_t c = buffer_[i];
+    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                         : -1;
+    if (digit < 0) continue;
+    if (high < 0) {
+      high = digit;
+    } else {
+      bytes[written++] = static_cast<uint8_t>(high << 4 | digit);
+      high = -1;
+    }
+  }
+  return written;
+}
+
 bool String::operator==(const char16_t* text) const {
   uint32_t n = LengthOf(text);
   return n == length_ && std::memcmp(Handle(), text ? text : u"", sizeof(char16_t) * n) == 0;

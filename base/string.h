@@ -69,6 +69,11 @@ class String {
   void FromMultiByte(const char* bytes, size_t length, unsigned codePage);
   static String FromBytes(const std::string& bytes, unsigned codePage);
 
+  // Reads the hexadecimal digits of the text in pairs (other characters are
+  // skipped) into at most `maximum` bytes; an odd last digit is ignored.
+  // Returns the number of bytes written.
+  uint32_t HexToBytes(uint8_t* bytes, uint32_t maximum) const;
+
   bool operator==(const char16_t* text) const;
   bool operator==(const String& other) const;
   bool operator!=(const char16_t* text) const { return !(*this == text); }

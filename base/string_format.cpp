@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/c_locale.h"
 #include "base/string.h"
 
 namespace {
@@ -40,6 +41,7 @@ bool FormatNumber(std::u16string& out, const Spec& spec, V value) {
   if (spec.precision >= 0) format += "." + std::to_string(spec.precision);
   format += spec.length;
   format += spec.conversion;
+  CLocaleScope cLocale;
   char small[128];
   int n = std::snprintf(small, sizeof small, format.c_str(), value);
   if (n < 0) return false;

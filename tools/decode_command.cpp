@@ -1,10 +1,10 @@
 #include "tools/decode_command.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
+
+#include "base/file_io.h"
 
 #include "device/frame_decoder.h"
 #include "device/product_names.h"
@@ -14,17 +14,10 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-bool ReadAll(std::istream& stream, std::string& bytes) {
-  bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-  return !stream.bad();
-}
-
 bool ReadFile(const std::string& path, std::istream& in, std::string& bytes) {
-  if (path == "-") return ReadAll(in, bytes);
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return false;
-  std::ifstream file(path, std::ios::binary);
-  return file && ReadAll(file, bytes);
+  if (path != "-") return ReadWholeFile(path, bytes);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
 }
 
 // Loads up to 20 UTF-8 lines as the product names of channels 1 to 20.

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+// Whole-file reads and crash-safe writes. Paths are native (UTF-8 on Linux).
+// Plain functions, safe on any thread for different files.
+
+// Reads the whole file into `bytes`. False (bytes cleared) when the path is
+// missing, a folder, or cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// Replaces the file's content with `bytes` so that a crash, a full disk or a
+// power cut leaves either the old file or the new one, never a torn one: the
+// bytes go to a temporary file in the same folder, are flushed to disk and then
+// renamed over the old file, whose permissions the new one takes. False (old
+// file untouched, temporary removed) on any failure.
+bool ReplaceFileContent(const std::string& path, const std::string& bytes);
