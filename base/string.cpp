@@ -37,8 +37,9 @@ String::String(const String& other) {
 
 String::String(String&& other) noexcept { *this = std::move(other); }
 
-String::String(char16_t* localBuffer, uint32_t capacity)
-    : buffer_(localBuffer), local_(localBuffer), localCapacity_(capacity), capacity_(capacity) {
+String::String(LocalBuffer local)
+    : buffer_(local.data), local_(local.data), localCapacity_(local.capacity),
+      capacity_(local.capacity) {
   buffer_[0] = 0;
 }
 

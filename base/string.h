@@ -93,7 +93,11 @@ class String {
 
  protected:
   // For LocalString: starts with a caller-owned buffer of `capacity` characters + 1.
-  String(char16_t* localBuffer, uint32_t capacity);
+  struct LocalBuffer {
+    char16_t* data;
+    uint32_t capacity;
+  };
+  explicit String(LocalBuffer local);
   // Ensures room for n characters plus the terminator; `grow` rounds up to a
   // power of two (at least 8 with the terminator) for appends.
   bool Reserve(uint32_t n, bool grow);
@@ -118,10 +122,10 @@ String operator+(const char16_t* a, const String& b);
 template <uint32_t N = 31>
 class LocalString : public String {
  public:
-  LocalString() : String(inline_, N) {}
-  LocalString(const char16_t* text) : String(inline_, N) { String::operator=(text); }  // NOLINT
-  LocalString(const String& text) : String(inline_, N) { String::operator=(text); }    // NOLINT
-  LocalString(const LocalString& other) : String(inline_, N) { String::operator=(other); }
+  LocalString() : String(LocalBuffer{inline_, N}) {}
+  LocalString(const char16_t* text) : String(LocalBuffer{inline_, N}) { String::operator=(text); }  // NOLINT
+  LocalString(const String& text) : String(LocalBuffer{inline_, N}) { String::operator=(text); }    // NOLINT
+  LocalString(const LocalString& other) : String(LocalBuffer{inline_, N}) { String::operator=(other); }
   LocalString& operator=(const String& other) {
     String::operator=(other);
     return *this;

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "device/frame_decoder.h"
-#include "tests/support/sample_frame.h"
+#include "device/sample_record.h"
 
 namespace {
 
 std::string Stream(size_t frames) {
-  std::string one = SampleFrame() + kTrailerDigits;
+  std::string one = SampleFrame() + kSampleTrailer;
   std::string stream;
   stream.reserve(one.size() * frames);
   for (size_t i = 0; i < frames; ++i) stream += one;

@@ -46,7 +46,7 @@ std::string Gbk(const char16_t* text) { return String(text).ToBytes(cp::kGbk); }
 
 TEST(FrameDecoderTest, StreamsYieldOneRecordPerFrame) {
   const std::string frame = SampleFrame();
-  const std::string trailer = kTrailerDigits;
+  const std::string trailer = kSampleTrailer;
   std::string withFf = frame;
   withFf[50] = '\xFF';
   withFf[60] = '\xFF';
@@ -147,9 +147,9 @@ TEST(FrameDecoderTest, FramesWithoutSeparatorOrCallbackAreDropped) {
 TEST(FrameDecoderTest, ReplayDuringReceptionCorruptsNoFrame) {
   Collector collector;
   std::string live;
-  for (int i = 0; i < 200; ++i) live += SampleFrameOnChannel("01") + kTrailerDigits;
+  for (int i = 0; i < 200; ++i) live += SampleFrameOnChannel("01") + kSampleTrailer;
   std::string capture;
-  for (int i = 0; i < 20; ++i) capture += SampleFrameOnChannel("02") + kTrailerDigits;
+  for (int i = 0; i < 20; ++i) capture += SampleFrameOnChannel("02") + kSampleTrailer;
   capture += SampleFrame().substr(0, 90);  // a capture that ends mid-frame
 
   std::thread port([&] { collector.Push(live); });
@@ -201,7 +201,7 @@ TEST(CaptureReplayTest, ReplaysAFileAndRefusesMissingOnes) {
   std::string path = ::testing::TempDir() + "replay_capture.txt";
   {
     std::ofstream file(path, std::ios::binary);
-    file << SampleFrame() << kTrailerDigits << SampleFrame();
+    file << SampleFrame() << kSampleTrailer << SampleFrame();
   }
   collector.Push(SampleFrame().substr(0, 50));  // the port is halfway through a frame
   ASSERT_TRUE(ReplayCaptureFile(path, collector.decoder, collector.names));

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/sample_frame.h"
+#include "device/sample_record.h"
 
 namespace {
 

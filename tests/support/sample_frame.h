@@ -2,12 +2,12 @@
 
 #include <string>
 
-// The detector's sample record as raw frame bytes: ":NC", the 15 fields of the
-// sample test (channel 04, sample name 毛豆 in GBK) and CR LF, 179 bytes.
-std::string SampleFrame();
+#include "device/sample_record.h"
 
-// The same frame with a different channel field (two bytes, as sent).
-std::string SampleFrameOnChannel(const std::string& channel);
+// The sample frame with another channel field (two bytes, as sent).
+inline std::string SampleFrameOnChannel(const std::string& channel) {
+  std::string frame = SampleFrame();
+  frame.replace(16, 2, channel, 0, 2);
+  return frame;
+}
 
-// The 16 hexadecimal digits the detector sends after each frame.
-extern const char kTrailerDigits[];

@@ -51,7 +51,7 @@ TEST(DecodeCommandTest, SampleCaptureGivesItsRecordsInArrivalOrder) {
 
 TEST(DecodeCommandTest, NamesFileRenamesChannelsFromStandardInput) {
   std::string names = WriteTemp("names.txt", "\r\n\r\n\r\n黄瓜\r\n");
-  Outcome run = Decode({"-", "--names", names}, SampleFrame() + kTrailerDigits);
+  Outcome run = Decode({"-", "--names", names}, SampleFrame() + kSampleTrailer);
   ASSERT_EQ(run.status, 0) << run.err;
   ASSERT_EQ(Lines(run.out).size(), 1u);
   EXPECT_NE(run.out.find("\t黄瓜\t50.0"), std::string::npos) << run.out;

@@ -1,0 +1,44 @@
+#include "store/nc_item_data.h"
+
+#include "device/record_fields.h"
+#include "device/record_hash.h"
+#include "store/record_text.h"
+
+namespace {
+
+constexpr char16_t kPercent[] = u"％";  // U+FF05, as the detector's manual prints it
+constexpr char16_t kCelsius[] = u"℃";
+
+String WithUnit(const String& value, const char16_t* unit) { return value + unit; }
+
+}  // namespace
+
+_NcItemData* AppendRecord(ObjectList<_NcItemData>& records, const String& text, bool selected,
+                          bool uploaded, const String& deviceId) {
+  ObjectList<String> f;
+  if (SplitRecordFields(text, f) < kRecordFieldCount) return nullptr;
+  _NcItemData* record = records.Add();
+  if (!record) return nullptr;
+  record->selected = selected;
+  record->uploaded = uploaded;
+  record->key = f[0];
+  String* c = record->columns;
+  c[0] = uploaded ? u"已上传" : u"";
+  c[1] = f[13];
+  c[2] = f[6] == u"0" ? u"不合格" : u"合格";
+  c[3] = WithUnit(f[2], kPercent);
+  c[4] = f[12];
+  c[5] = f[7];
+  c[6] = f[10];
+  c[7] = f[11];
+  c[8] = WithUnit(f[14], kPercent);
+  c[9] = f[0];
+  FormatTestTime(c[9]);
+  c[10] = WithUnit(f[3], kCelsius);
+  c[11] = WithUnit(f[4], kPercent);
+  c[12] = FormatLocation(f[8], f[9]);
+  c[13] = f[5];
+  c[14] = f[1];
+  record->uid = ComputeRecordHash(text, deviceId);
+  return record;
+}
