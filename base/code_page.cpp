@@ -16,22 +16,24 @@ bool IsKnown(unsigned codePage) {
 
 bool IsUtf8(unsigned codePage) { return codePage == kUtf8; }
 
-void AppendUtf8(char32_t c, std::string& out) {
+// Writes c as UTF-8 at p and returns the position after it.
+char* PutUtf8(char32_t c, char* p) {
   if (c < 0x80) {
-    out += static_cast<char>(c);
+    *p++ = static_cast<char>(c);
   } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *p++ = static_cast<char>(0xC0 | (c >> 6));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *p++ = static_cast<char>(0xE0 | (c >> 12));
+    *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
+    *p++ = static_cast<char>(0xF0 | (c >> 18));
+    *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    *p++ = static_cast<char>(0x80 | (c & 0x3F));
   }
+  return p;
 }
 
 // Reads one code point at text[i], advancing i; a lone surrogate is returned as it is.
@@ -44,13 +46,15 @@ char32_t NextCodePoint(const char16_t* text, size_t length, size_t& i) {
 }
 
 void EncodeUtf8(const char16_t* text, size_t length, std::string& out) {
-  out.clear();
-  out.reserve(length * 3);
+  out.resize(length * 3);  // a UTF-16 unit never needs more than three bytes
+  char* begin = &out[0];
+  char* p = begin;
   for (size_t i = 0; i < length;) {
     char32_t c = NextCodePoint(text, length, i);
     if (c >= 0xD800 && c < 0xE000) c = kReplacement;
-    AppendUtf8(c, out);
+    p = PutUtf8(c, p);
   }
+  out.resize(p - begin);
 }
 
 void AppendUtf16(char32_t c, std::u16string& out) {

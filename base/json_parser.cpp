@@ -122,16 +122,15 @@ class JsonParser {
   // four hexadecimal characters, ends the unescaping: the rest is kept as it is.
   static void Unescape(const char16_t* raw, int length, String& out) {
     out = u"";
+    out.Reserve(length);
     int i = 0;
-    for (; i < length; ++i) {
-      if (raw[i] != u'\\') {
-        out.Append(raw[i]);
-        continue;
-      }
-      if (i + 1 >= length) break;
-      char16_t next = raw[i + 1];
+    while (i < length) {
+      int run = i;
+      while (i < length && raw[i] != u'\\') ++i;
+      out.Append(raw + run, i - run);
+      if (i + 1 >= length) break;  // no backslash left, or a lone one at the end
       char16_t c;
-      switch (next) {
+      switch (raw[i + 1]) {
         case u'b': c = 0x08; break;
         case u'r': c = 0x0D; break;
         case u'n': c = 0x0A; break;
@@ -140,21 +139,20 @@ class JsonParser {
         case u'f': c = 0x0C; break;
         case u'\\': c = u'\\'; break;
         case u't': c = 0x09; break;
-        case u'u': {
+        case u'u':
           if (i + 6 > length || !HexUnit(raw + i + 2, c)) {
             out.Append(raw + i, length - i);
             return;
           }
           out.Append(c);
-          i += 5;
+          i += 6;
           continue;
-        }
         default:
           out.Append(raw + i, length - i);
           return;
       }
       out.Append(c);
-      ++i;
+      i += 2;
     }
     if (i < length) out.Append(raw + i, length - i);
   }

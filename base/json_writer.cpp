@@ -28,19 +28,25 @@ void Escape(const String& text, String& out, bool pretty) {
   static const char16_t kHex[] = u"0123456789abcdef";
   const uint32_t n = text.Length();
   const char16_t* s = text.Handle();
+  out.Reserve(out.Length() + n + n / 10 + 12);
+  uint32_t run = 0;  // start of the characters written as they are
   for (uint32_t i = 0; i < n; ++i) {
-    char16_t c = s[i];
-    if (!pretty && c > 0x100) {
+    const char16_t c = s[i];
+    const bool wide = !pretty && c > 0x100;
+    const char16_t letter = wide ? 0 : EscapeLetter(c, pretty);
+    if (!wide && !letter && c != 0) continue;
+    out.Append(s + run, i - run);
+    run = i + 1;
+    if (wide) {
       const char16_t escaped[6] = {u'\\', u'u', kHex[c >> 12], kHex[(c >> 8) & 15],
                                    kHex[(c >> 4) & 15], kHex[c & 15]};
       out.Append(escaped, 6);
-    } else if (char16_t letter = EscapeLetter(c, pretty)) {
+    } else if (letter) {
       const char16_t escaped[2] = {u'\\', letter};
       out.Append(escaped, 2);
-    } else if (c != 0) {
-      out.Append(c);
-    }
+    }  // U+0000 is dropped
   }
+  out.Append(s + run, n - run);
 }
 
 void AppendQuoted(const String& text, String& out, bool pretty) {

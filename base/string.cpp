@@ -226,9 +226,11 @@ uint32_t String::Split(const String& text, const char16_t* separator, ObjectList
     return added;
   }
   const char16_t* s = text.Handle();
+  const char16_t first = separator[0];
   uint32_t pieceStart = 0;
   for (uint32_t i = 0; i + sepLength <= n;) {
-    if (std::memcmp(s + i, separator, sizeof(char16_t) * sepLength) == 0) {
+    if (s[i] == first &&
+        (sepLength == 1 || std::memcmp(s + i, separator, sizeof(char16_t) * sepLength) == 0)) {
       add(s + pieceStart, i - pieceStart);
       i += sepLength;
       pieceStart = i;

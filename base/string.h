@@ -32,7 +32,14 @@ class String {
   void Append(const char16_t* text);
   void Append(const char16_t* text, uint32_t length);
   void Append(const String& text) { Append(text.Handle(), text.Length()); }
-  void Append(char16_t c) { Append(&c, 1); }
+  void Append(char16_t c) {
+    if (buffer_ && length_ < capacity_) {
+      buffer_[length_++] = c;
+      buffer_[length_] = 0;
+    } else {
+      Append(&c, 1);
+    }
+  }
   String& operator+=(const String& text) {
     Append(text);
     return *this;
@@ -90,6 +97,8 @@ class String {
   const char16_t* Handle() const { return buffer_ ? buffer_ : u""; }
   std::u16string ToStd() const { return std::u16string(Handle(), length_); }
   void SetLength(uint32_t length);  // truncates; never grows
+  // Ensures room for n characters without changing the text (appends grow from there).
+  bool Reserve(uint32_t n) { return Reserve(n, false); }
 
  protected:
   // For LocalString: starts with a caller-owned buffer of `capacity` characters + 1.

@@ -57,8 +57,37 @@ bool FormatNumber(std::u16string& out, const Spec& spec, V value) {
   return true;
 }
 
+// The common integer conversions ("%d", "%5d", "%02d", "%-3u") without the C
+// library: formatting texts such as the location column is on the record path.
+template <class V>
+bool FormatPlainInteger(std::u16string& out, const Spec& spec, V value) {
+  if (spec.precision >= 0 || spec.flags.find_first_not_of("-0") != std::string::npos) {
+    return FormatNumber(out, spec, value);
+  }
+  char16_t digits[24];
+  int n = 0;
+  bool negative = value < 0;
+  unsigned long long magnitude =
+      negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  do {
+    digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude);
+  int length = n + (negative ? 1 : 0);
+  int pad = spec.width > length ? spec.width - length : 0;
+  bool left = spec.flags.find('-') != std::string::npos;
+  bool zeros = !left && spec.flags.find('0') != std::string::npos;
+  if (!left && !zeros) out.append(pad, u' ');
+  if (negative) out += u'-';
+  if (zeros) out.append(pad, u'0');
+  while (n) out += digits[--n];
+  if (left) out.append(pad, u' ');
+  return true;
+}
+
 bool FormatSigned(std::u16string& out, const Spec& spec, va_list& args) {
   const std::string& l = spec.length;
+  if (l.empty()) return FormatPlainInteger(out, spec, va_arg(args, int));
   if (l == "ll") return FormatNumber(out, spec, va_arg(args, long long));
   if (l == "l") return FormatNumber(out, spec, va_arg(args, long));
   if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, ptrdiff_t));
@@ -68,6 +97,7 @@ bool FormatSigned(std::u16string& out, const Spec& spec, va_list& args) {
 
 bool FormatUnsigned(std::u16string& out, const Spec& spec, va_list& args) {
   const std::string& l = spec.length;
+  if (spec.conversion == 'u' && l.empty()) return FormatPlainInteger(out, spec, va_arg(args, unsigned));
   if (l == "ll") return FormatNumber(out, spec, va_arg(args, unsigned long long));
   if (l == "l") return FormatNumber(out, spec, va_arg(args, unsigned long));
   if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, size_t));

@@ -1,24 +1,17 @@
 #include "tools/decode_command.h"
 
 #include <iostream>
-#include <iterator>
 #include <sstream>
 
-#include "base/file_io.h"
 
 #include "device/frame_decoder.h"
 #include "device/product_names.h"
 #include "device/record_fields.h"
+#include "tools/tool_input.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
-
-bool ReadFile(const std::string& path, std::istream& in, std::string& bytes) {
-  if (path != "-") return ReadWholeFile(path, bytes);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 // Loads up to 20 UTF-8 lines as the product names of channels 1 to 20.
 bool LoadNames(const std::string& bytes, ProductNames& names, std::string& problem) {
@@ -64,7 +57,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
   if (!namesPath.empty()) {
     std::string bytes;
     std::string problem;
-    if (namesPath == "-" || !ReadFile(namesPath, in, bytes)) {
+    if (namesPath == "-" || !ReadInput(namesPath, in, bytes)) {
       err << "residue-tool decode: cannot read names file '" << namesPath << "'\n";
       return kUsageError;
     }
@@ -75,7 +68,7 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
   }
 
   std::string capture;
-  if (!ReadFile(capturePath, in, capture)) {
+  if (!ReadInput(capturePath, in, capture)) {
     err << "residue-tool decode: cannot read '" << capturePath << "'\n";
     return kUsageError;
   }

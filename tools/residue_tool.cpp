@@ -4,13 +4,18 @@
 #include <vector>
 
 #include "tools/decode_command.h"
+#include "tools/json_command.h"
+#include "tools/record_commands.h"
 
 namespace {
 
 const char kUsage[] =
     "usage: residue-tool COMMAND ...\n"
     "commands:\n"
-    "  decode FILE|- [--names FILE]   print the records of a detector capture\n";
+    "  decode FILE|- [--names FILE]   print the records of a detector capture\n"
+    "  hash [--device-id ID]          print the record hash of the record text on stdin\n"
+    "  record [--device-id ID]        print the uid and the 15 columns of that record\n"
+    "  json [--compact]               rewrite the JSON document on stdin in the program's form\n";
 
 }  // namespace
 
@@ -27,6 +32,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "decode") return RunDecodeCommand(args, std::cin, std::cout, std::cerr);
+  if (command == "hash") return RunHashCommand(args, std::cin, std::cout, std::cerr);
+  if (command == "record") return RunRecordCommand(args, std::cin, std::cout, std::cerr);
+  if (command == "json") return RunJsonCommand(args, std::cin, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }

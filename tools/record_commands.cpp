@@ -1,0 +1,54 @@
+#include "tools/record_commands.h"
+
+#include <iostream>
+
+#include "device/record_hash.h"
+#include "store/nc_item_data.h"
+#include "tools/tool_input.h"
+
+namespace {
+
+// Reads the device ID option and the record text; false (after a message) on bad arguments.
+bool ReadArguments(const char* command, std::vector<std::string>& args, std::istream& in,
+                   String& deviceId, String& text, std::ostream& err) {
+  std::string id;
+  bool missing = false;
+  TakeOption(args, "--device-id", id, missing);
+  if (missing || !args.empty()) {
+    err << "usage: residue-tool " << command << " [--device-id ID] < RECORD\n";
+    return false;
+  }
+  std::string bytes;
+  if (!ReadInput("-", in, bytes)) {
+    err << "residue-tool " << command << ": cannot read standard input\n";
+    return false;
+  }
+  deviceId = String::FromBytes(id, cp::kUtf8);
+  text = String::FromBytes(bytes, cp::kGbk);
+  return true;
+}
+
+}  // namespace
+
+int RunHashCommand(std::vector<std::string> args, std::istream& in, std::ostream& out,
+                   std::ostream& err) {
+  String deviceId, text;
+  if (!ReadArguments("hash", args, in, deviceId, text, err)) return 2;
+  out << ComputeRecordHash(text, deviceId).ToBytes(cp::kUtf8) << '\n';
+  return 0;
+}
+
+int RunRecordCommand(std::vector<std::string> args, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
+  String deviceId, text;
+  if (!ReadArguments("record", args, in, deviceId, text, err)) return 2;
+  ObjectList<_NcItemData> records;
+  const _NcItemData* record = AppendRecord(records, text, false, false, deviceId);
+  if (!record) {
+    err << "not a record\n";
+    return 1;
+  }
+  out << record->uid.ToBytes(cp::kUtf8) << '\n';
+  for (int i = 0; i < 15; ++i) out << record->columns[i].ToBytes(cp::kUtf8) << '\n';
+  return 0;
+}
