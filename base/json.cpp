@@ -92,11 +92,20 @@ Json& Json::operator=(const char* ansiText) {
 
 void Json::Reset() {
   switch (type_) {
-    case JsonType::kString: delete value_.text; break;
-    case JsonType::kArray: delete value_.array; break;
-    case JsonType::kObject: delete value_.object; break;
-    case JsonType::kBinary: delete value_.binary; break;
-    default: break;
+    case JsonType::kString:
+      delete value_.text;
+      break;
+    case JsonType::kArray:
+      delete value_.array;
+      break;
+    case JsonType::kObject:
+      delete value_.object;
+      break;
+    case JsonType::kBinary:
+      delete value_.binary;
+      break;
+    default:
+      break;
   }
   value_ = Value{};
   type_ = JsonType::kNull;
@@ -104,14 +113,29 @@ void Json::Reset() {
 
 void Json::ClearContent() {
   switch (type_) {
-    case JsonType::kBoolean: value_.boolean = false; break;
-    case JsonType::kInteger: value_.integer = 0; break;
-    case JsonType::kDouble: value_.number = 0.0; break;
-    case JsonType::kString: *value_.text = u""; break;
-    case JsonType::kArray: value_.array->Clear(); break;
-    case JsonType::kObject: value_.object->Clear(); break;
-    case JsonType::kBinary: value_.binary->SetLength(0); break;
-    case JsonType::kNull: break;
+    case JsonType::kBoolean:
+      value_.boolean = false;
+      break;
+    case JsonType::kInteger:
+      value_.integer = 0;
+      break;
+    case JsonType::kDouble:
+      value_.number = 0.0;
+      break;
+    case JsonType::kString:
+      *value_.text = u"";
+      break;
+    case JsonType::kArray:
+      value_.array->Clear();
+      break;
+    case JsonType::kObject:
+      value_.object->Clear();
+      break;
+    case JsonType::kBinary:
+      value_.binary->SetLength(0);
+      break;
+    case JsonType::kNull:
+      break;
   }
 }
 
@@ -268,7 +292,9 @@ Json* Json::GetProperty(const char16_t* name, bool create) {
   return member->value;
 }
 
-Json* Json::operator[](const char16_t* name) { return IsObject() ? GetProperty(name, true) : nullptr; }
+Json* Json::operator[](const char16_t* name) {
+  return IsObject() ? GetProperty(name, true) : nullptr;
+}
 
 const DICTION* Json::Member(uint32_t index) const {
   if (!IsObject() || index >= value_.object->Count()) return nullptr;
@@ -427,7 +453,6 @@ Json* Json::AddArrayElm(uint32_t index) {
 void Json::RemoveArrayElm(uint32_t index, uint32_t count) {
   if (IsArray()) value_.array->Delete(index, count);
 }
-
 
 Json* Json::SetArrayElm(const Json& value, uint32_t index) {
   Json* element = GetArrayElm(index);

@@ -40,12 +40,12 @@ struct DICTION {
 class Json {
  public:
   Json() = default;
-  Json(bool value);                // NOLINT: the node types convert implicitly
-  Json(int value);                 // NOLINT
-  Json(long long value);           // NOLINT
-  Json(double value);              // NOLINT
-  Json(const char16_t* text);      // NOLINT
-  Json(const char* ansiText);      // NOLINT: converted from the ANSI code page
+  Json(bool value);            // NOLINT: the node types convert implicitly
+  Json(int value);             // NOLINT
+  Json(long long value);       // NOLINT
+  Json(double value);          // NOLINT
+  Json(const char16_t* text);  // NOLINT
+  Json(const char* ansiText);  // NOLINT: converted from the ANSI code page
   Json(const Json& other);
   Json(Json&& other) noexcept;
   ~Json() { Reset(); }

@@ -131,14 +131,30 @@ class JsonParser {
       if (i + 1 >= length) break;  // no backslash left, or a lone one at the end
       char16_t c;
       switch (raw[i + 1]) {
-        case u'b': c = 0x08; break;
-        case u'r': c = 0x0D; break;
-        case u'n': c = 0x0A; break;
-        case u'/': c = u'/'; break;
-        case u'"': c = u'"'; break;
-        case u'f': c = 0x0C; break;
-        case u'\\': c = u'\\'; break;
-        case u't': c = 0x09; break;
+        case u'b':
+          c = 0x08;
+          break;
+        case u'r':
+          c = 0x0D;
+          break;
+        case u'n':
+          c = 0x0A;
+          break;
+        case u'/':
+          c = u'/';
+          break;
+        case u'"':
+          c = u'"';
+          break;
+        case u'f':
+          c = 0x0C;
+          break;
+        case u'\\':
+          c = u'\\';
+          break;
+        case u't':
+          c = 0x09;
+          break;
         case u'u':
           if (i + 6 > length || !HexUnit(raw + i + 2, c)) {
             out.Append(raw + i, length - i);

@@ -12,15 +12,24 @@ namespace {
 
 char16_t EscapeLetter(char16_t c, bool pretty) {
   switch (c) {
-    case 0x08: return u'b';
-    case 0x0D: return u'r';
-    case 0x0A: return u'n';
-    case u'"': return u'"';
-    case 0x0C: return u'f';
-    case u'\\': return u'\\';
-    case 0x09: return u't';
-    case u'/': return pretty ? 0 : u'/';
-    default: return 0;
+    case 0x08:
+      return u'b';
+    case 0x0D:
+      return u'r';
+    case 0x0A:
+      return u'n';
+    case u'"':
+      return u'"';
+    case 0x0C:
+      return u'f';
+    case u'\\':
+      return u'\\';
+    case 0x09:
+      return u't';
+    case u'/':
+      return pretty ? 0 : u'/';
+    default:
+      return 0;
   }
 }
 
@@ -38,8 +47,8 @@ void Escape(const String& text, String& out, bool pretty) {
     out.Append(s + run, i - run);
     run = i + 1;
     if (wide) {
-      const char16_t escaped[6] = {u'\\', u'u', kHex[c >> 12], kHex[(c >> 8) & 15],
-                                   kHex[(c >> 4) & 15], kHex[c & 15]};
+      const char16_t escaped[6] = {
+          u'\\', u'u', kHex[c >> 12], kHex[(c >> 8) & 15], kHex[(c >> 4) & 15], kHex[c & 15]};
       out.Append(escaped, 6);
     } else if (letter) {
       const char16_t escaped[2] = {u'\\', letter};

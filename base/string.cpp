@@ -38,7 +38,9 @@ String::String(const String& other) {
 String::String(String&& other) noexcept { *this = std::move(other); }
 
 String::String(LocalBuffer local)
-    : buffer_(local.data), local_(local.data), localCapacity_(local.capacity),
+    : buffer_(local.data),
+      local_(local.data),
+      localCapacity_(local.capacity),
       capacity_(local.capacity) {
   buffer_[0] = 0;
 }

@@ -132,9 +132,15 @@ template <uint32_t N = 31>
 class LocalString : public String {
  public:
   LocalString() : String(LocalBuffer{inline_, N}) {}
-  LocalString(const char16_t* text) : String(LocalBuffer{inline_, N}) { String::operator=(text); }  // NOLINT
-  LocalString(const String& text) : String(LocalBuffer{inline_, N}) { String::operator=(text); }    // NOLINT
-  LocalString(const LocalString& other) : String(LocalBuffer{inline_, N}) { String::operator=(other); }
+  LocalString(const char16_t* text) : String(LocalBuffer{inline_, N}) {
+    String::operator=(text);
+  }  // NOLINT
+  LocalString(const String& text) : String(LocalBuffer{inline_, N}) {
+    String::operator=(text);
+  }  // NOLINT
+  LocalString(const LocalString& other) : String(LocalBuffer{inline_, N}) {
+    String::operator=(other);
+  }
   LocalString& operator=(const String& other) {
     String::operator=(other);
     return *this;

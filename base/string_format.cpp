@@ -67,8 +67,8 @@ bool FormatPlainInteger(std::u16string& out, const Spec& spec, V value) {
   char16_t digits[24];
   int n = 0;
   bool negative = value < 0;
-  unsigned long long magnitude =
-      negative ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+  unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(value)
+                                          : static_cast<unsigned long long>(value);
   do {
     digits[n++] = static_cast<char16_t>(u'0' + magnitude % 10);
     magnitude /= 10;
@@ -97,7 +97,8 @@ bool FormatSigned(std::u16string& out, const Spec& spec, va_list& args) {
 
 bool FormatUnsigned(std::u16string& out, const Spec& spec, va_list& args) {
   const std::string& l = spec.length;
-  if (spec.conversion == 'u' && l.empty()) return FormatPlainInteger(out, spec, va_arg(args, unsigned));
+  if (spec.conversion == 'u' && l.empty())
+    return FormatPlainInteger(out, spec, va_arg(args, unsigned));
   if (l == "ll") return FormatNumber(out, spec, va_arg(args, unsigned long long));
   if (l == "l") return FormatNumber(out, spec, va_arg(args, unsigned long));
   if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, size_t));

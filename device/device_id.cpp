@@ -18,9 +18,12 @@ DeviceIdCheck CheckDeviceId(const String& id) {
 
 const char16_t* DeviceIdCheckMessage(DeviceIdCheck check) {
   switch (check) {
-    case DeviceIdCheck::kBadLength: return u"设备ID长度必须是16个字符";
-    case DeviceIdCheck::kBadCharacter: return u"设备ID字符必须是 0-9 或 A-F";
-    case DeviceIdCheck::kOk: break;
+    case DeviceIdCheck::kBadLength:
+      return u"设备ID长度必须是16个字符";
+    case DeviceIdCheck::kBadCharacter:
+      return u"设备ID字符必须是 0-9 或 A-F";
+    case DeviceIdCheck::kOk:
+      break;
   }
   return u"";
 }

@@ -3,7 +3,6 @@
 #include <iostream>
 #include <sstream>
 
-
 #include "device/frame_decoder.h"
 #include "device/product_names.h"
 #include "device/record_fields.h"

@@ -31,7 +31,9 @@ TEST(JsonWriterTest, WritesEachExampleByteForByteInBothModes) {
   nested.SetPropertyArray(u"empty");
   Json binary;
   binary.SetPropertyBinary(u"b", "abc", 3);
-  Json escapes(u"\u00e9\u0101/\"\\\b\f\n\r\t\x01" "x");
+  Json escapes(
+      u"\u00e9\u0101/\"\\\b\f\n\r\t\x01"
+      "x");
 
   struct Case {
     const char* what;
@@ -43,7 +45,8 @@ TEST(JsonWriterTest, WritesEachExampleByteForByteInBothModes) {
        u"[1,2.500000000000000]"},
       {"object a = 1", member, u"{\r\n\t\"a\" : 1\r\n}", u"{\"a\":1}"},
       {"nesting", nested,
-       u"{\r\n\t\"list\" : [\r\n\t\t{\r\n\t\t\t\"k\" : \"v\"\r\n\t\t}\r\n\t],\r\n\t\"empty\" : [\r\n\t]\r\n}",
+       u"{\r\n\t\"list\" : [\r\n\t\t{\r\n\t\t\t\"k\" : \"v\"\r\n\t\t}\r\n\t],\r\n\t\"empty\" : "
+       u"[\r\n\t]\r\n}",
        u"{\"list\":[{\"k\":\"v\"}],\"empty\":[]}"},
       {"empty object", Parsed(u"{}"), u"{\r\n}", u"{}"},
       {"3.5", Json(3.5), u"3.500000000000000", u"3.500000000000000"},

@@ -127,10 +127,13 @@ TEST(StringTest, FormatHandlesWideAndNarrowTextsAndRejectsBadFormats) {
       run(u"%I64d %lld %.2s", 1234567890123LL, -5LL, u"abc"),
       run(u"%05d|%-4d|%3u|%d|%+d|%hd", -42, 7, 5u, INT_MIN, 3, 65537),
   };
-  const char16_t* expected[] = {
-      u"此串口未找到: COM3", u"无法连接服务器: 127.0.0.1:8080", u"[ab   |   cd]",
-      u"rate=007%",          u"0.1000000000000000 FF 豆",       u"1234567890123 -5 ab",
-      u"-0042|7   |  5|-2147483648|+3|1"};
+  const char16_t* expected[] = {u"此串口未找到: COM3",
+                                u"无法连接服务器: 127.0.0.1:8080",
+                                u"[ab   |   cd]",
+                                u"rate=007%",
+                                u"0.1000000000000000 FF 豆",
+                                u"1234567890123 -5 ab",
+                                u"-0042|7   |  5|-2147483648|+3|1"};
   static_assert(std::size(good) == std::size(expected));
   for (size_t i = 0; i < std::size(good); ++i) {
     EXPECT_TRUE(good[i].ok) << "case " << i;

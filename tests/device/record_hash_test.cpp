@@ -19,7 +19,8 @@ TEST(RecordHashTest, HashCoversMarkerTextAndDeviceIdInUtf8) {
       {u"毛豆\r\n", u"", u"0F95A0D4D66594FB17ED23366681263F69CBD1D9"},
   };
   for (const Case& c : cases) {
-    EXPECT_TRUE(ComputeRecordHash(c.text, c.deviceId) == c.hash) << String(c.text).ToBytes(cp::kUtf8);
+    EXPECT_TRUE(ComputeRecordHash(c.text, c.deviceId) == c.hash)
+        << String(c.text).ToBytes(cp::kUtf8);
   }
   String text(u"190305151604+04\r\n");
   EXPECT_FALSE(ComputeRecordHash(text, u"0123456789ABCDEF") ==

@@ -19,8 +19,9 @@ TEST(NcItemDataTest, SampleRecordFillsEveryColumn) {
   ASSERT_NE(r, nullptr);
   ASSERT_EQ(records.Count(), 1u);
   const char16_t* expected[15] = {
-      u"已上传", u"毛豆",  u"不合格", u"99.9％", u"",          u"", u"", u"", u"50.0％",
-      u"2019-03-05 15:16:04", u"21.6℃", u"40.6％", u"(0,0)", u"1.000", u"04"};
+      u"已上传", u"毛豆",   u"不合格", u"99.9％", u"",
+      u"",       u"",       u"",       u"50.0％", u"2019-03-05 15:16:04",
+      u"21.6℃",  u"40.6％", u"(0,0)",  u"1.000",  u"04"};
   for (int i = 0; i < 15; ++i) {
     EXPECT_TRUE(r->columns[i] == expected[i]) << "column " << i << ": " << Utf8(r->columns[i]);
   }

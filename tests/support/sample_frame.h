@@ -10,4 +10,3 @@ inline std::string SampleFrameOnChannel(const std::string& channel) {
   frame.replace(16, 2, channel, 0, 2);
   return frame;
 }
-

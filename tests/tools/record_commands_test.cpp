@@ -1,17 +1,17 @@
+#include "tools/record_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 
 #include "device/sample_record.h"
 #include "tools/json_command.h"
-#include "tools/record_commands.h"
 
 namespace {
 
 using Command = int (*)(std::vector<std::string>, std::istream&, std::ostream&, std::ostream&);
 
-int RunJson(std::vector<std::string> args, std::istream& in, std::ostream& out,
-            std::ostream& err) {
+int RunJson(std::vector<std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
   return RunJsonCommand(args, in, out, err);
 }
 
@@ -29,18 +29,38 @@ TEST(RecordCommandsTest, CommandsPrintTheirResultOrFailWithTheDocumentedStatus) 
     std::string err;
   } cases[] = {
       {"hash", RunHashCommand, {"--device-id", "0123456789ABCDEF"}, record, 0, hash + "\n", ""},
-      {"hash of a trimmed text differs", RunHashCommand, {"--device-id", "0123456789ABCDEF"},
-       record.substr(0, 174), 0, "", ""},
-      {"record", RunRecordCommand, {"--device-id", "0123456789ABCDEF"}, record, 0,
-       hash + "\n\n毛豆\n不合格\n99.9％\n\n\n\n\n50.0％\n2019-03-05 15:16:04\n21.6℃\n40.6％\n(0,0)\n"
-              "1.000\n04\n",
+      {"hash of a trimmed text differs",
+       RunHashCommand,
+       {"--device-id", "0123456789ABCDEF"},
+       record.substr(0, 174),
+       0,
+       "",
+       ""},
+      {"record",
+       RunRecordCommand,
+       {"--device-id", "0123456789ABCDEF"},
+       record,
+       0,
+       hash +
+           "\n\n毛豆\n不合格\n99.9％\n\n\n\n\n50.0％\n2019-03-05 15:16:04\n21.6℃\n40.6％\n(0,0)\n"
+           "1.000\n04\n",
        ""},
       {"too few fields", RunRecordCommand, {}, "a+b+c", 1, "", "not a record\n"},
       {"missing option value", RunHashCommand, {"--device-id"}, record, 2, "", "usage"},
-      {"pretty json", RunJson, {}, "{\"a\":[1 'YWJj']}", 0,
-       "{\r\n\t\"a\" : [\r\n\t\t1,\r\n\t\t'YWJj'\r\n\t]\r\n}", ""},
-      {"compact json keeps GBK bytes", RunJson, {"--compact"}, "[\"\xC3\xAB\"]", 0,
-       "[\"\\u6bdb\"]", ""},
+      {"pretty json",
+       RunJson,
+       {},
+       "{\"a\":[1 'YWJj']}",
+       0,
+       "{\r\n\t\"a\" : [\r\n\t\t1,\r\n\t\t'YWJj'\r\n\t]\r\n}",
+       ""},
+      {"compact json keeps GBK bytes",
+       RunJson,
+       {"--compact"},
+       "[\"\xC3\xAB\"]",
+       0,
+       "[\"\\u6bdb\"]",
+       ""},
       {"json syntax error", RunJson, {}, "[1,]", 1, "", "parse error\n"},
       {"json bad option", RunJson, {"--pretty"}, "1", 2, "", "usage"},
   };
