@@ -189,10 +189,31 @@ IconvPair& Gbk() {
   return pair;
 }
 
+// GBK and UTF-8 agree with ASCII, so pure ASCII text (most record values and
+// settings keys) is converted without iconv and its lock.
+bool NarrowAscii(const char16_t* text, size_t length, std::string& out) {
+  for (size_t i = 0; i < length; ++i) {
+    if (text[i] >= 0x80) return false;
+  }
+  out.assign(length, '\0');
+  for (size_t i = 0; i < length; ++i) out[i] = static_cast<char>(text[i]);
+  return true;
+}
+
+bool WidenAscii(const char* bytes, size_t length, std::u16string& out) {
+  for (size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+  }
+  out.assign(length, u'\0');
+  for (size_t i = 0; i < length; ++i) out[i] = static_cast<char16_t>(bytes[i]);
+  return true;
+}
+
 }  // namespace
 
 bool FromUtf16(const char16_t* text, size_t length, unsigned codePage, std::string& out) {
   if (!IsKnown(codePage)) return false;
+  if (NarrowAscii(text, length, out)) return true;
   if (IsUtf8(codePage)) {
     EncodeUtf8(text, length, out);
   } else {
@@ -203,6 +224,7 @@ bool FromUtf16(const char16_t* text, size_t length, unsigned codePage, std::stri
 
 bool ToUtf16(const char* bytes, size_t length, unsigned codePage, std::u16string& out) {
   if (!IsKnown(codePage)) return false;
+  if (WidenAscii(bytes, length, out)) return true;
   if (IsUtf8(codePage)) {
     DecodeUtf8(reinterpret_cast<const unsigned char*>(bytes), length, out);
   } else {

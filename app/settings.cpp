@@ -1,0 +1,79 @@
+#include "app/settings.h"
+
+#include "base/config.h"
+
+namespace {
+
+String ReadString(const Json& root, const char16_t* key, const String& fallback) {
+  String value;
+  return root.GetPropertyStr(key, value) ? value : fallback;
+}
+
+// Non-empty strings of an array, each once, in order.
+void ReadDistinct(const Json* array, std::vector<String>& out) {
+  out.clear();
+  for (uint32_t i = 0; array && i < array->Count(); ++i) {
+    String text;
+    if (!array->GetArrayStr(text, i) || text.IsEmpty()) continue;
+    bool seen = false;
+    for (const String& known : out) seen = seen || known == text;
+    if (!seen) out.push_back(text);
+  }
+}
+
+void WriteArray(Json& root, const char16_t* key, const std::vector<String>& texts) {
+  Json* array = root.SetPropertyArray(key);
+  array->ClearContent();
+  for (const String& text : texts) *array->AddArrayElm() = text.Handle();
+}
+
+}  // namespace
+
+void Settings::Load() {
+  Config config;
+  Json* root = config.Root();
+  if (!root) return;
+  portName = ReadString(*root, u"com", u"");
+  deviceId = ReadString(*root, u"deviceid", u"");
+  baudRate = ReadString(*root, u"bits", u"9600");
+  serverType = ReadString(*root, u"serv_type", u"TCP服务器");
+  serverHost = ReadString(*root, u"serv_host", kDefaultServerHost);
+  httpUrl = ReadString(*root, u"http_url",
+                       String(u"http://") + kDefaultHttpServer +
+                           u":8088/receivedata/receive_tavrin_data.asp");
+  userName = ReadString(*root, u"user_name", u"");
+  password = ReadString(*root, u"pass_word", u"");
+  unitCode = ReadString(*root, u"dwbh", u"");
+  unitName = ReadString(*root, u"dwmc", u"");
+
+  const Json* port = root->FindProperty(u"serv_port");
+  const long long wide = port && port->IsNumber() ? port->Int64(3620) : 3620;
+  serverPort = static_cast<uint16_t>(static_cast<unsigned long long>(wide));
+
+  queryUrl = ReadString(*root, u"query_url", String(u"http://") + serverHost + u"/trace?uid=");
+
+  ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
+  ReadDistinct(root->GetProperty(u"ways", true), productChoices);
+  const Json* names = root->GetProperty(u"user_names", true);
+  for (int i = 0; i < ProductNames::kChannels; ++i) {
+    String name;
+    if (!names || !names->GetArrayStr(name, i)) name = u"";
+    productNames.Set(i, name);
+  }
+}
+
+void Settings::Save() {
+  Config config;
+  Json* root = config.Root();
+  if (!root) return;
+  config.Commit();
+  root->SetPropertyStr(u"com", portName.Handle());
+  root->SetPropertyStr(u"bits", baudRate.Handle());
+  root->SetPropertyStr(u"deviceid", deviceId.Handle());
+  root->SetPropertyStr(u"serv_type", serverType.Handle());
+  WriteArray(*root, u"ids", knownDeviceIds);
+  WriteArray(*root, u"ways", productChoices);
+  std::vector<String> names;
+  for (int i = 0; i < ProductNames::kChannels; ++i) names.push_back(productNames.Get(i));
+  WriteArray(*root, u"user_names", names);
+}

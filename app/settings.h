@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "base/string.h"
+#include "device/product_names.h"
+
+// Where uploads go when the settings file names no server: this machine, so a
+// fresh install never sends records anywhere by surprise.
+constexpr char16_t kDefaultServerHost[] = u"127.0.0.1";
+constexpr char16_t kDefaultHttpServer[] = u"127.0.0.1";
+
+// The settings block the main window owns: read once from the settings file at
+// start-up, written back (the operator-editable keys only) after each change
+// on the settings page. UI thread only, except `productNames`, which is safe
+// on any thread.
+struct Settings {
+  String portName;                     // "com"
+  String deviceId;                     // "deviceid"
+  String baudRate;                     // "bits"
+  std::vector<String> knownDeviceIds;  // "ids", most recent first, no duplicates
+  std::vector<String> productChoices;  // "ways", no duplicates
+  ProductNames productNames;           // "user_names", channel 1 first
+  String serverHost;                   // "serv_host"
+  String queryUrl;                     // "query_url"
+  String httpUrl;                      // "http_url"
+  String userName;                     // "user_name"
+  String password;                     // "pass_word"
+  String unitCode;                     // "dwbh"
+  String unitName;                     // "dwmc"
+  String serverType;                   // "serv_type"
+  uint16_t serverPort = 0;             // "serv_port"
+
+  // Fills the block from the settings file, with defaults for absent keys or
+  // keys of the wrong type. Adds "ids", "ways" and "user_names" (null) when absent.
+  void Load();
+  // Writes "com", "bits", "deviceid", "serv_type", "ids", "ways" and exactly 20
+  // "user_names"; every other key stays as the file held it.
+  void Save();
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "base/json.h"
+
+// The settings file as one shared, file-backed document per path: read when
+// the first user opens it, shared and counted while in use, destroyed when the
+// last user lets go (so the next access reads the file again).
+struct ConfigDocument {
+  Json root;
+  std::string path;
+  std::mutex lock;   // guards root while a Config holds it
+  int refCount = 0;  // guarded by the registry lock
+  // The file did not parse: root holds only what came before the error, so the
+  // file is not written back unless a change is committed (see Config).
+  bool unreadable = false;
+};
+
+// The settings file beside the executable: its folder, its name without the
+// extension, ".Json". SetConfigPath replaces it (tests, tools); "" restores it.
+std::string DefaultConfigPath();
+void SetConfigPath(const std::string& path);
+
+// Two paths name the same document when they differ only in the case of ASCII
+// letters, in '\' against '/', or in one trailing slash.
+bool SameConfigPath(const std::string& a, const std::string& b);
+
+// Returns the shared document for the path (the default path when empty),
+// creating an empty file when none exists. Safe on any thread.
+ConfigDocument* OpenConfigDocument(const std::string& path = std::string());
+void ReleaseConfigDocument(ConfigDocument* doc);
+
+// Scoped, locked access to the settings document. While it lives the calling
+// thread holds the document's lock; when it ends the whole document is written
+// back to the file in pretty form, so a key nobody touched keeps its value.
+// A Config made while this thread already holds one has no root (Root() is
+// null) and neither locks nor saves. A document whose file did not parse is
+// left as it is at the end of an access, unless the access called Commit():
+// then the old file is kept beside the new one as "<name>.broken" first.
+class Config {
+ public:
+  explicit Config(const std::string& path = std::string());
+  ~Config();
+  Config(const Config&) = delete;
+  Config& operator=(const Config&) = delete;
+
+  Json* Root() { return ownsLock_ ? &doc_->root : nullptr; }
+  // Marks this access as one that changes settings on purpose.
+  void Commit() { committed_ = true; }
+
+ private:
+  ConfigDocument* doc_;
+  bool ownsLock_ = false;
+  bool committed_ = false;
+};

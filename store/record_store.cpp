@@ -1,0 +1,74 @@
+#include "store/record_store.h"
+
+namespace {
+
+Json NewRecordValue(const String& text) {
+  Json value;
+  value.SetPropertyStr(u"data", text.Handle());
+  value.SetPropertyBool(u"selected", false);
+  value.SetPropertyBool(u"uploaded", false);
+  return value;
+}
+
+String Channel(const String& text) {
+  ObjectList<String> fields;
+  String::Split(text, u"+", fields);
+  return fields.Count() > 1 ? fields[1].Trim() : String(u"");
+}
+
+// Whether `key` is free or already holds exactly this record text.
+bool KeyTakesText(RecordDb& db, const String& key, const String& text) {
+  String stored;
+  if (!db.GetText(key, stored)) return true;  // absent (or unreadable: the put will tell)
+  Json doc;
+  if (doc.Parse(stored.Handle(), static_cast<int>(stored.Length())) == -1) return false;
+  return text == doc.PropertyStr(u"data", u"");
+}
+
+bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) {
+  Json doc;
+  if (!db.GetJson(key, doc)) return false;
+  doc.SetPropertyBool(flag, value);
+  return db.PutJson(key, doc);
+}
+
+}  // namespace
+
+String StoreReceivedRecord(RecordDb& db, const String& key, const String& text) {
+  String chosen = key;
+  if (!KeyTakesText(db, chosen, text)) {
+    const String base = key + u"+" + Channel(text);
+    chosen = base;
+    for (int n = 2; !KeyTakesText(db, chosen, text); ++n) chosen.Format(u"%s+%03d", base.Handle(), n);
+  }
+  db.PutJson(chosen, NewRecordValue(text), true);
+  return chosen;
+}
+
+_NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& key,
+                                const Json& doc, const String& deviceId) {
+  _NcItemData* record =
+      AppendRecord(records, doc.PropertyStr(u"data", u""), doc.PropertyBool(u"selected", false),
+                   doc.PropertyBool(u"uploaded", false), deviceId);
+  if (record) record->key = key;
+  return record;
+}
+
+bool SetRecordSelected(RecordDb& db, const String& key, bool selected) {
+  return SetFlag(db, key, u"selected", selected);
+}
+
+bool SetRecordUploaded(RecordDb& db, const String& key) {
+  return SetFlag(db, key, u"uploaded", true);
+}
+
+bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected) {
+  RecordDb::Batch batch;
+  for (const String& key : keys) {
+    Json doc;
+    if (!db.GetJson(key, doc)) continue;
+    doc.SetPropertyBool(u"selected", selected);
+    batch.PutJson(key, doc);
+  }
+  return batch.IsEmpty() || db.Write(batch);
+}

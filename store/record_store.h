@@ -1,0 +1,34 @@
+#pragma once
+
+#include <vector>
+
+#include "base/list.h"
+#include "base/string.h"
+#include "store/nc_item_data.h"
+#include "store/record_db.h"
+
+// The record operations the main window runs against the database. Plain
+// functions over a RecordDb; each reports through the database's status of
+// the calling thread.
+
+// Stores a record received from the detector as {"data": text, "selected":
+// false, "uploaded": false}, written durably. Usually under `key` (the test
+// time); when that key already holds a different record (several channels
+// finishing in the same second) it goes under a key that sorts right after:
+// key + "+" + channel, then key + "+" + channel + "+002", "+003" ... The same
+// text again overwrites its own entry. Returns the key used; check
+// LastStatus() for the write's result.
+String StoreReceivedRecord(RecordDb& db, const String& key, const String& text);
+
+// Builds the record of one stored entry (the start-up load) and appends it;
+// it keeps `key`, the key it is stored under. Null when "data" has fewer than
+// 15 fields (such an entry stays stored but is never listed).
+_NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& key,
+                                const Json& doc, const String& deviceId);
+
+// Rewrite one flag of a stored record; nothing happens (false) when the record
+// cannot be read. Flag changes are not forced to disk.
+bool SetRecordSelected(RecordDb& db, const String& key, bool selected);
+bool SetRecordUploaded(RecordDb& db, const String& key);
+// The select-all change: every readable record of `keys` in one write.
+bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);

@@ -1,0 +1,165 @@
+#include "store/record_db.h"
+
+#include <gtest/gtest.h>
+#include <leveldb/db.h>
+
+#include <thread>
+
+#include "device/sample_record.h"
+#include "store/record_store.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class RecordDbTest : public TempDirTest {
+ protected:
+  std::string Storage() const { return Path("storage"); }
+
+  // Loads every stored record the way the main window does at start-up.
+  std::vector<_NcItemData*> Load(RecordDb& db, ObjectList<_NcItemData>& records,
+                                 uint32_t* visited = nullptr) {
+    std::vector<_NcItemData*> loaded;
+    uint32_t count = db.ForEach([&](String& key, Json& doc) {
+      if (_NcItemData* r = AppendLoadedRecord(records, key, doc, u"")) loaded.push_back(r);
+      return false;
+    });
+    if (visited) *visited = count;
+    return loaded;
+  }
+};
+
+String Sample(const char* channel = "04", const char* time = "190305151604") {
+  std::string frame = SampleFrame();
+  frame.replace(3, 12, time);
+  frame.replace(16, 2, channel);
+  return String::FromBytes(frame.substr(3), cp::kGbk);
+}
+
+TEST_F(RecordDbTest, EmptyDatabaseVisitsNothing) {
+  RecordDb db(Storage());
+  ASSERT_TRUE(db.IsOpen()) << db.LastStatus().text.ToBytes(cp::kUtf8);
+  ObjectList<_NcItemData> records;
+  uint32_t visited = 99;
+  EXPECT_TRUE(Load(db, records, &visited).empty());
+  EXPECT_EQ(visited, 0u);
+}
+
+TEST_F(RecordDbTest, EqualKeysKeepEveryDistinctRecordInArrivalOrder) {
+  {
+    RecordDb db(Storage());
+    const String key(u"190305151604");
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("04")) == key);
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("04")) == key) << "same text: same entry";
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("05")) == u"190305151604+05");
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("05")) == u"190305151604+05");
+    String third = Sample("05");
+    third.Append(u"x");
+    EXPECT_TRUE(StoreReceivedRecord(db, key, third) == u"190305151604+05+002");
+    EXPECT_TRUE(StoreReceivedRecord(db, u"190305151605", Sample("01", "190305151605")) ==
+                u"190305151605");
+    EXPECT_TRUE(db.LastStatus().ok);
+  }
+  RecordDb db(Storage());
+  ObjectList<_NcItemData> records;
+  std::vector<_NcItemData*> loaded = Load(db, records);
+  ASSERT_EQ(loaded.size(), 4u);
+  const char16_t* keys[] = {u"190305151604", u"190305151604+05", u"190305151604+05+002",
+                            u"190305151605"};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_TRUE(loaded[i]->key == keys[i]) << i << ": " << loaded[i]->key.ToBytes(cp::kUtf8);
+  }
+  EXPECT_TRUE(loaded[1]->columns[14] == u"05");
+  EXPECT_TRUE(SetRecordUploaded(db, loaded[2]->key)) << "the derived key reaches its entry";
+}
+
+TEST_F(RecordDbTest, FlagsSurviveAReopenAndSelectAllIsOneBatch) {
+  std::vector<String> keys;
+  {
+    RecordDb db(Storage());
+    for (const char* t : {"190305151601", "190305151602", "190305151603"}) {
+      keys.push_back(StoreReceivedRecord(db, String::FromBytes(t, cp::kGbk), Sample("04", t)));
+    }
+    EXPECT_TRUE(SetRecordsSelected(db, keys, true));
+    EXPECT_TRUE(SetRecordSelected(db, keys[1], false));
+    EXPECT_TRUE(SetRecordUploaded(db, keys[2]));
+    EXPECT_FALSE(SetRecordSelected(db, u"missing", true));
+    EXPECT_FALSE(db.LastStatus().ok);
+  }
+  RecordDb db(Storage());
+  ObjectList<_NcItemData> records;
+  std::vector<_NcItemData*> loaded = Load(db, records);
+  ASSERT_EQ(loaded.size(), 3u);
+  EXPECT_TRUE(loaded[0]->selected);
+  EXPECT_FALSE(loaded[1]->selected);
+  EXPECT_TRUE(loaded[2]->selected);
+  EXPECT_TRUE(loaded[2]->uploaded);
+  EXPECT_TRUE(loaded[2]->columns[0] == u"已上传");
+  EXPECT_TRUE(loaded[0]->columns[0] == u"");
+}
+
+TEST_F(RecordDbTest, ValuesFromAnotherWriterLoadAndBrokenOnesAreSkippedButCounted) {
+  {
+    leveldb::DB* raw = nullptr;
+    leveldb::Options options;
+    options.create_if_missing = true;
+    ASSERT_TRUE(leveldb::DB::Open(options, Storage(), &raw).ok());
+    std::string text = Sample().ToBytes(cp::kGbk);
+    // Another writer's value: pretty text with the record's Chinese as GBK bytes.
+    std::string escaped;
+    for (char c : text) escaped += c == '\r' ? std::string("\\r") : c == '\n' ? "\\n" : std::string(1, c);
+    raw->Put({}, "190305151604", "{\r\n\t\"uploaded\" : true,\r\n\t\"data\" : \"" + escaped + "\"\r\n}");
+    raw->Put({}, "190305151605", "{\"data\":");                    // cut short
+    raw->Put({}, "190305151606", "{\"data\":\"a+b+c\",\"selected\":true}");  // not a record
+    delete raw;
+  }
+  RecordDb db(Storage());
+  ObjectList<_NcItemData> records;
+  uint32_t visited = 0;
+  std::vector<_NcItemData*> loaded = Load(db, records, &visited);
+  EXPECT_EQ(visited, 3u);
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_TRUE(loaded[0]->uploaded);
+  EXPECT_TRUE(loaded[0]->columns[1] == u"毛豆");
+  String stillThere;
+  EXPECT_TRUE(db.GetText(u"190305151605", stillThere)) << "a broken value stays stored";
+}
+
+TEST_F(RecordDbTest, NewRecordIsStoredAsCompactGbkJson) {
+  {
+    RecordDb db(Storage());
+    StoreReceivedRecord(db, u"190305151604", Sample());
+  }
+  leveldb::DB* raw = nullptr;
+  ASSERT_TRUE(leveldb::DB::Open(leveldb::Options(), Storage(), &raw).ok());
+  std::string value;
+  ASSERT_TRUE(raw->Get({}, "190305151604", &value).ok());
+  delete raw;
+  const std::string text = SampleFrame().substr(3, 149);  // up to the sample name
+  EXPECT_EQ(value, "{\"data\":\"" + text +
+                       "\\u6bdb\\u8c46                +50.0\\r\\n\",\"selected\":false,"
+                       "\"uploaded\":false}");
+}
+
+TEST_F(RecordDbTest, LockedDatabaseFailsWithLeveldbTextAndStatusIsPerThread) {
+  RecordDb first(Storage());
+  ASSERT_TRUE(first.IsOpen());
+  RecordDb second(Storage());
+  EXPECT_FALSE(second.IsOpen());
+  DbStatus status = second.LastStatus();
+  EXPECT_FALSE(status.ok);
+  EXPECT_EQ(status.text.ToBytes(cp::kUtf8).rfind("IO error: ", 0), 0u)
+      << status.text.ToBytes(cp::kUtf8);
+  EXPECT_FALSE(second.PutText(u"k", u"v"));
+  EXPECT_EQ(second.ForEach([](String&, Json&) { return false; }), 0u);
+
+  EXPECT_TRUE(first.PutText(u"k", u"{}"));
+  std::thread other([&] {
+    String value;
+    EXPECT_FALSE(first.GetText(u"absent", value));
+    EXPECT_FALSE(first.LastStatus().ok);
+  });
+  other.join();
+  EXPECT_TRUE(first.LastStatus().ok) << "another thread's failure is not this thread's";
+}
+
+}  // namespace
