@@ -4,6 +4,7 @@
 #include <leveldb/write_batch.h>
 
 #include <atomic>
+#include <filesystem>
 #include <unordered_map>
 
 namespace {
@@ -34,6 +35,13 @@ leveldb::WriteOptions WriteOptions(bool durable) {
 
 RecordDb::RecordDb(const std::string& folder, bool createIfMissing)
     : openStatus_(new leveldb::Status), id_(nextDatabaseId++) {
+  // leveldb makes the folder and its lock file even when told not to create a
+  // database, so an absent database is refused before leveldb sees the path.
+  std::error_code error;
+  if (!createIfMissing && !std::filesystem::exists(folder + "/CURRENT", error)) {
+    *openStatus_ = leveldb::Status::InvalidArgument(folder, "no database here");
+    return;
+  }
   leveldb::Options options;
   options.create_if_missing = createIfMissing;
   leveldb::DB* db = nullptr;

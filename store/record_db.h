@@ -29,7 +29,8 @@ struct DbStatus {
 // of an operation belongs to the thread that ran it. Not copyable.
 class RecordDb {
  public:
-  // Opens the folder, creating it unless `createIfMissing` is false. A failed
+  // Opens the folder, creating it unless `createIfMissing` is false (then an
+  // absent database fails and nothing is created on disk). A failed
   // open (for example a folder locked by another running copy) leaves every
   // operation failing with the open status.
   explicit RecordDb(const std::string& folder, bool createIfMissing = true);

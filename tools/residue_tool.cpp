@@ -6,6 +6,7 @@
 #include "tools/decode_command.h"
 #include "tools/json_command.h"
 #include "tools/record_commands.h"
+#include "tools/records_command.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ const char kUsage[] =
     "  decode FILE|- [--names FILE]   print the records of a detector capture\n"
     "  hash [--device-id ID]          print the record hash of the record text on stdin\n"
     "  record [--device-id ID]        print the uid and the 15 columns of that record\n"
-    "  json [--compact]               rewrite the JSON document on stdin in the program's form\n";
+    "  json [--compact]               rewrite the JSON document on stdin in the program's form\n"
+    "  records --storage DIR [--json] list the records stored in a database folder\n";
 
 }  // namespace
 
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
   if (command == "hash") return RunHashCommand(args, std::cin, std::cout, std::cerr);
   if (command == "record") return RunRecordCommand(args, std::cin, std::cout, std::cerr);
   if (command == "json") return RunJsonCommand(args, std::cin, std::cout, std::cerr);
+  if (command == "records") return RunRecordsCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }

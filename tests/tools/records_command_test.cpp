@@ -1,0 +1,54 @@
+#include "tools/records_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "device/sample_record.h"
+#include "store/record_store.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class RecordsCommandTest : public TempDirTest {
+ protected:
+  int Run(std::vector<std::string> args) {
+    out_.str("");
+    err_.str("");
+    return RunRecordsCommand(std::move(args), out_, err_);
+  }
+  std::ostringstream out_, err_;
+};
+
+TEST_F(RecordsCommandTest, ListsStoredRecordsAndReportsWhatItCannotRead) {
+  const std::string storage = Path("storage");
+  {
+    RecordDb db(storage);
+    String text = String::FromBytes(SampleFrame().substr(3), cp::kGbk);
+    String key = StoreReceivedRecord(db, u"190305151604", text);
+    SetRecordUploaded(db, key);
+    db.PutText(u"190305151605", u"{broken");
+  }
+  ASSERT_EQ(Run({"--storage", storage}), 0) << err_.str();
+  EXPECT_EQ(out_.str(),
+            "190305151604\t0\t1\t190305151604\t04\t99.9\t21.6\t40.6\t1.000\t0\t\t000000000000\t"
+            "000000000000\t\t\t\t毛豆\t50.0\n");
+  EXPECT_NE(err_.str().find("1 stored values are not JSON"), std::string::npos);
+
+  ASSERT_EQ(Run({"--json", "--storage", storage}), 0);
+  EXPECT_EQ(out_.str().rfind("190305151604\t0\t1\t{\"data\":\"190305151604+04+", 0), 0u)
+      << out_.str();
+  EXPECT_NE(out_.str().find("\"uploaded\":true}\n"), std::string::npos);
+
+  {
+    RecordDb running(storage);  // the program holds the folder
+    EXPECT_EQ(Run({"--storage", storage}), 2);
+    EXPECT_NE(err_.str().find("IO error: "), std::string::npos) << err_.str();
+  }
+  EXPECT_EQ(Run({"--storage", Path("nothing-here")}), 2);
+  EXPECT_FALSE(std::filesystem::exists(Path("nothing-here"))) << "the tool creates nothing";
+  EXPECT_EQ(Run({"--storage"}), 2);
+  EXPECT_EQ(Run({}), 2);
+}
+
+}  // namespace
