@@ -1,0 +1,111 @@
+#include "app/serial_link.h"
+
+#include <chrono>
+
+#include "base/trace.h"
+#include "store/record_store.h"
+
+SerialLink::SerialLink(SerialLinkHost& host, RecordDb& db, FrameDecoder& decoder,
+                       ProductNames& names, PortFactory factory)
+    : host_(host), db_(db), decoder_(decoder), names_(names), factory_(std::move(factory)) {}
+
+SerialLink::~SerialLink() { Stop(); }
+
+void SerialLink::OnPortTimer(const String& portName, const String& baudRate,
+                             const ObjectList<SSerInfo>& ports) {
+  OpenSerialPort(portName, baudRate, ports);
+}
+
+bool SerialLink::IsOpen() const {
+  std::shared_ptr<SerialPort> port = port_;
+  return port && port->IsOpen();
+}
+
+void SerialLink::OpenSerialPort(const String& portName, const String& baudRate,
+                                const ObjectList<SSerInfo>& ports) {
+  if (IsOpen() || portName.IsEmpty()) return;
+  const String* path = FindPortPath(ports, portName);
+  if (!path) {
+    String text;
+    text.Format(u"此串口未找到: %s", portName.Handle());
+    host_.ShowPortStatus(text, true);
+    return;
+  }
+  std::shared_ptr<SerialPort> port(factory_());
+  String error;
+  if (!port->Open(*path, error)) {
+    host_.ShowPortStatus(error, false);
+    return;
+  }
+  if (!ConfigureSerialPort(*port, baudRate)) {
+    // Closed again so that the next tick retries: a port left open here would
+    // never be retried until the operator picked another one.
+    port->Close();
+    host_.ShowPortStatus(u"初始化串口失败", true);
+    return;
+  }
+  host_.ShowPortStatus(u"串口打开成功", true);
+  stopReceive_ = false;
+  receiveThread_.Wait(Thread::kInfinite);
+  receiveThread_.Close();
+  port_ = port;
+  receiveThread_.Create(this, &SerialLink::ReceiveThreadProc, port);
+}
+
+bool SerialLink::ConfigureSerialPort(SerialPort& port, const String& baudRate) {
+  port.SetTimeoutsZero();
+  String text;
+  text.Format(u"baud=%s parity=%c data=%d stop=%d", baudRate.Handle(), u'N', 8, 1);
+  port.SetLineSettings(text);  // a speed the port cannot take fails this step only
+  port.SetRtsOn();             // pseudo-terminals have no RTS
+  return port.PurgeAll();
+}
+
+void SerialLink::ReceiveThreadProc(std::shared_ptr<SerialPort> port) {
+  Trace(u"start recv thread");
+  while (!stopReceive_) {
+    const int waiting = port->BytesWaiting();
+    if (waiting < 0) break;
+    if (waiting == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      continue;
+    }
+    for (int i = 0; i < waiting; ++i) {
+      uint8_t byte;
+      const int read = port->ReadByte(byte);
+      if (read < 0) {
+        port->PurgeReceive();
+      } else if (read == 1) {
+        decoder_.PushByte(byte, names_);
+      }
+    }
+  }
+  std::lock_guard<std::mutex> lock(portLock_);
+  if (port->IsOpen()) {
+    port->Close();
+    host_.ShowPortStatus(u"串口关闭", false);
+  }
+}
+
+void SerialLink::CloseSerialPort() {
+  std::lock_guard<std::mutex> lock(portLock_);
+  std::shared_ptr<SerialPort> port = port_;
+  if (port && port->IsOpen()) {
+    port->Close();
+    host_.ShowPortStatus(u"串口关闭", false);
+  }
+}
+
+void SerialLink::Stop() {
+  stopReceive_ = true;
+  receiveThread_.Wait(Thread::kInfinite);
+  receiveThread_.Close();
+}
+
+void SerialLink::OnRecordReceived(std::string& key, std::string& text) {
+  const String data = String::FromBytes(text, cp::kAnsi);
+  const String storedKey = StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data);
+  const DbStatus status = db_.LastStatus();
+  if (!status.ok) host_.ShowDatabaseError(status.text);
+  host_.HandOverRecord(storedKey, data);
+}

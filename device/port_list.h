@@ -1,0 +1,37 @@
+#pragma once
+
+#include <vector>
+
+#include "base/list.h"
+#include "base/string.h"
+
+// One serial port present on the PC.
+struct SSerInfo {
+  String path;          // what the serial link opens, e.g. /dev/ttyUSB0
+  String friendlyName;  // shown to the operator and stored under "com"
+  bool isUsb = false;   // the port sits on USB
+  String description;   // the device's description
+};
+
+// Appends the serial ports the system reports, in its order (platform code).
+void EnumerateSerialPorts(ObjectList<SSerInfo>& ports);
+
+// The name operators know a port by: its description, a blank and the port's
+// short name in brackets ("USB-SERIAL CH340 (ttyUSB0)"); a description that
+// already ends with that bracket is used as it is.
+String MakeFriendlyName(const String& description, const String& path);
+
+// Ports the settings name by path ("extra_ports": detector simulators,
+// serial-over-network bridges), listed as "虚拟串口 (<path>)".
+void AppendExtraPorts(ObjectList<SSerInfo>& ports, const std::vector<String>& paths);
+
+// Gives each port without a description one made from its friendly name: the
+// text before " (" when the name ends in its only closing bracket, else the
+// whole name.
+void FillMissingDescriptions(ObjectList<SSerInfo>& ports);
+
+// EnumerateSerialPorts, the extra ports, then FillMissingDescriptions.
+void ScanSerialPorts(ObjectList<SSerInfo>& ports, const std::vector<String>& extraPaths);
+
+// The path of the first port whose friendly name equals `name` exactly; null when none.
+const String* FindPortPath(const ObjectList<SSerInfo>& ports, const String& name);

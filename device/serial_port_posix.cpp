@@ -1,0 +1,153 @@
+// Serial ports on POSIX systems: termios in raw mode, non-blocking reads.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "device/line_settings.h"
+#include "device/serial_port.h"
+
+namespace {
+
+bool SpeedOf(unsigned baud, speed_t& speed) {
+  static const struct {
+    unsigned baud;
+    speed_t speed;
+  } kSpeeds[] = {
+      {110, B110},       {300, B300},       {600, B600},       {1200, B1200},
+      {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},
+      {38400, B38400},   {57600, B57600},   {115200, B115200}, {230400, B230400},
+      {460800, B460800}, {921600, B921600},
+  };
+  for (const auto& s : kSpeeds) {
+    if (s.baud == baud) {
+      speed = s.speed;
+      return true;
+    }
+  }
+  return false;
+}
+
+String SystemMessage(int error) {
+  char buffer[256];
+  const char* text = strerror_r(error, buffer, sizeof buffer);
+  return String::FromBytes(text, cp::kUtf8);
+}
+
+class PosixSerialPort : public SerialPort {
+ public:
+  ~PosixSerialPort() override { Close(); }
+
+  bool Open(const String& path, String& error) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ >= 0) return true;
+    const std::string native = path.ToBytes(cp::kUtf8);
+    int fd = ::open(native.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      error = SystemMessage(errno);
+      return false;
+    }
+    termios tio;
+    if (::tcgetattr(fd, &tio) != 0) {
+      error = SystemMessage(errno);
+      ::close(fd);
+      return false;
+    }
+    ::cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    ::tcsetattr(fd, TCSANOW, &tio);
+    fd_ = fd;
+    return true;
+  }
+
+  bool SetTimeoutsZero() override {
+    return WithTermios([](termios& tio) {
+      tio.c_cc[VMIN] = 0;
+      tio.c_cc[VTIME] = 0;
+      return true;
+    });
+  }
+
+  bool SetLineSettings(const String& text) override {
+    LineSettings settings;
+    speed_t speed;
+    if (!ParseLineSettings(text, settings) || !SpeedOf(settings.baud, speed)) return false;
+    return WithTermios([&](termios& tio) {
+      if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
+      tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
+      static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+      tio.c_cflag |= kSizes[settings.dataBits - 5];
+      if (settings.parity != 'N') tio.c_cflag |= PARENB;
+      if (settings.parity == 'O') tio.c_cflag |= PARODD;
+      if (settings.stopBits == 2) tio.c_cflag |= CSTOPB;
+      return true;
+    });
+  }
+
+  bool SetRtsOn() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int bits = TIOCM_RTS;
+    return fd_ >= 0 && ::ioctl(fd_, TIOCMBIS, &bits) == 0;
+  }
+
+  bool PurgeAll() override { return Flush(TCIOFLUSH); }
+  bool PurgeReceive() override { return Flush(TCIFLUSH); }
+
+  int BytesWaiting() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ < 0) return -1;
+    int waiting = 0;
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) return -1;
+    if (waiting > 0) return waiting;
+    // Nothing waiting: tell an idle line from one whose device went away.
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, 0) < 0 && errno != EINTR) return -1;
+    return p.revents & (POLLHUP | POLLERR | POLLNVAL) ? -1 : 0;
+  }
+
+  int ReadByte(uint8_t& byte) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ < 0) return -1;
+    ssize_t n = ::read(fd_, &byte, 1);
+    if (n == 1) return 1;
+    if (n == 0 || errno == EAGAIN || errno == EINTR) return 0;
+    return -1;
+  }
+
+  void Close() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+  bool IsOpen() const override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fd_ >= 0;
+  }
+
+ private:
+  template <class Change>
+  bool WithTermios(Change change) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    termios tio;
+    if (fd_ < 0 || ::tcgetattr(fd_, &tio) != 0 || !change(tio)) return false;
+    return ::tcsetattr(fd_, TCSANOW, &tio) == 0;
+  }
+
+  bool Flush(int queues) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return fd_ >= 0 && ::tcflush(fd_, queues) == 0;
+  }
+
+  mutable std::mutex mutex_;
+  int fd_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialPort> CreateSerialPort() { return std::make_unique<PosixSerialPort>(); }

@@ -1,0 +1,214 @@
+#include "app/serial_link.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <thread>
+
+#include "device/frame_builder.h"
+#include "tests/support/pty_pair.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records what the link shows and hands over, and lets a test wait for it.
+class RecordingHost : public SerialLinkHost {
+ public:
+  void ShowPortStatus(const String& text, bool good) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    statuses.push_back(text.ToBytes(cp::kUtf8) + (good ? " [green]" : " [red]"));
+    changed_.notify_all();
+  }
+  void ShowDatabaseError(const String& text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    errors.push_back(text.ToBytes(cp::kUtf8));
+  }
+  void HandOverRecord(const String& key, const String& text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    keys.push_back(key.ToBytes(cp::kUtf8));
+    texts.push_back(text.ToBytes(cp::kGbk));
+    changed_.notify_all();
+  }
+  bool WaitFor(std::function<bool()> done, std::chrono::milliseconds limit = 5s) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, limit, done);
+  }
+  std::string LastStatus() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return statuses.empty() ? "" : statuses.back();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> statuses, errors, keys, texts;
+};
+
+std::string Frame(const char16_t* time, const char16_t* channel) {
+  FrameFields f;
+  f.time = time;
+  f.channel = channel;
+  return BuildFrame(f);
+}
+
+class SerialLinkTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    db_ = std::make_unique<RecordDb>(Path("storage"));
+    decoder_.SetRecordCallback(
+        [this](std::string& key, std::string& text) { link_->OnRecordReceived(key, text); });
+    link_ = std::make_unique<SerialLink>(host_, *db_, decoder_, names_);
+  }
+  void TearDown() override {
+    link_.reset();
+    db_.reset();
+    TempDirTest::TearDown();
+  }
+  void AddPort(const std::string& path) {
+    AppendExtraPorts(ports_, {String::FromBytes(path, cp::kUtf8)});
+  }
+  String PortName(uint32_t i) const { return ports_[i].friendlyName; }
+  void Tick(const String& name, const String& baud = u"9600") {
+    link_->OnPortTimer(name, baud, ports_);
+  }
+
+  RecordingHost host_;
+  std::unique_ptr<RecordDb> db_;
+  FrameDecoder decoder_;
+  ProductNames names_;
+  std::unique_ptr<SerialLink> link_;
+  ObjectList<SSerInfo> ports_;
+};
+
+TEST_F(SerialLinkTest, FramesWrittenToThePortBecomeStoredRecordsInOrder) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  AddPort(pty.Path());
+  names_.Set(3, u"黄瓜");
+  Tick(PortName(0));
+  ASSERT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  ASSERT_TRUE(link_->IsOpen());
+
+  const std::string a = Frame(u"261206080001", u"04");
+  const std::string b = Frame(u"261206080001", u"05");  // same second, other channel
+  const std::string c = Frame(u"261206080002", u"01");
+  ASSERT_TRUE(pty.Write("noise:N" + a + "3A5F0C1E9B7D2468" + b.substr(0, 2)));
+  std::this_thread::sleep_for(20ms);  // the marker arrives in two reads
+  ASSERT_TRUE(pty.Write(b.substr(2, 90)));
+  std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(pty.Write(b.substr(92) + c));
+  ASSERT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 3; }));
+  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206080001", "261206080001+05",
+                                                  "261206080002"}));
+  EXPECT_EQ(host_.texts[0].substr(149, 4), "\xBB\xC6\xB9\xCF") << "channel 4's product name";
+  EXPECT_EQ(host_.texts[2], c.substr(3));
+  EXPECT_TRUE(host_.errors.empty());
+  String stored;
+  EXPECT_TRUE(db_->GetText(u"261206080001+05", stored));
+}
+
+TEST_F(SerialLinkTest, UnpluggedPortClosesAndIsReopenedWhenItIsBack) {
+  const std::string link = Path("detector");
+  auto first = std::make_unique<PtyPair>();
+  ASSERT_EQ(::symlink(first->Path().c_str(), link.c_str()), 0);
+  AddPort(link);
+  Tick(PortName(0));
+  ASSERT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+
+  first->CloseLeader();  // unplugged
+  ASSERT_TRUE(host_.WaitFor([&] { return host_.statuses.back() == "串口关闭 [red]"; }));
+  EXPECT_FALSE(link_->IsOpen());
+  first.reset();
+  Tick(PortName(0));
+  EXPECT_EQ(host_.LastStatus(), "No such file or directory [red]") << "the system's text";
+
+  PtyPair second;  // plugged in again under the same name
+  ::unlink(link.c_str());
+  ASSERT_EQ(::symlink(second.Path().c_str(), link.c_str()), 0);
+  Tick(PortName(0));
+  EXPECT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  ASSERT_TRUE(second.Write(Frame(u"261206090000", u"02")));
+  EXPECT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 1; }));
+}
+
+TEST_F(SerialLinkTest, AbsentOrUnnamedPortsAndRefusedBaudTexts) {
+  Tick(u"");
+  EXPECT_TRUE(host_.statuses.empty()) << "no port chosen: nothing happens";
+  Tick(u"USB-SERIAL CH340 (ttyUSB0)");
+  Tick(u"USB-SERIAL CH340 (ttyUSB0)");
+  EXPECT_EQ(host_.statuses, (std::vector<std::string>(
+                                2, "此串口未找到: USB-SERIAL CH340 (ttyUSB0) [green]")));
+
+  PtyPair pty;
+  AddPort(pty.Path());
+  Tick(PortName(0), u"12345");  // no such speed: that step fails, the port still opens
+  EXPECT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  ASSERT_TRUE(pty.Write(Frame(u"261206100000", u"03")));
+  EXPECT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 1; }));
+}
+
+TEST_F(SerialLinkTest, StoppingWhileBytesFlowEndsTheThreadAndClosesThePort) {
+  PtyPair pty;
+  AddPort(pty.Path());
+  Tick(PortName(0));
+  std::atomic<bool> writing{true};
+  std::thread writer([&] {
+    while (writing && pty.Write(Frame(u"261206110000", u"01"))) std::this_thread::sleep_for(1ms);
+  });
+  ASSERT_TRUE(host_.WaitFor([&] { return !host_.keys.empty(); }));
+  link_->Stop();
+  EXPECT_FALSE(link_->IsOpen());
+  EXPECT_EQ(host_.LastStatus(), "串口关闭 [red]");
+  writing = false;
+  pty.CloseLeader();
+  writer.join();
+}
+
+// A port whose configuration fails (the final purge).
+class UnconfigurablePort : public SerialPort {
+ public:
+  bool Open(const String&, String&) override { return open_ = true; }
+  bool SetTimeoutsZero() override { return true; }
+  bool SetLineSettings(const String&) override { return true; }
+  bool SetRtsOn() override { return true; }
+  bool PurgeAll() override { return false; }
+  bool PurgeReceive() override { return false; }
+  int BytesWaiting() override { return -1; }
+  int ReadByte(uint8_t&) override { return -1; }
+  void Close() override { open_ = false; }
+  bool IsOpen() const override { return open_; }
+
+ private:
+  bool open_ = false;
+};
+
+TEST_F(SerialLinkTest, FailedConfigurationClosesThePortSoTheTimerRetries) {
+  int opened = 0;
+  SerialLink link(host_, *db_, decoder_, names_, [&] {
+    ++opened;
+    return std::make_unique<UnconfigurablePort>();
+  });
+  AddPort("/dev/null");
+  link.OnPortTimer(PortName(0), u"9600", ports_);
+  EXPECT_EQ(host_.LastStatus(), "初始化串口失败 [green]");
+  EXPECT_FALSE(link.IsOpen());
+  link.OnPortTimer(PortName(0), u"9600", ports_);
+  EXPECT_EQ(opened, 2);
+}
+
+TEST_F(SerialLinkTest, RecordThatCannotBeStoredIsReportedAndStillHandedOver) {
+  RecordDb locked(Path("storage"));  // the folder is held by db_
+  SerialLink link(host_, locked, decoder_, names_);
+  std::string key = "261206120000";
+  std::string text = Frame(u"261206120000", u"01").substr(3);
+  link.OnRecordReceived(key, text);
+  ASSERT_EQ(host_.errors.size(), 1u);
+  EXPECT_EQ(host_.errors[0].rfind("IO error: ", 0), 0u) << host_.errors[0];
+  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206120000"}));
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+#include "device/port_list.h"
+
+#include <gtest/gtest.h>
+
+#include "device/line_settings.h"
+
+namespace {
+
+TEST(PortListTest, FriendlyNamesCarryTheShortNameOnce) {
+  struct Case {
+    const char16_t* description;
+    const char16_t* path;
+    const char16_t* friendly;
+  } cases[] = {
+      {u"USB-SERIAL CH340", u"/dev/ttyUSB0", u"USB-SERIAL CH340 (ttyUSB0)"},
+      {u"USB-SERIAL CH340 (ttyUSB0)", u"/dev/ttyUSB0", u"USB-SERIAL CH340 (ttyUSB0)"},
+      {u"Prolific (ttyUSB1)", u"/dev/ttyUSB0", u"Prolific (ttyUSB1) (ttyUSB0)"},
+      {u"", u"/dev/ttyS0", u"ttyS0"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(MakeFriendlyName(c.description, c.path) == c.friendly)
+        << MakeFriendlyName(c.description, c.path).ToBytes(cp::kUtf8);
+  }
+}
+
+TEST(PortListTest, DescriptionsComeFromTheFriendlyNameOnlyWhenMissing) {
+  ObjectList<SSerInfo> ports;
+  const char16_t* names[] = {u"Detector (COM3)", u"A (x) b (COM4)", u"Plain", u"(COM5)",
+                             u"Kept (COM6)"};
+  for (const char16_t* name : names) ports.Add()->friendlyName = name;
+  ports[4].description = u"From the system";
+  AppendExtraPorts(ports, {u"/tmp/detector", u""});
+  FillMissingDescriptions(ports);
+  const char16_t* expected[] = {u"Detector", u"A (x) b (COM4)", u"Plain", u"(COM5)",
+                                u"From the system", u"虚拟串口"};
+  ASSERT_EQ(ports.Count(), 6u) << "an empty extra path is not listed";
+  for (uint32_t i = 0; i < 6; ++i) {
+    EXPECT_TRUE(ports[i].description == expected[i]) << ports[i].description.ToBytes(cp::kUtf8);
+  }
+  EXPECT_TRUE(ports[5].friendlyName == u"虚拟串口 (/tmp/detector)");
+  EXPECT_TRUE(ports[5].path == u"/tmp/detector");
+}
+
+TEST(PortListTest, FindPortPathTakesTheFirstExactMatch) {
+  ObjectList<SSerInfo> ports;
+  EXPECT_EQ(FindPortPath(ports, u"x"), nullptr);
+  for (const char16_t* path : {u"/dev/a", u"/dev/b"}) {
+    SSerInfo* p = ports.Add();
+    p->path = path;
+    p->friendlyName = u"Same (x)";
+  }
+  ASSERT_NE(FindPortPath(ports, u"Same (x)"), nullptr);
+  EXPECT_TRUE(*FindPortPath(ports, u"Same (x)") == u"/dev/a");
+  EXPECT_EQ(FindPortPath(ports, u"same (x)"), nullptr);
+  EXPECT_EQ(FindPortPath(ports, u"Same"), nullptr);
+}
+
+TEST(LineSettingsTest, ReadsTheBuiltTextAndRefusesWhatAPortCannotTake) {
+  struct Case {
+    const char16_t* text;
+    bool ok;
+    unsigned baud;
+    char parity;
+    int data;
+    int stop;
+  } cases[] = {
+      {u"baud=9600 parity=N data=8 stop=1", true, 9600, 'N', 8, 1},
+      {u"baud=115200 parity=e data=7 stop=2", true, 115200, 'E', 7, 2},
+      {u"BAUD=96 PARITY=N DATA=8 STOP=1.5", true, 9600, 'N', 8, 2},
+      {u"baud=19", true, 19200, 'N', 8, 1},
+      {u"baud= parity=N data=8 stop=1", false, 0, 0, 0, 0},
+      {u"baud=abc parity=N data=8 stop=1", false, 0, 0, 0, 0},
+      {u"baud=9600 parity=X data=8 stop=1", false, 0, 0, 0, 0},
+      {u"baud=9600 parity=N data=9 stop=1", false, 0, 0, 0, 0},
+      {u"baud=9600 speed=1", false, 0, 0, 0, 0},
+      {u"9600", false, 0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    LineSettings s;
+    s.baud = 1;
+    EXPECT_EQ(ParseLineSettings(c.text, s), c.ok) << String(c.text).ToBytes(cp::kUtf8);
+    if (!c.ok) {
+      EXPECT_EQ(s.baud, 1u) << "unchanged on failure";
+      continue;
+    }
+    EXPECT_EQ(s.baud, c.baud);
+    EXPECT_EQ(s.parity, c.parity);
+    EXPECT_EQ(s.dataBits, c.data);
+    EXPECT_EQ(s.stopBits, c.stop);
+  }
+}
+
+}  // namespace
