@@ -52,6 +52,7 @@ void Settings::Load() {
 
   queryUrl = ReadString(*root, u"query_url", String(u"http://") + serverHost + u"/trace?uid=");
 
+  ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
   ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
   ReadDistinct(root->GetProperty(u"ways", true), productChoices);
   const Json* names = root->GetProperty(u"user_names", true);

@@ -31,6 +31,8 @@ struct Settings {
   String unitName;                     // "dwmc"
   String serverType;                   // "serv_type"
   uint16_t serverPort = 0;             // "serv_port"
+  std::vector<String> extraPorts;      // "extra_ports": device paths listed after the
+                                       // system's ports (read only, never written)
 
   // Fills the block from the settings file, with defaults for absent keys or
   // keys of the wrong type. Adds "ids", "ways" and "user_names" (null) when absent.

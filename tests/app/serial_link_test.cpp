@@ -164,7 +164,6 @@ TEST_F(SerialLinkTest, StoppingWhileBytesFlowEndsTheThreadAndClosesThePort) {
   EXPECT_FALSE(link_->IsOpen());
   EXPECT_EQ(host_.LastStatus(), "串口关闭 [red]");
   writing = false;
-  pty.CloseLeader();
   writer.join();
 }
 
@@ -209,6 +208,32 @@ TEST_F(SerialLinkTest, RecordThatCannotBeStoredIsReportedAndStillHandedOver) {
   ASSERT_EQ(host_.errors.size(), 1u);
   EXPECT_EQ(host_.errors[0].rfind("IO error: ", 0), 0u) << host_.errors[0];
   EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206120000"}));
+}
+
+TEST_F(SerialLinkTest, DetectorSimulatorFramesArriveWholeThroughNoiseAndSharedSeconds) {
+  const std::string link = Path("sim");
+  const std::string command = std::string(DETECTOR_SIM) + " --link " + link +
+                              " --frames 6 --same-second 2 --noise --ff --baud 115200"
+                              " --interval-ms 0 --start-delay-ms 300 --linger-ms 300"
+                              " --start-time 261206080000";
+  FILE* sim = popen(command.c_str(), "r");
+  ASSERT_NE(sim, nullptr);
+  char line[256];
+  ASSERT_NE(fgets(line, sizeof line, sim), nullptr);
+  EXPECT_EQ(std::string(line), "PORT " + link + "\n");
+  AddPort(link);
+  Tick(PortName(0), u"115200");
+  EXPECT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  const bool all = host_.WaitFor([&] { return host_.keys.size() == 6; });
+  pclose(sim);
+  ASSERT_TRUE(all) << host_.keys.size() << " records";
+  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206080000", "261206080000+02",
+                                                  "261206080001", "261206080001+03",
+                                                  "261206080002", "261206080002+04"}));
+  for (const std::string& text : host_.texts) {
+    EXPECT_EQ(text.size(), 176u);
+    EXPECT_EQ(text.find('\xFF'), std::string::npos) << "0xFF arrives as a space";
+  }
 }
 
 }  // namespace

@@ -74,6 +74,11 @@ TEST_F(SettingsTest, LoadingTakesValuesAsTheyStandAndDropsWhatDoesNotFit) {
          EXPECT_EQ(Std(s.knownDeviceIds), (std::vector<std::u16string>{u"A", u"B"}));
        }},
       {R"({"ways": "黄瓜"})", [](const Settings& s) { EXPECT_TRUE(s.productChoices.empty()); }},
+      {R"({"extra_ports": ["/tmp/detector", "", "/dev/pts/9"]})",
+       [](const Settings& s) {
+         EXPECT_EQ(Std(s.extraPorts),
+                   (std::vector<std::u16string>{u"/tmp/detector", u"/dev/pts/9"}));
+       }},
       {R"({"user_names": ["", 3, "毛豆"]})",
        [](const Settings& s) {
          EXPECT_TRUE(s.productNames.Get(1) == u"");

@@ -4,6 +4,7 @@
 #include <pty.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 // A pseudo-terminal pair for serial tests: the program opens `path` (the
@@ -17,6 +18,7 @@ class PtyPair {
     if (::openpty(&leader_, &follower, name, nullptr, nullptr) == 0) {
       path_ = name;
       ::close(follower);  // the program under test opens its own
+      ::fcntl(leader_, F_SETFL, ::fcntl(leader_, F_GETFL) | O_NONBLOCK);
     }
   }
   ~PtyPair() { CloseLeader(); }
@@ -25,14 +27,22 @@ class PtyPair {
 
   bool Ok() const { return !path_.empty(); }
   const std::string& Path() const { return path_; }
+  // Writes all bytes; false when nobody reads them for two seconds.
   bool Write(const std::string& bytes) const {
     size_t done = 0;
-    while (done < bytes.size()) {
+    for (int idle = 0; done < bytes.size() && idle < 2000;) {
       ssize_t n = ::write(leader_, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) return false;
-      done += static_cast<size_t>(n);
+      if (n > 0) {
+        done += static_cast<size_t>(n);
+        idle = 0;
+      } else if (n < 0 && errno == EAGAIN) {
+        ::usleep(1000);
+        ++idle;
+      } else {
+        return false;
+      }
     }
-    return true;
+    return done == bytes.size();
   }
   void CloseLeader() {
     if (leader_ >= 0) ::close(leader_);
