@@ -1,8 +1,68 @@
-// Entry point. The main window arrives with the window layer; until then the
-// program says what it is and ends.
+// Entry point: the skin beside the executable, the main window, the event loop.
+//   residue-station [--screenshot FILE] [--page data|setup|scan|info]
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <cstdio>
 
-int main() {
-  std::puts("Residue Station: the main window is not built yet; see residue-tool for the decoder.");
-  return 0;
+#include "app/main_frame_wnd.h"
+#include "ui/message_box.h"
+
+namespace {
+
+// The screenshot mode answers every message box itself instead of waiting.
+bool AnswerOk(const QString& text, MessageKind, const QString&) {
+  std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
+  QString screenshot, page;
+  const QStringList args = app.arguments();
+  for (int i = 1; i < args.size(); ++i) {
+    if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size()) {
+      screenshot = args[++i];
+    } else if (args[i] == QLatin1String("--page") && i + 1 < args.size()) {
+      page = args[++i];
+    } else {
+      std::fprintf(stderr, "usage: residue-station [--screenshot FILE] [--page data|setup|scan|info]\n");
+      return 2;
+    }
+  }
+  if (!screenshot.isEmpty()) SetMessageBoxHandler(AnswerOk);
+
+  MainFrameOptions options;
+  options.skinFolder = QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("skin"));
+  auto* window = new MainFrameWnd(options);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  QString error;
+  if (!window->Create(&error)) {
+    std::fprintf(stderr, "residue-station: %s\n", error.toUtf8().constData());
+    if (screenshot.isEmpty() && QGuiApplication::platformName() != QLatin1String("offscreen")) {
+      QMessageBox::critical(nullptr, QStringLiteral("错误"), error);
+    }
+    delete window;
+    return 3;
+  }
+  window->CenterAndShow();
+  if (!page.isEmpty()) {
+    if (auto* option = window->findChild<QPushButton*>(page)) option->click();
+  }
+  if (!screenshot.isEmpty()) {
+    QTimer::singleShot(300, window, [window, screenshot] {
+      const bool saved = window->grab().save(screenshot);
+      std::fprintf(stderr, saved ? "screenshot: %s\n" : "residue-station: cannot write %s\n",
+                   screenshot.toUtf8().constData());
+      window->close();
+      QApplication::exit(saved ? 0 : 1);
+    });
+  }
+  return app.exec();
 }

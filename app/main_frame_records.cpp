@@ -1,0 +1,94 @@
+// The record list of the main window: rows built from records, ticking, the
+// start-up load and records arriving from the detector.
+#include <QCheckBox>
+#include <QLabel>
+
+#include "app/main_frame_wnd.h"
+#include "device/capture_replay.h"
+#include "store/record_store.h"
+
+namespace {
+
+QString Q(const String& s) {
+  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
+}
+
+}  // namespace
+
+int MainFrameWnd::RowCount() const { return static_cast<int>(records_.Count()); }
+
+QString MainFrameWnd::Cell(int row, int cell) const { return Q(records_[row].columns[cell]); }
+
+bool MainFrameWnd::Checked(int row) const { return records_[row].selected; }
+
+void* MainFrameWnd::Tag(int row) const {
+  return const_cast<_NcItemData*>(records_.Element(row));
+}
+
+int MainFrameWnd::RowOf(const _NcItemData* record) const {
+  for (uint32_t i = 0; i < records_.Count(); ++i) {
+    if (records_.Element(i) == record) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+void MainFrameWnd::UpdateRecordCount() {
+  if (recordCount_) recordCount_->setText(QStringLiteral("共 %1 条记录").arg(records_.Count()));
+}
+
+void MainFrameWnd::LoadStoredRecords() {
+  recordDb_.ForEach([this](String& key, Json& doc) {
+    AppendLoadedRecord(records_, key, doc, settings_.deviceId);
+    return false;
+  });
+  model_->ResetAll();
+  UpdateRecordCount();
+}
+
+_NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const String& text,
+                                        const String* storedKey) {
+  _NcItemData* record = AppendRecord(records_, text, selected, uploaded, settings_.deviceId);
+  if (!record) return nullptr;
+  if (storedKey) record->key = *storedKey;
+  model_->RowsAppended(1);
+  UpdateRecordCount();
+  return record;
+}
+
+void MainFrameWnd::HandOverRecord(const String& key, const String& text) {
+  // Called on the receive thread (or by a replay on this one): the row is
+  // added on the UI thread, in the order the records arrived.
+  QMetaObject::invokeMethod(
+      this, [this, key, text] { AddRecordRow(false, false, text, &key); }, Qt::QueuedConnection);
+}
+
+void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
+  const int row = RowOf(record);
+  if (row < 0) return;
+  // The click arrives before the box changes: the new state is the opposite.
+  record->selected = !record->selected;
+  SetRecordSelected(recordDb_, record->key, record->selected);
+  model_->RowsChanged(row, row);
+}
+
+void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
+  const bool state = box->isChecked();
+  std::vector<String> keys;
+  keys.reserve(records_.Count());
+  for (uint32_t i = 0; i < records_.Count(); ++i) {
+    records_[i].selected = state;
+    keys.push_back(records_[i].key);
+  }
+  SetRecordsSelected(recordDb_, keys, state);
+  model_->RowsChanged(0, static_cast<int>(records_.Count()) - 1);
+}
+
+void MainFrameWnd::ShowUploadText(_NcItemData& record, const String& text) {
+  record.columns[0] = text;
+  const int row = RowOf(&record);
+  if (row >= 0) model_->RowsChanged(row, row);
+}
+
+void MainFrameWnd::ReplayCaptureFile() {
+  ::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames);
+}

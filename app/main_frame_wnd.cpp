@@ -1,0 +1,292 @@
+#include "app/main_frame_wnd.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRegion>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "device/record_hash.h"
+#include "ui/message_box.h"
+
+namespace {
+
+constexpr char16_t kMainWindowName[] = u"main_wnd";
+
+QString Q(const String& s) {
+  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
+}
+
+WindowRect ToWindowRect(const QRect& r) {
+  return WindowRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+
+}  // namespace
+
+QStringList RequiredControlNames() {
+  return {"closebtn",      "minbtn",        "maxbtn",        "restorebtn",   "switch",
+          "data",          "setup",         "scan",          "info",         "debug",
+          "datalist",      "selall",        "btn_export",    "btn_delete",   "btn_print",
+          "btn_upload",    "EditCode",      "ComboCom",      "ComboBits",    "ComboDeviceId",
+          "ComboServType", "EditDeviceId",  "BtnSaveDevice", "BtnDeleteDevice", "TextTipId",
+          "TextTipCom",    "ProductConfig", "BtnSaveProductConfig"};
+}
+
+MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
+    : options_(options),
+      skin_(options.skinFolder),
+      recordDb_(options.storageFolder),
+      windowPos_(kTakeSavedWidth | kTakeSavedHeight),
+      serialLink_(*this, recordDb_, frameDecoder_, settings_.productNames) {
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setWindowTitle(QStringLiteral("农残检测仪"));
+  setWindowIcon(QIcon(skin_.FilePath(QStringLiteral("icon.png"))));
+  resize(800, 572);
+}
+
+MainFrameWnd::~MainFrameWnd() {
+  // Closing normally has stopped all of this already; a window destroyed
+  // without being closed (tests, a failed start) must not leave the receive
+  // thread running on freed state.
+  portTimer_.stop();
+  serialLink_.Stop();
+}
+
+bool MainFrameWnd::Create(QString* error) {
+  root_ = skin_.Build(QStringLiteral("skin.xml"), this, error);
+  if (!root_) return false;
+  const QStringList missing = MissingControls(root_, RequiredControlNames());
+  if (!missing.isEmpty()) {
+    if (error) {
+      *error = QStringLiteral("%1 lacks the controls: %2")
+                   .arg(skin_.FilePath(QStringLiteral("skin.xml")), missing.join(QStringLiteral(", ")));
+    }
+    delete root_;
+    root_ = nullptr;
+    return false;
+  }
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(root_);
+  caption_ = MarginsProperty(root_, "caption");
+  sizeBox_ = MarginsProperty(root_, "sizebox");
+  const QStringList corner = root_->property("roundcorner").toString().split(QLatin1Char(','));
+  if (corner.size() == 2) roundCorner_ = QSize(corner[0].toInt(), corner[1].toInt());
+
+  closebtn_ = root_->findChild<QPushButton*>("closebtn");
+  maxbtn_ = root_->findChild<QPushButton*>("maxbtn");
+  restorebtn_ = root_->findChild<QPushButton*>("restorebtn");
+  minbtn_ = root_->findChild<QPushButton*>("minbtn");
+  comboCom_ = root_->findChild<QComboBox*>("ComboCom");
+  comboBits_ = root_->findChild<QComboBox*>("ComboBits");
+  comboDeviceId_ = root_->findChild<QComboBox*>("ComboDeviceId");
+  comboServType_ = root_->findChild<QComboBox*>("ComboServType");
+  editDeviceId_ = root_->findChild<QLineEdit*>("EditDeviceId");
+  datalist_ = root_->findChild<RecordListView*>("datalist");
+  switch_ = root_->findChild<QStackedWidget*>("switch");
+  textTipCom_ = root_->findChild<QLabel*>("TextTipCom");
+  recordCount_ = root_->findChild<QLabel*>("TextRecordCount");
+  productConfig_ = root_->findChild<QWidget*>("ProductConfig");
+  if (!closebtn_ || !maxbtn_ || !restorebtn_ || !minbtn_ || !comboCom_ || !comboBits_ ||
+      !comboDeviceId_ || !comboServType_ || !editDeviceId_ || !datalist_ || !switch_ ||
+      !textTipCom_) {
+    if (error) *error = QStringLiteral("skin.xml has a named control of the wrong kind");
+    return false;
+  }
+
+  ConnectNotifications(root_, this);
+  installEventFilter(this);
+  for (QWidget* child : root_->findChildren<QWidget*>()) child->installEventFilter(this);
+  InitWindow();
+  Notification init;
+  init.type = QStringLiteral("windowinit");
+  init.sender = this;
+  Notify(init);
+  return true;
+}
+
+void MainFrameWnd::InitWindow() {
+  frameDecoder_.SetRecordCallback(
+      [this](std::string& key, std::string& text) { serialLink_.OnRecordReceived(key, text); });
+
+  const WindowRect restored = windowPos_.RestorePosition(kMainWindowName, ToWindowRect(geometry()));
+  resize(restored.Width(), restored.Height());
+
+  settings_.Load();
+  for (const String& id : settings_.knownDeviceIds) comboDeviceId_->addItem(Q(id));
+  comboDeviceId_->setCurrentIndex(-1);
+  FillPortCombo();
+
+  connect(&portTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPortTimer);
+  portTimer_.start(1000);
+
+  BuildChannelRows();
+
+  model_ = new RecordListModel(*this, this);
+  model_->SetCaptions(datalist_->property("columnCaptions").toString().split(QLatin1Char('|')));
+  datalist_->setModel(model_);
+  datalist_->setItemDelegate(
+      new RecordListDelegate(QPixmap(skin_.FilePath(QStringLiteral("checkbox.png"))), datalist_));
+  QList<int> widths;
+  for (const QString& w : datalist_->property("columnWidths").toString().split(QLatin1Char(','))) {
+    widths << w.toInt();
+  }
+  datalist_->SetColumnWidths(widths);
+  LoadStoredRecords();
+
+  TraceSampleRecordHash();
+}
+
+void MainFrameWnd::FillPortCombo() {
+  ScanSerialPorts(ports_, settings_.extraPorts);
+  for (uint32_t i = 0; i < ports_.Count(); ++i) comboCom_->addItem(Q(ports_[i].friendlyName));
+  comboCom_->setCurrentIndex(-1);
+  if (settings_.portName.IsEmpty() && ports_.Count() > 0) settings_.portName = ports_[0].friendlyName;
+}
+
+void MainFrameWnd::BuildChannelRows() {
+  for (int i = 0; i < ProductNames::kChannels; ++i) {
+    const int y = 30 * i + 10;
+    auto* label = new QLabel(QStringLiteral("通道%1:").arg(i + 1), productConfig_);
+    label->setGeometry(10, y, 50, 22);
+    auto* combo = new QComboBox(productConfig_);
+    combo->setGeometry(70, y, 180, 22);
+    for (const String& choice : settings_.productChoices) {
+      if (!choice.IsEmpty()) combo->addItem(Q(choice));
+    }
+    combo->setCurrentIndex(-1);
+    auto* edit = new QLineEdit(Q(settings_.productNames.Get(i)), productConfig_);
+    edit->setGeometry(71, y + 1, 158, 20);
+    channelCombos_[i] = combo;
+    channelEdits_[i] = edit;
+    for (QWidget* control : {static_cast<QWidget*>(label), static_cast<QWidget*>(combo),
+                             static_cast<QWidget*>(edit)}) {
+      WatchControl(control, this);
+      control->show();
+    }
+  }
+}
+
+void MainFrameWnd::OnPortTimer() {
+  serialLink_.OnPortTimer(settings_.portName, settings_.baudRate, ports_);
+}
+
+void MainFrameWnd::CenterAndShow() {
+  QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+  show();
+}
+
+void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
+  const QString message = Q(text);
+  QMetaObject::invokeMethod(
+      this,
+      [this, message, good] {
+        textTipCom_->setText(message);
+        textTipCom_->setStyleSheet(good ? QStringLiteral("color: rgb(0, 153, 0);")
+                                        : QStringLiteral("color: rgb(255, 0, 0);"));
+      },
+      Qt::QueuedConnection);
+}
+
+void MainFrameWnd::ShowDatabaseError(const String& statusText) {
+  const QString message = Q(statusText);
+  QMetaObject::invokeMethod(
+      this,
+      [this, message] {
+        ShowMessageBox(this, message, MessageKind::kInformation, QStringLiteral("Error"));
+      },
+      Qt::QueuedConnection);
+}
+
+void MainFrameWnd::closeEvent(QCloseEvent* event) {
+  // Every way of closing (the close button, Alt+F4, the window manager) runs
+  // the same sequence: no more port opening, the receive thread stopped and
+  // awaited, the window's size remembered.
+  if (!closing_) {
+    closing_ = true;
+    portTimer_.stop();
+    serialLink_.Stop();
+    windowPos_.SavePosition(kMainWindowName,
+                            ToWindowRect(isMaximized() || isMinimized() ? normalGeometry()
+                                                                        : geometry()));
+  }
+  event->accept();
+}
+
+void MainFrameWnd::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (isMinimized() || roundCorner_.isEmpty()) return;
+  // Rounded top corners, square bottom corners.
+  const int w = width(), h = height();
+  QPainterPath rounded;
+  rounded.addRoundedRect(QRectF(0, 0, w + 1, h + 1 - roundCorner_.width()),
+                         roundCorner_.width() / 2.0, roundCorner_.height() / 2.0);
+  QRegion region(rounded.toFillPolygon().toPolygon());
+  region += QRegion(0, roundCorner_.width(), w + 1, h + 1 - roundCorner_.width());
+  setMask(region);
+}
+
+void MainFrameWnd::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && restorebtn_) SwapMaxRestoreButtons();
+}
+
+void MainFrameWnd::SwapMaxRestoreButtons() {
+  const bool maximized = isMaximized();
+  restorebtn_->setVisible(maximized);
+  maxbtn_->setVisible(!maximized);
+}
+
+bool MainFrameWnd::eventFilter(QObject* watched, QEvent* event) {
+  if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
+      watched->isWidgetType()) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton && HandleFrameMouse(static_cast<QWidget*>(watched), mouse)) {
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+bool MainFrameWnd::HandleFrameMouse(QWidget* target, QMouseEvent* event) {
+  const QPoint point = mapFromGlobal(event->globalPosition().toPoint());
+  const QMargins band(caption_.left(), caption_.top(), caption_.right(), caption_.bottom());
+  const ControlKind kind = target == this ? ControlKind::kNone : KindOf(target);
+  const HitCode code = HitTest(point, rect(), sizeBox_, band, isMaximized(),
+                               target == this ? ControlKind::kOther : kind);
+  QWindow* window = windowHandle();
+  if (code == kHitCaption) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      isMaximized() ? showNormal() : showMaximized();
+    } else if (window) {
+      window->startSystemMove();
+    }
+    return true;
+  }
+  Qt::Edges edges;
+  switch (code) {
+    case kHitLeft: edges = Qt::LeftEdge; break;
+    case kHitRight: edges = Qt::RightEdge; break;
+    case kHitTop: edges = Qt::TopEdge; break;
+    case kHitBottom: edges = Qt::BottomEdge; break;
+    case kHitTopLeft: edges = Qt::TopEdge | Qt::LeftEdge; break;
+    case kHitTopRight: edges = Qt::TopEdge | Qt::RightEdge; break;
+    case kHitBottomLeft: edges = Qt::BottomEdge | Qt::LeftEdge; break;
+    case kHitBottomRight: edges = Qt::BottomEdge | Qt::RightEdge; break;
+    default: return false;
+  }
+  if (window && event->type() == QEvent::MouseButtonPress) window->startSystemResize(edges);
+  return true;
+}

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "app/serial_link.h"
+#include "app/settings.h"
+#include "app/window_pos_store.h"
+#include "base/list.h"
+#include "device/frame_decoder.h"
+#include "device/port_list.h"
+#include "store/nc_item_data.h"
+#include "store/record_db.h"
+#include "ui/notification.h"
+#include "ui/record_list.h"
+#include "ui/skin.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+
+// Where the window finds its files. The defaults are the program's: the skin
+// beside the executable, the database and the capture file in the current folder.
+struct MainFrameOptions {
+  QString skinFolder;
+  std::string storageFolder = "storage";
+  std::string capturePath = "data.txt";
+};
+
+// The main window. Owns all running state: settings, the record database, the
+// records and their list, the frame decoder, the ports and the serial link.
+// Built from the skin; every operator action arrives at Notify. UI thread,
+// except the SerialLinkHost calls, which may come from the receive thread and
+// are passed on to the UI thread in order.
+class MainFrameWnd : public QWidget,
+                     public NotifySink,
+                     public SerialLinkHost,
+                     private RecordRowSource {
+ public:
+  explicit MainFrameWnd(const MainFrameOptions& options);
+  ~MainFrameWnd() override;
+
+  // Builds the window from "skin.xml" and runs InitWindow. False, with the
+  // reason, when the skin cannot be built or lacks a control the program uses.
+  bool Create(QString* error);
+  // Centres the window on its screen's work area and shows it.
+  void CenterAndShow();
+
+  void Notify(const Notification& notification) override;
+
+  void ShowPortStatus(const String& text, bool good) override;
+  void ShowDatabaseError(const String& statusText) override;
+  void HandOverRecord(const String& key, const String& text) override;
+
+  // Builds a record from `text` and appends it and its row; `storedKey` is the
+  // key it is stored under when that is not its test time. Null when the text
+  // is not a record.
+  _NcItemData* AddRecordRow(bool selected, bool uploaded, const String& text,
+                            const String* storedKey = nullptr);
+  void OnRecordCheckClicked(_NcItemData* record);
+  void OnSelectAllChanged(QCheckBox* box);
+  void ShowUploadText(_NcItemData& record, const String& text);
+  void ReplayCaptureFile();
+
+  const ObjectList<_NcItemData>& Records() const { return records_; }
+  Settings& GetSettings() { return settings_; }
+  RecordDb& Database() { return recordDb_; }
+  RecordListView* RecordList() const { return datalist_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void InitWindow();
+  void FillPortCombo();
+  void BuildChannelRows();
+  void LoadStoredRecords();
+  void OnPortTimer();
+  void ShowPage(int page);
+  void UpdateRecordCount();
+  int RowOf(const _NcItemData* record) const;
+  bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
+  void SwapMaxRestoreButtons();
+
+  // RecordRowSource
+  int RowCount() const override;
+  QString Cell(int row, int cell) const override;
+  bool Checked(int row) const override;
+  void* Tag(int row) const override;
+
+  MainFrameOptions options_;
+  Skin skin_;
+  ObjectList<SSerInfo> ports_;
+  ObjectList<_NcItemData> records_;
+  RecordDb recordDb_;
+  FrameDecoder frameDecoder_;
+  Settings settings_;
+  WindowPosStore windowPos_;
+  SerialLink serialLink_;
+  QTimer portTimer_;
+  bool closing_ = false;
+
+  QWidget* root_ = nullptr;
+  QPushButton* closebtn_ = nullptr;
+  QPushButton* maxbtn_ = nullptr;
+  QPushButton* restorebtn_ = nullptr;
+  QPushButton* minbtn_ = nullptr;
+  QComboBox* comboCom_ = nullptr;
+  QComboBox* comboBits_ = nullptr;
+  QComboBox* comboDeviceId_ = nullptr;
+  QComboBox* comboServType_ = nullptr;
+  QLineEdit* editDeviceId_ = nullptr;
+  RecordListView* datalist_ = nullptr;
+  QStackedWidget* switch_ = nullptr;
+  QLabel* textTipCom_ = nullptr;
+  QLabel* recordCount_ = nullptr;
+  QWidget* productConfig_ = nullptr;
+  QLineEdit* channelEdits_[ProductNames::kChannels] = {};
+  QComboBox* channelCombos_[ProductNames::kChannels] = {};
+  RecordListModel* model_ = nullptr;
+  QMargins caption_, sizeBox_;
+  QSize roundCorner_;
+};
+
+// The controls the program looks up by name; a skin must have them all.
+QStringList RequiredControlNames();

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPixmap>
+#include <QStringList>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include "ui/notification.h"
+
+// What the record list shows, row by row; the application keeps the records.
+class RecordRowSource {
+ public:
+  virtual ~RecordRowSource() = default;
+  virtual int RowCount() const = 0;
+  virtual QString Cell(int row, int cell) const = 0;  // cells 0 to 14
+  virtual bool Checked(int row) const = 0;
+  virtual void* Tag(int row) const = 0;
+};
+
+// One model over all records: column 0 is the row's check box, columns 1 to 15
+// the record's 15 cells. The model tells the view about rows only when told
+// (RowsAppended, RowsRemoved), so it never shows a row the source is still building.
+class RecordListModel : public QAbstractTableModel {
+ public:
+  static constexpr int kColumns = 16;
+  static constexpr int kResultCell = 2;
+
+  RecordListModel(const RecordRowSource& source, QObject* parent);
+
+  void SetCaptions(const QStringList& captions) { captions_ = captions; }
+  void RowsAppended(int count);               // the source gained `count` rows at its end
+  void RowsRemoved(int first, int count);     // the source lost rows [first, first + count)
+  void RowsChanged(int first, int last);      // texts or check states of these rows changed
+  void ResetAll();
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+ private:
+  const RecordRowSource& source_;
+  QStringList captions_;
+  int shown_ = 0;
+};
+
+// Paints a row's check box from the skin's two-square image and its text cells
+// with the row layout's padding.
+class RecordListDelegate : public QStyledItemDelegate {
+ public:
+  RecordListDelegate(const QPixmap& checkbox, QObject* parent);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+
+ private:
+  QPixmap checkbox_;
+};
+
+// The record list control: 28-pixel rows, one model, no widget per row. A
+// click on a row's check box cell is a "click" notification from "selectbox"
+// carrying the row's record, sent before anything changes; the handler
+// decides the new state.
+class RecordListView : public QTableView {
+ public:
+  explicit RecordListView(QWidget* parent = nullptr);
+  void SetSink(NotifySink* sink) { sink_ = sink; }
+  // Column widths from the skin, check box column first.
+  void SetColumnWidths(const QList<int>& widths);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  NotifySink* sink_ = nullptr;
+};

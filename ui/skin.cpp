@@ -1,0 +1,124 @@
+#include "ui/skin.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QUiLoader>
+#include <QVBoxLayout>
+
+#include "ui/record_list.h"
+
+namespace {
+
+class SkinLoader : public QUiLoader {
+ public:
+  explicit SkinLoader(const Skin& skin) : skin_(skin) { setWorkingDirectory(QDir(skin.Folder())); }
+
+  QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+    QWidget* widget = nullptr;
+    if (className == QLatin1String("ComputerExamine")) {
+      widget = new ComputerExamineUI(skin_, parent);
+    } else if (className == QLatin1String("RecordList")) {
+      widget = new RecordListView(parent);
+    } else {
+      return QUiLoader::createWidget(className, parent, name);
+    }
+    widget->setObjectName(name);
+    return widget;
+  }
+
+ private:
+  const Skin& skin_;
+};
+
+void Send(NotifySink* sink, const char* type, QObject* sender) {
+  Notification n;
+  n.type = QString::fromLatin1(type);
+  n.sender = sender;
+  n.name = sender->objectName();
+  sink->Notify(n);
+}
+
+}  // namespace
+
+Skin::Skin(const QString& folder) : folder_(folder) {
+  QDir::setSearchPaths(QStringLiteral("skin"), {folder});
+}
+
+QString Skin::FilePath(const QString& file) const { return QDir(folder_).filePath(file); }
+
+QWidget* Skin::Build(const QString& file, QWidget* parent, QString* error) const {
+  QFile ui(FilePath(file));
+  if (!ui.open(QIODevice::ReadOnly)) {
+    if (error) *error = QStringLiteral("cannot open %1: %2").arg(ui.fileName(), ui.errorString());
+    return nullptr;
+  }
+  SkinLoader loader(*this);
+  QWidget* root = loader.load(&ui, parent);
+  if (!root && error) *error = QStringLiteral("cannot build %1: %2").arg(ui.fileName(), loader.errorString());
+  return root;
+}
+
+ComputerExamineUI::ComputerExamineUI(const Skin& skin, QWidget* parent) : QWidget(parent) {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  if (QWidget* content = skin.Build(QStringLiteral("ComputerExamine.xml"), this, nullptr)) {
+    layout->addWidget(content);
+  }
+}
+
+QStringList MissingControls(const QWidget* root, const QStringList& names) {
+  QStringList missing;
+  for (const QString& name : names) {
+    if (!root || !root->findChild<QWidget*>(name)) missing << name;
+  }
+  return missing;
+}
+
+void WatchControl(QWidget* control, NotifySink* sink) {
+  if (auto* combo = qobject_cast<QComboBox*>(control)) {
+    QObject::connect(combo, &QComboBox::activated, combo, [=](int) { Send(sink, "itemselect", combo); });
+  } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [=] { Send(sink, "textchanged", edit); });
+    QObject::connect(edit, &QLineEdit::returnPressed, edit, [=] { Send(sink, "return", edit); });
+  } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    if (button->isCheckable()) {
+      const bool exclusive = button->autoExclusive();
+      QObject::connect(button, &QAbstractButton::toggled, button, [=](bool checked) {
+        if (checked || !exclusive) Send(sink, "selectchanged", button);
+      });
+    } else {
+      QObject::connect(button, &QAbstractButton::clicked, button, [=] { Send(sink, "click", button); });
+    }
+  } else if (auto* list = dynamic_cast<RecordListView*>(control)) {
+    list->SetSink(sink);
+  }
+}
+
+void ConnectNotifications(QWidget* root, NotifySink* sink) {
+  WatchControl(root, sink);
+  for (QWidget* child : root->findChildren<QWidget*>()) WatchControl(child, sink);
+}
+
+ControlKind KindOf(const QWidget* control) {
+  if (!control) return ControlKind::kNone;
+  if (auto* button = qobject_cast<const QAbstractButton*>(control)) {
+    return button->isCheckable() ? ControlKind::kOption : ControlKind::kButton;
+  }
+  // Labels marked interactive in the skin are "Text" controls; plain labels drag.
+  if (qobject_cast<const QLabel*>(control) && control->property("interactive").toBool()) {
+    return ControlKind::kText;
+  }
+  return ControlKind::kOther;
+}
+
+QMargins MarginsProperty(const QWidget* widget, const char* name) {
+  const QStringList parts = widget->property(name).toString().split(QLatin1Char(','));
+  if (parts.size() != 4) return QMargins();
+  return QMargins(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt(),
+                  parts[3].trimmed().toInt());
+}
