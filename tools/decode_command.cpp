@@ -1,7 +1,6 @@
 #include "tools/decode_command.h"
 
 #include <iostream>
-#include <sstream>
 
 #include "device/frame_decoder.h"
 #include "device/product_names.h"
@@ -11,22 +10,6 @@
 namespace {
 
 constexpr int kUsageError = 2;
-
-// Loads up to 20 UTF-8 lines as the product names of channels 1 to 20.
-bool LoadNames(const std::string& bytes, ProductNames& names, std::string& problem) {
-  std::istringstream lines(bytes);
-  std::string line;
-  int index = 0;
-  while (std::getline(lines, line)) {
-    if (index == ProductNames::kChannels) {
-      problem = "more than 20 lines";
-      return false;
-    }
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    names.Set(index++, String::FromBytes(line, cp::kUtf8));
-  }
-  return true;
-}
 
 std::string Utf8(const String& text) { return text.ToBytes(cp::kUtf8); }
 
@@ -54,14 +37,9 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
 
   ProductNames names;
   if (!namesPath.empty()) {
-    std::string bytes;
     std::string problem;
-    if (namesPath == "-" || !ReadInput(namesPath, in, bytes)) {
-      err << "residue-tool decode: cannot read names file '" << namesPath << "'\n";
-      return kUsageError;
-    }
-    if (!LoadNames(bytes, names, problem)) {
-      err << "residue-tool decode: names file '" << namesPath << "': " << problem << "\n";
+    if (!LoadProductNamesFile(namesPath, names, problem)) {
+      err << "residue-tool decode: " << problem << "\n";
       return kUsageError;
     }
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tools/decode_command.h"
+#include "tools/import_command.h"
 #include "tools/json_command.h"
 #include "tools/record_commands.h"
 #include "tools/records_command.h"
@@ -17,7 +18,8 @@ const char kUsage[] =
     "  hash [--device-id ID]          print the record hash of the record text on stdin\n"
     "  record [--device-id ID]        print the uid and the 15 columns of that record\n"
     "  json [--compact]               rewrite the JSON document on stdin in the program's form\n"
-    "  records --storage DIR [--json] list the records stored in a database folder\n";
+    "  records --storage DIR [--json] list the records stored in a database folder\n"
+    "  import --storage DIR FILE|- [--names FILE]  store the records of a capture\n";
 
 }  // namespace
 
@@ -37,6 +39,7 @@ int main(int argc, char** argv) {
   if (command == "hash") return RunHashCommand(args, std::cin, std::cout, std::cerr);
   if (command == "record") return RunRecordCommand(args, std::cin, std::cout, std::cerr);
   if (command == "json") return RunJsonCommand(args, std::cin, std::cout, std::cerr);
+  if (command == "import") return RunImportCommand(args, std::cin, std::cout, std::cerr);
   if (command == "records") return RunRecordsCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;

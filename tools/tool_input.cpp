@@ -5,7 +5,10 @@
 #include <iterator>
 #include <vector>
 
+#include <sstream>
+
 #include "base/file_io.h"
+#include "device/product_names.h"
 
 bool ReadInput(const std::string& path, std::istream& in, std::string& bytes) {
   if (path != "-") return ReadWholeFile(path, bytes);
@@ -23,5 +26,25 @@ bool TakeOption(std::vector<std::string>& args, const std::string& name, std::st
   }
   value = *(it + 1);
   args.erase(it, it + 2);
+  return true;
+}
+
+bool LoadProductNamesFile(const std::string& path, ProductNames& names, std::string& problem) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) {
+    problem = "cannot read names file '" + path + "'";
+    return false;
+  }
+  std::istringstream lines(bytes);
+  std::string line;
+  int index = 0;
+  while (std::getline(lines, line)) {
+    if (index == ProductNames::kChannels) {
+      problem = "names file '" + path + "': more than 20 lines";
+      return false;
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    names.Set(index++, String::FromBytes(line, cp::kUtf8));
+  }
   return true;
 }

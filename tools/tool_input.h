@@ -8,6 +8,12 @@
 // cannot be read.
 bool ReadInput(const std::string& path, std::istream& in, std::string& bytes);
 
+class ProductNames;
+
+// Loads a UTF-8 file of up to 20 lines as the product names of channels 1 to
+// 20. False with the reason in `problem`.
+bool LoadProductNamesFile(const std::string& path, ProductNames& names, std::string& problem);
+
 // Finds "--name VALUE" in args, removes both and stores VALUE. False when the
 // option is absent; `missingValue` is set when it is the last argument.
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value,

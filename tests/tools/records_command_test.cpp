@@ -1,7 +1,9 @@
+#include "tools/import_command.h"
 #include "tools/records_command.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "device/sample_record.h"
@@ -49,6 +51,27 @@ TEST_F(RecordsCommandTest, ListsStoredRecordsAndReportsWhatItCannotRead) {
   EXPECT_FALSE(std::filesystem::exists(Path("nothing-here"))) << "the tool creates nothing";
   EXPECT_EQ(Run({"--storage"}), 2);
   EXPECT_EQ(Run({}), 2);
+}
+
+TEST_F(RecordsCommandTest, ImportStoresACaptureAsTheProgramWould) {
+  const std::string storage = Path("storage");
+  std::istringstream none;
+  std::ostringstream out, err;
+  const std::string capture = std::string(RESIDUE_SOURCE_DIR) + "/data.txt";
+  ASSERT_EQ(RunImportCommand({"--storage", storage, capture}, none, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(), "261205083015\n190305151604\n261205084502\n261205090110\n261205091544\n")
+      << "the frame broken by noise is stored too, as received";
+  ASSERT_EQ(Run({"--storage", storage}), 0);
+  const std::string listed = out_.str();
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 5);
+  {
+    RecordDb running(storage);
+    std::ostringstream out2, err2;
+    EXPECT_EQ(RunImportCommand({"--storage", storage, capture}, none, out2, err2), 2);
+    EXPECT_NE(err2.str().find("IO error: "), std::string::npos);
+  }
+  std::ostringstream out3, err3;
+  EXPECT_EQ(RunImportCommand({"--storage", storage}, none, out3, err3), 2);
 }
 
 }  // namespace
