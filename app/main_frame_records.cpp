@@ -21,9 +21,7 @@ QString MainFrameWnd::Cell(int row, int cell) const { return Q(records_[row].col
 
 bool MainFrameWnd::Checked(int row) const { return records_[row].selected; }
 
-void* MainFrameWnd::Tag(int row) const {
-  return const_cast<_NcItemData*>(records_.Element(row));
-}
+void* MainFrameWnd::Tag(int row) const { return const_cast<_NcItemData*>(records_.Element(row)); }
 
 int MainFrameWnd::RowOf(const _NcItemData* record) const {
   for (uint32_t i = 0; i < records_.Count(); ++i) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "base/config.h"
 #include "device/record_hash.h"
 #include "ui/message_box.h"
 
@@ -32,12 +34,13 @@ WindowRect ToWindowRect(const QRect& r) {
 }  // namespace
 
 QStringList RequiredControlNames() {
-  return {"closebtn",      "minbtn",        "maxbtn",        "restorebtn",   "switch",
-          "data",          "setup",         "scan",          "info",         "debug",
-          "datalist",      "selall",        "btn_export",    "btn_delete",   "btn_print",
-          "btn_upload",    "EditCode",      "ComboCom",      "ComboBits",    "ComboDeviceId",
-          "ComboServType", "EditDeviceId",  "BtnSaveDevice", "BtnDeleteDevice", "TextTipId",
-          "TextTipCom",    "ProductConfig", "BtnSaveProductConfig"};
+  return {"closebtn",      "minbtn",       "maxbtn",        "restorebtn",
+          "switch",        "data",         "setup",         "scan",
+          "info",          "debug",        "datalist",      "selall",
+          "btn_export",    "btn_delete",   "btn_print",     "btn_upload",
+          "EditCode",      "ComboCom",     "ComboBits",     "ComboDeviceId",
+          "ComboServType", "EditDeviceId", "BtnSaveDevice", "BtnDeleteDevice",
+          "TextTipId",     "TextTipCom",   "ProductConfig", "BtnSaveProductConfig"};
 }
 
 MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
@@ -66,8 +69,9 @@ bool MainFrameWnd::Create(QString* error) {
   const QStringList missing = MissingControls(root_, RequiredControlNames());
   if (!missing.isEmpty()) {
     if (error) {
-      *error = QStringLiteral("%1 lacks the controls: %2")
-                   .arg(skin_.FilePath(QStringLiteral("skin.xml")), missing.join(QStringLiteral(", ")));
+      *error =
+          QStringLiteral("%1 lacks the controls: %2")
+              .arg(skin_.FilePath(QStringLiteral("skin.xml")), missing.join(QStringLiteral(", ")));
     }
     delete root_;
     root_ = nullptr;
@@ -142,14 +146,29 @@ void MainFrameWnd::InitWindow() {
   datalist_->SetColumnWidths(widths);
   LoadStoredRecords();
 
+  ShowInfoPage();
   TraceSampleRecordHash();
+}
+
+void MainFrameWnd::ShowInfoPage() {
+  auto set = [this](const char* name, const QString& text) {
+    if (auto* label = root_->findChild<QLabel*>(name)) label->setText(text);
+  };
+  auto absolute = [](const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+  };
+  set("InfoVersion", QStringLiteral(RESIDUE_VERSION));
+  set("InfoSettingsPath", absolute(DefaultConfigPath()));
+  set("InfoDatabasePath", absolute(options_.storageFolder));
+  set("InfoCapturePath", absolute(options_.capturePath));
 }
 
 void MainFrameWnd::FillPortCombo() {
   ScanSerialPorts(ports_, settings_.extraPorts);
   for (uint32_t i = 0; i < ports_.Count(); ++i) comboCom_->addItem(Q(ports_[i].friendlyName));
   comboCom_->setCurrentIndex(-1);
-  if (settings_.portName.IsEmpty() && ports_.Count() > 0) settings_.portName = ports_[0].friendlyName;
+  if (settings_.portName.IsEmpty() && ports_.Count() > 0)
+    settings_.portName = ports_[0].friendlyName;
 }
 
 void MainFrameWnd::BuildChannelRows() {
@@ -218,9 +237,9 @@ void MainFrameWnd::closeEvent(QCloseEvent* event) {
     closing_ = true;
     portTimer_.stop();
     serialLink_.Stop();
-    windowPos_.SavePosition(kMainWindowName,
-                            ToWindowRect(isMaximized() || isMinimized() ? normalGeometry()
-                                                                        : geometry()));
+    windowPos_.SavePosition(
+        kMainWindowName,
+        ToWindowRect(isMaximized() || isMinimized() ? normalGeometry() : geometry()));
   }
   event->accept();
 }
@@ -253,7 +272,8 @@ bool MainFrameWnd::eventFilter(QObject* watched, QEvent* event) {
   if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) &&
       watched->isWidgetType()) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && HandleFrameMouse(static_cast<QWidget*>(watched), mouse)) {
+    if (mouse->button() == Qt::LeftButton &&
+        HandleFrameMouse(static_cast<QWidget*>(watched), mouse)) {
       return true;
     }
   }
@@ -277,15 +297,32 @@ bool MainFrameWnd::HandleFrameMouse(QWidget* target, QMouseEvent* event) {
   }
   Qt::Edges edges;
   switch (code) {
-    case kHitLeft: edges = Qt::LeftEdge; break;
-    case kHitRight: edges = Qt::RightEdge; break;
-    case kHitTop: edges = Qt::TopEdge; break;
-    case kHitBottom: edges = Qt::BottomEdge; break;
-    case kHitTopLeft: edges = Qt::TopEdge | Qt::LeftEdge; break;
-    case kHitTopRight: edges = Qt::TopEdge | Qt::RightEdge; break;
-    case kHitBottomLeft: edges = Qt::BottomEdge | Qt::LeftEdge; break;
-    case kHitBottomRight: edges = Qt::BottomEdge | Qt::RightEdge; break;
-    default: return false;
+    case kHitLeft:
+      edges = Qt::LeftEdge;
+      break;
+    case kHitRight:
+      edges = Qt::RightEdge;
+      break;
+    case kHitTop:
+      edges = Qt::TopEdge;
+      break;
+    case kHitBottom:
+      edges = Qt::BottomEdge;
+      break;
+    case kHitTopLeft:
+      edges = Qt::TopEdge | Qt::LeftEdge;
+      break;
+    case kHitTopRight:
+      edges = Qt::TopEdge | Qt::RightEdge;
+      break;
+    case kHitBottomLeft:
+      edges = Qt::BottomEdge | Qt::LeftEdge;
+      break;
+    case kHitBottomRight:
+      edges = Qt::BottomEdge | Qt::RightEdge;
+      break;
+    default:
+      return false;
   }
   if (window && event->type() == QEvent::MouseButtonPress) window->startSystemResize(edges);
   return true;

@@ -84,6 +84,7 @@ class MainFrameWnd : public QWidget,
   void FillPortCombo();
   void BuildChannelRows();
   void LoadStoredRecords();
+  void ShowInfoPage();
   void OnPortTimer();
   void ShowPage(int page);
   void UpdateRecordCount();

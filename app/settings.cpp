@@ -38,9 +38,9 @@ void Settings::Load() {
   baudRate = ReadString(*root, u"bits", u"9600");
   serverType = ReadString(*root, u"serv_type", u"TCP服务器");
   serverHost = ReadString(*root, u"serv_host", kDefaultServerHost);
-  httpUrl = ReadString(*root, u"http_url",
-                       String(u"http://") + kDefaultHttpServer +
-                           u":8088/receivedata/receive_tavrin_data.asp");
+  httpUrl = ReadString(
+      *root, u"http_url",
+      String(u"http://") + kDefaultHttpServer + u":8088/receivedata/receive_tavrin_data.asp");
   userName = ReadString(*root, u"user_name", u"");
   password = ReadString(*root, u"pass_word", u"");
   unitCode = ReadString(*root, u"dwbh", u"");

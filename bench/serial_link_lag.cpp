@@ -5,6 +5,7 @@
 //   serial_link_lag [FRAMES] [BAUD] [SIMULATOR OPTIONS...]   (defaults: 500 frames at 115200)
 #include <time.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <atomic>
 
 #include "app/serial_link.h"
 
@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
   serial.Stop();
 
   bool inOrder = true;
-  for (size_t i = 1; i < host.keys.size(); ++i) inOrder = inOrder && host.keys[i - 1] < host.keys[i];
+  for (size_t i = 1; i < host.keys.size(); ++i)
+    inOrder = inOrder && host.keys[i - 1] < host.keys[i];
   uint32_t stored = db.ForEach([](String&, Json&) { return false; });
   std::printf("frames sent %d, handed over %zu, stored %u, in order: %s\n", frames,
               host.keys.size(), stored, inOrder ? "yes" : "no");

@@ -12,16 +12,35 @@ bool ParseBaud(const std::string& value, unsigned& baud) {
   }
   unsigned n = static_cast<unsigned>(std::strtoul(value.c_str(), nullptr, 10));
   switch (n) {  // shorthands of the old MODE syntax
-    case 11: n = 110; break;
-    case 15: n = 150; break;
-    case 30: n = 300; break;
-    case 60: n = 600; break;
-    case 12: n = 1200; break;
-    case 24: n = 2400; break;
-    case 48: n = 4800; break;
-    case 96: n = 9600; break;
-    case 19: n = 19200; break;
-    default: break;
+    case 11:
+      n = 110;
+      break;
+    case 15:
+      n = 150;
+      break;
+    case 30:
+      n = 300;
+      break;
+    case 60:
+      n = 600;
+      break;
+    case 12:
+      n = 1200;
+      break;
+    case 24:
+      n = 2400;
+      break;
+    case 48:
+      n = 4800;
+      break;
+    case 96:
+      n = 9600;
+      break;
+    case 19:
+      n = 19200;
+      break;
+    default:
+      break;
   }
   if (n == 0) return false;
   baud = n;
@@ -57,9 +76,12 @@ bool ParseLineSettings(const String& text, LineSettings& out) {
       if (value.size() != 1 || value[0] < '5' || value[0] > '8') return false;
       s.dataBits = value[0] - '0';
     } else if (key == "stop") {
-      if (value == "1") s.stopBits = 1;
-      else if (value == "1.5" || value == "2") s.stopBits = 2;
-      else return false;
+      if (value == "1")
+        s.stopBits = 1;
+      else if (value == "1.5" || value == "2")
+        s.stopBits = 2;
+      else
+        return false;
     } else {
       return false;
     }

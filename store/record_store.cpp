@@ -39,7 +39,8 @@ String StoreReceivedRecord(RecordDb& db, const String& key, const String& text) 
   if (!KeyTakesText(db, chosen, text)) {
     const String base = key + u"+" + Channel(text);
     chosen = base;
-    for (int n = 2; !KeyTakesText(db, chosen, text); ++n) chosen.Format(u"%s+%03d", base.Handle(), n);
+    for (int n = 2; !KeyTakesText(db, chosen, text); ++n)
+      chosen.Format(u"%s+%03d", base.Handle(), n);
   }
   db.PutJson(chosen, NewRecordValue(text), true);
   return chosen;

@@ -39,21 +39,36 @@ bool Parse(int argc, char** argv, Options& o) {
       return true;
     };
     std::string v;
-    if (a == "--noise") o.frames.noise = true;
-    else if (a == "--ff") o.frames.ffBytes = true;
-    else if (a == "--cut") o.cut = true;
-    else if (!next(v)) return false;
-    else if (a == "--device") o.device = v;
-    else if (a == "--link") o.link = v;
-    else if (a == "--frames") o.frames.frames = std::stoi(v);
-    else if (a == "--baud") o.baud = std::stol(v);
-    else if (a == "--interval-ms") o.intervalMs = std::stoi(v);
-    else if (a == "--same-second") o.frames.sameSecond = std::stoi(v);
-    else if (a == "--start-delay-ms") o.startDelayMs = std::stoi(v);
-    else if (a == "--linger-ms") o.lingerMs = std::stoi(v);
-    else if (a == "--seed") o.frames.seed = static_cast<uint32_t>(std::stoul(v));
-    else if (a == "--start-time" && v.size() == 12) o.frames.startTime = v;
-    else return false;
+    if (a == "--noise")
+      o.frames.noise = true;
+    else if (a == "--ff")
+      o.frames.ffBytes = true;
+    else if (a == "--cut")
+      o.cut = true;
+    else if (!next(v))
+      return false;
+    else if (a == "--device")
+      o.device = v;
+    else if (a == "--link")
+      o.link = v;
+    else if (a == "--frames")
+      o.frames.frames = std::stoi(v);
+    else if (a == "--baud")
+      o.baud = std::stol(v);
+    else if (a == "--interval-ms")
+      o.intervalMs = std::stoi(v);
+    else if (a == "--same-second")
+      o.frames.sameSecond = std::stoi(v);
+    else if (a == "--start-delay-ms")
+      o.startDelayMs = std::stoi(v);
+    else if (a == "--linger-ms")
+      o.lingerMs = std::stoi(v);
+    else if (a == "--seed")
+      o.frames.seed = static_cast<uint32_t>(std::stoul(v));
+    else if (a == "--start-time" && v.size() == 12)
+      o.frames.startTime = v;
+    else
+      return false;
   }
   return o.baud > 0 && o.frames.frames >= 0;
 }
@@ -67,8 +82,10 @@ class Line {
 
   bool Open() {
     if (!o_.device.empty()) {
-      fd_ = ::open(o_.device.c_str(), O_WRONLY | O_NOCTTY);
-      if (fd_ < 0) std::fprintf(stderr, "detector-sim: %s: %s\n", o_.device.c_str(), std::strerror(errno));
+      // A regular file is created, so captures can be written for replay and import.
+      fd_ = ::open(o_.device.c_str(), O_WRONLY | O_NOCTTY | O_CREAT | O_TRUNC, 0644);
+      if (fd_ < 0)
+        std::fprintf(stderr, "detector-sim: %s: %s\n", o_.device.c_str(), std::strerror(errno));
       path_ = o_.device;
       return fd_ >= 0;
     }
@@ -120,8 +137,9 @@ class Pacer {
  public:
   explicit Pacer(long baud) : bytesPerSecond_(baud / 10.0), start_(Clock::now()) {}
   void Wait(size_t bytesSoFar) {
-    std::this_thread::sleep_until(start_ + std::chrono::duration_cast<Clock::duration>(
-                                               std::chrono::duration<double>(bytesSoFar / bytesPerSecond_)));
+    std::this_thread::sleep_until(start_ +
+                                  std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(bytesSoFar / bytesPerSecond_)));
   }
   void Restart(size_t bytesSoFar) {
     start_ = Clock::now() - std::chrono::duration_cast<Clock::duration>(

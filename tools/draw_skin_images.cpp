@@ -26,7 +26,7 @@ QImage Checkbox() {
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   const QRectF box(10, 10, 128, 128);
-  p.setPen(QPen(kBorder, 8));
+  p.setPen(QPen(QColor(0x8a, 0x9b, 0xb0), 12));
   p.setBrush(Qt::white);
   p.drawRoundedRect(box, 20, 20);  // unticked
   p.setPen(Qt::NoPen);
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
   const bool ok = Checkbox().save(out.filePath("checkbox.png")) &&
                   Combo(false).save(out.filePath("Combo_nor.png")) &&
                   Combo(true).save(out.filePath("Combo_over.png")) &&
-                  Icon(64).save(out.filePath("icon.png")) && Icon(24).save(out.filePath("icon24.png"));
+                  Icon(64).save(out.filePath("icon.png")) &&
+                  Icon(24).save(out.filePath("icon24.png"));
   if (!ok) std::fprintf(stderr, "draw_skin_images: cannot write into %s\n", argv[1]);
   return ok ? 0 : 1;
 }

@@ -28,8 +28,8 @@ String Decimal(std::mt19937& rng, int whole, int fraction) {
 }  // namespace
 
 std::vector<SimulatedChunk> MakeSimulatedFrames(const SimulationOptions& options) {
-  static const char16_t* kSamples[] = {u"青菜", u"菠菜", u"黄瓜", u"毛豆", u"韭菜", u"芹菜",
-                                       u"大白菜", u"西红柿"};
+  static const char16_t* kSamples[] = {u"青菜", u"菠菜", u"黄瓜",   u"毛豆",
+                                       u"韭菜", u"芹菜", u"大白菜", u"西红柿"};
   static const char16_t* kInspectors[] = {u"张敏", u"李强", u"王芳"};
   std::mt19937 rng(options.seed);
   std::vector<SimulatedChunk> chunks;
@@ -46,6 +46,12 @@ std::vector<SimulatedChunk> MakeSimulatedFrames(const SimulationOptions& options
     f.second = Decimal(rng, 2, 1);
     f.result = rng() % 3 == 0 ? u"0" : u"1";
     f.sample = kSamples[rng() % std::size(kSamples)];
+    char where[16];
+    std::snprintf(where, sizeof where, "36%02d.%04d00", int(rng() % 60), int(rng() % 10000));
+    f.latitude = String::FromBytes(where, cp::kUtf8);
+    std::snprintf(where, sizeof where, "103%02d.%04d00", int(rng() % 60), int(rng() % 10000));
+    f.longitude = String::FromBytes(where, cp::kUtf8);
+    f.place = i % 3 == 0 ? u"一号摊位" : u"";
     f.inspector = kInspectors[rng() % std::size(kInspectors)];
     f.testingUnit = u"城东检测站";
     f.testedUnit = u"城东农贸市场";

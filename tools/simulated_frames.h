@@ -8,9 +8,9 @@
 // frame layout, with the line conditions a real link shows.
 struct SimulationOptions {
   int frames = 10;
-  int sameSecond = 1;       // frames per test time (several channels finishing together)
-  bool noise = false;       // stray bytes, pieces of ":NC" among them, between frames
-  bool ffBytes = false;     // some frames carry 0xFF bytes in their place field
+  int sameSecond = 1;    // frames per test time (several channels finishing together)
+  bool noise = false;    // stray bytes, pieces of ":NC" among them, between frames
+  bool ffBytes = false;  // some frames carry 0xFF bytes in their place field
   uint32_t seed = 1;
   std::string startTime = "261206080000";  // yyMMddHHmmss of the first frame
 };

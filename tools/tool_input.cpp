@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <istream>
 #include <iterator>
-#include <vector>
-
 #include <sstream>
+#include <vector>
 
 #include "base/file_io.h"
 #include "device/product_names.h"

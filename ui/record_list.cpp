@@ -9,8 +9,8 @@ namespace {
 const QColor kPassGreen(0x00, 0x99, 0x00);
 const QColor kFailRed(0xFF, 0x00, 0x00);
 const QRect kCheckSource[2] = {QRect(0, 0, 148, 148), QRect(0, 148, 148, 148)};
-const QRect kCheckTarget(5, 6, 15, 15);        // 5,6 to 20,21 inside the cell
-const QMargins kCellPadding(5, 6, 5, 0);       // left, top, right, bottom
+const QRect kCheckTarget(5, 6, 15, 15);   // 5,6 to 20,21 inside the cell
+const QMargins kCellPadding(5, 6, 5, 0);  // left, top, right, bottom
 
 }  // namespace
 
@@ -55,7 +55,8 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::UserRole) return QVariant::fromValue(source_.Tag(index.row()));
   const int column = index.column();
   if (column == 0) {
-    if (role == Qt::CheckStateRole) return source_.Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
+    if (role == Qt::CheckStateRole)
+      return source_.Checked(index.row()) ? Qt::Checked : Qt::Unchecked;
     return QVariant();
   }
   const int cell = column - 1;
@@ -74,7 +75,14 @@ QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 RecordListDelegate::RecordListDelegate(const QPixmap& checkbox, QObject* parent)
-    : QStyledItemDelegate(parent), checkbox_(checkbox) {}
+    : QStyledItemDelegate(parent) {
+  for (int i = 0; i < 2; ++i) {
+    squares_[i] =
+        checkbox.copy(kCheckSource[i])
+            .scaled(kCheckTarget.size() * 2, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    squares_[i].setDevicePixelRatio(2.0);
+  }
+}
 
 void RecordListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                                const QModelIndex& index) const {
@@ -87,14 +95,12 @@ void RecordListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   if (index.column() == 0) {
     const bool ticked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    painter->drawPixmap(kCheckTarget.translated(option.rect.topLeft()), checkbox_,
-                        kCheckSource[ticked ? 1 : 0]);
+    painter->drawPixmap(kCheckTarget.translated(option.rect.topLeft()), squares_[ticked ? 1 : 0]);
     return;
   }
   const QVariant colour = index.data(Qt::ForegroundRole);
   painter->save();
-  painter->setPen(colour.isValid() ? colour.value<QColor>()
-                                   : option.palette.color(QPalette::Text));
+  painter->setPen(colour.isValid() ? colour.value<QColor>() : option.palette.color(QPalette::Text));
   const QRect area = option.rect.marginsRemoved(kCellPadding);
   painter->drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                     option.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));

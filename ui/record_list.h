@@ -29,9 +29,9 @@ class RecordListModel : public QAbstractTableModel {
   RecordListModel(const RecordRowSource& source, QObject* parent);
 
   void SetCaptions(const QStringList& captions) { captions_ = captions; }
-  void RowsAppended(int count);               // the source gained `count` rows at its end
-  void RowsRemoved(int first, int count);     // the source lost rows [first, first + count)
-  void RowsChanged(int first, int last);      // texts or check states of these rows changed
+  void RowsAppended(int count);            // the source gained `count` rows at its end
+  void RowsRemoved(int first, int count);  // the source lost rows [first, first + count)
+  void RowsChanged(int first, int last);   // texts or check states of these rows changed
   void ResetAll();
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -54,7 +54,9 @@ class RecordListDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 
  private:
-  QPixmap checkbox_;
+  // The two squares scaled once, with area averaging, to the box's size: a
+  // 148-pixel square drawn into 15 pixels at paint time would lose its lines.
+  QPixmap squares_[2];
 };
 
 // The record list control: 28-pixel rows, one model, no widget per row. A

@@ -59,7 +59,8 @@ QWidget* Skin::Build(const QString& file, QWidget* parent, QString* error) const
   }
   SkinLoader loader(*this);
   QWidget* root = loader.load(&ui, parent);
-  if (!root && error) *error = QStringLiteral("cannot build %1: %2").arg(ui.fileName(), loader.errorString());
+  if (!root && error)
+    *error = QStringLiteral("cannot build %1: %2").arg(ui.fileName(), loader.errorString());
   return root;
 }
 
@@ -81,7 +82,8 @@ QStringList MissingControls(const QWidget* root, const QStringList& names) {
 
 void WatchControl(QWidget* control, NotifySink* sink) {
   if (auto* combo = qobject_cast<QComboBox*>(control)) {
-    QObject::connect(combo, &QComboBox::activated, combo, [=](int) { Send(sink, "itemselect", combo); });
+    QObject::connect(combo, &QComboBox::activated, combo,
+                     [=](int) { Send(sink, "itemselect", combo); });
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [=] { Send(sink, "textchanged", edit); });
     QObject::connect(edit, &QLineEdit::returnPressed, edit, [=] { Send(sink, "return", edit); });
@@ -92,7 +94,8 @@ void WatchControl(QWidget* control, NotifySink* sink) {
         if (checked || !exclusive) Send(sink, "selectchanged", button);
       });
     } else {
-      QObject::connect(button, &QAbstractButton::clicked, button, [=] { Send(sink, "click", button); });
+      QObject::connect(button, &QAbstractButton::clicked, button,
+                       [=] { Send(sink, "click", button); });
     }
   } else if (auto* list = dynamic_cast<RecordListView*>(control)) {
     list->SetSink(sink);
@@ -119,6 +122,6 @@ ControlKind KindOf(const QWidget* control) {
 QMargins MarginsProperty(const QWidget* widget, const char* name) {
   const QStringList parts = widget->property(name).toString().split(QLatin1Char(','));
   if (parts.size() != 4) return QMargins();
-  return QMargins(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(), parts[2].trimmed().toInt(),
-                  parts[3].trimmed().toInt());
+  return QMargins(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(),
+                  parts[2].trimmed().toInt(), parts[3].trimmed().toInt());
 }

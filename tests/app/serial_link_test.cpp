@@ -102,8 +102,8 @@ TEST_F(SerialLinkTest, FramesWrittenToThePortBecomeStoredRecordsInOrder) {
   std::this_thread::sleep_for(20ms);
   ASSERT_TRUE(pty.Write(b.substr(92) + c));
   ASSERT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 3; }));
-  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206080001", "261206080001+05",
-                                                  "261206080002"}));
+  EXPECT_EQ(host_.keys,
+            (std::vector<std::string>{"261206080001", "261206080001+05", "261206080002"}));
   EXPECT_EQ(host_.texts[0].substr(149, 4), "\xBB\xC6\xB9\xCF") << "channel 4's product name";
   EXPECT_EQ(host_.texts[2], c.substr(3));
   EXPECT_TRUE(host_.errors.empty());
@@ -140,8 +140,8 @@ TEST_F(SerialLinkTest, AbsentOrUnnamedPortsAndRefusedBaudTexts) {
   EXPECT_TRUE(host_.statuses.empty()) << "no port chosen: nothing happens";
   Tick(u"USB-SERIAL CH340 (ttyUSB0)");
   Tick(u"USB-SERIAL CH340 (ttyUSB0)");
-  EXPECT_EQ(host_.statuses, (std::vector<std::string>(
-                                2, "此串口未找到: USB-SERIAL CH340 (ttyUSB0) [green]")));
+  EXPECT_EQ(host_.statuses,
+            (std::vector<std::string>(2, "此串口未找到: USB-SERIAL CH340 (ttyUSB0) [green]")));
 
   PtyPair pty;
   AddPort(pty.Path());
@@ -227,9 +227,9 @@ TEST_F(SerialLinkTest, DetectorSimulatorFramesArriveWholeThroughNoiseAndSharedSe
   const bool all = host_.WaitFor([&] { return host_.keys.size() == 6; });
   pclose(sim);
   ASSERT_TRUE(all) << host_.keys.size() << " records";
-  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206080000", "261206080000+02",
-                                                  "261206080001", "261206080001+03",
-                                                  "261206080002", "261206080002+04"}));
+  EXPECT_EQ(host_.keys,
+            (std::vector<std::string>{"261206080000", "261206080000+02", "261206080001",
+                                      "261206080001+03", "261206080002", "261206080002+04"}));
   for (const std::string& text : host_.texts) {
     EXPECT_EQ(text.size(), 176u);
     EXPECT_EQ(text.find('\xFF'), std::string::npos) << "0xFF arrives as a space";

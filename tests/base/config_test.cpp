@@ -45,7 +45,10 @@ TEST_F(ConfigTest, MissingFileIsCreatedAndHoldsTheRootAfterTheAccess) {
 }
 
 TEST_F(ConfigTest, HandEditBetweenAccessesIsSeen) {
-  { Config config; config.Root()->SetPropertyInt32(u"n", 1); }
+  {
+    Config config;
+    config.Root()->SetPropertyInt32(u"n", 1);
+  }
   Write("{\"n\":2}");
   Config config;
   EXPECT_EQ(config.Root()->PropertyInt32(u"n", 0), 2);

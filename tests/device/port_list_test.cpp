@@ -31,8 +31,8 @@ TEST(PortListTest, DescriptionsComeFromTheFriendlyNameOnlyWhenMissing) {
   ports[4].description = u"From the system";
   AppendExtraPorts(ports, {u"/tmp/detector", u""});
   FillMissingDescriptions(ports);
-  const char16_t* expected[] = {u"Detector", u"A (x) b (COM4)", u"Plain", u"(COM5)",
-                                u"From the system", u"虚拟串口"};
+  const char16_t* expected[] = {u"Detector", u"A (x) b (COM4)",  u"Plain",
+                                u"(COM5)",   u"From the system", u"虚拟串口"};
   ASSERT_EQ(ports.Count(), 6u) << "an empty extra path is not listed";
   for (uint32_t i = 0; i < 6; ++i) {
     EXPECT_TRUE(ports[i].description == expected[i]) << ports[i].description.ToBytes(cp::kUtf8);

@@ -106,9 +106,11 @@ TEST_F(RecordDbTest, ValuesFromAnotherWriterLoadAndBrokenOnesAreSkippedButCounte
     std::string text = Sample().ToBytes(cp::kGbk);
     // Another writer's value: pretty text with the record's Chinese as GBK bytes.
     std::string escaped;
-    for (char c : text) escaped += c == '\r' ? std::string("\\r") : c == '\n' ? "\\n" : std::string(1, c);
-    raw->Put({}, "190305151604", "{\r\n\t\"uploaded\" : true,\r\n\t\"data\" : \"" + escaped + "\"\r\n}");
-    raw->Put({}, "190305151605", "{\"data\":");                    // cut short
+    for (char c : text)
+      escaped += c == '\r' ? std::string("\\r") : c == '\n' ? "\\n" : std::string(1, c);
+    raw->Put({}, "190305151604",
+             "{\r\n\t\"uploaded\" : true,\r\n\t\"data\" : \"" + escaped + "\"\r\n}");
+    raw->Put({}, "190305151605", "{\"data\":");                              // cut short
     raw->Put({}, "190305151606", "{\"data\":\"a+b+c\",\"selected\":true}");  // not a record
     delete raw;
   }

@@ -1,4 +1,3 @@
-#include "tools/import_command.h"
 #include "tools/records_command.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include "device/sample_record.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
+#include "tools/import_command.h"
 
 namespace {
 

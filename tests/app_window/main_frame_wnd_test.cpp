@@ -1,0 +1,236 @@
+#include "app/main_frame_wnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QTest>
+#include <fstream>
+
+#include "base/config.h"
+#include "base/file_io.h"
+#include "device/frame_builder.h"
+#include "store/record_store.h"
+#include "tests/support/temp_dir.h"
+#include "ui/message_box.h"
+
+namespace {
+
+std::vector<std::string> messages;
+
+bool RecordMessage(const QString& text, MessageKind, const QString&) {
+  messages.push_back(text.toStdString());
+  return true;
+}
+
+String RecordText(const char16_t* time, const char16_t* channel, const char16_t* result) {
+  FrameFields f;
+  f.time = time;
+  f.channel = channel;
+  f.result = result;
+  return String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
+}
+
+class MainFrameWndTest : public TempDirTest {
+ protected:
+  void SetUp() override {
+    TempDirTest::SetUp();
+    settingsFile_ = Path("residue-station.Json");
+    SetConfigPath(settingsFile_);
+    SetMessageBoxHandler(RecordMessage);
+    messages.clear();
+    options_.skinFolder = QString::fromUtf8(SKIN_DIR);
+    options_.storageFolder = Path("storage");
+    options_.capturePath = Path("data.txt");
+  }
+  void TearDown() override {
+    window_.reset();
+    SetMessageBoxHandler(nullptr);
+    SetConfigPath("");
+    TempDirTest::TearDown();
+  }
+  MainFrameWnd& Open() {
+    window_ = std::make_unique<MainFrameWnd>(options_);
+    QString error;
+    EXPECT_TRUE(window_->Create(&error)) << error.toStdString();
+    window_->CenterAndShow();
+    return *window_;
+  }
+  void CloseWindow() {
+    window_->close();
+    window_.reset();
+  }
+  void Store(const std::vector<String>& texts) {
+    RecordDb db(options_.storageFolder);
+    for (const String& text : texts) StoreReceivedRecord(db, text.Left(12), text);
+  }
+  QModelIndex Index(int row, int column) {
+    return window_->RecordList()->model()->index(row, column);
+  }
+  void ClickCheckBox(int row) {
+    RecordListView* list = window_->RecordList();
+    const QRect cell = list->visualRect(Index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  Json Settings() {
+    Json doc;
+    doc.LoadFile(settingsFile_);
+    return doc;
+  }
+
+  std::string settingsFile_;
+  MainFrameOptions options_;
+  std::unique_ptr<MainFrameWnd> window_;
+};
+
+TEST_F(MainFrameWndTest, FirstStartIsEmptyCentredAndLeavesTheListKeysAndSizeOnClose) {
+  MainFrameWnd& w = Open();
+  EXPECT_EQ(w.size(), QSize(800, 572));
+  const QRect area = w.screen()->availableGeometry();
+  EXPECT_LE(std::abs(w.geometry().center().x() - area.center().x()), 1);
+  EXPECT_LE(std::abs(w.geometry().center().y() - area.center().y()), 1);
+  EXPECT_EQ(w.RecordList()->model()->rowCount(), 0);
+  EXPECT_EQ(w.windowTitle(), QStringLiteral("农残检测仪"));
+  CloseWindow();
+  Json doc = Settings();
+  EXPECT_TRUE(doc.FindProperty(u"ids")->IsNull());
+  EXPECT_TRUE(doc.FindProperty(u"ways")->IsNull());
+  EXPECT_TRUE(doc.FindProperty(u"user_names")->IsNull());
+  const Json* main = doc.FindProperty(u"wndpos")->FindProperty(u"main_wnd");
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->PropertyInt32(u"right", 0) - main->PropertyInt32(u"left", 0), 800);
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainFrameWndTest, StoredRecordsAreListedInKeyOrderWithTheirColoursAndUploadState) {
+  Store({RecordText(u"261206100002", u"02", u"1"), RecordText(u"261206100001", u"01", u"0")});
+  {
+    RecordDb db(options_.storageFolder);
+    SetRecordUploaded(db, u"261206100002");
+    db.PutText(u"261206100003", u"{\"data\":\"too+few+fields\"}");
+  }
+  MainFrameWnd& w = Open();
+  QAbstractItemModel* model = w.RecordList()->model();
+  ASSERT_EQ(model->rowCount(), 2) << "the entry that is not a record gets no row";
+  EXPECT_EQ(model->data(Index(0, 10)).toString(), QStringLiteral("2026-12-06 10:00:01"));
+  EXPECT_EQ(model->data(Index(0, 3)).toString(), QStringLiteral("不合格"));
+  EXPECT_EQ(model->data(Index(0, 3), Qt::ForegroundRole).value<QColor>(), QColor(0xFF, 0, 0));
+  EXPECT_EQ(model->data(Index(1, 3)).toString(), QStringLiteral("合格"));
+  EXPECT_EQ(model->data(Index(1, 3), Qt::ForegroundRole).value<QColor>(), QColor(0, 0x99, 0));
+  EXPECT_EQ(model->data(Index(1, 1)).toString(), QStringLiteral("已上传"));
+  EXPECT_EQ(model->data(Index(0, 1)).toString(), QString());
+  EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("名称"));
+  EXPECT_EQ(w.RecordList()->horizontalHeader()->count(), 16);
+  EXPECT_EQ(w.RecordList()->verticalHeader()->defaultSectionSize(), 28);
+}
+
+TEST_F(MainFrameWndTest, TickingARowIsStoredAtOnceAndSurvivesARestart) {
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1")});
+  Open();
+  ClickCheckBox(1);
+  EXPECT_TRUE(window_->Records()[1].selected);
+  EXPECT_FALSE(window_->Records()[0].selected);
+  QTest::mouseClick(window_->RecordList()->viewport(), Qt::LeftButton, {},
+                    window_->RecordList()->visualRect(Index(0, 5)).center());
+  EXPECT_FALSE(window_->Records()[0].selected) << "a click beside the box only highlights";
+  CloseWindow();
+  Open();
+  EXPECT_TRUE(window_->Records()[1].selected);
+  EXPECT_EQ(window_->RecordList()->model()->data(Index(1, 0), Qt::CheckStateRole).toInt(),
+            Qt::Checked);
+  ClickCheckBox(1);
+  EXPECT_FALSE(window_->Records()[1].selected);
+  Json doc;
+  ASSERT_TRUE(window_->Database().GetJson(u"261206100002", doc));
+  EXPECT_FALSE(doc.PropertyBool(u"selected", true));
+}
+
+TEST_F(MainFrameWndTest, SelectAllTicksAndUnticksEveryRecordInTheDatabase) {
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1"),
+         RecordText(u"261206100003", u"03", u"0")});
+  Open();
+  auto* selall = window_->findChild<QCheckBox*>("selall");
+  selall->click();
+  for (uint32_t i = 0; i < 3; ++i) EXPECT_TRUE(window_->Records()[i].selected);
+  ClickCheckBox(0);
+  EXPECT_TRUE(selall->isChecked()) << "single boxes do not change select-all";
+  selall->click();
+  CloseWindow();
+  Open();
+  for (uint32_t i = 0; i < 3; ++i) EXPECT_FALSE(window_->Records()[i].selected);
+  window_->findChild<QCheckBox*>("selall")->click();
+  Json doc;
+  ASSERT_TRUE(window_->Database().GetJson(u"261206100003", doc));
+  EXPECT_TRUE(doc.PropertyBool(u"selected", false));
+}
+
+TEST_F(MainFrameWndTest, PageOptionsSwitchPagesAndMaximizeSwapsTheCaptionButtons) {
+  MainFrameWnd& w = Open();
+  auto* pages = w.findChild<QStackedWidget*>("switch");
+  for (auto [name, page] : {std::pair{"setup", 1}, {"scan", 2}, {"info", 3}, {"data", 0}}) {
+    w.findChild<QPushButton*>(name)->click();
+    EXPECT_EQ(pages->currentIndex(), page) << name;
+  }
+  auto* maxbtn = w.findChild<QPushButton*>("maxbtn");
+  auto* restorebtn = w.findChild<QPushButton*>("restorebtn");
+  maxbtn->click();
+  EXPECT_TRUE(w.isMaximized());
+  EXPECT_TRUE(restorebtn->isVisible());
+  EXPECT_FALSE(maxbtn->isVisible());
+  restorebtn->click();
+  EXPECT_FALSE(w.isMaximized());
+  EXPECT_TRUE(maxbtn->isVisible());
+  EXPECT_FALSE(restorebtn->isVisible());
+}
+
+TEST_F(MainFrameWndTest, SkinWithoutTheRecordListIsRefusedWithItsName) {
+  const std::string skin = Path("skin");
+  std::filesystem::copy(SKIN_DIR, skin);
+  std::string xml;
+  ReadWholeFile(skin + "/skin.xml", xml);
+  xml.replace(xml.find("name=\"datalist\""), 15, "name=\"dataview\"");
+  std::ofstream(skin + "/skin.xml", std::ios::binary) << xml;
+  options_.skinFolder = QString::fromStdString(skin);
+  MainFrameWnd w(options_);
+  QString error;
+  EXPECT_FALSE(w.Create(&error));
+  EXPECT_TRUE(error.contains(QStringLiteral("datalist"))) << error.toStdString();
+  options_.skinFolder = QString::fromStdString(Path("nowhere"));
+  MainFrameWnd none(options_);
+  EXPECT_FALSE(none.Create(&error));
+  EXPECT_TRUE(error.contains(QStringLiteral("skin.xml"))) << error.toStdString();
+}
+
+TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheReceiveThread) {
+  const std::string link = Path("detector");
+  const std::string command = std::string(DETECTOR_SIM) + " --link " + link +
+                              " --frames 5 --same-second 2 --baud 115200 --interval-ms 0"
+                              " --start-delay-ms 1500 --linger-ms 2000 --start-time 261206080000";
+  FILE* sim = popen(command.c_str(), "r");
+  ASSERT_NE(sim, nullptr);
+  char line[256];
+  ASSERT_NE(fgets(line, sizeof line, sim), nullptr);
+  std::ofstream(settingsFile_) << "{\"extra_ports\": [\"" << link << "\"], \"com\": \""
+                               << String(u"虚拟串口 (").ToBytes(cp::kGbk) << link << ")\"}";
+  MainFrameWnd& w = Open();
+  auto* tip = w.findChild<QLabel*>("TextTipCom");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 8000))
+      << w.Records().Count() << " rows";
+  EXPECT_TRUE(w.Records()[1].key == u"261206080000+02");
+  EXPECT_EQ(w.RecordList()->model()->rowCount(), 5);
+  CloseWindow();  // the receive thread is stopped and awaited here
+  pclose(sim);
+  Json doc = Settings();
+  EXPECT_NE(doc.FindProperty(u"wndpos"), nullptr);
+  RecordDb db(options_.storageFolder);
+  EXPECT_EQ(db.ForEach([](String&, Json&) { return false; }), 5u);
+}
+
+}  // namespace
