@@ -1,5 +1,7 @@
 // The dispatch of operator actions: one notification, one command.
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 
@@ -19,8 +21,14 @@ void MainFrameWnd::Notify(const Notification& n) {
       showMaximized();
     } else if (n.sender == restorebtn_) {
       showNormal();
+    } else if (name == QLatin1String("BtnSaveDevice")) {
+      SaveDeviceId();
+    } else if (name == QLatin1String("BtnDeleteDevice")) {
+      DeleteDeviceId();
     } else if (name == QLatin1String("selectbox")) {
       OnRecordCheckClicked(static_cast<_NcItemData*>(n.tag));
+    } else if (name == QLatin1String("BtnSaveProductConfig")) {
+      SaveProductConfig();
     }
     return;
   }
@@ -29,6 +37,7 @@ void MainFrameWnd::Notify(const Notification& n) {
       ShowPage(0);
     } else if (name == QLatin1String("setup")) {
       ShowPage(1);
+      ShowSettings();
     } else if (name == QLatin1String("scan")) {
       ShowPage(2);
     } else if (name == QLatin1String("info")) {
@@ -38,5 +47,21 @@ void MainFrameWnd::Notify(const Notification& n) {
     } else if (name == QLatin1String("selall")) {
       OnSelectAllChanged(qobject_cast<QCheckBox*>(n.sender));
     }
+    return;
+  }
+  if (n.type == QLatin1String("itemselect")) {
+    auto* combo = qobject_cast<QComboBox*>(n.sender);
+    if (combo == comboCom_ || combo == comboBits_ || combo == comboDeviceId_ ||
+        combo == comboServType_) {
+      OnSettingsComboSelected(combo);
+      return;
+    }
+    for (int i = 0; i < ProductNames::kChannels; ++i) {
+      if (combo == channelCombos_[i]) OnChannelComboSelected(i);
+    }
+    return;
+  }
+  if (n.type == QLatin1String("textchanged") && n.sender == static_cast<QObject*>(editDeviceId_)) {
+    OnDeviceIdTextChanged();
   }
 }

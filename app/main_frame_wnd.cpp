@@ -94,14 +94,16 @@ bool MainFrameWnd::Create(QString* error) {
   comboDeviceId_ = root_->findChild<QComboBox*>("ComboDeviceId");
   comboServType_ = root_->findChild<QComboBox*>("ComboServType");
   editDeviceId_ = root_->findChild<QLineEdit*>("EditDeviceId");
+  btnSaveDevice_ = root_->findChild<QPushButton*>("BtnSaveDevice");
+  textTipId_ = root_->findChild<QLabel*>("TextTipId");
   datalist_ = root_->findChild<RecordListView*>("datalist");
   switch_ = root_->findChild<QStackedWidget*>("switch");
   textTipCom_ = root_->findChild<QLabel*>("TextTipCom");
   recordCount_ = root_->findChild<QLabel*>("TextRecordCount");
   productConfig_ = root_->findChild<QWidget*>("ProductConfig");
   if (!closebtn_ || !maxbtn_ || !restorebtn_ || !minbtn_ || !comboCom_ || !comboBits_ ||
-      !comboDeviceId_ || !comboServType_ || !editDeviceId_ || !datalist_ || !switch_ ||
-      !textTipCom_) {
+      !comboDeviceId_ || !comboServType_ || !editDeviceId_ || !btnSaveDevice_ || !textTipId_ ||
+      !datalist_ || !switch_ || !textTipCom_ || !productConfig_) {
     if (error) *error = QStringLiteral("skin.xml has a named control of the wrong kind");
     return false;
   }
@@ -178,10 +180,7 @@ void MainFrameWnd::BuildChannelRows() {
     label->setGeometry(10, y, 50, 22);
     auto* combo = new QComboBox(productConfig_);
     combo->setGeometry(70, y, 180, 22);
-    for (const String& choice : settings_.productChoices) {
-      if (!choice.IsEmpty()) combo->addItem(Q(choice));
-    }
-    combo->setCurrentIndex(-1);
+    FillChannelCombo(combo);
     auto* edit = new QLineEdit(Q(settings_.productNames.Get(i)), productConfig_);
     edit->setGeometry(71, y + 1, 158, 20);
     channelCombos_[i] = combo;

@@ -68,6 +68,16 @@ class MainFrameWnd : public QWidget,
   void ShowUploadText(_NcItemData& record, const String& text);
   void ReplayCaptureFile();
 
+  // The settings page and the channel table.
+  void ShowSettings();
+  void OnSettingsComboSelected(QComboBox* combo);
+  void OnDeviceIdTextChanged();
+  void SaveDeviceId();
+  void DeleteDeviceId();
+  void SaveProductConfig();
+  void OnChannelComboSelected(int channel);
+  void FillChannelCombo(QComboBox* combo);
+
   const ObjectList<_NcItemData>& Records() const { return records_; }
   Settings& GetSettings() { return settings_; }
   RecordDb& Database() { return recordDb_; }
@@ -120,6 +130,8 @@ class MainFrameWnd : public QWidget,
   QComboBox* comboDeviceId_ = nullptr;
   QComboBox* comboServType_ = nullptr;
   QLineEdit* editDeviceId_ = nullptr;
+  QPushButton* btnSaveDevice_ = nullptr;
+  QLabel* textTipId_ = nullptr;
   RecordListView* datalist_ = nullptr;
   QStackedWidget* switch_ = nullptr;
   QLabel* textTipCom_ = nullptr;

@@ -1,0 +1,143 @@
+// The settings page and the channel table: port, baud rate, device IDs,
+// server type and the product names of the 20 channels. Each change is saved
+// at once, except typed channel names, which wait for their save button.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/main_frame_wnd.h"
+#include "device/device_id.h"
+#include "ui/message_box.h"
+
+namespace {
+
+QString Q(const String& s) {
+  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
+}
+
+String S(const QString& q) {
+  return String(reinterpret_cast<const char16_t*>(q.utf16()), static_cast<uint32_t>(q.size()));
+}
+
+constexpr int kMaxDeviceIdLength = 16;
+
+// Selects the first item showing `text`, without notifying; false when none does.
+bool SelectText(QComboBox* combo, const String& text) {
+  const int index = combo->findText(Q(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index < 0) return false;
+  combo->setCurrentIndex(index);
+  return true;
+}
+
+}  // namespace
+
+void MainFrameWnd::ShowSettings() {
+  SelectText(comboCom_, settings_.portName);
+  SelectText(comboBits_, settings_.baudRate);
+  comboServType_->setCurrentIndex(settings_.serverType == u"TCP服务器" ? 0 : 1);
+  if (SelectText(comboDeviceId_, settings_.deviceId)) editDeviceId_->setText(Q(settings_.deviceId));
+}
+
+void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
+  const String text = S(combo->currentText());
+  if (combo == comboCom_) {
+    settings_.portName = text;
+    settings_.Save();
+    serialLink_.CloseSerialPort();  // the port timer reopens it with the new choice
+  } else if (combo == comboBits_) {
+    settings_.baudRate = text;
+    settings_.Save();
+    serialLink_.CloseSerialPort();
+  } else if (combo == comboDeviceId_) {
+    settings_.deviceId = text;
+    settings_.Save();
+    editDeviceId_->setText(Q(settings_.deviceId));
+  } else if (combo == comboServType_) {
+    settings_.serverType = text;
+    settings_.Save();
+  }
+}
+
+void MainFrameWnd::OnDeviceIdTextChanged() {
+  const QString text = editDeviceId_->text();
+  if (text.size() <= kMaxDeviceIdLength) {
+    textTipId_->clear();
+    btnSaveDevice_->setEnabled(true);
+    return;
+  }
+  editDeviceId_->setText(text.left(kMaxDeviceIdLength));
+  editDeviceId_->setSelection(kMaxDeviceIdLength, 0);
+  editDeviceId_->setCursorPosition(kMaxDeviceIdLength);
+  textTipId_->setText(QStringLiteral("ID长度不能超过16个字符"));
+}
+
+void MainFrameWnd::SaveDeviceId() {
+  const String id = S(editDeviceId_->text());
+  const DeviceIdCheck check = CheckDeviceId(id);
+  if (check != DeviceIdCheck::kOk) {
+    ShowMessageBox(this, QString::fromUtf16(DeviceIdCheckMessage(check)), MessageKind::kError);
+    return;
+  }
+  settings_.deviceId = id;
+  auto& known = settings_.knownDeviceIds;
+  int index = -1;
+  for (size_t i = 0; i < known.size() && index < 0; ++i) {
+    if (known[i] == id) index = static_cast<int>(i);
+  }
+  if (index < 0) {
+    known.insert(known.begin(), id);
+    comboDeviceId_->insertItem(0, Q(id));
+    index = 0;
+  }
+  // Saved also when the ID was known already: the ID in use and the file agree,
+  // so record hashes do not change back at the next start.
+  settings_.Save();
+  comboDeviceId_->setCurrentIndex(index);
+  btnSaveDevice_->setEnabled(false);
+}
+
+void MainFrameWnd::DeleteDeviceId() {
+  const int index = comboDeviceId_->currentIndex();
+  if (index < 0) return;
+  comboDeviceId_->removeItem(index);
+  auto& known = settings_.knownDeviceIds;
+  if (index < static_cast<int>(known.size())) known.erase(known.begin() + index);
+  if (comboDeviceId_->count() > 0) {
+    comboDeviceId_->setCurrentIndex(0);
+    settings_.deviceId = S(comboDeviceId_->itemText(0));
+  } else {
+    comboDeviceId_->setCurrentIndex(-1);
+    settings_.deviceId = u"";
+  }
+  editDeviceId_->setText(Q(settings_.deviceId));
+  settings_.Save();
+}
+
+void MainFrameWnd::FillChannelCombo(QComboBox* combo) {
+  combo->clear();
+  for (const String& choice : settings_.productChoices) {
+    if (!choice.IsEmpty()) combo->addItem(Q(choice));
+  }
+  combo->setCurrentIndex(-1);
+}
+
+void MainFrameWnd::SaveProductConfig() {
+  auto& choices = settings_.productChoices;
+  for (int i = 0; i < ProductNames::kChannels; ++i) {
+    const String name = S(channelEdits_[i]->text());
+    bool known = false;
+    for (const String& choice : choices) known = known || choice == name;
+    if (!known) choices.push_back(name);
+    settings_.productNames.Set(i, name);
+  }
+  for (QComboBox* combo : channelCombos_) FillChannelCombo(combo);
+  settings_.Save();
+}
+
+void MainFrameWnd::OnChannelComboSelected(int channel) {
+  const String name = S(channelCombos_[channel]->currentText());
+  channelEdits_[channel]->setText(Q(name));
+  settings_.productNames.Set(channel, name);
+  settings_.Save();
+}

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "tests/app_window/window_fixture.h"
+#include "tests/support/pty_pair.h"
+
+namespace {
+
+class SettingsPageTest : public MainFrameWndTest {
+ protected:
+  template <class T>
+  T* Control(const char* name) {
+    return window_->findChild<T*>(name);
+  }
+  // The operator replaces the text of an edit box by typing.
+  void Type(QLineEdit* edit, const char* text) {
+    edit->clear();
+    QTest::keyClicks(edit, text);
+  }
+  // The operator picks item `index` of the combo.
+  void Pick(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+  }
+  std::vector<std::u16string> FileList(const char16_t* key) {
+    std::vector<std::u16string> out;
+    const Json doc = Settings();
+    const Json* list = doc.FindProperty(key);
+    for (uint32_t i = 0; list && i < list->Count(); ++i) {
+      String s;
+      list->GetArrayStr(s, i);
+      out.push_back(s.ToStd());
+    }
+    return out;
+  }
+  QComboBox* ChannelCombo(int i) {
+    return Control<QWidget>("ProductConfig")->findChildren<QComboBox*>()[i];
+  }
+  QLineEdit* ChannelEdit(int i) {
+    return Control<QWidget>("ProductConfig")->findChildren<QLineEdit*>()[i];
+  }
+};
+
+TEST_F(SettingsPageTest, DeviceIdIsCutAtSixteenCheckedAndSavedOnTop) {
+  Open();
+  auto* edit = Control<QLineEdit>("EditDeviceId");
+  auto* tip = Control<QLabel>("TextTipId");
+  auto* save = Control<QPushButton>("BtnSaveDevice");
+  QTest::keyClicks(edit, "0123456789abcdefX");
+  EXPECT_EQ(edit->text(), QStringLiteral("0123456789abcdef"));
+  EXPECT_EQ(edit->cursorPosition(), 16);
+  EXPECT_EQ(tip->text(), QStringLiteral("ID长度不能超过16个字符"));
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  EXPECT_TRUE(tip->text().isEmpty());
+  EXPECT_TRUE(save->isEnabled());
+  QTest::keyClicks(edit, "f");
+  save->click();
+  EXPECT_TRUE(messages.empty()) << "lower-case hexadecimal is accepted";
+  EXPECT_FALSE(save->isEnabled());
+  auto* ids = Control<QComboBox>("ComboDeviceId");
+  EXPECT_EQ(ids->currentText(), QStringLiteral("0123456789abcdef"));
+  EXPECT_EQ(FileList(u"ids"), (std::vector<std::u16string>{u"0123456789abcdef"}));
+
+  Type(edit, "0123456789ABCDEG");
+  save->click();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "设备ID字符必须是 0-9 或 A-F");
+  Type(edit, "0123");
+  save->click();
+  EXPECT_EQ(messages.back(), "设备ID长度必须是16个字符");
+  EXPECT_TRUE(window_->GetSettings().deviceId == u"0123456789abcdef")
+      << "refused IDs change nothing";
+
+  Type(edit, "FEDCBA9876543210");
+  save->click();
+  EXPECT_EQ(ids->itemText(0), QStringLiteral("FEDCBA9876543210"));
+  EXPECT_EQ(ids->currentIndex(), 0);
+  EXPECT_EQ(FileList(u"ids"),
+            (std::vector<std::u16string>{u"FEDCBA9876543210", u"0123456789abcdef"}));
+}
+
+TEST_F(SettingsPageTest, SavingAKnownIdAgainStillSavesItAsTheIdInUse) {
+  std::ofstream(settingsFile_) << R"({"ids": ["AAAAAAAAAAAAAAAA", "BBBBBBBBBBBBBBBB"],
+                                      "deviceid": "AAAAAAAAAAAAAAAA"})";
+  Open();
+  Type(Control<QLineEdit>("EditDeviceId"), "BBBBBBBBBBBBBBBB");
+  Control<QPushButton>("BtnSaveDevice")->click();
+  EXPECT_EQ(std::u16string(Settings().PropertyStr(u"deviceid", u"")), u"BBBBBBBBBBBBBBBB");
+  EXPECT_EQ(Control<QComboBox>("ComboDeviceId")->currentText(), QStringLiteral("BBBBBBBBBBBBBBBB"));
+  EXPECT_EQ(FileList(u"ids").size(), 2u);
+}
+
+TEST_F(SettingsPageTest, DeletingTheOnlyIdEmptiesTheIdInUse) {
+  std::ofstream(settingsFile_)
+      << R"({"ids": ["AAAAAAAAAAAAAAAA"], "deviceid": "AAAAAAAAAAAAAAAA"})";
+  Open();
+  Control<QPushButton>("setup")->click();
+  auto* ids = Control<QComboBox>("ComboDeviceId");
+  EXPECT_EQ(ids->currentIndex(), 0) << "ShowSettings selects the ID in use";
+  EXPECT_EQ(Control<QLineEdit>("EditDeviceId")->text(), QStringLiteral("AAAAAAAAAAAAAAAA"));
+  Control<QPushButton>("BtnDeleteDevice")->click();
+  EXPECT_EQ(ids->count(), 0);
+  EXPECT_TRUE(Control<QLineEdit>("EditDeviceId")->text().isEmpty());
+  EXPECT_TRUE(window_->GetSettings().deviceId == u"");
+  EXPECT_TRUE(FileList(u"ids").empty());
+  Control<QPushButton>("BtnDeleteDevice")->click();  // nothing selected: nothing happens
+}
+
+TEST_F(SettingsPageTest, ChannelTableSavesNamesAndChoicesAndPicksOneRowOnly) {
+  Open();
+  Control<QPushButton>("BtnSaveProductConfig")->click();
+  EXPECT_EQ(FileList(u"user_names"), std::vector<std::u16string>(20, u""));
+  EXPECT_EQ(FileList(u"ways"), std::vector<std::u16string>{u""});
+  EXPECT_EQ(ChannelCombo(0)->count(), 0);
+
+  ChannelEdit(0)->setText(QStringLiteral("黄瓜"));
+  ChannelEdit(1)->setText(QStringLiteral("毛豆"));
+  Control<QPushButton>("BtnSaveProductConfig")->click();
+  EXPECT_EQ(FileList(u"ways"), (std::vector<std::u16string>{u"", u"黄瓜", u"毛豆"}));
+  ASSERT_EQ(ChannelCombo(6)->count(), 2);
+  Pick(ChannelCombo(6), 1);
+  EXPECT_EQ(ChannelEdit(6)->text(), QStringLiteral("毛豆"));
+  std::vector<std::u16string> names = FileList(u"user_names");
+  EXPECT_EQ(names[6], u"毛豆");
+  EXPECT_EQ(names[5], u"");
+  EXPECT_EQ(names[0], u"黄瓜");
+}
+
+TEST_F(SettingsPageTest, PortOrBaudChoiceClosesThePortAndTheTimerReopensIt) {
+  PtyPair pty;
+  const std::string name = String(u"虚拟串口 (").ToBytes(cp::kGbk) + pty.Path() + ")";
+  std::ofstream(settingsFile_) << "{\"extra_ports\": [\"" << pty.Path() << "\"], \"com\": \""
+                               << name << "\", \"ways\": [\"" << String(u"黄瓜").ToBytes(cp::kGbk)
+                               << "\"]}";
+  MainFrameWnd& w = Open();
+  auto* tip = Control<QLabel>("TextTipCom");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 3000));
+  auto* bits = Control<QComboBox>("ComboBits");
+  Pick(bits, bits->findText("115200"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口关闭"); }, 1000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 3000));
+  EXPECT_EQ(std::u16string(Settings().PropertyStr(u"bits", u"")), u"115200");
+
+  Pick(ChannelCombo(3), 0);  // channel 4 becomes 黄瓜
+  FrameFields f;
+  f.channel = u"04";
+  ASSERT_TRUE(pty.Write(BuildFrame(f)));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 1; }, 3000));
+  EXPECT_TRUE(w.Records()[0].columns[1] == u"黄瓜") << "the picked name reaches the next frame";
+}
+
+}  // namespace
