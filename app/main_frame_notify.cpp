@@ -25,6 +25,12 @@ void MainFrameWnd::Notify(const Notification& n) {
       SaveDeviceId();
     } else if (name == QLatin1String("BtnDeleteDevice")) {
       DeleteDeviceId();
+    } else if (name == QLatin1String("btn_export")) {
+      ExportRecords();
+    } else if (name == QLatin1String("btn_delete")) {
+      DeleteSelectedRecords();
+    } else if (name == QLatin1String("btn_print")) {
+      PrintSelectedRecords();
     } else if (name == QLatin1String("selectbox")) {
       OnRecordCheckClicked(static_cast<_NcItemData*>(n.tag));
     } else if (name == QLatin1String("BtnSaveProductConfig")) {

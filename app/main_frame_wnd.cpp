@@ -60,6 +60,8 @@ MainFrameWnd::~MainFrameWnd() {
   // without being closed (tests, a failed start) must not leave the receive
   // thread running on freed state.
   portTimer_.stop();
+  printTimer_.stop();
+  printJob_.Stop();
   serialLink_.Stop();
 }
 
@@ -132,6 +134,7 @@ void MainFrameWnd::InitWindow() {
   FillPortCombo();
 
   connect(&portTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPortTimer);
+  connect(&printTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPrintTimer);
   portTimer_.start(1000);
 
   BuildChannelRows();
@@ -235,6 +238,8 @@ void MainFrameWnd::closeEvent(QCloseEvent* event) {
   if (!closing_) {
     closing_ = true;
     portTimer_.stop();
+    printTimer_.stop();
+    printJob_.Stop();  // the job walks the record list, which goes with the window
     serialLink_.Stop();
     windowPos_.SavePosition(
         kMainWindowName,

@@ -12,6 +12,7 @@
 #include "base/list.h"
 #include "device/frame_decoder.h"
 #include "device/port_list.h"
+#include "output/print_job.h"
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
 #include "ui/notification.h"
@@ -68,6 +69,14 @@ class MainFrameWnd : public QWidget,
   void ShowUploadText(_NcItemData& record, const String& text);
   void ReplayCaptureFile();
 
+  // Export, labels, deletion.
+  void ExportRecords();
+  void PrintSelectedRecords();
+  void DeleteSelectedRecords();
+  // Tests shorten the print job's pace (the program prints one label per 3 s).
+  void SetPrintInterval(int milliseconds) { printIntervalMs_ = milliseconds; }
+  bool IsPrinting() const { return printJob_.IsRunning(); }
+
   // The settings page and the channel table.
   void ShowSettings();
   void OnSettingsComboSelected(QComboBox* combo);
@@ -96,6 +105,7 @@ class MainFrameWnd : public QWidget,
   void LoadStoredRecords();
   void ShowInfoPage();
   void OnPortTimer();
+  void OnPrintTimer();
   void ShowPage(int page);
   void UpdateRecordCount();
   int RowOf(const _NcItemData* record) const;
@@ -118,6 +128,9 @@ class MainFrameWnd : public QWidget,
   WindowPosStore windowPos_;
   SerialLink serialLink_;
   QTimer portTimer_;
+  PrintJob printJob_;
+  QTimer printTimer_;
+  int printIntervalMs_ = 3000;
   bool closing_ = false;
 
   QWidget* root_ = nullptr;

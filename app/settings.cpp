@@ -1,6 +1,7 @@
 #include "app/settings.h"
 
 #include "base/config.h"
+#include "base/json.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ void Settings::Load() {
   const long long wide = port && port->IsNumber() ? port->Int64(3620) : 3620;
   serverPort = static_cast<uint16_t>(static_cast<unsigned long long>(wide));
 
-  queryUrl = ReadString(*root, u"query_url", String(u"http://") + serverHost + u"/trace?uid=");
+  queryUrl = QueryUrl(*root);
 
   ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
   ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
@@ -61,6 +62,11 @@ void Settings::Load() {
     if (!names || !names->GetArrayStr(name, i)) name = u"";
     productNames.Set(i, name);
   }
+}
+
+String Settings::QueryUrl(const Json& root) {
+  const String host = ReadString(root, u"serv_host", kDefaultServerHost);
+  return ReadString(root, u"query_url", String(u"http://") + host + u"/trace?uid=");
 }
 
 void Settings::Save() {

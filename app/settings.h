@@ -40,4 +40,8 @@ struct Settings {
   // Writes "com", "bits", "deviceid", "serv_type", "ids", "ways" and exactly 20
   // "user_names"; every other key stays as the file held it.
   void Save();
+
+  // The trace-page prefix of a settings document: "query_url", or "http://" +
+  // the server host + "/trace?uid=" when it is absent.
+  static String QueryUrl(const class Json& root);
 };

@@ -82,6 +82,24 @@ class ObjectList {
   }
 
   void Clear() { Delete(0, items_.Count()); }
+
+  // Destroys every element `remove` accepts and closes the gaps in one pass,
+  // keeping the order of the rest. Returns how many went.
+  template <class Predicate>
+  uint32_t RemoveIf(Predicate remove) {
+    uint32_t kept = 0;
+    const uint32_t count = items_.Count();
+    for (uint32_t i = 0; i < count; ++i) {
+      T* item = items_[i];
+      if (remove(*item)) {
+        delete item;
+      } else {
+        items_[kept++] = item;
+      }
+    }
+    return items_.Delete(kept, count - kept);
+  }
+
   uint32_t Count() const { return items_.Count(); }
   T* Element(uint32_t i) { return items_[i]; }
   const T* Element(uint32_t i) const { return items_[i]; }

@@ -6,6 +6,7 @@
 #include "tools/decode_command.h"
 #include "tools/import_command.h"
 #include "tools/json_command.h"
+#include "tools/output_commands.h"
 #include "tools/record_commands.h"
 #include "tools/records_command.h"
 
@@ -19,7 +20,9 @@ const char kUsage[] =
     "  record [--device-id ID]        print the uid and the 15 columns of that record\n"
     "  json [--compact]               rewrite the JSON document on stdin in the program's form\n"
     "  records --storage DIR [--json] list the records stored in a database folder\n"
-    "  import --storage DIR FILE|- [--names FILE]  store the records of a capture\n";
+    "  import --storage DIR FILE|- [--names FILE]  store the records of a capture\n"
+    "  export --storage DIR --out FILE  write the text export of a database's records\n"
+    "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n";
 
 }  // namespace
 
@@ -40,6 +43,8 @@ int main(int argc, char** argv) {
   if (command == "record") return RunRecordCommand(args, std::cin, std::cout, std::cerr);
   if (command == "json") return RunJsonCommand(args, std::cin, std::cout, std::cerr);
   if (command == "import") return RunImportCommand(args, std::cin, std::cout, std::cerr);
+  if (command == "export") return RunExportCommand(args, std::cout, std::cerr);
+  if (command == "label") return RunLabelCommand(args, std::cin, std::cout, std::cerr);
   if (command == "records") return RunRecordsCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;

@@ -1,0 +1,65 @@
+#include "output/print_job.h"
+
+unsigned long long TraceNumber(const String& uid) {
+  unsigned long long value = 0;
+  for (uint32_t i = 0; i < 12 && i < uid.Length(); ++i) {
+    const char16_t c = uid.Element(i);
+    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                         : -1;
+    if (digit < 0) break;
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  return value;
+}
+
+LabelTexts MakeLabelTexts(const _NcItemData& r, const String& traceUrl) {
+  LabelTexts t;
+  const String* c = r.columns;
+  t.line1.Format(u"产品:%s / %s", c[1].Handle(), c[4].Handle());
+  t.line2.Format(u"检测结果:%s 抑制率:%s", c[2].Handle(), c[3].Handle());
+  t.line3.Format(u"检测人: %s / %s", c[7].Handle(), c[6].Handle());
+  t.line4.Format(u"%s", c[9].Handle());
+  t.barcode.Format(u"%llu", TraceNumber(r.uid));
+  t.qr = traceUrl + r.uid.Left(12);
+  return t;
+}
+
+bool PrintJob::Start(ObjectList<_NcItemData>* records, const String& traceUrl,
+                     std::unique_ptr<LabelPrinter> printer) {
+  if (printer_) return false;
+  traceUrl_ = traceUrl;
+  records_ = records;
+  printer_ = std::move(printer);
+  destination_ = printer_->Commands().DestinationName();
+  failure_ = u"";
+  cursor_ = 0;
+  printed_ = 0;
+  return true;
+}
+
+PrintJob::Step PrintJob::OnPrintTimer() {
+  while (printer_ && cursor_ < records_->Count()) {
+    const _NcItemData& record = (*records_)[cursor_++];
+    if (!record.selected) continue;
+    const LabelTexts t = MakeLabelTexts(record, traceUrl_);
+    if (!printer_->PrintLabel(t.line1, t.line2, t.line3, t.line4, t.barcode, t.qr)) {
+      failure_ = printer_->Commands().LastError();
+      ClosePrinter();
+      return Step::kFailed;
+    }
+    ++printed_;
+    return Step::kPrinted;
+  }
+  ClosePrinter();
+  return Step::kFinished;
+}
+
+void PrintJob::Stop() { ClosePrinter(); }
+
+void PrintJob::ClosePrinter() {
+  if (!printer_) return;
+  printer_->Close();
+  printer_.reset();
+}

@@ -1,0 +1,105 @@
+#include "tools/output_commands.h"
+
+#include <QGuiApplication>
+#include <iostream>
+#include <memory>
+
+#include "app/settings.h"
+#include "base/file_io.h"
+#include "base/json.h"
+#include "output/export_text.h"
+#include "output/label_printer.h"
+#include "output/print_job.h"
+#include "output/tspl_preview.h"
+#include "store/record_store.h"
+#include "tools/tool_input.h"
+
+namespace {
+
+// The preview draws text, which needs a GUI application; tools run headless.
+void EnsureGuiApplication() {
+  if (QGuiApplication::instance()) return;
+  static int argc = 1;
+  static char name[] = "residue-tool";
+  static char* argv[] = {name, nullptr};
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QGuiApplication app(argc, argv);
+}
+
+}  // namespace
+
+int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+  std::string folder, path;
+  bool missing = false;
+  TakeOption(args, "--storage", folder, missing);
+  TakeOption(args, "--out", path, missing);
+  if (missing || folder.empty() || path.empty() || !args.empty()) {
+    err << "usage: residue-tool export --storage DIR --out FILE\n";
+    return 2;
+  }
+  RecordDb db(folder, false);
+  if (!db.IsOpen()) {
+    err << "residue-tool export: " << db.LastStatus().text.ToBytes(cp::kUtf8) << "\n";
+    return 2;
+  }
+  ObjectList<_NcItemData> records;
+  db.ForEach([&](String& key, Json& doc) {
+    AppendLoadedRecord(records, key, doc, u"");
+    return false;
+  });
+  int count = 0;
+  const String text = BuildExportText(records, [](const _NcItemData&) { return true; }, count);
+  if (!WriteExportFile(path, text)) {
+    err << "residue-tool export: cannot write '" << path << "'\n";
+    return 2;
+  }
+  out << count << "\n";
+  return 0;
+}
+
+int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostream& out,
+                    std::ostream& err) {
+  std::string deviceId, settingsPath, tsplPath, pngPath;
+  bool missing = false;
+  TakeOption(args, "--device-id", deviceId, missing);
+  TakeOption(args, "--settings", settingsPath, missing);
+  TakeOption(args, "--tspl", tsplPath, missing);
+  TakeOption(args, "--png", pngPath, missing);
+  if (missing || tsplPath.empty() || !args.empty()) {
+    err << "usage: residue-tool label --device-id ID [--settings FILE] --tspl OUT [--png OUT]\n";
+    return 2;
+  }
+  Json settings;
+  if (!settingsPath.empty() && !settings.LoadFile(settingsPath)) {
+    err << "residue-tool label: cannot read settings '" << settingsPath << "'\n";
+    return 2;
+  }
+  std::string bytes;
+  ReadInput("-", in, bytes);
+  ObjectList<_NcItemData> records;
+  const _NcItemData* record = AppendRecord(records, String::FromBytes(bytes, cp::kGbk), true, false,
+                                           String::FromBytes(deviceId, cp::kUtf8));
+  if (!record) {
+    err << "not a record\n";
+    return 1;
+  }
+  auto transport = std::make_unique<MemoryLabelTransport>();
+  MemoryLabelTransport* labels = transport.get();
+  LabelPrinter printer(LabelLayout::FromJson(settings.FindProperty(u"printer")), std::move(transport));
+  const LabelTexts t = MakeLabelTexts(*record, Settings::QueryUrl(settings));
+  printer.PrintLabel(t.line1, t.line2, t.line3, t.line4, t.barcode, t.qr);
+  printer.Close();
+  if (!ReplaceFileContent(tsplPath, labels->labels.back())) {
+    err << "residue-tool label: cannot write '" << tsplPath << "'\n";
+    return 2;
+  }
+  if (!pngPath.empty()) {
+    EnsureGuiApplication();
+    if (!RenderTsplPreview(labels->labels.back(), pngPath)) {
+      err << "residue-tool label: cannot write '" << pngPath << "'\n";
+      return 2;
+    }
+  }
+  out << "barcode " << t.barcode.ToBytes(cp::kUtf8) << "\nqr " << t.qr.ToBytes(cp::kUtf8) << "\n";
+  return 0;
+}
