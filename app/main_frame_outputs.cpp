@@ -4,6 +4,7 @@
 
 #include "app/main_frame_wnd.h"
 #include "output/export_text.h"
+#include "store/record_store.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 
@@ -38,9 +39,9 @@ void MainFrameWnd::ExportRecords() {
 
 void MainFrameWnd::PrintSelectedRecords() {
   if (settings_.deviceId.IsEmpty()) {
-    ShowMessageBox(this,
-                   QStringLiteral("请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。"),
-                   MessageKind::kError);
+    ShowMessageBox(
+        this, QStringLiteral("请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。"),
+        MessageKind::kError);
     return;
   }
   if (printJob_.IsRunning()) {
@@ -72,14 +73,7 @@ void MainFrameWnd::OnPrintTimer() {
 
 void MainFrameWnd::DeleteSelectedRecords() {
   if (!ShowMessageBox(this, QStringLiteral("删除所有选定的项？"), MessageKind::kConfirm)) return;
-  // One database write and one pass over the list, so deleting half of a
-  // large list stays linear.
-  RecordDb::Batch batch;
-  for (uint32_t i = records_.Count(); i-- > 0;) {
-    if (records_[i].selected) batch.Delete(records_[i].key);
-  }
-  recordDb_.Write(batch);
-  const uint32_t removed = records_.RemoveIf([](const _NcItemData& r) { return r.selected; });
+  const uint32_t removed = ::DeleteSelectedRecords(records_, recordDb_);
   model_->ResetAll();
   UpdateRecordCount();
   ShowMessageBox(this, QStringLiteral("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);

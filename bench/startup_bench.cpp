@@ -3,12 +3,11 @@
 // --screenshot, and reports the time from process start to the window shown
 // with every row listed, and the process's peak memory.
 //   startup_bench [RECORDS]
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cstdio>
 #include <cstring>

@@ -5,7 +5,8 @@
 namespace {
 
 constexpr int kCellWidth = 20;
-constexpr char16_t kCaptions[] = u"名称\t检测结果\t抑制率\t检测标准\t被检单位\t位置\t主检单位\t检验员\t对照液A值\t通道\t日期";
+constexpr char16_t kCaptions[] =
+    u"名称\t检测结果\t抑制率\t检测标准\t被检单位\t位置\t主检单位\t检验员\t对照液A值\t通道\t日期";
 constexpr int kColumnEntries[] = {1, 2, 3, 8, 4, 5, 6, 7, 13, 14, 9};
 
 void AppendPadded(String& line, const String& cell) {

@@ -1,8 +1,7 @@
 #include "output/label_printer.h"
 
-#include <qrcodegen/qrcodegen.hpp>
-
 #include <cstdio>
+#include <qrcodegen/qrcodegen.hpp>
 
 #include "base/config.h"
 #include "base/json.h"

@@ -9,11 +9,11 @@
 // The label layout from the "printer" settings: positions in printer dots,
 // the label size in millimetres, the title, and where labels go ("device").
 struct LabelLayout {
-  int width = 0;  // mm; below 1 becomes 75
+  int width = 0;   // mm; below 1 becomes 75
   int height = 0;  // mm; below 1 becomes 55
   std::string lineY1Text, lineY2Text, lineY3Text, lineY4Text, lineY5Text, trXText, trYText;
   std::string titleText;  // GBK; empty when it does not fit the text area
-  int lineY1 = 10;  // the title's y, also the dash length of the rule
+  int lineY1 = 10;        // the title's y, also the dash length of the rule
   int qrX = 300, qrY = 190, qrModule = 6;
   String device;  // "device": the label destination (see OpenLabelTransport)
 

@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <netdb.h>
-#include <sys/socket.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,7 +92,8 @@ class TcpTransport : public NamedTransport {
 
 class DeviceTransport : public NamedTransport {
  public:
-  DeviceTransport(const String& name, std::string path) : NamedTransport(name), path_(std::move(path)) {}
+  DeviceTransport(const String& name, std::string path)
+      : NamedTransport(name), path_(std::move(path)) {}
 
   bool Deliver(const std::string& tspl, String& error) override {
     int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
@@ -115,7 +116,8 @@ class DeviceTransport : public NamedTransport {
 // A raw job for a CUPS queue through `lp`, fed on its standard input; no shell.
 class CupsTransport : public NamedTransport {
  public:
-  CupsTransport(const String& name, std::string queue) : NamedTransport(name), queue_(std::move(queue)) {}
+  CupsTransport(const String& name, std::string queue)
+      : NamedTransport(name), queue_(std::move(queue)) {}
 
   bool Deliver(const std::string& tspl, String& error) override {
     static const bool ignorePipeSignal = [] {
@@ -132,7 +134,7 @@ class CupsTransport : public NamedTransport {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeFds[0], 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>("lp"), const_cast<char*>("-d"), queue_.data(),
+    char* argv[] = {const_cast<char*>("lp"), const_cast<char*>("-d"),  queue_.data(),
                     const_cast<char*>("-o"), const_cast<char*>("raw"), nullptr};
     pid_t pid = -1;
     const int spawned = ::posix_spawnp(&pid, "lp", &actions, nullptr, argv, environ);
@@ -205,7 +207,8 @@ std::unique_ptr<LabelTransport> OpenLabelTransport(const String& device) {
     const size_t colon = address.rfind(':');
     std::string host = colon == std::string::npos ? address : address.substr(0, colon);
     std::string port = colon == std::string::npos ? "9100" : address.substr(colon + 1);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+      host = host.substr(1, host.size() - 2);
     return std::make_unique<TcpTransport>(name, host, port);
   }
   if (text.rfind("cups:", 0) == 0) return std::make_unique<CupsTransport>(name, text.substr(5));

@@ -34,7 +34,8 @@ void TsplCommands::setup(const char* width, const char* height, const char* spee
   Line(std::string("SPEED ") + speed);
   Line(std::string("DENSITY ") + density);
   // Sensor 0 is the gap sensor, 1 the black-mark sensor.
-  Line(std::string(std::string(sensor) == "1" ? "BLINE " : "GAP ") + gap + " mm, " + offset + " mm");
+  Line(std::string(std::string(sensor) == "1" ? "BLINE " : "GAP ") + gap + " mm, " + offset +
+       " mm");
 }
 
 void TsplCommands::sendcommand(const char* command) { Line(command); }

@@ -53,8 +53,9 @@ void DrawCode128(QPainter& p, const QStringList& a) {
   const QByteArray content = a[8].toLatin1();
   zint_symbol* symbol = ZBarcode_Create();
   symbol->symbology = BARCODE_CODE128;
-  const bool encoded = ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(content.constData()),
-                                       content.size()) < ZINT_ERROR;
+  const bool encoded =
+      ZBarcode_Encode(symbol, reinterpret_cast<const unsigned char*>(content.constData()),
+                      content.size()) < ZINT_ERROR;
   if (encoded) {
     for (int col = 0; col < symbol->width; ++col) {
       if ((symbol->encoded_data[0][col >> 3] >> (col & 7)) & 1) {
@@ -63,8 +64,8 @@ void DrawCode128(QPainter& p, const QStringList& a) {
     }
     if (a[4].toInt() != 0) {
       p.setFont(TextFont(20));
-      p.drawText(QRect(x, y + height + 2, symbol->width * module, 24), Qt::AlignHCenter | Qt::AlignTop,
-                 QString::fromLatin1(content));
+      p.drawText(QRect(x, y + height + 2, symbol->width * module, 24),
+                 Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(content));
     }
   }
   ZBarcode_Delete(symbol);
@@ -105,7 +106,8 @@ QImage RenderTsplLabel(const std::string& tspl) {
       p.fillRect(x, y2 - qMin(t, h), w, qMin(t, h), Qt::black);
       p.fillRect(x, y, qMin(t, w), h, Qt::black);
       p.fillRect(x2 - qMin(t, w), y, qMin(t, w), h, Qt::black);
-    } else if (command == QLatin1String("BARCODE") && a.size() >= 9 && a[2] == QLatin1String("128")) {
+    } else if (command == QLatin1String("BARCODE") && a.size() >= 9 &&
+               a[2] == QLatin1String("128")) {
       DrawCode128(p, a);
     }
   }

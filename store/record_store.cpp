@@ -73,3 +73,12 @@ bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool sele
   }
   return batch.IsEmpty() || db.Write(batch);
 }
+
+uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db) {
+  RecordDb::Batch batch;
+  for (uint32_t i = records.Count(); i-- > 0;) {
+    if (records[i].selected) batch.Delete(records[i].key);
+  }
+  if (!batch.IsEmpty()) db.Write(batch);
+  return records.RemoveIf([](const _NcItemData& r) { return r.selected; });
+}

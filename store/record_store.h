@@ -30,5 +30,10 @@ _NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& 
 // cannot be read. Flag changes are not forced to disk.
 bool SetRecordSelected(RecordDb& db, const String& key, bool selected);
 bool SetRecordUploaded(RecordDb& db, const String& key);
+// Removes every ticked record from the list and from the database: one
+// database write and one pass over the list, so deleting half of a large list
+// stays linear. Returns how many went.
+uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db);
+
 // The select-all change: every readable record of `keys` in one write.
 bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);

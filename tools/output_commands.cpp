@@ -48,7 +48,8 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     return false;
   });
   int count = 0;
-  const String text = BuildExportText(records, [](const _NcItemData&) { return true; }, count);
+  const String text = BuildExportText(
+      records, [](const _NcItemData&) { return true; }, count);
   if (!WriteExportFile(path, text)) {
     err << "residue-tool export: cannot write '" << path << "'\n";
     return 2;
@@ -85,7 +86,8 @@ int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostrea
   }
   auto transport = std::make_unique<MemoryLabelTransport>();
   MemoryLabelTransport* labels = transport.get();
-  LabelPrinter printer(LabelLayout::FromJson(settings.FindProperty(u"printer")), std::move(transport));
+  LabelPrinter printer(LabelLayout::FromJson(settings.FindProperty(u"printer")),
+                       std::move(transport));
   const LabelTexts t = MakeLabelTexts(*record, Settings::QueryUrl(settings));
   printer.PrintLabel(t.line1, t.line2, t.line3, t.line4, t.barcode, t.qr);
   printer.Close();

@@ -17,9 +17,11 @@
 
 inline std::vector<std::string> messages;
 
-inline bool RecordMessage(const QString& text, MessageKind, const QString&) {
+inline bool confirmAnswer = true;  // what the operator answers a confirmation
+
+inline bool RecordMessage(const QString& text, MessageKind kind, const QString&) {
   messages.push_back(text.toStdString());
-  return true;
+  return kind == MessageKind::kConfirm ? confirmAnswer : true;
 }
 
 inline String RecordText(const char16_t* time, const char16_t* channel, const char16_t* result) {
@@ -38,6 +40,7 @@ class MainFrameWndTest : public TempDirTest {
     SetConfigPath(settingsFile_);
     SetMessageBoxHandler(RecordMessage);
     messages.clear();
+    confirmAnswer = true;
     options_.skinFolder = QString::fromUtf8(SKIN_DIR);
     options_.storageFolder = Path("storage");
     options_.capturePath = Path("data.txt");

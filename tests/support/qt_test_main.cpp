@@ -3,8 +3,19 @@
 
 #include <QApplication>
 
+namespace {
+
+// The offscreen platform warns about window features it lacks; that is noise here.
+void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QLatin1String("This plugin does not support"))) return;
+  qt_message_output(type, context, message);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(QuietHandler);
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

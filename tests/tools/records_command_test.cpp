@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <sstream>
 
+#include "base/file_io.h"
 #include "device/sample_record.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
 #include "tools/import_command.h"
+#include "tools/output_commands.h"
 
 namespace {
 
@@ -72,6 +74,40 @@ TEST_F(RecordsCommandTest, ImportStoresACaptureAsTheProgramWould) {
   }
   std::ostringstream out3, err3;
   EXPECT_EQ(RunImportCommand({"--storage", storage}, none, out3, err3), 2);
+}
+
+TEST_F(RecordsCommandTest, ExportAndLabelCommandsWriteWhatTheWindowWould) {
+  const std::string storage = Path("storage");
+  std::istringstream none;
+  std::ostringstream out, err;
+  ASSERT_EQ(RunImportCommand({"--storage", storage, std::string(RESIDUE_SOURCE_DIR) + "/data.txt"},
+                             none, out, err),
+            0);
+  out.str("");
+  ASSERT_EQ(RunExportCommand({"--storage", storage, "--out", Path("export.txt")}, out, err), 0)
+      << err.str();
+  EXPECT_EQ(out.str(), "4\n") << "the frame broken by noise is no record";
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(Path("export.txt"), bytes));
+  const std::string text = String::FromBytes(bytes, cp::kGbk).ToBytes(cp::kUtf8);
+  EXPECT_EQ(text.find("名称"), 0u);
+  EXPECT_LT(text.find("黄瓜"), text.find("青菜")) << "the last record first";
+  EXPECT_EQ(RunExportCommand({"--storage", Path("none"), "--out", Path("x.txt")}, out, err), 2);
+
+  std::istringstream record(SampleFrame().substr(3));
+  out.str("");
+  ASSERT_EQ(RunLabelCommand({"--device-id", "0123456789ABCDEF", "--tspl", Path("label.tspl"),
+                             "--png", Path("label.png")},
+                            record, out, err),
+            0)
+      << err.str();
+  ASSERT_TRUE(ReadWholeFile(Path("label.tspl"), bytes));
+  EXPECT_EQ(bytes.rfind("SIZE 75 mm, 55 mm\r\n", 0), 0u);
+  EXPECT_NE(bytes.find("PRINT 1,1\r\n"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(Path("label.png")));
+  EXPECT_NE(out.str().find("qr http://127.0.0.1/trace?uid="), std::string::npos) << out.str();
+  std::istringstream notRecord("a+b");
+  EXPECT_EQ(RunLabelCommand({"--tspl", Path("x.tspl")}, notRecord, out, err), 1);
 }
 
 }  // namespace

@@ -1,0 +1,81 @@
+// Export of 100,000 records (with the still-stored check against the database,
+// as the window does) and deletion of 50,000 ticked records out of 100,000.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "device/sample_record.h"
+#include "output/export_text.h"
+#include "store/record_store.h"
+
+namespace {
+
+constexpr int kRecords = 100000;
+
+std::string Folder(const char* name) {
+  return (std::filesystem::temp_directory_path() / name).string();
+}
+
+// Stores kRecords records and loads them into `records` as the window does.
+void Fill(RecordDb& db, ObjectList<_NcItemData>& records) {
+  const std::string frame = SampleFrame();
+  RecordDb::Batch batch;
+  for (int i = 0; i < kRecords; ++i) {
+    char time[16];
+    std::snprintf(time, sizeof time, "26%010d", i);
+    std::string bytes = frame.substr(3);
+    bytes.replace(0, 12, time);
+    Json value;
+    value.SetPropertyStr(u"data", String::FromBytes(bytes, cp::kGbk).Handle());
+    value.SetPropertyBool(u"selected", i % 2 == 0);
+    value.SetPropertyBool(u"uploaded", false);
+    batch.PutJson(String::FromBytes(time, cp::kGbk), value);
+  }
+  db.Write(batch);
+  db.ForEach([&](String& key, Json& doc) {
+    AppendLoadedRecord(records, key, doc, u"0123456789ABCDEF");
+    return false;
+  });
+}
+
+void BM_Export100k(benchmark::State& state) {
+  std::filesystem::remove_all(Folder("residue_bench_export"));
+  RecordDb db(Folder("residue_bench_export"));
+  ObjectList<_NcItemData> records;
+  Fill(db, records);
+  const std::string out = Folder("residue_bench_export.txt");
+  for (auto _ : state) {
+    int count = 0;
+    const String text = BuildExportText(
+        records,
+        [&db](const _NcItemData& r) {
+          Json doc;
+          return db.GetJson(r.key, doc);
+        },
+        count);
+    if (!WriteExportFile(out, text) || count != kRecords) state.SkipWithError("export failed");
+  }
+  std::filesystem::remove(out);
+}
+BENCHMARK(BM_Export100k)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_DeleteHalfOf100k(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove_all(Folder("residue_bench_delete"));
+    auto db = std::make_unique<RecordDb>(Folder("residue_bench_delete"));
+    ObjectList<_NcItemData> records;
+    Fill(*db, records);
+    state.ResumeTiming();
+    if (DeleteSelectedRecords(records, *db) != kRecords / 2) state.SkipWithError("wrong count");
+    state.PauseTiming();
+    records.Clear();
+    db.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_DeleteHalfOf100k)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

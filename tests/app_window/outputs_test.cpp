@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+
+#include "tests/app_window/window_fixture.h"
+#include "ui/file_dialog.h"
+
+namespace {
+
+QString exportPath;
+QString AnswerExportPath(const QString& filter) {
+  EXPECT_EQ(filter, QStringLiteral("文本文件(*.txt)"));
+  return exportPath;
+}
+
+class OutputsTest : public MainFrameWndTest {
+ protected:
+  void SetUp() override {
+    MainFrameWndTest::SetUp();
+    SetSaveFileHandler(AnswerExportPath);
+  }
+  void TearDown() override {
+    SetSaveFileHandler(nullptr);
+    MainFrameWndTest::TearDown();
+  }
+  void StoreNumbered(int count) {
+    std::vector<String> texts;
+    for (int i = 1; i <= count; ++i) {
+      String time;
+      time.Format(u"2612061000%02d", i);
+      String channel;
+      channel.Format(u"%02d", i);
+      texts.push_back(RecordText(time.Handle(), channel.Handle(), u"1"));
+    }
+    Store(texts);
+  }
+  void Tick(std::initializer_list<int> rows) {
+    for (int row : rows) ClickCheckBox(row);
+  }
+  void Click(const char* name) { window_->findChild<QPushButton*>(name)->click(); }
+  std::vector<std::string> Keys() {
+    std::vector<std::string> keys;
+    for (uint32_t i = 0; i < window_->Records().Count(); ++i) {
+      keys.push_back(window_->Records()[i].key.ToBytes(cp::kUtf8).substr(10));
+    }
+    return keys;
+  }
+};
+
+TEST_F(OutputsTest, ExportWritesStoredRecordsLastFirstAndReportsFailures) {
+  StoreNumbered(3);
+  Open();
+  window_->Database().Delete(u"261206100002");  // gone from the database meanwhile
+  exportPath = QString::fromStdString(Path("export.txt"));
+  Click("btn_export");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "2 条数据成功导出到 " + exportPath.toStdString());
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(Path("export.txt"), bytes));
+  const std::string text = String::FromBytes(bytes, cp::kGbk).ToBytes(cp::kUtf8);
+  EXPECT_LT(text.find("2026-12-06 10:00:03"), text.find("2026-12-06 10:00:01"));
+  EXPECT_EQ(text.find("2026-12-06 10:00:02"), std::string::npos);
+
+  exportPath = QString::fromStdString(Path("missing/folder/export.txt"));
+  Click("btn_export");
+  EXPECT_EQ(messages.back(), "无法保存文件");
+  exportPath.clear();  // cancelled
+  Click("btn_export");
+  EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(OutputsTest, DeletionRemovesTickedRowsRecordsAndStoredEntriesTogether) {
+  StoreNumbered(5);
+  Open();
+  Tick({1, 3});
+  confirmAnswer = false;
+  Click("btn_delete");
+  EXPECT_EQ(messages, std::vector<std::string>{"删除所有选定的项？"});
+  EXPECT_EQ(window_->Records().Count(), 5u) << "Cancel changes nothing";
+  confirmAnswer = true;
+  Click("btn_delete");
+  EXPECT_EQ(messages.back(), "已删除 2 条数据!");
+  EXPECT_EQ(Keys(), (std::vector<std::string>{"01", "03", "05"}));
+  EXPECT_EQ(window_->RecordList()->model()->rowCount(), 3);
+  String gone;
+  EXPECT_FALSE(window_->Database().GetText(u"261206100002", gone));
+  EXPECT_TRUE(window_->Database().GetText(u"261206100003", gone));
+  window_->findChild<QCheckBox*>("selall")->click();
+  Click("btn_delete");
+  EXPECT_EQ(messages.back(), "已删除 3 条数据!");
+  EXPECT_EQ(window_->Records().Count(), 0u);
+  EXPECT_TRUE(window_->findChild<QCheckBox*>("selall")->isChecked());
+}
+
+TEST_F(OutputsTest, PrintJobPrintsTickedRecordsInOrderAndRefusesASecondJob) {
+  std::ofstream(settingsFile_)
+      << "{\"deviceid\": \"0123456789ABCDEF\", \"printer\": {\"device\": \"dir:" << Path("labels")
+      << "\"}}";
+  StoreNumbered(10);
+  Open();
+  window_->SetPrintInterval(100);
+  Tick({1, 4, 7});
+  Click("btn_print");
+  EXPECT_TRUE(window_->IsPrinting());
+  EXPECT_TRUE(std::filesystem::exists(Path("labels/label-0001.tspl"))) << "the first label at once";
+  Click("btn_print");
+  EXPECT_EQ(messages, std::vector<std::string>{"正在打印，请等待之前的打印完成"});
+  ClickCheckBox(7);  // unticked ahead of the cursor
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 3000));
+  EXPECT_EQ(messages.back(), "打印完成，共打印了 2 个标签");
+  std::string first, second;
+  ReadWholeFile(Path("labels/label-0001.tspl"), first);
+  ReadWholeFile(Path("labels/label-0002.tspl"), second);
+  EXPECT_NE(first.find("2026-12-06 10:00:02"), std::string::npos);
+  EXPECT_NE(second.find("2026-12-06 10:00:05"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(Path("labels/label-0003.tspl")));
+}
+
+TEST_F(OutputsTest, PrintingNeedsADeviceIdAndStopsAtAPrinterThatRefuses) {
+  StoreNumbered(3);
+  Open();
+  Tick({0, 1, 2});
+  Click("btn_print");
+  EXPECT_EQ(messages.back(), "请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。");
+  window_.reset();
+  std::ofstream(settingsFile_)
+      << R"({"deviceid": "0123456789ABCDEF", "printer": {"device": "tcp://127.0.0.1:1"}})";
+  Open();
+  messages.clear();
+  Click("btn_print");
+  EXPECT_FALSE(window_->IsPrinting()) << "the job stops at the first refused label";
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0],
+            "标签没有送到打印机 tcp://127.0.0.1:1：Connection refused\n已打印 0 个标签");
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "output/export_text.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
+
+#include "base/file_io.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+std::string Spaces(int n) { return std::string(n, ' '); }
+std::string Gbk(const char16_t* text) { return String(text).ToBytes(cp::kGbk); }
+
+// The caption line as written by hand: each caption padded to 20 columns.
+std::string CaptionLine() {
+  return Gbk(u"名称") + Spaces(16) + Gbk(u"检测结果") + Spaces(12) + Gbk(u"抑制率") + Spaces(14) +
+         Gbk(u"检测标准") + Spaces(12) + Gbk(u"被检单位") + Spaces(12) + Gbk(u"位置") + Spaces(16) +
+         Gbk(u"主检单位") + Spaces(12) + Gbk(u"检验员") + Spaces(14) + Gbk(u"对照液A值") +
+         Spaces(11) + Gbk(u"通道") + Spaces(16) + Gbk(u"日期") + Spaces(16) + "\r\n\r\n";
+}
+
+_NcItemData* AddRecord(ObjectList<_NcItemData>& list, const char16_t* name) {
+  _NcItemData* r = list.Add();
+  r->key = name;
+  for (int i = 0; i < 15; ++i) r->columns[i] = u"";
+  r->columns[1] = name;
+  return r;
+}
+
+TEST(ExportTextTest, PaddingCountsWideCharactersTwiceAndAlwaysLeavesABlank) {
+  struct Case {
+    const char16_t* text;
+    int blanks;
+  } cases[] = {
+      {u"", 20},
+      {u"名称", 16},
+      {u"对照液A值", 11},
+      {u"12345678901234567890", 1},
+      {u"一二三四五六七八九十", 1},
+      {u"一二三四五六七八九十壹", 1},
+      {u"\u0100", 19},
+      {u"\u0101", 18},
+      {u"99.9％", 14},
+  };
+  for (const Case& c : cases) {
+    String s(c.text);
+    const uint32_t before = s.Length();
+    PadCell(s);
+    EXPECT_EQ(static_cast<int>(s.Length() - before), c.blanks) << String(c.text).ToBytes(cp::kUtf8);
+    EXPECT_EQ(s.RevElement(0), u' ');
+  }
+}
+
+TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
+  ObjectList<_NcItemData> list;
+  int count = -1;
+  EXPECT_EQ(BuildExportText(
+                list, [](const _NcItemData&) { return true; }, count)
+                .ToBytes(cp::kGbk),
+            CaptionLine());
+  EXPECT_EQ(count, 0);
+
+  AddRecord(list, u"R1");
+  _NcItemData* r2 = AddRecord(list, u"R2");
+  r2->columns[2] = u"合格";
+  r2->columns[9] = u"2019-03-05 15:16:04";
+  r2->columns[13] = u"1.000";
+  AddRecord(list, u"R3");
+  const std::string text = BuildExportText(
+                               list, [](const _NcItemData& r) { return !(r.key == u"R1"); }, count)
+                               .ToBytes(cp::kGbk);
+  EXPECT_EQ(count, 2);
+  const std::string empty = Spaces(20);
+  const std::string r3 = "R3" + Spaces(18) + empty + empty + empty + empty + empty + empty + empty +
+                         empty + empty + empty + "\r\n";
+  const std::string r2Line = "R2" + Spaces(18) + Gbk(u"合格") + Spaces(16) + empty + empty + empty +
+                             empty + empty + empty + "1.000" + Spaces(15) + empty +
+                             "2019-03-05 15:16:04" + Spaces(1) + "\r\n";
+  EXPECT_EQ(text, CaptionLine() + r3 + r2Line);
+}
+
+class ExportFileTest : public TempDirTest {};
+
+TEST_F(ExportFileTest, ALongerOldFileIsReplacedWholeAndFailuresAreReported) {
+  const std::string path = Path("export.txt");
+  std::ofstream(path) << std::string(5000, 'x');
+  ASSERT_TRUE(WriteExportFile(path, u"名称 \r\n"));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, Gbk(u"名称") + " \r\n");
+  EXPECT_FALSE(WriteExportFile(Path("no/such/folder/export.txt"), u"x"));
+  EXPECT_FALSE(WriteExportFile(dir_.string(), u"x")) << "a folder is not a file";
+
+  // A disk that fills up halfway: the file-size limit makes the write stop
+  // short, which must be a failure that leaves the old file as it was.
+  rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, SIG_IGN);
+  rlimit small = old;
+  small.rlim_cur = 1000;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const bool written = WriteExportFile(path, String(std::u16string(4000, u'x')));
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_FALSE(written);
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, Gbk(u"名称") + " \r\n");
+}
+
+}  // namespace
