@@ -12,6 +12,10 @@ void MainFrameWnd::ShowPage(int page) { switch_->setCurrentIndex(page); }
 void MainFrameWnd::Notify(const Notification& n) {
   const QString& name = n.name;
   if (n.type == QLatin1String("windowinit")) return;
+  if (n.type == QLatin1String("return")) {
+    if (name == QLatin1String("EditCode")) OpenTracePage();
+    return;
+  }
   if (n.type == QLatin1String("click")) {
     if (n.sender == closebtn_) {
       QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
@@ -31,6 +35,8 @@ void MainFrameWnd::Notify(const Notification& n) {
       DeleteSelectedRecords();
     } else if (name == QLatin1String("btn_print")) {
       PrintSelectedRecords();
+    } else if (name == QLatin1String("btn_upload")) {
+      UploadSelectedRecords();
     } else if (name == QLatin1String("selectbox")) {
       OnRecordCheckClicked(static_cast<_NcItemData*>(n.tag));
     } else if (name == QLatin1String("BtnSaveProductConfig")) {

@@ -62,6 +62,7 @@ MainFrameWnd::~MainFrameWnd() {
   portTimer_.stop();
   printTimer_.stop();
   printJob_.Stop();
+  StopUpload();
   serialLink_.Stop();
 }
 
@@ -240,6 +241,7 @@ void MainFrameWnd::closeEvent(QCloseEvent* event) {
     portTimer_.stop();
     printTimer_.stop();
     printJob_.Stop();  // the job walks the record list, which goes with the window
+    StopUpload();      // a running upload ends early and is awaited
     serialLink_.Stop();
     windowPos_.SavePosition(
         kMainWindowName,

@@ -13,6 +13,7 @@
 #include "device/frame_decoder.h"
 #include "device/port_list.h"
 #include "output/print_job.h"
+#include "upload/upload_request.h"
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
 #include "ui/notification.h"
@@ -42,6 +43,7 @@ struct MainFrameOptions {
 class MainFrameWnd : public QWidget,
                      public NotifySink,
                      public SerialLinkHost,
+                     public UploadHost,
                      private RecordRowSource {
  public:
   explicit MainFrameWnd(const MainFrameOptions& options);
@@ -77,6 +79,14 @@ class MainFrameWnd : public QWidget,
   void SetPrintInterval(int milliseconds) { printIntervalMs_ = milliseconds; }
   bool IsPrinting() const { return printJob_.IsRunning(); }
 
+  // Upload and the trace page.
+  void UploadSelectedRecords();
+  void OpenTracePage();
+  bool IsUploading() const { return uploadThread_.IsRunning(); }
+  void ShowUploadReply(uint64_t serial, const String& key, const String& text,
+                       bool accepted) override;
+  void ShowUploadMessage(const String& text, bool error) override;
+
   // The settings page and the channel table.
   void ShowSettings();
   void OnSettingsComboSelected(QComboBox* combo);
@@ -111,6 +121,7 @@ class MainFrameWnd : public QWidget,
   int RowOf(const _NcItemData* record) const;
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
+  void StopUpload();
 
   // RecordRowSource
   int RowCount() const override;
@@ -131,6 +142,8 @@ class MainFrameWnd : public QWidget,
   PrintJob printJob_;
   QTimer printTimer_;
   int printIntervalMs_ = 3000;
+  Thread uploadThread_;
+  std::shared_ptr<UploadAbort> uploadAbort_;
   bool closing_ = false;
 
   QWidget* root_ = nullptr;

@@ -1,5 +1,7 @@
 #include "store/nc_item_data.h"
 
+#include <atomic>
+
 #include "device/record_fields.h"
 #include "device/record_hash.h"
 #include "store/record_text.h"
@@ -10,6 +12,8 @@ constexpr char16_t kPercent[] = u"％";  // U+FF05, as the detector's manual pri
 constexpr char16_t kCelsius[] = u"℃";
 
 String WithUnit(const String& value, const char16_t* unit) { return value + unit; }
+
+std::atomic<uint64_t> nextSerial{1};
 
 }  // namespace
 
@@ -40,5 +44,19 @@ _NcItemData* AppendRecord(ObjectList<_NcItemData>& records, const String& text, 
   c[13] = f[5];
   c[14] = f[1];
   record->uid = ComputeRecordHash(text, deviceId);
+  record->serial = nextSerial++;
   return record;
+}
+
+_NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial) {
+  uint32_t low = 0, high = records.Count();
+  while (low < high) {
+    const uint32_t mid = low + (high - low) / 2;
+    if (records[mid].serial < serial) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  return low < records.Count() && records[low].serial == serial ? records.Element(low) : nullptr;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "base/list.h"
 #include "base/string.h"
 
@@ -15,7 +17,14 @@ struct _NcItemData {
   bool selected = false;     // the row's check state, mirrored in the database
   bool uploaded = false;     // the stored "uploaded" flag when the row was built
   void* checkbox = nullptr;  // the row's check box in the list view; not owned
+  // Increases with every record built in this run, so work done elsewhere (an
+  // upload) can find its record again, or learn that it was deleted meanwhile.
+  uint64_t serial = 0;
 };
+
+// The record of `serial` in a list built by AppendRecord (serials grow along
+// the list); null when it is no longer there.
+_NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial);
 
 // Builds a record from `text` and appends it to `records`: fields split and
 // trimmed, columns filled, uid hashed over the untrimmed text with `deviceId`.

@@ -1,0 +1,169 @@
+#include "upload/http_upload.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <mutex>
+
+#include "tests/support/loopback_server.h"
+#include "upload/http_object.h"
+
+namespace {
+
+class RecordingHost : public UploadHost {
+ public:
+  void ShowUploadReply(uint64_t, const String&, const String&, bool) override { ++replies; }
+  void ShowUploadMessage(const String& text, bool error) override {
+    messages.push_back((error ? "error: " : "") + text.ToBytes(cp::kUtf8));
+  }
+  int replies = 0;
+  std::vector<std::string> messages;
+};
+
+UploadRecord Record(const char16_t* name, const char16_t* time) {
+  UploadRecord r;
+  for (String& c : r.columns) c = u"";
+  r.columns[1] = name;
+  r.columns[2] = u"合格";
+  r.columns[3] = u"9.9％";
+  r.columns[4] = u"A&B+C=D 50%";
+  r.columns[7] = u"张敏";
+  r.columns[9] = time;
+  return r;
+}
+
+TEST(HttpObjectTest, UrlsSplitIntoSecureFlagHostPortAndPath) {
+  struct Case {
+    const char16_t* url;
+    bool accepted;
+    const char16_t* host;
+    int port;
+    const char16_t* path;
+    bool secure;
+  } cases[] = {
+      {u"https://host/p/q.asp?x=1", true, u"host", 443, u"/p/q.asp?x=1", true},
+      {u"http://host:8088/receivedata/receive_tavrin_data.asp", true, u"host", 8088,
+       u"/receivedata/receive_tavrin_data.asp", false},
+      {u"HTTP://host/", true, u"host", 80, u"/", false},
+      {u"host:81", true, u"host", 81, u"", false},
+      {u"http://host:70000/x", true, u"host", 70000 % 65536, u"/x", false},
+      {u"http://host/a:b", false, u"", 80, u"", false},
+  };
+  for (const Case& c : cases) {
+    HttpObject http;
+    EXPECT_EQ(http.SetUrl(c.url), c.accepted) << String(c.url).ToBytes(cp::kUtf8);
+    if (!c.accepted) continue;
+    EXPECT_TRUE(http.Host() == c.host) << String(c.url).ToBytes(cp::kUtf8);
+    EXPECT_EQ(http.Port(), c.port);
+    EXPECT_TRUE(http.Path() == c.path);
+    EXPECT_EQ((http.ConnectFlags() & HttpObject::kSecure) != 0, c.secure);
+  }
+}
+
+TEST(HttpObjectTest, FormEncodingEscapesSpacesNonAsciiAndTheFormCharacters) {
+  struct Case {
+    const char16_t* in;
+    const char16_t* out;
+  } cases[] = {
+      {u"a b", u"a%20b"},
+      {u"é", u"%C3%A9"},
+      {u"a&b=c+d 50%", u"a%26b%3Dc%2Bd%2050%25"},
+      {u"{\"k\" : \"v\",\r\n\t}", u"{\"k\"%20:%20\"v\",\r\n\t}"},
+  };
+  for (const Case& c : cases) {
+    String s(c.in);
+    UrlEncode(s);
+    EXPECT_TRUE(s == c.out) << s.ToBytes(cp::kUtf8);
+  }
+}
+
+TEST(HttpObjectTest, ReplyTextIsUtf8WithoutByteOrderMarkAndEndsAtAZeroByte) {
+  auto decode = [](const std::string& bytes, int length) {
+    Memory<char> m(static_cast<uint32_t>(bytes.size() + 1));
+    std::memcpy(m.Data(), bytes.data(), bytes.size());
+    m[static_cast<uint32_t>(bytes.size())] = 0;
+    return DecodeReplyText(m, length).ToBytes(cp::kUtf8);
+  };
+  EXPECT_EQ(decode("OK", 2), "OK");
+  EXPECT_EQ(decode("\xEF\xBB\xBF\xE6\x94\xB6\xE5\x88\xB0", 9), "收到");
+  EXPECT_EQ(decode("ab\0cd", 5), "ab");
+  EXPECT_EQ(decode("", 0), "");
+  EXPECT_EQ(decode("x", -1), "");
+}
+
+TEST(HttpUploadTest, OneFormPostCarriesTheDocumentAndTheReplyIsShown) {
+  unsetenv("http_proxy");
+  unsetenv("HTTP_PROXY");
+  LoopbackServer server;
+  std::string request;
+  server.Start([&](int fd) {
+    char buffer[8192];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+      request.append(buffer, static_cast<size_t>(n));
+      const size_t end = request.find("\r\n\r\n");
+      if (end != std::string::npos) {
+        const size_t at = request.find("Content-Length: ");
+        if (at != std::string::npos &&
+            request.size() >= end + 4 + std::stoul(request.substr(at + 16))) {
+          break;
+        }
+      }
+    }
+    LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n\xEF\xBB\xBF\xE6\x94\xB6\xE5\x88\xB0");
+  });
+  HttpUploadSettings s;
+  s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/receivedata/receive_tavrin_data.asp", cp::kUtf8);
+  s.userName = u"user 1";
+  s.password = u"pw";
+  s.unitCode = u"D01";
+  s.unitName = u"城东站";
+  RecordingHost host;
+  UploadAbort abort;
+  RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2020-01-02 03:04:05")},
+                host, abort);
+  server.Join();
+  EXPECT_EQ(host.messages, std::vector<std::string>{"收到"});
+  EXPECT_EQ(host.replies, 0) << "an HTTP upload changes no record";
+
+  const size_t end = request.find("\r\n\r\n");
+  ASSERT_NE(end, std::string::npos);
+  const std::string head = request.substr(0, end + 2);
+  const std::string body = request.substr(end + 4);
+  EXPECT_EQ(head.substr(0, head.find("\r\n")), "POST /receivedata/receive_tavrin_data.asp HTTP/1.0");
+  for (const char* line : {"User-Agent: pelmora http request component 1.0\r\n",
+                           "Content-Type: application/x-www-form-urlencoded\r\n",
+                           "Pragma: no-cache\r\n", "Cache-Control: no-cache\r\n"}) {
+    EXPECT_NE(head.find(line), std::string::npos) << line;
+  }
+  EXPECT_NE(head.find("Content-Length: " + std::to_string(body.size()) + "\r\n"), std::string::npos);
+
+  Json expected = BuildUploadDocument(s, {Record(u"毛豆", u"2019-03-05 15:16:04"),
+                                          Record(u"黄瓜", u"2020-01-02 03:04:05")});
+  String text = expected.ToText(true);
+  UrlEncode(text);
+  EXPECT_EQ(body, "data=" + text.ToBytes(cp::kUtf8));
+  EXPECT_EQ(body.rfind("data={\r\n\t\"username\"%20:%20\"user%201\",\r\n", 0), 0u);
+  EXPECT_NE(body.find("\"yangpinbianhao\"%20:%20\"2019\""), std::string::npos);
+  EXPECT_NE(body.find("%E6%AF%9B%E8%B1%86"), std::string::npos) << "毛豆 in UTF-8 escapes";
+  EXPECT_NE(body.find("A%26B%2BC%3DD%2050%25"), std::string::npos);
+  EXPECT_LT(body.find("%E6%AF%9B"), body.find("%E9%BB%84")) << "details in upload order";
+}
+
+TEST(HttpUploadTest, NoRecordsGiveAnEmptyDetailsArrayAndAFailedRequestAnEmptyText) {
+  HttpUploadSettings s;
+  const std::string pretty = BuildUploadDocument(s, {}).ToText(true).ToBytes(cp::kUtf8);
+  EXPECT_NE(pretty.find("\"details\" : [\r\n\t]"), std::string::npos) << pretty;
+
+  int closedPort;
+  {
+    LoopbackServer closed;
+    closedPort = closed.Port();
+  }
+  s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(closedPort) + "/x", cp::kUtf8);
+  RecordingHost host;
+  UploadAbort abort;
+  RunHttpUpload(s, {}, host, abort);
+  EXPECT_EQ(host.messages, std::vector<std::string>{""});
+}
+
+}  // namespace

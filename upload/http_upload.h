@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/json.h"
+#include "base/memory.h"
+#include "upload/upload_request.h"
+
+struct HttpUploadSettings {
+  String url;
+  String userName, password, unitCode, unitName;
+};
+
+// The upload document: the account and unit fields, then "details" with nine
+// members per record, in upload order.
+Json BuildUploadDocument(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records);
+
+// The form body: "data=" and the document's pretty text, form-encoded.
+std::string BuildUploadBody(const Json& document);
+
+// The reply body as UTF-8 text: a leading byte-order mark skipped, ending at
+// the first zero byte; empty for a failed request (length below 1).
+String DecodeReplyText(const Memory<char>& reply, int length);
+
+// One HTTP upload on the calling worker thread: one form post of all records;
+// the server's reply is shown in a "提示" box. Records are not changed.
+void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
+                   UploadHost& host, UploadAbort& abort);
