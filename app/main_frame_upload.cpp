@@ -1,11 +1,10 @@
 // Uploads to the inspection server and the trace-page lookup.
-#include <QDesktopServices>
 #include <QLineEdit>
-#include <QUrl>
 
 #include "app/main_frame_wnd.h"
 #include "store/record_store.h"
 #include "ui/message_box.h"
+#include "ui/url_opener.h"
 #include "upload/http_upload.h"
 #include "upload/tcp_upload.h"
 
@@ -94,5 +93,5 @@ void MainFrameWnd::OpenTracePage() {
   auto* edit = root_->findChild<QLineEdit*>("EditCode");
   edit->selectAll();
   const QString address = Q(settings_.queryUrl) + edit->text();
-  QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+  OpenUrl(address);
 }

@@ -391,6 +391,13 @@ Json* Json::SetPropertyStr(const char16_t* name, const char16_t* value) {
   return p;
 }
 
+Json* Json::SetPropertyStr(const char16_t* name, const String& value) {
+  String copy(value);
+  Json* p = GetProperty(name, true);
+  if (p) p->MakeString(copy.Handle(), copy.Length());
+  return p;
+}
+
 Json* Json::SetPropertyMbs(const char16_t* name, const char* ansiValue) {
   String text = FromAnsi(ansiValue);
   return SetPropertyStr(name, text.Handle());

@@ -118,6 +118,8 @@ class Json {
   Json* SetPropertyNull(const char16_t* name);
   Json* SetPropertyArray(const char16_t* name);  // an existing Array keeps its elements
   Json* SetPropertyStr(const char16_t* name, const char16_t* value);
+  // The whole text, zero characters included (the writer drops those).
+  Json* SetPropertyStr(const char16_t* name, const String& value);
   Json* SetPropertyMbs(const char16_t* name, const char* ansiValue);
   Json* SetPropertyInt32(const char16_t* name, int value);
   Json* SetPropertyInt64(const char16_t* name, long long value);

@@ -4,7 +4,7 @@ namespace {
 
 Json NewRecordValue(const String& text) {
   Json value;
-  value.SetPropertyStr(u"data", text.Handle());
+  value.SetPropertyStr(u"data", text);  // all of it, even past a zero byte from line noise
   value.SetPropertyBool(u"selected", false);
   value.SetPropertyBool(u"uploaded", false);
   return value;
@@ -16,13 +16,23 @@ String Channel(const String& text) {
   return fields.Count() > 1 ? fields[1].Trim() : String(u"");
 }
 
+// The text as the stored value gives it back: the JSON writer drops U+0000
+// (line noise can put zero bytes into a frame).
+String AsStored(const String& text) {
+  String out(u"");
+  for (uint32_t i = 0; i < text.Length(); ++i) {
+    if (text.Element(i) != 0) out.Append(text.Element(i));
+  }
+  return out;
+}
+
 // Whether `key` is free or already holds exactly this record text.
 bool KeyTakesText(RecordDb& db, const String& key, const String& text) {
   String stored;
   if (!db.GetText(key, stored)) return true;  // absent (or unreadable: the put will tell)
   Json doc;
   if (doc.Parse(stored.Handle(), static_cast<int>(stored.Length())) == -1) return false;
-  return text == doc.PropertyStr(u"data", u"");
+  return AsStored(text) == doc.PropertyStr(u"data", u"");
 }
 
 bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) {

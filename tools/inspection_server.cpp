@@ -28,7 +28,7 @@ namespace {
 const char kUsage[] =
     "usage: inspection-server [--bind ADDR] [--tcp-port N] [--http-port N] [--status TEXT]\n"
     "                         [--delay-ms N] [--misbehave silent|crlf|lowercase|overlong|close]\n"
-    "                         [--lower-case-id] [--reply TEXT] [--bom] [--uploads N]\n";
+    "                         [--lower-case-id] [--reply TEXT] [--bom] [--uploads N] [--quiet]\n";
 
 struct Options {
   std::string bind = "127.0.0.1";
@@ -40,6 +40,7 @@ struct Options {
   std::string reply;
   bool bom = false;
   int uploads = 0;  // 0: run until stopped
+  bool quiet = false;  // no line per record
 };
 
 std::mutex logLock;
@@ -103,7 +104,7 @@ void ServeTcp(int fd, const Options& o) {
   while (ReadExactly(fd, frame, 179)) {
     ++frames;
     std::string uid = UidOfFrame(frame, deviceId).ToBytes(cp::kUtf8);
-    Log("TCP record " + frame.substr(3, 12) + " uid " + uid);
+    if (!o.quiet) Log("TCP record " + frame.substr(3, 12) + " uid " + uid);
     if (o.misbehave == "silent") continue;
     if (o.misbehave == "close") break;
     if (o.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(o.delayMs));
@@ -193,6 +194,7 @@ int main(int argc, char** argv) {
     else if (a == "--lower-case-id") o.lowerCaseId = true;
     else if (a == "--reply") o.reply = value();
     else if (a == "--bom") o.bom = true;
+    else if (a == "--quiet") o.quiet = true;
     else if (a == "--uploads") o.uploads = std::atoi(value().c_str());
     else {
       std::fputs(kUsage, stderr);

@@ -72,6 +72,20 @@ TEST_F(RecordDbTest, EqualKeysKeepEveryDistinctRecordInArrivalOrder) {
   EXPECT_TRUE(SetRecordUploaded(db, loaded[2]->key)) << "the derived key reaches its entry";
 }
 
+TEST_F(RecordDbTest, AZeroByteFromLineNoiseNeitherCutsTheRecordNorSplitsItsKey) {
+  RecordDb db(Storage());
+  String text = Sample();
+  text.SetLength(60);
+  text.Append(u'\0');
+  text.Append(Sample().Mid(61));
+  EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604", text) == u"190305151604");
+  EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604", text) == u"190305151604")
+      << "the same frame again is the same record";
+  Json doc;
+  ASSERT_TRUE(db.GetJson(u"190305151604", doc));
+  EXPECT_EQ(String(doc.PropertyStr(u"data", u"")).Length(), 175u) << "only the zero byte is gone";
+}
+
 TEST_F(RecordDbTest, FlagsSurviveAReopenAndSelectAllIsOneBatch) {
   std::vector<String> keys;
   {

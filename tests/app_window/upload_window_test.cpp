@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "tests/app_window/window_fixture.h"
+#include "ui/url_opener.h"
+
+namespace {
+
+std::vector<std::string> opened;
+void CatchUrl(const QString& address) { opened.push_back(address.toStdString()); }
+
+class UploadWindowTest : public MainFrameWndTest {
+ protected:
+  // Starts the reference server on free ports; returns its TCP port.
+  int StartServer(const std::string& options = "") {
+    const std::string command = std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 " + options;
+    server_ = popen(command.c_str(), "r");
+    char line[64];
+    int tcp = 0;
+    if (fgets(line, sizeof line, server_)) std::sscanf(line, "TCP %d", &tcp);
+    if (fgets(line, sizeof line, server_)) std::sscanf(line, "HTTP %d", &httpPort_);
+    return tcp;
+  }
+  void TearDown() override {
+    MainFrameWndTest::TearDown();
+    if (server_) {
+      std::system(("pkill -f '" + std::string(INSPECTION_SERVER) + " --tcp-port 0'").c_str());
+      pclose(server_);
+    }
+  }
+  FILE* server_ = nullptr;
+  int httpPort_ = 0;
+};
+
+TEST_F(UploadWindowTest, DetectorRecordsUploadedOverTcpShowAndStayUploaded) {
+  const int tcp = StartServer();
+  ASSERT_GT(tcp, 0);
+  const std::string link = Path("detector");
+  const std::string sim = std::string(DETECTOR_SIM) + " --link " + link +
+                          " --frames 3 --baud 115200 --interval-ms 0 --start-delay-ms 1200"
+                          " --linger-ms 1500 --start-time 261206090000";
+  FILE* detector = popen(sim.c_str(), "r");
+  char line[256];
+  ASSERT_NE(fgets(line, sizeof line, detector), nullptr);
+  std::ofstream(settingsFile_) << "{\"extra_ports\": [\"" << link << "\"], \"com\": \""
+                               << String(u"虚拟串口 (").ToBytes(cp::kGbk) << link
+                               << ")\", \"deviceid\": \"0123456789ABCDEF\", \"serv_port\": " << tcp
+                               << "}";
+  MainFrameWnd& w = Open();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 3; }, 8000));
+  pclose(detector);
+  ClickCheckBox(0);
+  ClickCheckBox(2);
+  w.findChild<QPushButton*>("btn_upload")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 8000));
+  EXPECT_EQ(messages.back(), "已成功上传 2 条数据!");
+  EXPECT_TRUE(w.Records()[0].columns[0] == u"已上传");
+  EXPECT_TRUE(w.Records()[1].columns[0] == u"");
+  EXPECT_TRUE(w.Records()[2].columns[0] == u"已上传");
+  CloseWindow();
+  Open();
+  EXPECT_TRUE(window_->Records()[2].columns[0] == u"已上传") << "still shown after a restart";
+  EXPECT_TRUE(window_->Records()[2].uploaded);
+  EXPECT_FALSE(window_->Records()[1].uploaded);
+}
+
+TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
+  const int tcp = StartServer("--reply OK");
+  Store({RecordText(u"261206100001", u"01", u"1")});
+  struct Case {
+    const char* settings;
+    const char* message;
+  } cases[] = {
+      {R"({})", "请先设置设备ID"},
+      {R"({"deviceid": "0123456789ABCDE"})", "设备ID不正确，必须是16进制字符，且长度为 16."},
+      {R"({"deviceid": "0123456789ABCDEF", "serv_type": "FTP"})", "错误的服务器类型"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(settingsFile_) << c.settings;
+    Open();
+    messages.clear();
+    window_->findChild<QPushButton*>("btn_upload")->click();
+    ASSERT_EQ(messages.size(), 1u) << c.settings;
+    EXPECT_EQ(messages[0], c.message);
+    window_.reset();
+  }
+  std::ofstream(settingsFile_) << "{\"deviceid\": \"0123456789ABCDEF\", \"serv_type\": \""
+                               << String(u"HTTP服务器").ToBytes(cp::kGbk)
+                               << "\", \"http_url\": \"http://127.0.0.1:" << httpPort_ << "/up\"}";
+  (void)tcp;
+  Open();
+  messages.clear();
+  ClickCheckBox(0);
+  window_->findChild<QPushButton*>("btn_upload")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 8000));
+  EXPECT_EQ(messages, std::vector<std::string>{"OK"});
+  EXPECT_TRUE(window_->Records()[0].columns[0] == u"") << "an HTTP upload changes no record";
+}
+
+TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCapture) {
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  std::ofstream(settingsFile_) << R"({"serv_host": "trace.example"})";
+  Open();
+  opened.clear();
+  SetUrlOpenHandler(CatchUrl);
+  auto* code = window_->findChild<QLineEdit*>("EditCode");
+  code->setText(QStringLiteral("0123456789AB"));
+  Notification enter;
+  enter.type = QStringLiteral("return");
+  enter.sender = code;
+  enter.name = QStringLiteral("EditCode");
+  window_->Notify(enter);
+  EXPECT_EQ(code->selectedText(), QStringLiteral("0123456789AB"));
+  code->clear();
+  window_->Notify(enter);
+  SetUrlOpenHandler(nullptr);
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://trace.example/trace?uid=0123456789AB",
+                                              "http://trace.example/trace?uid="}));
+
+  auto* debug = window_->findChild<QPushButton*>("debug");
+  debug->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Records().Count() == 4; }, 3000));
+  debug->click();  // each selection replays the file once; the same records overwrite themselves
+  QTest::qWait(200);
+  EXPECT_EQ(window_->Records().Count(), 8u);
+  uint32_t stored = window_->Database().ForEach([](String&, Json&) { return false; });
+  EXPECT_EQ(stored, 5u) << "four records and the frame broken by noise, each stored once";
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+#include "ui/url_opener.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace {
+UrlOpenHandler handler = nullptr;
+}  // namespace
+
+void SetUrlOpenHandler(UrlOpenHandler h) { handler = h; }
+
+void OpenUrl(const QString& address) {
+  if (handler) {
+    handler(address);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+}
