@@ -13,12 +13,12 @@
 #include "device/frame_decoder.h"
 #include "device/port_list.h"
 #include "output/print_job.h"
-#include "upload/upload_request.h"
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
 #include "ui/notification.h"
 #include "ui/record_list.h"
 #include "ui/skin.h"
+#include "upload/upload_request.h"
 
 class QCheckBox;
 class QComboBox;

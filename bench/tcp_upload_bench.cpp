@@ -31,7 +31,9 @@ class CountingHost : public UploadHost {
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-  FILE* server = popen((std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 --uploads 1 --quiet").c_str(), "r");
+  FILE* server = popen(
+      (std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 --uploads 1 --quiet").c_str(),
+      "r");
   char line[64];
   int port = 0;
   if (!server || !fgets(line, sizeof line, server) || std::sscanf(line, "TCP %d", &port) != 1) {
@@ -60,9 +62,11 @@ int main(int argc, char** argv) {
   UploadAbort abort;
   const auto start = std::chrono::steady_clock::now();
   RunTcpUpload(settings, records, host, abort);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   pclose(server);
-  std::printf("records %d, accepted %d, report \"%s\"\n", count, host.accepted_.load(), host.report.c_str());
+  std::printf("records %d, accepted %d, report \"%s\"\n", count, host.accepted_.load(),
+              host.report.c_str());
   std::printf("upload time: %.0f ms\n", seconds * 1000);
   return host.accepted_ == count ? 0 : 1;
 }

@@ -39,7 +39,7 @@ struct Options {
   bool lowerCaseId = false;
   std::string reply;
   bool bom = false;
-  int uploads = 0;  // 0: run until stopped
+  int uploads = 0;     // 0: run until stopped
   bool quiet = false;  // no line per record
 };
 
@@ -185,17 +185,28 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    if (a == "--bind") o.bind = value();
-    else if (a == "--tcp-port") o.tcpPort = std::atoi(value().c_str());
-    else if (a == "--http-port") o.httpPort = std::atoi(value().c_str());
-    else if (a == "--status") o.status = value();
-    else if (a == "--delay-ms") o.delayMs = std::atoi(value().c_str());
-    else if (a == "--misbehave") o.misbehave = value();
-    else if (a == "--lower-case-id") o.lowerCaseId = true;
-    else if (a == "--reply") o.reply = value();
-    else if (a == "--bom") o.bom = true;
-    else if (a == "--quiet") o.quiet = true;
-    else if (a == "--uploads") o.uploads = std::atoi(value().c_str());
+    if (a == "--bind")
+      o.bind = value();
+    else if (a == "--tcp-port")
+      o.tcpPort = std::atoi(value().c_str());
+    else if (a == "--http-port")
+      o.httpPort = std::atoi(value().c_str());
+    else if (a == "--status")
+      o.status = value();
+    else if (a == "--delay-ms")
+      o.delayMs = std::atoi(value().c_str());
+    else if (a == "--misbehave")
+      o.misbehave = value();
+    else if (a == "--lower-case-id")
+      o.lowerCaseId = true;
+    else if (a == "--reply")
+      o.reply = value();
+    else if (a == "--bom")
+      o.bom = true;
+    else if (a == "--quiet")
+      o.quiet = true;
+    else if (a == "--uploads")
+      o.uploads = std::atoi(value().c_str());
     else {
       std::fputs(kUsage, stderr);
       return 2;

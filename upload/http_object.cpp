@@ -25,7 +25,8 @@ bool StartsWithNoCase(const String& text, const char16_t* prefix) {
 
 uint16_t PortOf(const String& digits) {
   unsigned long value = 0;
-  for (uint32_t i = 0; i < digits.Length() && digits.Element(i) >= u'0' && digits.Element(i) <= u'9'; ++i) {
+  for (uint32_t i = 0;
+       i < digits.Length() && digits.Element(i) >= u'0' && digits.Element(i) <= u'9'; ++i) {
     value = value * 10 + (digits.Element(i) - u'0');
     value &= 0xFFFFFFFFul;
   }

@@ -14,7 +14,8 @@ struct HttpUploadSettings {
 
 // The upload document: the account and unit fields, then "details" with nine
 // members per record, in upload order.
-Json BuildUploadDocument(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records);
+Json BuildUploadDocument(const HttpUploadSettings& settings,
+                         const std::vector<UploadRecord>& records);
 
 // The form body: "data=" and the document's pretty text, form-encoded.
 std::string BuildUploadBody(const Json& document);

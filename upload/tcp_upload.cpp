@@ -115,7 +115,8 @@ void ReadReplies(int fd, Shared& shared) {
 void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRecord>& records,
                   UploadHost& host, UploadAbort& abort) {
   const std::string header = BuildUploadHeader(settings.deviceId);
-  const std::string hostName = settings.host.IsEmpty() ? "localhost" : settings.host.ToBytes(cp::kAnsi);
+  const std::string hostName =
+      settings.host.IsEmpty() ? "localhost" : settings.host.ToBytes(cp::kAnsi);
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;

@@ -15,7 +15,8 @@ class UploadWindowTest : public MainFrameWndTest {
  protected:
   // Starts the reference server on free ports; returns its TCP port.
   int StartServer(const std::string& options = "") {
-    const std::string command = std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 " + options;
+    const std::string command =
+        std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 " + options;
     server_ = popen(command.c_str(), "r");
     char line[64];
     int tcp = 0;

@@ -109,17 +109,21 @@ TEST(HttpUploadTest, OneFormPostCarriesTheDocumentAndTheReplyIsShown) {
         }
       }
     }
-    LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n\xEF\xBB\xBF\xE6\x94\xB6\xE5\x88\xB0");
+    LoopbackServer::Send(
+        fd, "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n\xEF\xBB\xBF\xE6\x94\xB6\xE5\x88\xB0");
   });
   HttpUploadSettings s;
-  s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/receivedata/receive_tavrin_data.asp", cp::kUtf8);
+  s.url = String::FromBytes(
+      "http://127.0.0.1:" + std::to_string(server.Port()) + "/receivedata/receive_tavrin_data.asp",
+      cp::kUtf8);
   s.userName = u"user 1";
   s.password = u"pw";
   s.unitCode = u"D01";
   s.unitName = u"城东站";
   RecordingHost host;
   UploadAbort abort;
-  RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2020-01-02 03:04:05")},
+  RunHttpUpload(s,
+                {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2020-01-02 03:04:05")},
                 host, abort);
   server.Join();
   EXPECT_EQ(host.messages, std::vector<std::string>{"收到"});
@@ -129,16 +133,18 @@ TEST(HttpUploadTest, OneFormPostCarriesTheDocumentAndTheReplyIsShown) {
   ASSERT_NE(end, std::string::npos);
   const std::string head = request.substr(0, end + 2);
   const std::string body = request.substr(end + 4);
-  EXPECT_EQ(head.substr(0, head.find("\r\n")), "POST /receivedata/receive_tavrin_data.asp HTTP/1.0");
+  EXPECT_EQ(head.substr(0, head.find("\r\n")),
+            "POST /receivedata/receive_tavrin_data.asp HTTP/1.0");
   for (const char* line : {"User-Agent: pelmora http request component 1.0\r\n",
                            "Content-Type: application/x-www-form-urlencoded\r\n",
                            "Pragma: no-cache\r\n", "Cache-Control: no-cache\r\n"}) {
     EXPECT_NE(head.find(line), std::string::npos) << line;
   }
-  EXPECT_NE(head.find("Content-Length: " + std::to_string(body.size()) + "\r\n"), std::string::npos);
+  EXPECT_NE(head.find("Content-Length: " + std::to_string(body.size()) + "\r\n"),
+            std::string::npos);
 
-  Json expected = BuildUploadDocument(s, {Record(u"毛豆", u"2019-03-05 15:16:04"),
-                                          Record(u"黄瓜", u"2020-01-02 03:04:05")});
+  Json expected = BuildUploadDocument(
+      s, {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2020-01-02 03:04:05")});
   String text = expected.ToText(true);
   UrlEncode(text);
   EXPECT_EQ(body, "data=" + text.ToBytes(cp::kUtf8));

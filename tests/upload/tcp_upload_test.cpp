@@ -16,7 +16,8 @@ class RecordingHost : public UploadHost {
  public:
   void ShowUploadReply(uint64_t serial, const String&, const String& text, bool accepted) override {
     std::lock_guard<std::mutex> lock(mutex);
-    replies.push_back(std::to_string(serial) + " " + text.ToBytes(cp::kUtf8) + (accepted ? " +" : ""));
+    replies.push_back(std::to_string(serial) + " " + text.ToBytes(cp::kUtf8) +
+                      (accepted ? " +" : ""));
   }
   void ShowUploadMessage(const String& text, bool error) override {
     std::lock_guard<std::mutex> lock(mutex);
@@ -51,7 +52,9 @@ TEST(TcpProtocolTest, HeaderCarriesTheDeviceIdDigitPairs) {
   struct Case {
     const char16_t* id;
     uint32_t bytes;
-  } cases[] = {{u"0123456789abcdef", 8}, {u"0123-4567-89AB-CDEF", 8}, {u"0123456789ABCDE", 7},
+  } cases[] = {{u"0123456789abcdef", 8},
+               {u"0123-4567-89AB-CDEF", 8},
+               {u"0123456789ABCDE", 7},
                {u"0123456789ABCDEF7", 8}};
   for (const Case& c : cases) {
     uint8_t id[8] = {};
@@ -90,9 +93,9 @@ TEST(TcpProtocolTest, RepliesAreCutAtLineFeedsInAHundredTwentyEightByteBuffer) {
 }
 
 TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
-  const std::vector<UploadRecord> records = {Record(11, u"190305151604"), Record(12, u"190305151605"),
-                                             Record(13, u"190305151606"), Record(14, u"190305151607"),
-                                             Record(15, u"190305151608")};
+  const std::vector<UploadRecord> records = {
+      Record(11, u"190305151604"), Record(12, u"190305151605"), Record(13, u"190305151606"),
+      Record(14, u"190305151607"), Record(15, u"190305151608")};
   LoopbackServer server;
   std::string header;
   std::vector<std::string> keys;
@@ -115,7 +118,8 @@ TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
   EXPECT_EQ(header, std::string("\x26\xAF\x01\x23\x45\x67\x89\xAB\xCD\xEF", 10));
   EXPECT_EQ(keys, (std::vector<std::string>{"190305151604", "190305151605", "190305151606",
                                             "190305151607", "190305151608"}));
-  EXPECT_EQ(host.replies, (std::vector<std::string>{"11 已上传 +", "12 ok\r", "13 已上传 +", "15 OK"}));
+  EXPECT_EQ(host.replies,
+            (std::vector<std::string>{"11 已上传 +", "12 ok\r", "13 已上传 +", "15 OK"}));
   EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 2 条数据!"});
 }
 
@@ -149,8 +153,8 @@ TEST(TcpUploadTest, NoRecordsStillSendsTheHeaderAndFailuresAreReported) {
   }
   RecordingHost host3;
   RunTcpUpload(Settings(refusedPort), {Record(1, u"190305151604")}, host3, abort);
-  EXPECT_EQ(host3.messages,
-            std::vector<std::string>{"error: 无法连接服务器: 127.0.0.1:" + std::to_string(refusedPort)});
+  EXPECT_EQ(host3.messages, std::vector<std::string>{"error: 无法连接服务器: 127.0.0.1:" +
+                                                     std::to_string(refusedPort)});
 }
 
 TEST(TcpUploadTest, SilentServerIsWaitedForFiveSecondsOnce) {
