@@ -7,14 +7,7 @@
 #include "store/record_store.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
-
-namespace {
-
-QString Q(const String& s) {
-  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
-}
-
-}  // namespace
+#include "ui/qt_text.h"
 
 void MainFrameWnd::ExportRecords() {
   const QString path = AskSaveFileName(this, QStringLiteral("文本文件(*.txt)"));
@@ -62,7 +55,7 @@ void MainFrameWnd::OnPrintTimer() {
   if (step == PrintJob::Step::kFailed) {
     ShowMessageBox(this,
                    QStringLiteral("标签没有送到打印机 %1：%2\n已打印 %3 个标签")
-                       .arg(Q(printJob_.Destination()), Q(printJob_.FailureText()))
+                       .arg(ToQString(printJob_.Destination()), ToQString(printJob_.FailureText()))
                        .arg(printJob_.Printed()),
                    MessageKind::kError);
     return;

@@ -6,18 +6,13 @@
 #include "app/main_frame_wnd.h"
 #include "device/capture_replay.h"
 #include "store/record_store.h"
-
-namespace {
-
-QString Q(const String& s) {
-  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
-}
-
-}  // namespace
+#include "ui/qt_text.h"
 
 int MainFrameWnd::RowCount() const { return static_cast<int>(records_.Count()); }
 
-QString MainFrameWnd::Cell(int row, int cell) const { return Q(records_[row].columns[cell]); }
+QString MainFrameWnd::Cell(int row, int cell) const {
+  return ToQString(records_[row].columns[cell]);
+}
 
 bool MainFrameWnd::Checked(int row) const { return records_[row].selected; }
 

@@ -9,22 +9,15 @@
 #include "app/main_frame_wnd.h"
 #include "device/device_id.h"
 #include "ui/message_box.h"
+#include "ui/qt_text.h"
 
 namespace {
-
-QString Q(const String& s) {
-  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
-}
-
-String S(const QString& q) {
-  return String(reinterpret_cast<const char16_t*>(q.utf16()), static_cast<uint32_t>(q.size()));
-}
 
 constexpr int kMaxDeviceIdLength = 16;
 
 // Selects the first item showing `text`, without notifying; false when none does.
 bool SelectText(QComboBox* combo, const String& text) {
-  const int index = combo->findText(Q(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+  const int index = combo->findText(ToQString(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
   if (index < 0) return false;
   combo->setCurrentIndex(index);
   return true;
@@ -36,11 +29,12 @@ void MainFrameWnd::ShowSettings() {
   SelectText(comboCom_, settings_.portName);
   SelectText(comboBits_, settings_.baudRate);
   comboServType_->setCurrentIndex(settings_.serverType == u"TCP服务器" ? 0 : 1);
-  if (SelectText(comboDeviceId_, settings_.deviceId)) editDeviceId_->setText(Q(settings_.deviceId));
+  if (SelectText(comboDeviceId_, settings_.deviceId))
+    editDeviceId_->setText(ToQString(settings_.deviceId));
 }
 
 void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
-  const String text = S(combo->currentText());
+  const String text = FromQString(combo->currentText());
   if (combo == comboCom_) {
     settings_.portName = text;
     settings_.Save();
@@ -52,7 +46,7 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
   } else if (combo == comboDeviceId_) {
     settings_.deviceId = text;
     settings_.Save();
-    editDeviceId_->setText(Q(settings_.deviceId));
+    editDeviceId_->setText(ToQString(settings_.deviceId));
   } else if (combo == comboServType_) {
     settings_.serverType = text;
     settings_.Save();
@@ -73,7 +67,7 @@ void MainFrameWnd::OnDeviceIdTextChanged() {
 }
 
 void MainFrameWnd::SaveDeviceId() {
-  const String id = S(editDeviceId_->text());
+  const String id = FromQString(editDeviceId_->text());
   const DeviceIdCheck check = CheckDeviceId(id);
   if (check != DeviceIdCheck::kOk) {
     ShowMessageBox(this, QString::fromUtf16(DeviceIdCheckMessage(check)), MessageKind::kError);
@@ -87,7 +81,7 @@ void MainFrameWnd::SaveDeviceId() {
   }
   if (index < 0) {
     known.insert(known.begin(), id);
-    comboDeviceId_->insertItem(0, Q(id));
+    comboDeviceId_->insertItem(0, ToQString(id));
     index = 0;
   }
   // Saved also when the ID was known already: the ID in use and the file agree,
@@ -105,19 +99,19 @@ void MainFrameWnd::DeleteDeviceId() {
   if (index < static_cast<int>(known.size())) known.erase(known.begin() + index);
   if (comboDeviceId_->count() > 0) {
     comboDeviceId_->setCurrentIndex(0);
-    settings_.deviceId = S(comboDeviceId_->itemText(0));
+    settings_.deviceId = FromQString(comboDeviceId_->itemText(0));
   } else {
     comboDeviceId_->setCurrentIndex(-1);
     settings_.deviceId = u"";
   }
-  editDeviceId_->setText(Q(settings_.deviceId));
+  editDeviceId_->setText(ToQString(settings_.deviceId));
   settings_.Save();
 }
 
 void MainFrameWnd::FillChannelCombo(QComboBox* combo) {
   combo->clear();
   for (const String& choice : settings_.productChoices) {
-    if (!choice.IsEmpty()) combo->addItem(Q(choice));
+    if (!choice.IsEmpty()) combo->addItem(ToQString(choice));
   }
   combo->setCurrentIndex(-1);
 }
@@ -125,7 +119,7 @@ void MainFrameWnd::FillChannelCombo(QComboBox* combo) {
 void MainFrameWnd::SaveProductConfig() {
   auto& choices = settings_.productChoices;
   for (int i = 0; i < ProductNames::kChannels; ++i) {
-    const String name = S(channelEdits_[i]->text());
+    const String name = FromQString(channelEdits_[i]->text());
     bool known = false;
     for (const String& choice : choices) known = known || choice == name;
     if (!known) choices.push_back(name);
@@ -136,8 +130,8 @@ void MainFrameWnd::SaveProductConfig() {
 }
 
 void MainFrameWnd::OnChannelComboSelected(int channel) {
-  const String name = S(channelCombos_[channel]->currentText());
-  channelEdits_[channel]->setText(Q(name));
+  const String name = FromQString(channelCombos_[channel]->currentText());
+  channelEdits_[channel]->setText(ToQString(name));
   settings_.productNames.Set(channel, name);
   settings_.Save();
 }

@@ -4,17 +4,10 @@
 #include "app/main_frame_wnd.h"
 #include "store/record_store.h"
 #include "ui/message_box.h"
+#include "ui/qt_text.h"
 #include "ui/url_opener.h"
 #include "upload/http_upload.h"
 #include "upload/tcp_upload.h"
-
-namespace {
-
-QString Q(const String& s) {
-  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
-}
-
-}  // namespace
 
 void MainFrameWnd::UploadSelectedRecords() {
   if (uploadThread_.IsRunning()) {
@@ -74,7 +67,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
 }
 
 void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
-  const QString message = Q(text);
+  const QString message = ToQString(text);
   QMetaObject::invokeMethod(
       this,
       [this, message, error] {
@@ -92,6 +85,6 @@ void MainFrameWnd::StopUpload() {
 void MainFrameWnd::OpenTracePage() {
   auto* edit = root_->findChild<QLineEdit*>("EditCode");
   edit->selectAll();
-  const QString address = Q(settings_.queryUrl) + edit->text();
+  const QString address = ToQString(settings_.queryUrl) + edit->text();
   OpenUrl(address);
 }

@@ -18,14 +18,11 @@
 #include "base/config.h"
 #include "device/record_hash.h"
 #include "ui/message_box.h"
+#include "ui/qt_text.h"
 
 namespace {
 
 constexpr char16_t kMainWindowName[] = u"main_wnd";
-
-QString Q(const String& s) {
-  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
-}
 
 WindowRect ToWindowRect(const QRect& r) {
   return WindowRect{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
@@ -130,7 +127,7 @@ void MainFrameWnd::InitWindow() {
   resize(restored.Width(), restored.Height());
 
   settings_.Load();
-  for (const String& id : settings_.knownDeviceIds) comboDeviceId_->addItem(Q(id));
+  for (const String& id : settings_.knownDeviceIds) comboDeviceId_->addItem(ToQString(id));
   comboDeviceId_->setCurrentIndex(-1);
   FillPortCombo();
 
@@ -171,7 +168,8 @@ void MainFrameWnd::ShowInfoPage() {
 
 void MainFrameWnd::FillPortCombo() {
   ScanSerialPorts(ports_, settings_.extraPorts);
-  for (uint32_t i = 0; i < ports_.Count(); ++i) comboCom_->addItem(Q(ports_[i].friendlyName));
+  for (uint32_t i = 0; i < ports_.Count(); ++i)
+    comboCom_->addItem(ToQString(ports_[i].friendlyName));
   comboCom_->setCurrentIndex(-1);
   if (settings_.portName.IsEmpty() && ports_.Count() > 0)
     settings_.portName = ports_[0].friendlyName;
@@ -185,7 +183,7 @@ void MainFrameWnd::BuildChannelRows() {
     auto* combo = new QComboBox(productConfig_);
     combo->setGeometry(70, y, 180, 22);
     FillChannelCombo(combo);
-    auto* edit = new QLineEdit(Q(settings_.productNames.Get(i)), productConfig_);
+    auto* edit = new QLineEdit(ToQString(settings_.productNames.Get(i)), productConfig_);
     edit->setGeometry(71, y + 1, 158, 20);
     channelCombos_[i] = combo;
     channelEdits_[i] = edit;
@@ -211,7 +209,7 @@ void MainFrameWnd::CenterAndShow() {
 }
 
 void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
-  const QString message = Q(text);
+  const QString message = ToQString(text);
   QMetaObject::invokeMethod(
       this,
       [this, message, good] {
@@ -223,7 +221,7 @@ void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
 }
 
 void MainFrameWnd::ShowDatabaseError(const String& statusText) {
-  const QString message = Q(statusText);
+  const QString message = ToQString(statusText);
   QMetaObject::invokeMethod(
       this,
       [this, message] {

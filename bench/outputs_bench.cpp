@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "device/sample_record.h"
+#include "bench/stored_records.h"
 #include "output/export_text.h"
 #include "store/record_store.h"
 
@@ -18,20 +18,7 @@ std::string Folder(const char* name) {
 
 // Stores kRecords records and loads them into `records` as the window does.
 void Fill(RecordDb& db, ObjectList<_NcItemData>& records) {
-  const std::string frame = SampleFrame();
-  RecordDb::Batch batch;
-  for (int i = 0; i < kRecords; ++i) {
-    char time[16];
-    std::snprintf(time, sizeof time, "26%010d", i);
-    std::string bytes = frame.substr(3);
-    bytes.replace(0, 12, time);
-    Json value;
-    value.SetPropertyStr(u"data", String::FromBytes(bytes, cp::kGbk).Handle());
-    value.SetPropertyBool(u"selected", i % 2 == 0);
-    value.SetPropertyBool(u"uploaded", false);
-    batch.PutJson(String::FromBytes(time, cp::kGbk), value);
-  }
-  db.Write(batch);
+  StoreSampleRecords(db, kRecords, 2);
   db.ForEach([&](String& key, Json& doc) {
     AppendLoadedRecord(records, key, doc, u"0123456789ABCDEF");
     return false;

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "device/sample_record.h"
+#include "bench/stored_records.h"
 #include "store/record_db.h"
 #include "store/record_store.h"
 
@@ -18,22 +18,7 @@ std::string FilledDatabase() {
     std::string path = (std::filesystem::temp_directory_path() / "residue_bench_storage").string();
     std::filesystem::remove_all(path);
     RecordDb db(path);
-    const std::string frame = SampleFrame();
-    for (int start = 0; start < kRecords; start += 1000) {
-      RecordDb::Batch batch;
-      for (int i = start; i < start + 1000; ++i) {
-        char time[16];
-        std::snprintf(time, sizeof time, "26%010d", i);
-        std::string bytes = frame.substr(3);
-        bytes.replace(0, 12, time);
-        Json value;
-        value.SetPropertyStr(u"data", String::FromBytes(bytes, cp::kGbk).Handle());
-        value.SetPropertyBool(u"selected", i % 3 == 0);
-        value.SetPropertyBool(u"uploaded", false);
-        batch.PutJson(String::FromBytes(time, cp::kGbk), value);
-      }
-      db.Write(batch);
-    }
+    StoreSampleRecords(db, kRecords, 3);
     return path;
   }();
   return folder;

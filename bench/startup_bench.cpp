@@ -16,7 +16,7 @@
 #include <fstream>
 #include <string>
 
-#include "device/sample_record.h"
+#include "bench/stored_records.h"
 #include "store/record_db.h"
 
 extern char** environ;
@@ -31,22 +31,7 @@ long long MonotonicNs() {
 
 void Fill(const std::string& folder, int records) {
   RecordDb db(folder);
-  const std::string frame = SampleFrame();
-  for (int start = 0; start < records; start += 1000) {
-    RecordDb::Batch batch;
-    for (int i = start; i < start + 1000 && i < records; ++i) {
-      char time[16];
-      std::snprintf(time, sizeof time, "26%010d", i);
-      std::string bytes = frame.substr(3);
-      bytes.replace(0, 12, time);
-      Json value;
-      value.SetPropertyStr(u"data", String::FromBytes(bytes, cp::kGbk).Handle());
-      value.SetPropertyBool(u"selected", i % 7 == 0);
-      value.SetPropertyBool(u"uploaded", i % 5 == 0);
-      batch.PutJson(String::FromBytes(time, cp::kGbk), value);
-    }
-    db.Write(batch);
-  }
+  StoreSampleRecords(db, records, 7, 5);
 }
 
 }  // namespace

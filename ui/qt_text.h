@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include "base/string.h"
+
+// Both are UTF-16, so the conversions copy code units and lose nothing.
+inline QString ToQString(const String& s) {
+  return QString::fromUtf16(s.Handle(), static_cast<qsizetype>(s.Length()));
+}
+
+inline String FromQString(const QString& q) {
+  return String(reinterpret_cast<const char16_t*>(q.utf16()), static_cast<uint32_t>(q.size()));
+}
