@@ -61,6 +61,12 @@ MainFrameWnd::~MainFrameWnd() {
   printJob_.Stop();
   StopUpload();
   serialLink_.Stop();
+  // The controls and the list model read the records, which go before the
+  // base class would destroy its children: remove them first.
+  delete root_;
+  root_ = nullptr;
+  delete model_;
+  model_ = nullptr;
 }
 
 bool MainFrameWnd::Create(QString* error) {
