@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "tests/app_window/window_fixture.h"
+#include "tests/support/child_process.h"
 #include "ui/url_opener.h"
 
 namespace {
@@ -14,24 +15,20 @@ void CatchUrl(const QString& address) { opened.push_back(address.toStdString());
 class UploadWindowTest : public MainFrameWndTest {
  protected:
   // Starts the reference server on free ports; returns its TCP port.
-  int StartServer(const std::string& options = "") {
-    const std::string command =
-        std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 " + options;
-    server_ = popen(command.c_str(), "r");
-    char line[64];
+  int StartServer(std::vector<std::string> options = {}) {
+    std::vector<std::string> args = {INSPECTION_SERVER, "--tcp-port", "0", "--http-port", "0"};
+    args.insert(args.end(), options.begin(), options.end());
+    server_ = std::make_unique<ChildProcess>(args);
     int tcp = 0;
-    if (fgets(line, sizeof line, server_)) std::sscanf(line, "TCP %d", &tcp);
-    if (fgets(line, sizeof line, server_)) std::sscanf(line, "HTTP %d", &httpPort_);
+    std::sscanf(server_->ReadLine().c_str(), "TCP %d", &tcp);
+    std::sscanf(server_->ReadLine().c_str(), "HTTP %d", &httpPort_);
     return tcp;
   }
   void TearDown() override {
     MainFrameWndTest::TearDown();
-    if (server_) {
-      std::system(("pkill -f '" + std::string(INSPECTION_SERVER) + " --tcp-port 0'").c_str());
-      pclose(server_);
-    }
+    server_.reset();  // stops this test's server, and only it
   }
-  FILE* server_ = nullptr;
+  std::unique_ptr<ChildProcess> server_;
   int httpPort_ = 0;
 };
 
@@ -68,7 +65,7 @@ TEST_F(UploadWindowTest, DetectorRecordsUploadedOverTcpShowAndStayUploaded) {
 }
 
 TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
-  const int tcp = StartServer("--reply OK");
+  const int tcp = StartServer(std::vector<std::string>{"--reply", "OK"});
   Store({RecordText(u"261206100001", u"01", u"1")});
   struct Case {
     const char* settings;

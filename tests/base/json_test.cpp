@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "base/file_io.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -213,18 +214,7 @@ TEST(JsonTest, CopiesAreDeepAndSettersKeepOrReplaceAsDocumented) {
   EXPECT_EQ(std::memcmp(data, "\x00\xff", 2), 0);
 }
 
-class JsonFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = std::filesystem::path(::testing::TempDir()) / "json_file_test";
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Path(const char* name) const { return (dir_ / name).string(); }
-
-  std::filesystem::path dir_;
-};
+class JsonFileTest : public TempDirTest {};
 
 TEST_F(JsonFileTest, EmptyFileIsANullDocumentAndMissingFileFails) {
   std::ofstream(Path("empty.Json")).close();
