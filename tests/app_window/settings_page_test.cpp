@@ -153,4 +153,33 @@ TEST_F(SettingsPageTest, PortOrBaudChoiceClosesThePortAndTheTimerReopensIt) {
   EXPECT_TRUE(w.Records()[0].columns[1] == u"黄瓜") << "the picked name reaches the next frame";
 }
 
+TEST_F(SettingsPageTest, EachSettingsComboSavesItsKeyWhenTheOperatorPicks) {
+  PtyPair pty;
+  std::ofstream(settingsFile_) << "{\"extra_ports\": [\"" << pty.Path()
+                               << "\"], \"ids\": [\"AAAAAAAAAAAAAAAA\", \"BBBBBBBBBBBBBBBB\"]}";
+  Open();
+  auto* com = Control<QComboBox>("ComboCom");
+  Pick(com, com->findText(QString::fromStdString("虚拟串口 (" + pty.Path() + ")")));
+  Pick(Control<QComboBox>("ComboDeviceId"), 1);
+  Pick(Control<QComboBox>("ComboServType"), 1);
+  const Json doc = Settings();
+  EXPECT_EQ(String(doc.PropertyStr(u"com", u"")).ToBytes(cp::kUtf8),
+            "虚拟串口 (" + pty.Path() + ")");
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"deviceid", u"")), u"BBBBBBBBBBBBBBBB");
+  EXPECT_EQ(Control<QLineEdit>("EditDeviceId")->text(), QStringLiteral("BBBBBBBBBBBBBBBB"));
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"serv_type", u"")), u"HTTP服务器");
+  EXPECT_TRUE(window_->GetSettings().serverType == u"HTTP服务器");
+}
+
+TEST_F(SettingsPageTest, CaptionButtonsMinimizeAndCloseThroughTheCloseSequence) {
+  MainFrameWnd& w = Open();
+  Control<QPushButton>("minbtn")->click();
+  EXPECT_TRUE(w.isMinimized());
+  w.showNormal();
+  Control<QPushButton>("closebtn")->click();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 2000));
+  const Json doc = Settings();
+  EXPECT_NE(doc.FindProperty(u"wndpos"), nullptr) << "the close sequence saved the window's size";
+}
+
 }  // namespace
