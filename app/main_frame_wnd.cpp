@@ -292,10 +292,9 @@ bool MainFrameWnd::eventFilter(QObject* watched, QEvent* event) {
 
 bool MainFrameWnd::HandleFrameMouse(QWidget* target, QMouseEvent* event) {
   const QPoint point = mapFromGlobal(event->globalPosition().toPoint());
-  const QMargins band(caption_.left(), caption_.top(), caption_.right(), caption_.bottom());
-  const ControlKind kind = target == this ? ControlKind::kNone : KindOf(target);
-  const HitCode code = HitTest(point, rect(), sizeBox_, band, isMaximized(),
-                               target == this ? ControlKind::kOther : kind);
+  // A press on the window itself (no control under it) counts as empty caption.
+  const ControlKind kind = target == this ? ControlKind::kOther : KindOf(target);
+  const HitCode code = HitTest(point, rect(), sizeBox_, caption_, isMaximized(), kind);
   QWindow* window = windowHandle();
   if (code == kHitCaption) {
     if (event->type() == QEvent::MouseButtonDblClick) {
