@@ -1,6 +1,7 @@
 #include "base/file_io.h"
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,20 +25,20 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
-namespace {
-
-bool WriteAll(int fd, const std::string& bytes) {
+bool WriteFully(int fd, const std::string& bytes, bool socket) {
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
+                             : ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n <= 0) {
+      if (n == 0) errno = EIO;
+      return false;
+    }
     done += static_cast<size_t>(n);
   }
   return true;
 }
-
-}  // namespace
 
 bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
   std::string temp = path + ".tmp-XXXXXX";
@@ -53,7 +54,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
     }
     mode = old.st_mode & 07777;
   }
-  bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  bool ok = ::fchmod(fd, mode) == 0 && WriteFully(fd, bytes) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
   ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());

@@ -9,6 +9,11 @@
 // missing, a folder, or cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 
+// Writes all of `bytes` to a descriptor, going on after interrupted or short
+// writes. On a socket a vanished peer is an error, never a signal. False with
+// errno set when it stopped short.
+bool WriteFully(int fd, const std::string& bytes, bool socket = false);
+
 // Replaces the file's content with `bytes` so that a crash, a full disk or a
 // power cut leaves either the old file or the new one, never a torn one: the
 // bytes go to a temporary file in the same folder, are flushed to disk and then

@@ -408,22 +408,14 @@ Json* Json::SetPropertyInt32(const char16_t* name, int value) {
 }
 
 Json* Json::SetPropertyInt64(const char16_t* name, long long value) {
-  Json* p = GetProperty(name, true);
-  if (p) *p = value;
-  return p;
+  return AssignMember(name, value);
 }
 
 Json* Json::SetPropertyDouble(const char16_t* name, double value) {
-  Json* p = GetProperty(name, true);
-  if (p) *p = value;
-  return p;
+  return AssignMember(name, value);
 }
 
-Json* Json::SetPropertyBool(const char16_t* name, bool value) {
-  Json* p = GetProperty(name, true);
-  if (p) *p = value;
-  return p;
-}
+Json* Json::SetPropertyBool(const char16_t* name, bool value) { return AssignMember(name, value); }
 
 Json* Json::SetPropertyBinary(const char16_t* name, const void* data, int length) {
   if (length < 0) return nullptr;
@@ -461,43 +453,23 @@ void Json::RemoveArrayElm(uint32_t index, uint32_t count) {
   if (IsArray()) value_.array->Delete(index, count);
 }
 
-Json* Json::SetArrayElm(const Json& value, uint32_t index) {
-  Json* element = GetArrayElm(index);
-  if (element) *element = value;
-  return element;
-}
+Json* Json::SetArrayElm(const Json& value, uint32_t index) { return AssignElement(index, value); }
 
 Json* Json::SetArrayStr(const char16_t* value, uint32_t index) {
-  Json* element = GetArrayElm(index);
-  if (element) *element = value;
-  return element;
+  return AssignElement(index, value);
 }
 
 Json* Json::SetArrayMbs(const char* ansiValue, uint32_t index) {
-  Json* element = GetArrayElm(index);
-  if (element) *element = ansiValue;
-  return element;
+  return AssignElement(index, ansiValue);
 }
 
-Json* Json::SetArrayBool(bool value, uint32_t index) {
-  Json* element = GetArrayElm(index);
-  if (element) *element = value;
-  return element;
-}
+Json* Json::SetArrayBool(bool value, uint32_t index) { return AssignElement(index, value); }
 
 Json* Json::SetArrayInt32(int value, uint32_t index) { return SetArrayInt64(value, index); }
 
-Json* Json::SetArrayInt64(long long value, uint32_t index) {
-  Json* element = GetArrayElm(index);
-  if (element) *element = value;
-  return element;
-}
+Json* Json::SetArrayInt64(long long value, uint32_t index) { return AssignElement(index, value); }
 
-Json* Json::SetArrayDouble(double value, uint32_t index) {
-  Json* element = GetArrayElm(index);
-  if (element) *element = value;
-  return element;
-}
+Json* Json::SetArrayDouble(double value, uint32_t index) { return AssignElement(index, value); }
 
 bool Json::GetArrayStr(String& out, uint32_t index) const {
   const Json* element = GetArrayElm(index);

@@ -183,6 +183,19 @@ class Json {
   void MakeBinary(const void* data, uint32_t length);
   void CopyFrom(const Json& other);
   void TakeFrom(Json& other);
+  // The member `name` (created) or element `index` (existing) set to `value`.
+  template <class V>
+  Json* AssignMember(const char16_t* name, const V& value) {
+    Json* node = GetProperty(name, true);
+    if (node) *node = value;
+    return node;
+  }
+  template <class V>
+  Json* AssignElement(uint32_t index, const V& value) {
+    Json* node = GetArrayElm(index);
+    if (node) *node = value;
+    return node;
+  }
 
   union Value {
     bool boolean;

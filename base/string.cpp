@@ -281,11 +281,7 @@ uint32_t String::HexToBytes(uint8_t* bytes, uint32_t maximum) const {
   uint32_t written = 0;
   int high = -1;
   for (uint32_t i = 0; i < length_ && written < maximum; ++i) {
-    char16_t c = buffer_[i];
-    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                : c >= u'a' && c <= u'f' ? c - u'a' + 10
-                : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                         : -1;
+    const int digit = HexValue(buffer_[i]);
     if (digit < 0) continue;
     if (high < 0) {
       high = digit;

@@ -63,6 +63,13 @@ class String {
   String& TrimRight();
   String& Trim() { return TrimRight().TrimLeft(); }
   static bool IsBlank(char16_t c);
+  // The value of a hexadecimal digit (0-9, a-f, A-F), or -1.
+  static int HexValue(char16_t c) {
+    return c >= u'0' && c <= u'9'   ? c - u'0'
+           : c >= u'a' && c <= u'f' ? c - u'a' + 10
+           : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                    : -1;
+  }
 
   // Appends the pieces of `text` between separators to `out`; returns how many were added.
   static uint32_t Split(const String& text, const char16_t* separator, ObjectList<String>& out);

@@ -1,17 +1,9 @@
 #include "device/device_id.h"
 
-namespace {
-
-bool IsHexDigit(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-
-}  // namespace
-
 DeviceIdCheck CheckDeviceId(const String& id) {
   if (id.Length() != 16) return DeviceIdCheck::kBadLength;
   for (uint32_t i = 0; i < 16; ++i) {
-    if (!IsHexDigit(id.Element(i))) return DeviceIdCheck::kBadCharacter;
+    if (String::HexValue(id.Element(i)) < 0) return DeviceIdCheck::kBadCharacter;
   }
   return DeviceIdCheck::kOk;
 }

@@ -22,20 +22,10 @@ namespace {
 
 String SystemText(int error) { return String::FromBytes(std::strerror(error), cp::kUtf8); }
 
-// Writes everything; a peer that went away is an error, never a signal.
 bool WriteAll(int fd, const std::string& bytes, String& error, bool socket = false) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
-                       : ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error = SystemText(n < 0 ? errno : EIO);
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  if (WriteFully(fd, bytes, socket)) return true;
+  error = SystemText(errno);
+  return false;
 }
 
 class NamedTransport : public LabelTransport {

@@ -3,11 +3,7 @@
 unsigned long long TraceNumber(const String& uid) {
   unsigned long long value = 0;
   for (uint32_t i = 0; i < 12 && i < uid.Length(); ++i) {
-    const char16_t c = uid.Element(i);
-    int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                : c >= u'a' && c <= u'f' ? c - u'a' + 10
-                : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                         : -1;
+    const int digit = String::HexValue(uid.Element(i));
     if (digit < 0) break;
     value = value * 16 + static_cast<unsigned>(digit);
   }

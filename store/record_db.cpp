@@ -53,6 +53,11 @@ RecordDb::~RecordDb() { ThreadStatuses().erase(id_); }
 
 void RecordDb::Keep(const leveldb::Status& status) const { ThreadStatuses()[id_] = status; }
 
+bool RecordDb::FailNotOpen() const {
+  Keep(*openStatus_);
+  return false;
+}
+
 DbStatus RecordDb::LastStatus() const {
   const auto& statuses = ThreadStatuses();
   auto it = statuses.find(id_);
@@ -61,7 +66,7 @@ DbStatus RecordDb::LastStatus() const {
 }
 
 bool RecordDb::PutText(const String& key, const String& value, bool durable) {
-  if (!db_) return Keep(*openStatus_), false;
+  if (!db_) return FailNotOpen();
   leveldb::Status status = db_->Put(WriteOptions(durable), Bytes(key), Bytes(value));
   Keep(status);
   return status.ok();
@@ -72,7 +77,7 @@ bool RecordDb::PutJson(const String& key, const Json& doc, bool durable) {
 }
 
 bool RecordDb::GetText(const String& key, String& value) {
-  if (!db_) return Keep(*openStatus_), false;
+  if (!db_) return FailNotOpen();
   std::string bytes;
   leveldb::Status status = db_->Get(leveldb::ReadOptions(), Bytes(key), &bytes);
   Keep(status);
@@ -88,7 +93,7 @@ bool RecordDb::GetJson(const String& key, Json& doc) {
 }
 
 bool RecordDb::Delete(const String& key) {
-  if (!db_) return Keep(*openStatus_), false;
+  if (!db_) return FailNotOpen();
   leveldb::Status status = db_->Delete(leveldb::WriteOptions(), Bytes(key));
   Keep(status);
   return status.ok();
@@ -108,7 +113,7 @@ void RecordDb::Batch::Delete(const String& key) {
 }
 
 bool RecordDb::Write(Batch& batch, bool durable) {
-  if (!db_) return Keep(*openStatus_), false;
+  if (!db_) return FailNotOpen();
   leveldb::Status status = db_->Write(WriteOptions(durable), batch.batch_.get());
   Keep(status);
   return status.ok();

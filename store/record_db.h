@@ -80,6 +80,7 @@ class RecordDb {
 
  private:
   void Keep(const leveldb::Status& status) const;
+  bool FailNotOpen() const;  // an operation on a database that did not open
 
   std::unique_ptr<leveldb::DB> db_;
   std::unique_ptr<leveldb::Status> openStatus_;

@@ -24,12 +24,7 @@ String UidOfFrame(const std::string& frame, const String& deviceId) {
 
 namespace {
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+int HexDigit(char c) { return String::HexValue(static_cast<unsigned char>(c)); }
 
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <thread>
 
+#include "base/file_io.h"
 #include "tools/inspection_protocol.h"
 
 namespace {
@@ -63,14 +64,7 @@ bool ReadExactly(int fd, std::string& out, size_t n) {
   return true;
 }
 
-void SendAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
-}
+void SendAll(int fd, const std::string& bytes) { WriteFully(fd, bytes, true); }
 
 int Listen(const std::string& address, int port, int& bound) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);

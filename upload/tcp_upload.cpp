@@ -13,6 +13,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/file_io.h"
 #include "base/trace.h"
 #include "upload/tcp_protocol.h"
 
@@ -20,17 +21,6 @@ namespace {
 
 constexpr int kReplyTimeoutMs = 5000;
 constexpr int kConnectTimeoutMs = 10000;
-
-bool SendAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
 
 // A blocking connect that gives up after a while instead of the system's minutes.
 bool Connect(int fd, const sockaddr_in& address) {
@@ -146,12 +136,12 @@ void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRec
 
   Shared shared(records, host);
   std::thread reader(ReadReplies, fd, std::ref(shared));
-  SendAll(fd, header);
+  WriteFully(fd, header, true);
   for (size_t i = 0; i < records.size() && !abort.Requested(); ++i) {
     std::string frame;
     if (!BuildUploadFrame(records[i].data, frame)) continue;
     shared.sent.Add(records[i].uid, i);  // findable before its reply can come
-    SendAll(fd, frame);
+    WriteFully(fd, frame, true);
     TraceA("%s", frame.c_str());
   }
   int accepted;
