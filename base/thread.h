@@ -42,7 +42,6 @@ class Thread {
   bool Close();
 
   bool IsRunning() const;
-  bool HasHandle() const { return state_ != nullptr; }
   std::thread::id GetID() const { return id_; }
 
  private:

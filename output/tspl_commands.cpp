@@ -16,7 +16,6 @@ std::string QuoteTspl(const char* text) {
 }
 
 void TsplCommands::Line(const std::string& line) {
-  history_.push_back(line);
   (inLabel_ ? labelLines_ : setupLines_) += line + "\r\n";
 }
 

@@ -32,8 +32,6 @@ class TsplCommands {
 
   const String& LastError() const { return lastError_; }
   const String& DestinationName() const { return transport_->Name(); }
-  // Every line sent so far through this connection, in order (for tests and tools).
-  const std::vector<std::string>& History() const { return history_; }
   // The bytes of the last label handed to the transport.
   const std::string& LastLabel() const { return lastLabel_; }
 
@@ -44,7 +42,6 @@ class TsplCommands {
   std::string setupLines_;  // before the first clearbuffer
   std::string labelLines_;  // since the last clearbuffer
   bool inLabel_ = false;
-  std::vector<std::string> history_;
   std::string lastLabel_;
   String lastError_;
 };
