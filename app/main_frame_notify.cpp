@@ -37,6 +37,10 @@ void MainFrameWnd::Notify(const Notification& n) {
       PrintSelectedRecords();
     } else if (name == QLatin1String("btn_upload")) {
       UploadSelectedRecords();
+    } else if (name == QLatin1String("BtnStopPrint")) {
+      StopPrintJob();
+    } else if (name == QLatin1String("BtnStopUpload")) {
+      StopUploadSending();
     } else if (name == QLatin1String("selectbox")) {
       OnRecordCheckClicked(static_cast<_NcItemData*>(n.tag));
     } else if (name == QLatin1String("BtnSaveProductConfig")) {

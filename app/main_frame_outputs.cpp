@@ -1,5 +1,5 @@
-// The record commands that produce something or remove records: the text
-// export, label printing and deletion.
+// The record commands that write a file or remove records: the text export
+// and deletion.
 #include <QFileInfo>
 
 #include "app/main_frame_wnd.h"
@@ -27,40 +27,6 @@ void MainFrameWnd::ExportRecords() {
     return;
   }
   ShowMessageBox(this, QStringLiteral("%1 条数据成功导出到 %2").arg(count).arg(path),
-                 MessageKind::kInformation);
-}
-
-void MainFrameWnd::PrintSelectedRecords() {
-  if (settings_.deviceId.IsEmpty()) {
-    ShowMessageBox(
-        this, QStringLiteral("请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。"),
-        MessageKind::kError);
-    return;
-  }
-  if (printJob_.IsRunning()) {
-    ShowMessageBox(this, QStringLiteral("正在打印，请等待之前的打印完成"), MessageKind::kError);
-    return;
-  }
-  printJob_.Start(&records_, settings_.queryUrl,
-                  std::make_unique<LabelPrinter>(LabelLayout::FromSettings()));
-  printTimer_.start(printIntervalMs_);
-  OnPrintTimer();
-}
-
-void MainFrameWnd::OnPrintTimer() {
-  if (!printJob_.IsRunning()) return;
-  const PrintJob::Step step = printJob_.OnPrintTimer();
-  if (step == PrintJob::Step::kPrinted) return;
-  printTimer_.stop();
-  if (step == PrintJob::Step::kFailed) {
-    ShowMessageBox(this,
-                   QStringLiteral("标签没有送到打印机 %1：%2\n已打印 %3 个标签")
-                       .arg(ToQString(printJob_.Destination()), ToQString(printJob_.FailureText()))
-                       .arg(printJob_.Printed()),
-                   MessageKind::kError);
-    return;
-  }
-  ShowMessageBox(this, QStringLiteral("打印完成，共打印了 %1 个标签").arg(printJob_.Printed()),
                  MessageKind::kInformation);
 }
 

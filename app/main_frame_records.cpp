@@ -18,13 +18,6 @@ bool MainFrameWnd::Checked(int row) const { return records_[row].selected; }
 
 void* MainFrameWnd::Tag(int row) const { return const_cast<_NcItemData*>(records_.Element(row)); }
 
-int MainFrameWnd::RowOf(const _NcItemData* record) const {
-  for (uint32_t i = 0; i < records_.Count(); ++i) {
-    if (records_.Element(i) == record) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 void MainFrameWnd::UpdateRecordCount() {
   if (recordCount_) recordCount_->setText(QStringLiteral("共 %1 条记录").arg(records_.Count()));
 }
@@ -56,8 +49,8 @@ void MainFrameWnd::HandOverRecord(const String& key, const String& text) {
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
-  const int row = RowOf(record);
-  if (row < 0) return;
+  const int row = record ? IndexBySerial(records_, record->serial) : -1;
+  if (row < 0 || records_.Element(static_cast<uint32_t>(row)) != record) return;
   // The click arrives before the box changes: the new state is the opposite.
   record->selected = !record->selected;
   SetRecordSelected(recordDb_, record->key, record->selected);
@@ -76,10 +69,9 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
   model_->RowsChanged(0, static_cast<int>(records_.Count()) - 1);
 }
 
-void MainFrameWnd::ShowUploadText(_NcItemData& record, const String& text) {
-  record.columns[0] = text;
-  const int row = RowOf(&record);
-  if (row >= 0) model_->RowsChanged(row, row);
+void MainFrameWnd::ShowUploadText(int row, const String& text) {
+  records_[static_cast<uint32_t>(row)].columns[0] = text;
+  model_->RowsChanged(row, row);
 }
 
 void MainFrameWnd::ReplayCaptureFile() {

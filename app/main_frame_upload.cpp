@@ -1,5 +1,7 @@
 // Uploads to the inspection server and the trace-page lookup.
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "app/main_frame_wnd.h"
 #include "store/record_store.h"
@@ -35,12 +37,25 @@ void MainFrameWnd::UploadSelectedRecords() {
   uploadThread_.Close();
   uploadAbort_ = std::make_shared<UploadAbort>();
   std::shared_ptr<UploadAbort> abort = uploadAbort_;
+  uploadSent_ = 0;
+  uploadTotal_ = static_cast<int>(records.size());
+  uploadProgressPosted_ = false;
+  // Whatever way the worker ends, the window hears of it after every report
+  // the worker posted before (queued calls keep their order).
+  auto ended = [this] {
+    QMetaObject::invokeMethod(this, [this] { OnUploadEnded(); }, Qt::QueuedConnection);
+  };
   if (tcp) {
     TcpUploadSettings s;
     s.host = settings_.serverHost;
     s.port = settings_.serverPort;
+    s.connectTimeoutMs = uploadConnectTimeoutMs_;
+    s.idleTimeoutMs = uploadIdleTimeoutMs_;
     std::copy(deviceId, deviceId + 8, s.deviceId);
-    uploadThread_.Start([this, s, records, abort] { RunTcpUpload(s, records, *this, *abort); });
+    uploadThread_.Start([this, s, records, abort, ended] {
+      RunTcpUpload(s, records, *this, *abort);
+      ended();
+    });
   } else {
     HttpUploadSettings s;
     s.url = settings_.httpUrl;
@@ -48,8 +63,15 @@ void MainFrameWnd::UploadSelectedRecords() {
     s.password = settings_.password;
     s.unitCode = settings_.unitCode;
     s.unitName = settings_.unitName;
-    uploadThread_.Start([this, s, records, abort] { RunHttpUpload(s, records, *this, *abort); });
+    uploadThread_.Start([this, s, records, abort, ended] {
+      RunHttpUpload(s, records, *this, *abort);
+      ended();
+    });
   }
+  uploadActive_ = true;
+  textUploadProgress_->setText(tr("正在上传 %1/%2").arg(0).arg(uploadTotal_));
+  textUploadProgress_->show();
+  btnStopUpload_->show();
 }
 
 void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const String& text,
@@ -58,9 +80,9 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
       this,
       [this, serial, key, text, accepted] {
         // The operator may have deleted the record meanwhile: then nothing changes.
-        _NcItemData* record = FindBySerial(records_, serial);
-        if (!record) return;
-        ShowUploadText(*record, text);
+        const int row = IndexBySerial(records_, serial);
+        if (row < 0) return;
+        ShowUploadText(row, text);
         if (accepted) SetRecordUploaded(recordDb_, key);
       },
       Qt::QueuedConnection);
@@ -71,9 +93,38 @@ void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
   QMetaObject::invokeMethod(
       this,
       [this, message, error] {
+        if (closing_) return;
         ShowMessageBox(this, message, error ? MessageKind::kError : MessageKind::kInformation);
       },
       Qt::QueuedConnection);
+}
+
+// Called after every frame: only the latest count is kept, and at most one
+// update waits in the window's queue at a time.
+void MainFrameWnd::ShowUploadProgress(int sent, int total) {
+  uploadSent_ = sent;
+  uploadTotal_ = total;
+  if (uploadProgressPosted_.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        uploadProgressPosted_ = false;
+        if (!uploadActive_) return;
+        textUploadProgress_->setText(tr("正在上传 %1/%2").arg(uploadSent_).arg(uploadTotal_));
+        textUploadProgress_->show();
+        btnStopUpload_->show();
+      },
+      Qt::QueuedConnection);
+}
+
+void MainFrameWnd::OnUploadEnded() {
+  uploadActive_ = false;
+  textUploadProgress_->hide();
+  btnStopUpload_->hide();
+}
+
+void MainFrameWnd::StopUploadSending() {
+  if (uploadAbort_) uploadAbort_->RequestStop();
 }
 
 void MainFrameWnd::StopUpload() {

@@ -37,7 +37,8 @@ QStringList RequiredControlNames() {
           "btn_export",    "btn_delete",   "btn_print",     "btn_upload",
           "EditCode",      "ComboCom",     "ComboBits",     "ComboDeviceId",
           "ComboServType", "EditDeviceId", "BtnSaveDevice", "BtnDeleteDevice",
-          "TextTipId",     "TextTipCom",   "ProductConfig", "BtnSaveProductConfig"};
+          "TextTipId",     "TextTipCom",   "ProductConfig", "BtnSaveProductConfig",
+          "TextPrintProgress", "BtnStopPrint", "TextUploadProgress", "BtnStopUpload"};
 }
 
 MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
@@ -56,9 +57,11 @@ MainFrameWnd::~MainFrameWnd() {
   // Closing normally has stopped all of this already; a window destroyed
   // without being closed (tests, a failed start) must not leave the receive
   // thread running on freed state.
+  closing_ = true;
   portTimer_.stop();
   printTimer_.stop();
   printJob_.Stop();
+  labelDelivery_.reset();
   StopUpload();
   serialLink_.Stop();
   // The controls and the list model read the records, which go before the
@@ -107,7 +110,12 @@ bool MainFrameWnd::Create(QString* error) {
   textTipCom_ = root_->findChild<QLabel*>("TextTipCom");
   recordCount_ = root_->findChild<QLabel*>("TextRecordCount");
   productConfig_ = root_->findChild<QWidget*>("ProductConfig");
-  if (!closebtn_ || !maxbtn_ || !restorebtn_ || !minbtn_ || !comboCom_ || !comboBits_ ||
+  textPrintProgress_ = root_->findChild<QLabel*>("TextPrintProgress");
+  btnStopPrint_ = root_->findChild<QPushButton*>("BtnStopPrint");
+  textUploadProgress_ = root_->findChild<QLabel*>("TextUploadProgress");
+  btnStopUpload_ = root_->findChild<QPushButton*>("BtnStopUpload");
+  if (!textPrintProgress_ || !btnStopPrint_ || !textUploadProgress_ || !btnStopUpload_ ||
+      !closebtn_ || !maxbtn_ || !restorebtn_ || !minbtn_ || !comboCom_ || !comboBits_ ||
       !comboDeviceId_ || !comboServType_ || !editDeviceId_ || !btnSaveDevice_ || !textTipId_ ||
       !datalist_ || !switch_ || !textTipCom_ || !productConfig_) {
     if (error) *error = QStringLiteral("skin.xml has a named control of the wrong kind");
@@ -138,7 +146,16 @@ void MainFrameWnd::InitWindow() {
   FillPortCombo();
 
   connect(&portTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPortTimer);
+  printTimer_.setSingleShot(true);
   connect(&printTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPrintTimer);
+  for (QWidget* progress : {static_cast<QWidget*>(textPrintProgress_),
+                            static_cast<QWidget*>(btnStopPrint_),
+                            static_cast<QWidget*>(textUploadProgress_),
+                            static_cast<QWidget*>(btnStopUpload_)}) {
+    progress->hide();
+  }
+  btnStopPrint_->setText(tr("停止"));
+  btnStopUpload_->setText(tr("停止"));
   portTimer_.start(1000);
 
   BuildChannelRows();
@@ -231,6 +248,7 @@ void MainFrameWnd::ShowDatabaseError(const String& statusText) {
   QMetaObject::invokeMethod(
       this,
       [this, message] {
+        if (closing_) return;
         ShowMessageBox(this, message, MessageKind::kInformation, QStringLiteral("Error"));
       },
       Qt::QueuedConnection);
@@ -238,14 +256,17 @@ void MainFrameWnd::ShowDatabaseError(const String& statusText) {
 
 void MainFrameWnd::closeEvent(QCloseEvent* event) {
   // Every way of closing (the close button, Alt+F4, the window manager) runs
-  // the same sequence: no more port opening, the receive thread stopped and
-  // awaited, the window's size remembered.
+  // the same sequence: no more port opening, a print job and an upload given
+  // up (each gives up within tens of milliseconds, whatever the printer or
+  // server does), the receive thread stopped and awaited, the window's size
+  // remembered. No message box comes after this point.
   if (!closing_) {
     closing_ = true;
     portTimer_.stop();
     printTimer_.stop();
-    printJob_.Stop();  // the job walks the record list, which goes with the window
-    StopUpload();      // a running upload ends early and is awaited
+    printJob_.Stop();        // the job walks the record list, which goes with the window
+    labelDelivery_.reset();  // the label in flight is abandoned
+    StopUpload();            // a running upload ends early and is awaited
     serialLink_.Stop();
     windowPos_.SavePosition(
         kMainWindowName,

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "base/list.h"
 #include "device/frame_decoder.h"
 #include "device/port_list.h"
+#include "output/label_delivery.h"
 #include "output/print_job.h"
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
@@ -45,6 +48,8 @@ class MainFrameWnd : public QWidget,
                      public SerialLinkHost,
                      public UploadHost,
                      private RecordRowSource {
+ Q_DECLARE_TR_FUNCTIONS(MainFrameWnd)
+
  public:
   explicit MainFrameWnd(const MainFrameOptions& options);
   ~MainFrameWnd() override;
@@ -68,24 +73,37 @@ class MainFrameWnd : public QWidget,
                             const String* storedKey = nullptr);
   void OnRecordCheckClicked(_NcItemData* record);
   void OnSelectAllChanged(QCheckBox* box);
-  void ShowUploadText(_NcItemData& record, const String& text);
+  void ShowUploadText(int row, const String& text);
   void ReplayCaptureFile();
 
   // Export, labels, deletion.
   void ExportRecords();
   void PrintSelectedRecords();
   void DeleteSelectedRecords();
-  // Tests shorten the print job's pace (the program prints one label per 3 s).
+  // Ends a running print job: the label in flight is abandoned (not counted)
+  // and the usual report follows.
+  void StopPrintJob();
+  // Tests shorten the print job's pace (the program prints one label per 3 s)
+  // and the printer time-outs.
   void SetPrintInterval(int milliseconds) { printIntervalMs_ = milliseconds; }
+  void SetLabelTimeouts(const LabelTimeouts& timeouts) { labelTimeouts_ = timeouts; }
   bool IsPrinting() const { return printJob_.IsRunning(); }
 
   // Upload and the trace page.
   void UploadSelectedRecords();
   void OpenTracePage();
   bool IsUploading() const { return uploadThread_.IsRunning(); }
+  // The operator's stop: no further frame is sent; replies still count.
+  void StopUploadSending();
+  // Tests shorten the TCP upload's waits.
+  void SetUploadTimeouts(int connectMs, int idleMs) {
+    uploadConnectTimeoutMs_ = connectMs;
+    uploadIdleTimeoutMs_ = idleMs;
+  }
   void ShowUploadReply(uint64_t serial, const String& key, const String& text,
                        bool accepted) override;
   void ShowUploadMessage(const String& text, bool error) override;
+  void ShowUploadProgress(int sent, int total) override;
 
   // The settings page and the channel table.
   void ShowSettings();
@@ -116,9 +134,12 @@ class MainFrameWnd : public QWidget,
   void ShowInfoPage();
   void OnPortTimer();
   void OnPrintTimer();
+  void OnLabelDelivered(uint64_t job, bool delivered, const String& error);
+  void EndPrintJob(bool failed);
+  void UpdatePrintProgress();
+  void OnUploadEnded();
   void ShowPage(int page);
   void UpdateRecordCount();
-  int RowOf(const _NcItemData* record) const;
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
   void StopUpload();
@@ -140,10 +161,21 @@ class MainFrameWnd : public QWidget,
   SerialLink serialLink_;
   QTimer portTimer_;
   PrintJob printJob_;
+  std::unique_ptr<LabelDelivery> labelDelivery_;
+  LabelTimeouts labelTimeouts_;
   QTimer printTimer_;
   int printIntervalMs_ = 3000;
+  uint64_t printJobNumber_ = 0;  // tells a finished job's late deliveries apart
+  bool labelInFlight_ = false;
+  bool printStepDue_ = false;  // the interval passed while a label was in flight
   Thread uploadThread_;
   std::shared_ptr<UploadAbort> uploadAbort_;
+  int uploadConnectTimeoutMs_ = 10000;
+  int uploadIdleTimeoutMs_ = 5000;
+  std::atomic<int> uploadSent_{0};
+  std::atomic<int> uploadTotal_{0};
+  std::atomic<bool> uploadProgressPosted_{false};
+  bool uploadActive_ = false;  // from the start until the window hears the worker ended
   bool closing_ = false;
 
   QWidget* root_ = nullptr;
@@ -162,6 +194,10 @@ class MainFrameWnd : public QWidget,
   QStackedWidget* switch_ = nullptr;
   QLabel* textTipCom_ = nullptr;
   QLabel* recordCount_ = nullptr;
+  QLabel* textPrintProgress_ = nullptr;
+  QPushButton* btnStopPrint_ = nullptr;
+  QLabel* textUploadProgress_ = nullptr;
+  QPushButton* btnStopUpload_ = nullptr;
   QWidget* productConfig_ = nullptr;
   QLineEdit* channelEdits_[ProductNames::kChannels] = {};
   QComboBox* channelCombos_[ProductNames::kChannels] = {};

@@ -7,12 +7,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <termios.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
+#include "base/bounded_io.h"
 #include "base/file_io.h"
 #include "output/tspl_preview.h"
 
@@ -20,12 +26,28 @@ extern char** environ;
 
 namespace {
 
-String SystemText(int error) { return String::FromBytes(std::strerror(error), cp::kUtf8); }
+String Text(const std::string& utf8) { return String::FromBytes(utf8, cp::kUtf8); }
 
-bool WriteAll(int fd, const std::string& bytes, String& error, bool socket = false) {
-  if (WriteFully(fd, bytes, socket)) return true;
-  error = SystemText(errno);
-  return false;
+String SystemText(int code) { return u"系统错误：" + Text(SystemErrorText(code)); }
+
+// The operator's reason for a label that a printer connection or device did
+// not take, with what to check.
+String PrinterFailureText(const IoError& e, bool connecting) {
+  switch (e.failure) {
+    case IoFailure::kResolve:
+      return u"找不到打印机的地址，请检查打印机设置";
+    case IoFailure::kRefused:
+      return u"打印机拒绝连接，请检查打印机是否开机、地址和端口是否正确";
+    case IoFailure::kTimeout:
+      return connecting ? String(u"连接打印机超时，请检查打印机是否开机、网线是否连好")
+                        : String(u"打印机没有及时收下标签，请检查打印机是否缺纸、卡纸或暂停");
+    case IoFailure::kReset:
+      return u"打印机断开了连接，标签没有打印";
+    case IoFailure::kAborted:
+      return u"已停止";
+    default:
+      return SystemText(e.code);
+  }
 }
 
 class NamedTransport : public LabelTransport {
@@ -37,62 +59,63 @@ class NamedTransport : public LabelTransport {
   String name_;
 };
 
-// A network printer's raw port: one connection per label, closed after it.
+// A network printer's raw port: one connection per label, closed after the
+// printer has acknowledged every byte of it.
 class TcpTransport : public NamedTransport {
  public:
-  TcpTransport(const String& name, std::string host, std::string port)
-      : NamedTransport(name), host_(std::move(host)), port_(std::move(port)) {}
+  TcpTransport(const String& name, std::string host, std::string port, LabelTimeouts timeouts)
+      : NamedTransport(name), host_(std::move(host)), port_(std::move(port)), timeouts_(timeouts) {}
 
-  bool Deliver(const std::string& tspl, String& error) override {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host_.c_str(), port_.c_str(), &hints, &found) != 0 || !found) {
-      error = u"cannot resolve the printer's address";
-      return false;
-    }
-    int fd = -1;
-    int lastError = ECONNREFUSED;
-    for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
-      fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
-      if (fd < 0) continue;
-      timeval timeout{5, 0};  // a printer that hangs must not hang the window
-      ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-      if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
-        lastError = errno;
-        ::close(fd);
-        fd = -1;
-      }
-    }
-    ::freeaddrinfo(found);
+  bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
+    IoError e;
+    const int fd = ConnectTcp(host_, port_, AF_UNSPEC, timeouts_.connectMs, abort, e);
     if (fd < 0) {
-      error = SystemText(lastError);
+      error = PrinterFailureText(e, true);
       return false;
     }
-    const bool ok = WriteAll(fd, tspl, error, true);
-    ::shutdown(fd, SHUT_WR);
+    const auto start = std::chrono::steady_clock::now();
+    bool ok = WriteWithin(fd, tspl, timeouts_.writeMs, abort, e);
+    if (ok) {
+      const auto used = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
+      ok = WaitSendQueueDrained(fd, std::max<int>(0, timeouts_.writeMs - static_cast<int>(used)),
+                                abort, e);
+    }
+    if (!ok) {
+      // Nothing of an unfinished label is to linger in the system's queue.
+      linger drop{1, 0};
+      ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &drop, sizeof drop);
+      error = PrinterFailureText(e, false);
+    }
     ::close(fd);
     return ok;
   }
 
  private:
   std::string host_, port_;
+  LabelTimeouts timeouts_;
 };
 
 class DeviceTransport : public NamedTransport {
  public:
-  DeviceTransport(const String& name, std::string path)
-      : NamedTransport(name), path_(std::move(path)) {}
+  DeviceTransport(const String& name, std::string path, LabelTimeouts timeouts)
+      : NamedTransport(name), path_(std::move(path)), timeouts_(timeouts) {}
 
-  bool Deliver(const std::string& tspl, String& error) override {
-    int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
+    // Non-blocking, so that a device that stops taking data cannot hold us.
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-      error = SystemText(errno);
+      error = OpenFailureText(errno);
       return false;
     }
-    bool ok = WriteAll(fd, tspl, error);
-    if (::close(fd) != 0 && ok) {
+    IoError e;
+    bool ok = WriteWithin(fd, tspl, timeouts_.writeMs, abort, e);
+    if (!ok) {
+      error = PrinterFailureText(e, false);
+      if (::isatty(fd)) ::tcflush(fd, TCOFLUSH);  // or close would wait for the rest
+    }
+    if (::close(fd) != 0 && ok && errno != EINTR) {
       error = SystemText(errno);
       ok = false;
     }
@@ -100,55 +123,112 @@ class DeviceTransport : public NamedTransport {
   }
 
  private:
+  static String OpenFailureText(int code) {
+    switch (code) {
+      case ENOENT:
+      case ENODEV:
+      case ENXIO:
+        return u"找不到打印机设备，请检查打印机是否连好、设备名是否正确";
+      case EACCES:
+      case EPERM:
+        return u"没有使用打印机设备的权限，请让管理员把用户加入 lp 组";
+      case EBUSY:
+        return u"打印机设备正被别的程序使用";
+      default:
+        return SystemText(code);
+    }
+  }
+
   std::string path_;
+  LabelTimeouts timeouts_;
 };
 
 // A raw job for a CUPS queue through `lp`, fed on its standard input; no shell.
+// lp gets the whole time-out from start to exit; past it, or on abort, it is killed.
 class CupsTransport : public NamedTransport {
  public:
-  CupsTransport(const String& name, std::string queue)
-      : NamedTransport(name), queue_(std::move(queue)) {}
+  CupsTransport(const String& name, std::string queue, LabelTimeouts timeouts)
+      : NamedTransport(name), queue_(std::move(queue)), timeouts_(timeouts) {}
 
-  bool Deliver(const std::string& tspl, String& error) override {
-    static const bool ignorePipeSignal = [] {
-      ::signal(SIGPIPE, SIG_IGN);  // an lp that exits early must not end the program
-      return true;
-    }();
-    (void)ignorePipeSignal;
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+  bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
+    int input[2], messages[2];
+    if (::pipe2(input, O_CLOEXEC) != 0) {
       error = SystemText(errno);
+      return false;
+    }
+    if (::pipe2(messages, O_CLOEXEC | O_NONBLOCK) != 0) {
+      error = SystemText(errno);
+      ::close(input[0]);
+      ::close(input[1]);
       return false;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[0], 0);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, messages[1], 2);
     char* argv[] = {const_cast<char*>("lp"), const_cast<char*>("-d"),  queue_.data(),
                     const_cast<char*>("-o"), const_cast<char*>("raw"), nullptr};
     pid_t pid = -1;
     const int spawned = ::posix_spawnp(&pid, "lp", &actions, nullptr, argv, environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(pipeFds[0]);
+    ::close(input[0]);
+    ::close(messages[1]);
     if (spawned != 0) {
-      ::close(pipeFds[1]);
-      error = spawned == ENOENT ? String(u"lp is not installed") : SystemText(spawned);
+      ::close(input[1]);
+      ::close(messages[0]);
+      error = spawned == ENOENT ? String(u"没有找到 lp 命令，请安装 cups-client")
+                                : SystemText(spawned);
       return false;
     }
-    const bool wrote = WriteAll(pipeFds[1], tspl, error);
-    ::close(pipeFds[1]);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeouts_.lpMs);
+    SetNonBlocking(input[1], true);
+    IoError e;
+    const bool wrote = WriteWithin(input[1], tspl, timeouts_.lpMs, abort, e);
+    ::close(input[1]);
     int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!wrote) return false;
+    const bool exited = wrote && AwaitExit(pid, deadline, abort, status);
+    if (!exited) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+    }
+    const std::string said = ReadSome(messages[0]);
+    ::close(messages[0]);
+    if (!exited) {
+      const bool aborted = (abort && *abort) || e.failure == IoFailure::kAborted;
+      error = aborted ? String(u"已停止")
+              : e.failure == IoFailure::kReset
+                  ? u"lp 没有收下标签：" + Text(said)
+                  : String(u"打印服务没有及时回应，请检查 CUPS 打印队列");
+      return false;
+    }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      error = u"lp refused the job";
+      error = u"打印服务拒绝了这个标签：" + Text(said);
       return false;
     }
     return true;
   }
 
  private:
+  static bool AwaitExit(pid_t pid, std::chrono::steady_clock::time_point deadline,
+                        const std::atomic<bool>* abort, int& status) {
+    for (;;) {
+      if (::waitpid(pid, &status, WNOHANG) == pid) return true;
+      if ((abort && *abort) || std::chrono::steady_clock::now() >= deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(kAbortSliceMs / 2));
+    }
+  }
+  static std::string ReadSome(int fd) {
+    char buffer[512];
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    std::string text = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+  }
+
   std::string queue_;
+  LabelTimeouts timeouts_;
 };
 
 // A folder: the TSPL of each label and a picture of it, numbered on.
@@ -157,16 +237,16 @@ class FolderTransport : public NamedTransport {
   FolderTransport(const String& name, std::string folder)
       : NamedTransport(name), folder_(std::move(folder)) {}
 
-  bool Deliver(const std::string& tspl, String& error) override {
+  bool Deliver(const std::string& tspl, const std::atomic<bool>*, String& error) override {
     std::error_code fsError;
     std::filesystem::create_directories(folder_, fsError);
     const std::string base = NextBaseName();
     if (!ReplaceFileContent(base + ".tspl", tspl)) {
-      error = u"cannot write " + String::FromBytes(base + ".tspl", cp::kUtf8);
+      error = u"无法写入文件 " + Text(base + ".tspl") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
       return false;
     }
     if (!RenderTsplPreview(tspl, base + ".png")) {
-      error = u"cannot write " + String::FromBytes(base + ".png", cp::kUtf8);
+      error = u"无法写入文件 " + Text(base + ".png") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
       return false;
     }
     return true;
@@ -189,7 +269,8 @@ class FolderTransport : public NamedTransport {
 
 }  // namespace
 
-std::unique_ptr<LabelTransport> OpenLabelTransport(const String& device) {
+std::unique_ptr<LabelTransport> OpenLabelTransport(const String& device,
+                                                   const LabelTimeouts& timeouts) {
   const String name = device.IsEmpty() ? String(u"dir:labels") : device;
   const std::string text = name.ToBytes(cp::kUtf8);
   if (text.rfind("tcp://", 0) == 0) {
@@ -199,9 +280,10 @@ std::unique_ptr<LabelTransport> OpenLabelTransport(const String& device) {
     std::string port = colon == std::string::npos ? "9100" : address.substr(colon + 1);
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
       host = host.substr(1, host.size() - 2);
-    return std::make_unique<TcpTransport>(name, host, port);
+    return std::make_unique<TcpTransport>(name, host, port, timeouts);
   }
-  if (text.rfind("cups:", 0) == 0) return std::make_unique<CupsTransport>(name, text.substr(5));
+  if (text.rfind("cups:", 0) == 0)
+    return std::make_unique<CupsTransport>(name, text.substr(5), timeouts);
   if (text.rfind("dir:", 0) == 0) return std::make_unique<FolderTransport>(name, text.substr(4));
-  return std::make_unique<DeviceTransport>(name, text);
+  return std::make_unique<DeviceTransport>(name, text, timeouts);
 }

@@ -23,38 +23,49 @@ LabelTexts MakeLabelTexts(const _NcItemData& r, const String& traceUrl) {
 }
 
 bool PrintJob::Start(ObjectList<_NcItemData>* records, const String& traceUrl,
-                     std::unique_ptr<LabelPrinter> printer) {
+                     std::unique_ptr<LabelPrinter> printer, const String& destination) {
   if (printer_) return false;
   traceUrl_ = traceUrl;
   records_ = records;
   printer_ = std::move(printer);
-  destination_ = printer_->Commands().DestinationName();
+  destination_ = destination;
   failure_ = u"";
   cursor_ = 0;
   printed_ = 0;
+  handedOver_ = 0;
   return true;
 }
 
-PrintJob::Step PrintJob::OnPrintTimer() {
+PrintJob::Step PrintJob::OnPrintTimer(std::string& tspl) {
   while (printer_ && cursor_ < records_->Count()) {
     const _NcItemData& record = (*records_)[cursor_++];
     if (!record.selected) continue;
     const LabelTexts t = MakeLabelTexts(record, traceUrl_);
-    if (!printer_->PrintLabel(t.line1, t.line2, t.line3, t.line4, t.barcode, t.qr)) {
-      failure_ = printer_->Commands().LastError();
-      ClosePrinter();
-      return Step::kFailed;
-    }
-    ++printed_;
-    return Step::kPrinted;
+    printer_->PrintLabel(t.line1, t.line2, t.line3, t.line4, t.barcode, t.qr);
+    tspl = printer_->Commands().LastLabel();
+    ++handedOver_;
+    return Step::kLabel;
   }
-  ClosePrinter();
+  Stop();
   return Step::kFinished;
 }
 
-void PrintJob::Stop() { ClosePrinter(); }
+void PrintJob::LabelDelivered(bool delivered, const String& failure) {
+  if (delivered) {
+    ++printed_;
+  } else {
+    failure_ = failure;
+  }
+}
 
-void PrintJob::ClosePrinter() {
+int PrintJob::TickedAhead() const {
+  if (!printer_) return 0;
+  int ahead = 0;
+  for (uint32_t i = cursor_; i < records_->Count(); ++i) ahead += (*records_)[i].selected ? 1 : 0;
+  return ahead;
+}
+
+void PrintJob::Stop() {
   if (!printer_) return;
   printer_->Close();
   printer_.reset();

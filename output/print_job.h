@@ -19,35 +19,41 @@ LabelTexts MakeLabelTexts(const _NcItemData& record, const String& traceUrl);
 // stopping at the first other character (no digits: 0).
 unsigned long long TraceNumber(const String& uid);
 
-// Prints one label per ticked record, one label per step, walking the live
+// Lays out one label per ticked record, one label per step, walking the live
 // record list (read afresh each step, so unticking ahead of the cursor keeps a
-// record off). The window calls Step at once and then every 3 seconds. One job
-// at a time: Start refuses while a printer is open. UI thread.
+// record off). The window runs a step at once and then every 3 seconds, hands
+// each label to its delivery worker, and reports back whether the printer took
+// it. One job at a time: Start refuses while a job runs. UI thread; no I/O.
 class PrintJob {
  public:
-  enum class Step { kPrinted, kFinished, kFailed };
+  enum class Step { kLabel, kFinished };
 
   bool IsRunning() const { return printer_ != nullptr; }
+  // `printer` lays the labels out; `destination` names where they go.
   bool Start(ObjectList<_NcItemData>* records, const String& traceUrl,
-             std::unique_ptr<LabelPrinter> printer);
-  // Prints the next ticked record's label (kPrinted), or, with none left, closes
-  // the printer (kFinished). A label the printer did not take ends the job
-  // (kFailed); Printed() then counts only the delivered labels.
-  Step OnPrintTimer();
-  // Ends a running job without printing more (the window is closing).
+             std::unique_ptr<LabelPrinter> printer, const String& destination);
+  // Lays out the next ticked record's label into `tspl` (kLabel, counted as
+  // handed over), or, with none left, closes the printer (kFinished).
+  Step OnPrintTimer(std::string& tspl);
+  // The delivery of the label last handed over has ended. An undelivered
+  // label is not counted; the caller ends the job with FailureText().
+  void LabelDelivered(bool delivered, const String& failure);
+  // Ends a running job without laying out more (stopped, or the window closes).
   void Stop();
 
   int Printed() const { return printed_; }
+  int HandedOver() const { return handedOver_; }
+  // Ticked records not yet reached by the cursor: labels still to come.
+  int TickedAhead() const;
   const String& Destination() const { return destination_; }
   const String& FailureText() const { return failure_; }
 
  private:
-  void ClosePrinter();
-
   ObjectList<_NcItemData>* records_ = nullptr;
   std::unique_ptr<LabelPrinter> printer_;
   uint32_t cursor_ = 0;
   int printed_ = 0;
+  int handedOver_ = 0;
   String traceUrl_;
   String destination_;
   String failure_;

@@ -64,7 +64,7 @@ bool TsplCommands::printlabel(const char* sets, const char* copies) {
   inLabel_ = false;
   labelLines_.clear();
   lastError_ = u"";
-  return transport_->Deliver(lastLabel_, lastError_);
+  return transport_->Deliver(lastLabel_, nullptr, lastError_);
 }
 
 void TsplCommands::closeport() {}

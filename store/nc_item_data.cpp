@@ -49,6 +49,11 @@ _NcItemData* AppendRecord(ObjectList<_NcItemData>& records, const String& text, 
 }
 
 _NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial) {
+  const int index = IndexBySerial(records, serial);
+  return index < 0 ? nullptr : records.Element(static_cast<uint32_t>(index));
+}
+
+int IndexBySerial(const ObjectList<_NcItemData>& records, uint64_t serial) {
   uint32_t low = 0, high = records.Count();
   while (low < high) {
     const uint32_t mid = low + (high - low) / 2;
@@ -58,5 +63,5 @@ _NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial) {
       high = mid;
     }
   }
-  return low < records.Count() && records[low].serial == serial ? records.Element(low) : nullptr;
+  return low < records.Count() && records[low].serial == serial ? static_cast<int>(low) : -1;
 }

@@ -25,6 +25,8 @@ struct _NcItemData {
 // The record of `serial` in a list built by AppendRecord (serials grow along
 // the list); null when it is no longer there.
 _NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial);
+// The index of that record, or -1.
+int IndexBySerial(const ObjectList<_NcItemData>& records, uint64_t serial);
 
 // Builds a record from `text` and appends it to `records`: fields split and
 // trimmed, columns filled, uid hashed over the untrimmed text with `deviceId`.

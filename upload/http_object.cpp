@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/bounded_io.h"
 #include "base/trace.h"
 
 namespace {
@@ -37,13 +38,18 @@ struct Reply {
   Memory<char>* memory;
   size_t length = 0;
   bool failed = false;
-  const std::atomic<bool>* aborted;
+  bool cut = false;
 };
 
 size_t Collect(char* data, size_t size, size_t count, void* context) {
   Reply& reply = *static_cast<Reply*>(context);
-  const size_t bytes = size * count;
+  size_t bytes = size * count;
   if (reply.failed) return bytes;
+  if (reply.length + bytes > HttpObject::kMaxReply) {
+    // Enough for the operator to read: keep the start, fetch no more.
+    bytes = HttpObject::kMaxReply - reply.length;
+    reply.cut = true;
+  }
   if (!reply.memory->SetLength(static_cast<uint32_t>(reply.length + bytes + 1))) {
     Trace(u"html alloc failed");
     reply.failed = true;
@@ -51,12 +57,62 @@ size_t Collect(char* data, size_t size, size_t count, void* context) {
   }
   std::memcpy(reply.memory->Data() + reply.length, data, bytes);
   reply.length += bytes;
-  return bytes;
+  return reply.cut ? 0 : bytes;  // 0 ends the transfer
 }
 
-int Progress(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  const std::atomic<bool>* aborted = static_cast<Reply*>(context)->aborted;
-  return aborted && *aborted ? 1 : 0;
+HttpObject::Failure FailureOf(CURLcode code) {
+  switch (code) {
+    case CURLE_OK:
+      return HttpObject::Failure::kNone;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return HttpObject::Failure::kResolve;
+    case CURLE_COULDNT_CONNECT:
+      return HttpObject::Failure::kConnect;
+    case CURLE_OPERATION_TIMEDOUT:
+      return HttpObject::Failure::kTimeout;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+      return HttpObject::Failure::kCertificate;
+    default:
+      return HttpObject::Failure::kOther;
+  }
+}
+
+// Runs one transfer through the multi interface, so that the wait can be
+// given up within a few tens of milliseconds of `abort`; the easy interface
+// would only look at an abort flag about once a second while nothing moves.
+CURLcode Perform(CURL* curl, const std::atomic<bool>* abort, bool& aborted) {
+  CURLM* multi = curl_multi_init();
+  if (!multi) return CURLE_OUT_OF_MEMORY;
+  curl_multi_add_handle(multi, curl);
+  CURLcode result = CURLE_OK;
+  aborted = false;
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(multi, &running) != CURLM_OK) {
+      result = CURLE_FAILED_INIT;
+      break;
+    }
+    if (running == 0) {
+      int left = 0;
+      while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+        if (message->msg == CURLMSG_DONE) result = message->data.result;
+      }
+      break;
+    }
+    if (abort && *abort) {
+      aborted = true;
+      result = CURLE_ABORTED_BY_CALLBACK;
+      break;
+    }
+    curl_multi_poll(multi, nullptr, 0, kAbortSliceMs, nullptr);
+  }
+  curl_multi_remove_handle(multi, curl);
+  curl_multi_cleanup(multi);
+  return result;
 }
 
 std::string HeaderName(const std::string& header) {
@@ -129,6 +185,9 @@ void HttpObject::AddHeader(const String& header) {
 }
 
 int HttpObject::Send(const void* body, int length, Memory<char>& reply) {
+  failure_ = Failure::kOther;
+  failureDetail_.clear();
+  replyCut_ = false;
   if (!requestOpen_) return -1;
   requestOpen_ = false;
   CURL* curl = curl_easy_init();
@@ -147,7 +206,8 @@ int HttpObject::Send(const void* body, int length, Memory<char>& reply) {
   headers = curl_slist_append(headers, "Expect:");
   for (const std::string& h : headers_) headers = curl_slist_append(headers, h.c_str());
 
-  Reply collected{&reply, 0, false, abortFlag_};
+  Reply collected{&reply, 0, false, false};
+  char detail[CURL_ERROR_SIZE] = "";
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, CURL_HTTP_VERSION_1_0);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, agent.c_str());
@@ -160,17 +220,19 @@ int HttpObject::Send(const void* body, int length, Memory<char>& reply) {
   }
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &collected);
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, Progress);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &collected);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 10L);
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 60L);
+  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, detail);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectTimeoutMs_));
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(totalTimeoutMs_));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  const CURLcode result = curl_easy_perform(curl);
+  bool aborted = false;
+  const CURLcode result = Perform(curl, abortFlag_, aborted);
   curl_slist_free_all(headers);
   curl_easy_cleanup(curl);
+  replyCut_ = collected.cut;
+  failure_ = aborted ? Failure::kAborted : collected.cut ? Failure::kNone : FailureOf(result);
+  failureDetail_ = detail[0] ? detail : curl_easy_strerror(result);
   // A request that failed before any reply byte is -1; whatever was read counts.
-  if (result != CURLE_OK && collected.length == 0) return -1;
+  if (failure_ != Failure::kNone && collected.length == 0) return -1;
   if (collected.length > 0) reply[static_cast<uint32_t>(collected.length)] = 0;
   return static_cast<int>(collected.length);
 }

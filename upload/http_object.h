@@ -15,6 +15,11 @@
 class HttpObject {
  public:
   static constexpr uint32_t kSecure = 0x00800000;
+  // Replies are read up to this many bytes; the rest is not fetched.
+  static constexpr size_t kMaxReply = 1 << 20;
+
+  // Why the last Send got no reply.
+  enum class Failure { kNone, kResolve, kConnect, kTimeout, kCertificate, kAborted, kOther };
 
   HttpObject();
   ~HttpObject();
@@ -30,13 +35,25 @@ class HttpObject {
   bool OpenRequest();
   // "Name: value"; replaces a header of the same name. Only with an open request.
   void AddHeader(const String& header);
-  // Sends the request with `body` and reads the reply body into `reply`
-  // (followed by a zero byte that is not counted). Returns the bytes read, or
-  // -1 when the request could not be sent. Closes the request.
+  // Sends the request with `body` and reads the reply body, at most kMaxReply
+  // bytes, into `reply` (followed by a zero byte that is not counted).
+  // Returns the bytes read, or -1 when the request failed (LastFailure says
+  // why). Closes the request.
   int Send(const void* body, int length, Memory<char>& reply);
 
-  // A flag another thread may set to give up a running Send (the window is closing).
+  // A flag another thread may set to give up a running Send within a few
+  // tens of milliseconds (the window is closing).
   void SetAbortFlag(const std::atomic<bool>* flag) { abortFlag_ = flag; }
+  void SetTimeouts(int connectMs, int totalMs) {
+    connectTimeoutMs_ = connectMs;
+    totalTimeoutMs_ = totalMs;
+  }
+
+  Failure LastFailure() const { return failure_; }
+  // The HTTP library's own description of the last failure (English).
+  const std::string& LastFailureDetail() const { return failureDetail_; }
+  // Whether the last reply was longer than kMaxReply and was cut there.
+  bool ReplyCut() const { return replyCut_; }
 
   const String& Host() const { return host_; }
   uint16_t Port() const { return port_; }
@@ -55,6 +72,11 @@ class HttpObject {
   String method_ = String(u"GET");
   std::vector<std::string> headers_;
   const std::atomic<bool>* abortFlag_ = nullptr;
+  int connectTimeoutMs_ = 10000;
+  int totalTimeoutMs_ = 60000;
+  Failure failure_ = Failure::kNone;
+  std::string failureDetail_;
+  bool replyCut_ = false;
 };
 
 // Form encoding: the text in UTF-8, a space as "%20", every byte above 0x7F as

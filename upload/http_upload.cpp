@@ -47,11 +47,44 @@ String DecodeReplyText(const Memory<char>& reply, int length) {
   return String::FromBytes(std::string(bytes, n), cp::kUtf8);
 }
 
+String HttpOutcomeText(int length, const String& reply, bool cut, HttpObject::Failure failure,
+                       const String& url) {
+  if (length < 0) {
+    String reason;
+    switch (failure) {
+      case HttpObject::Failure::kResolve:
+        reason = u"无法解析服务器网址，请检查上传网址和网络";
+        break;
+      case HttpObject::Failure::kConnect:
+        reason = u"无法连接服务器，请检查上传网址、服务器是否运行和网络";
+        break;
+      case HttpObject::Failure::kTimeout:
+        reason = u"服务器没有及时回复，请稍后再试";
+        break;
+      case HttpObject::Failure::kCertificate:
+        reason = u"无法建立安全连接：服务器的证书不受信任或加密协商失败，请联系服务器管理员";
+        break;
+      case HttpObject::Failure::kAborted:
+        reason = u"上传已停止，服务器可能没有收到数据";
+        break;
+      default:
+        reason = u"上传失败，请检查上传网址和网络";
+        break;
+    }
+    return reason + u"\n" + url;
+  }
+  if (!cut && reply.Length() <= kShownReplyChars) return reply;
+  String shown = reply.Left(static_cast<int>(kShownReplyChars));
+  String note;
+  note.Format(u"\n……（服务器的回复过长，只显示了前 %d 个字）", static_cast<int>(kShownReplyChars));
+  return shown + note;
+}
+
 void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
                    UploadHost& host, UploadAbort& abort) {
   HttpObject http;
   http.SetAgent(u"pelmora http request component 1.0");
-  http.SetAbortFlag(&abort.Flag());
+  http.SetAbortFlag(&abort.StopFlag());
   http.Open();
   http.SetUrl(settings.url);
   http.SetMethod(u"POST");
@@ -62,5 +95,9 @@ void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadR
   const int length = http.Send(body.data(), static_cast<int>(body.size()), reply);
   const String text = DecodeReplyText(reply, length);
   Trace(u"%s", text.Handle());
-  if (!abort.Requested()) host.ShowUploadMessage(text, false);
+  if (length < 0) Trace(u"%hs", http.LastFailureDetail().c_str());
+  if (abort.Requested()) return;
+  host.ShowUploadMessage(
+      HttpOutcomeText(length, text, http.ReplyCut(), http.LastFailure(), settings.url),
+      length < 0);
 }

@@ -5,6 +5,7 @@
 
 #include "base/json.h"
 #include "base/memory.h"
+#include "upload/http_object.h"
 #include "upload/upload_request.h"
 
 struct HttpUploadSettings {
@@ -23,6 +24,13 @@ std::string BuildUploadBody(const Json& document);
 // The reply body as UTF-8 text: a leading byte-order mark skipped, ending at
 // the first zero byte; empty for a failed request (length below 1).
 String DecodeReplyText(const Memory<char>& reply, int length);
+
+// The box text for an HTTP upload's outcome: the reply (its first
+// kShownReplyChars characters, with a note when it was cut), or, when the
+// request failed, the reason and the URL. `length` and `cut` as Send gave them.
+constexpr uint32_t kShownReplyChars = 2000;
+String HttpOutcomeText(int length, const String& reply, bool cut, HttpObject::Failure failure,
+                       const String& url);
 
 // One HTTP upload on the calling worker thread: one form post of all records;
 // the server's reply is shown in a "提示" box. Records are not changed.

@@ -1,168 +1,170 @@
 #include "upload/tcp_upload.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
-#include "base/file_io.h"
+#include "base/bounded_io.h"
 #include "base/trace.h"
 #include "upload/tcp_protocol.h"
 
 namespace {
 
-constexpr int kReplyTimeoutMs = 5000;
-constexpr int kConnectTimeoutMs = 10000;
+using Clock = std::chrono::steady_clock;
 
-// A blocking connect that gives up after a while instead of the system's minutes.
-bool Connect(int fd, const sockaddr_in& address) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  ::fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-  int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-  if (result != 0 && errno == EINPROGRESS) {
-    pollfd p{fd, POLLOUT, 0};
-    if (::poll(&p, 1, kConnectTimeoutMs) == 1) {
-      int error = 0;
-      socklen_t length = sizeof error;
-      ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);
-      result = error == 0 ? 0 : -1;
+// One upload's exchange over a connected non-blocking socket. Sending and
+// receiving share one loop, so replies are read while frames still go out
+// and no second thread or lock is needed.
+class Exchange {
+ public:
+  Exchange(int fd, const TcpUploadSettings& settings, const std::vector<UploadRecord>& records,
+           UploadHost& host, UploadAbort& abort)
+      : fd_(fd),
+        settings_(settings),
+        records_(records),
+        host_(host),
+        abort_(abort),
+        wasSent_(records.size(), false),
+        answered_(records.size(), false) {}
+
+  // False when aborted: nothing is to be reported then.
+  bool Run(const std::string& header) {
+    pending_ = header;
+    Clock::time_point lastActivity = Clock::now();
+    for (;;) {
+      if (abort_.Requested()) return false;
+      if (done_ == pending_.size()) NextFrame();
+      const bool sending = done_ < pending_.size();
+      if (!sending && lines_ >= sent_.Count()) return true;  // every frame answered
+      const auto idle =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity);
+      const int idleLeft = settings_.idleTimeoutMs - static_cast<int>(idle.count());
+      if (idleLeft <= 0) return true;  // the server went silent
+      pollfd p{fd_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
+      if (::poll(&p, 1, std::min(idleLeft, kAbortSliceMs)) <= 0) continue;
+      if (p.revents & (POLLIN | POLLERR | POLLHUP)) {
+        const int got = Receive();
+        if (got < 0) return true;  // closed, reset, or not a reply
+        if (got > 0) lastActivity = Clock::now();
+      }
+      if (sending && (p.revents & POLLOUT)) {
+        const ssize_t n =
+            ::send(fd_, pending_.data() + done_, pending_.size() - done_, MSG_NOSIGNAL);
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return true;
+        if (n > 0) {
+          done_ += static_cast<size_t>(n);
+          lastActivity = Clock::now();
+          if (done_ == pending_.size() && frames_ > 0)
+            host_.ShowUploadProgress(frames_, static_cast<int>(records_.size()));
+        }
+      }
     }
   }
-  ::fcntl(fd, F_SETFL, flags);
-  return result == 0;
-}
 
-// The state the worker and the reply reader share; it outlives both.
-struct Shared {
-  Shared(const std::vector<UploadRecord>& r, UploadHost& h) : records(r), host(h) {}
-  const std::vector<UploadRecord>& records;
-  UploadHost& host;
-  SentRecords sent;
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool sendingDone = false;
-  bool readerDone = false;
-  int accepted = 0;
-};
+  int Accepted() const { return accepted_; }
+  // Sent records without a reply line of their own.
+  int Unanswered() const {
+    int count = 0;
+    for (size_t i = 0; i < records_.size(); ++i) count += wasSent_[i] && !answered_[i] ? 1 : 0;
+    return count;
+  }
 
-bool HandleUploadReply(const std::string& line, Shared& shared) {
-  String uid, status;
-  if (!SplitReplyLine(line, uid, status)) return false;
-  Trace(u"打印hash: %s", uid.Handle());
-  const long index = shared.sent.Find(uid);
-  if (index < 0) return false;
-  const UploadRecord& record = shared.records[index];
-  Trace(u"检测hash: %s", record.uid.Handle());
-  const bool accepted = status == u"ok";
-  shared.host.ShowUploadReply(record.serial, record.key, accepted ? String(u"已上传") : status,
-                              accepted);
-  return accepted;
-}
-
-void ReadReplies(int fd, Shared& shared) {
-  ReplyLineBuffer buffer;
-  size_t lines = 0;
-  char chunk[ReplyLineBuffer::kCapacity];
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> lock(shared.mutex);
-      if (shared.sendingDone && lines == shared.sent.Count()) break;
+ private:
+  // Queues the next record's frame once the previous bytes are all out; a
+  // record whose text is not a detector frame is skipped. No frame after a stop.
+  void NextFrame() {
+    pending_.clear();
+    done_ = 0;
+    while (!abort_.StopRequested() && next_ < records_.size()) {
+      const size_t i = next_++;
+      if (!BuildUploadFrame(records_[i].data, pending_)) continue;
+      sent_.Add(records_[i].uid, i);  // findable before its reply can come
+      wasSent_[i] = true;
+      ++frames_;
+      TraceA("%s", pending_.c_str());
+      return;
     }
-    const ssize_t n = ::recv(fd, chunk, buffer.Room(), 0);
-    if (n <= 0) break;  // closed, shut down, or 5 s without a byte
+    pending_.clear();
+  }
+
+  // Reads what the server sent and handles each complete line: the count of
+  // bytes read, 0 for none yet, -1 when the exchange is over.
+  int Receive() {
+    char chunk[ReplyLineBuffer::kCapacity];
+    const ssize_t n = ::recv(fd_, chunk, buffer_.Room(), 0);
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
+    if (n <= 0) return -1;
     TraceA("buf0: %.*s", static_cast<int>(n), chunk);
-    int accepted = 0;
-    const std::vector<std::string> received = buffer.Add(chunk, static_cast<size_t>(n));
-    for (const std::string& line : received) {
+    for (const std::string& line : buffer_.Add(chunk, static_cast<size_t>(n))) {
       TraceA("buf: %s", line.c_str());
-      if (HandleUploadReply(line, shared)) ++accepted;
+      if (HandleUploadReply(line)) ++accepted_;
+      ++lines_;
     }
-    lines += received.size();
-    {
-      std::lock_guard<std::mutex> lock(shared.mutex);
-      shared.accepted += accepted;
+    if (buffer_.Overflowed()) {
+      host_.ShowUploadMessage(u"Server return error content", true);
+      return -1;
     }
-    if (buffer.Overflowed()) {
-      shared.host.ShowUploadMessage(u"Server return error content", true);
-      break;
-    }
+    return static_cast<int>(n);
   }
-  std::lock_guard<std::mutex> lock(shared.mutex);
-  shared.readerDone = true;
-  shared.changed.notify_all();
-}
+
+  bool HandleUploadReply(const std::string& line) {
+    String uid, status;
+    if (!SplitReplyLine(line, uid, status)) return false;
+    Trace(u"打印hash: %s", uid.Handle());
+    const long index = sent_.Find(uid);
+    if (index < 0) return false;
+    const UploadRecord& record = records_[static_cast<size_t>(index)];
+    Trace(u"检测hash: %s", record.uid.Handle());
+    answered_[static_cast<size_t>(index)] = true;
+    const bool accepted = status == u"ok";
+    host_.ShowUploadReply(record.serial, record.key, accepted ? String(u"已上传") : status,
+                          accepted);
+    return accepted;
+  }
+
+  const int fd_;
+  const TcpUploadSettings& settings_;
+  const std::vector<UploadRecord>& records_;
+  UploadHost& host_;
+  UploadAbort& abort_;
+  std::string pending_;  // the bytes going out now: the header or one frame
+  size_t done_ = 0;      // of pending_, already sent
+  size_t next_ = 0;      // the next record to consider
+  int frames_ = 0;
+  SentRecords sent_;
+  std::vector<bool> wasSent_, answered_;
+  ReplyLineBuffer buffer_;
+  size_t lines_ = 0;
+  int accepted_ = 0;
+};
 
 }  // namespace
 
 void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRecord>& records,
                   UploadHost& host, UploadAbort& abort) {
   const std::string header = BuildUploadHeader(settings.deviceId);
-  const std::string hostName =
-      settings.host.IsEmpty() ? "localhost" : settings.host.ToBytes(cp::kAnsi);
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (::getaddrinfo(hostName.c_str(), nullptr, &hints, &found) != 0 || !found) {
-    host.ShowUploadMessage(u"无法解析服务器网址", true);
-    return;
-  }
-  sockaddr_in address = *reinterpret_cast<sockaddr_in*>(found->ai_addr);
-  ::freeaddrinfo(found);
-  address.sin_port = htons(settings.port);
-
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  timeval timeout{kReplyTimeoutMs / 1000, 0};
-  ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-  ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
-  if (fd < 0 || !Connect(fd, address)) {
-    char dotted[INET_ADDRSTRLEN] = "";
-    ::inet_ntop(AF_INET, &address.sin_addr, dotted, sizeof dotted);
+  const std::string hostName = settings.host.ToBytes(cp::kAnsi);
+  IoError error;
+  std::string address;  // stays empty while the name does not resolve
+  const int fd = ConnectTcp(hostName, std::to_string(settings.port), AF_INET,
+                            settings.connectTimeoutMs, &abort.Flag(), error, &address);
+  if (fd < 0) {
+    if (error.failure == IoFailure::kAborted) return;
+    if (error.failure == IoFailure::kResolve || address.empty()) {
+      host.ShowUploadMessage(u"无法解析服务器网址", true);
+      return;
+    }
     String text;
-    text.Format(u"无法连接服务器: %hs:%d", dotted, static_cast<int>(settings.port));
+    text.Format(u"无法连接服务器: %hs:%d", address.c_str(), static_cast<int>(settings.port));
     host.ShowUploadMessage(text, true);
-    if (fd >= 0) ::close(fd);
     return;
   }
-  abort.Attach(fd);
-
-  Shared shared(records, host);
-  std::thread reader(ReadReplies, fd, std::ref(shared));
-  WriteFully(fd, header, true);
-  for (size_t i = 0; i < records.size() && !abort.Requested(); ++i) {
-    std::string frame;
-    if (!BuildUploadFrame(records[i].data, frame)) continue;
-    shared.sent.Add(records[i].uid, i);  // findable before its reply can come
-    WriteFully(fd, frame, true);
-    TraceA("%s", frame.c_str());
-  }
-  int accepted;
-  {
-    std::unique_lock<std::mutex> lock(shared.mutex);
-    shared.sendingDone = true;
-    shared.changed.wait_for(lock, std::chrono::milliseconds(kReplyTimeoutMs),
-                            [&] { return shared.readerDone; });
-  }
-  // The reader may still be inside a receive: end it and wait for it before
-  // the state it uses goes away.
-  abort.Detach();
-  ::shutdown(fd, SHUT_RDWR);
-  reader.join();
+  Exchange exchange(fd, settings, records, host, abort);
+  const bool finished = exchange.Run(header);
   ::close(fd);
-  {
-    std::lock_guard<std::mutex> lock(shared.mutex);
-    accepted = shared.accepted;
-  }
-  if (abort.Requested()) return;
-  String report;
-  report.Format(u"已成功上传 %d 条数据!", accepted);
-  host.ShowUploadMessage(report, false);
+  if (finished) host.ShowUploadResult(exchange.Accepted(), exchange.Unanswered());
 }

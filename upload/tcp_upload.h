@@ -10,12 +10,17 @@ struct TcpUploadSettings {
   String host;  // empty: this machine
   uint16_t port = 3620;
   uint8_t deviceId[8] = {};
+  int connectTimeoutMs = 10000;  // resolving and connecting
+  // How long the server may stay silent: while frames go out, neither taking
+  // bytes nor answering; after the last frame, sending nothing.
+  int idleTimeoutMs = 5000;
 };
 
 // One TCP upload, run on the calling worker thread: connect, send the header
-// and one frame per record (in the given order), read the server's reply lines
-// on a second thread meanwhile, wait up to 5 s after the last frame for the
-// rest, then report "已成功上传 %d 条数据!". Failures are reported through the
-// host. The reply reader has always ended when this returns.
+// and one frame per record (in the given order) while reading the server's
+// reply lines, then keep reading until every sent frame has been answered or
+// the server has been silent for the idle time-out; the result goes to
+// host.ShowUploadResult. Failures are reported through the host; an abort
+// ends everything within a few tens of milliseconds and reports nothing.
 void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRecord>& records,
                   UploadHost& host, UploadAbort& abort);

@@ -1,7 +1,5 @@
 #include "upload/upload_request.h"
 
-#include <sys/socket.h>
-
 std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, RecordDb& db) {
   std::vector<UploadRecord> out;
   for (uint32_t i = records.Count(); i-- > 0;) {
@@ -20,19 +18,13 @@ std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, R
   return out;
 }
 
-void UploadAbort::Request() {
-  requested_ = true;
-  std::lock_guard<std::mutex> lock(mutex_);
-  if (socket_ >= 0) ::shutdown(socket_, SHUT_RDWR);
-}
-
-void UploadAbort::Attach(int socket) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  socket_ = socket;
-  if (requested_) ::shutdown(socket_, SHUT_RDWR);
-}
-
-void UploadAbort::Detach() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  socket_ = -1;
+String UploadReport(int accepted, int unanswered) {
+  String text;
+  text.Format(u"已成功上传 %d 条数据!", accepted);
+  if (unanswered > 0) {
+    String line;
+    line.Format(u"\n%d 条数据没有收到服务器回复", unanswered);
+    text += line;
+  }
+  return text;
 }

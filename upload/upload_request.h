@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <vector>
 
 #include "base/list.h"
@@ -24,6 +23,10 @@ struct UploadRecord {
 // record can be read, in upload order. UI thread.
 std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, RecordDb& db);
 
+// The report of a finished TCP upload: "已成功上传 %d 条数据!", and a second
+// line with the records the server never answered, when there are any.
+String UploadReport(int accepted, int unanswered);
+
 // What the upload workers report; every call may come from a worker thread.
 class UploadHost {
  public:
@@ -33,22 +36,35 @@ class UploadHost {
   virtual void ShowUploadReply(uint64_t serial, const String& key, const String& text,
                                bool accepted) = 0;
   virtual void ShowUploadMessage(const String& text, bool error) = 0;
+  // A TCP upload has ended normally: records the server accepted, and sent
+  // records it never answered. Shown as UploadReport unless a host does more.
+  virtual void ShowUploadResult(int accepted, int unanswered) {
+    ShowUploadMessage(UploadReport(accepted, unanswered), false);
+  }
+  // Frames sent so far of `total`; called after every frame, so it must be cheap.
+  virtual void ShowUploadProgress(int sent, int total) {
+    (void)sent;
+    (void)total;
+  }
 };
 
-// Lets the window end a running upload early (it is closing): the worker
-// stops sending, and the open connection is shut down so no wait lasts.
+// How the window ends a running upload early. Stop (the operator's stop
+// button): no further frame is sent, replies are still collected and reported.
+// Abort (the window is closing): everything ends as soon as it can, and
+// nothing is reported. Both are seen within a few tens of milliseconds.
 class UploadAbort {
  public:
-  void Request();
+  void Request() {
+    requested_ = true;
+    stop_ = true;
+  }
   bool Requested() const { return requested_; }
   const std::atomic<bool>& Flag() const { return requested_; }
-  // The worker's connection while it is open (under a lock, so a shut-down
-  // never reaches a descriptor that was closed and reused).
-  void Attach(int socket);
-  void Detach();
+  void RequestStop() { stop_ = true; }
+  bool StopRequested() const { return stop_; }
+  const std::atomic<bool>& StopFlag() const { return stop_; }
 
  private:
   std::atomic<bool> requested_{false};
-  std::mutex mutex_;
-  int socket_ = -1;
+  std::atomic<bool> stop_{false};
 };

@@ -1,0 +1,243 @@
+#include "base/bounded_io.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <linux/sockios.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool Aborted(const std::atomic<bool>* abort) { return abort && abort->load(); }
+
+int MillisecondsLeft(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+bool Fail(IoError& error, IoFailure failure, int code = 0) {
+  error.failure = failure;
+  error.code = code;
+  return false;
+}
+
+IoFailure FailureOf(int code) {
+  switch (code) {
+    case ECONNREFUSED:
+      return IoFailure::kRefused;
+    case ECONNRESET:
+    case EPIPE:
+    case ENOTCONN:
+      return IoFailure::kReset;
+    case ETIMEDOUT:
+      return IoFailure::kTimeout;
+    default:
+      return IoFailure::kSystem;
+  }
+}
+
+// The pending error of a socket, 0 when there is none (or fd is not a socket).
+int PendingError(int fd) {
+  int code = 0;
+  socklen_t length = sizeof code;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &code, &length) != 0) return 0;
+  return code;
+}
+
+bool IsSocket(int fd) {
+  int type = 0;
+  socklen_t length = sizeof type;
+  return ::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &length) == 0;
+}
+
+// Name resolution through glibc's asynchronous resolver, so that a dead name
+// server cannot hold the caller past its time-out or its abort. A request
+// still running when we give up is left to finish on its own (and leaks its
+// few bytes), since glibc may still write into it.
+struct Lookup {
+  std::string host, port;
+  addrinfo hints{};
+  gaicb request{};
+};
+
+addrinfo* Resolve(const std::string& host, const std::string& port, int family,
+                  Clock::time_point deadline, const std::atomic<bool>* abort, IoError& error) {
+  auto lookup = std::make_unique<Lookup>();
+  lookup->host = host.empty() ? "localhost" : host;
+  lookup->port = port;
+  lookup->hints.ai_family = family;
+  lookup->hints.ai_socktype = SOCK_STREAM;
+  lookup->request.ar_name = lookup->host.c_str();
+  lookup->request.ar_service = lookup->port.c_str();
+  lookup->request.ar_request = &lookup->hints;
+  gaicb* list[] = {&lookup->request};
+  if (::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+    Fail(error, IoFailure::kResolve);
+    return nullptr;
+  }
+  for (;;) {
+    const int state = ::gai_error(&lookup->request);
+    if (state != EAI_INPROGRESS) {
+      if (state != 0 || !lookup->request.ar_result) {
+        Fail(error, IoFailure::kResolve);
+        return nullptr;
+      }
+      return lookup->request.ar_result;
+    }
+    const bool aborted = Aborted(abort);
+    if (aborted || MillisecondsLeft(deadline) == 0) {
+      if (::gai_cancel(&lookup->request) != EAI_CANCELED) lookup.release();
+      Fail(error, aborted ? IoFailure::kAborted : IoFailure::kTimeout);
+      return nullptr;
+    }
+    timespec slice{0, kAbortSliceMs * 1000000L};
+    const gaicb* waiting[] = {&lookup->request};
+    ::gai_suspend(waiting, 1, &slice);
+  }
+}
+
+std::string NumericAddress(const sockaddr* address, socklen_t length) {
+  char host[NI_MAXHOST] = "";
+  ::getnameinfo(address, length, host, sizeof host, nullptr, 0, NI_NUMERICHOST);
+  return host;
+}
+
+}  // namespace
+
+bool SetNonBlocking(int fd, bool on) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0) return false;
+  return ::fcntl(fd, F_SETFL, on ? flags | O_NONBLOCK : flags & ~O_NONBLOCK) == 0;
+}
+
+std::string SystemErrorText(int code) { return std::strerror(code); }
+
+int WaitReady(int fd, short events, int timeoutMs, const std::atomic<bool>* abort, IoError& error,
+              short* revents) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (Aborted(abort)) {
+      Fail(error, IoFailure::kAborted);
+      return -1;
+    }
+    const int left = MillisecondsLeft(deadline);
+    pollfd p{fd, events, 0};
+    const int n = ::poll(&p, 1, left < kAbortSliceMs ? left : kAbortSliceMs);
+    if (n < 0 && errno != EINTR) {
+      Fail(error, IoFailure::kSystem, errno);
+      return -1;
+    }
+    if (n > 0) {
+      if (revents) *revents = p.revents;
+      return 1;
+    }
+    if (left == 0) return 0;
+  }
+}
+
+int ConnectTcp(const std::string& host, const std::string& port, int family, int timeoutMs,
+               const std::atomic<bool>* abort, IoError& error, std::string* address) {
+  error = IoError{};
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  addrinfo* found = Resolve(host, port, family, deadline, abort, error);
+  if (!found) return -1;
+  int connected = -1;
+  for (addrinfo* a = found; a && connected < 0; a = a->ai_next) {
+    if (address) *address = NumericAddress(a->ai_addr, a->ai_addrlen);
+    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                            a->ai_protocol);
+    if (fd < 0) {
+      Fail(error, IoFailure::kSystem, errno);
+      continue;
+    }
+    if (::connect(fd, a->ai_addr, a->ai_addrlen) == 0) {
+      connected = fd;
+      break;
+    }
+    if (errno != EINPROGRESS) {
+      Fail(error, FailureOf(errno), errno);
+      ::close(fd);
+      continue;
+    }
+    short revents = 0;
+    const int ready = WaitReady(fd, POLLOUT, MillisecondsLeft(deadline), abort, error, &revents);
+    if (ready == 1) {
+      const int code = PendingError(fd);
+      if (code == 0) {
+        connected = fd;
+        break;
+      }
+      Fail(error, FailureOf(code), code);
+    } else if (ready == 0) {
+      Fail(error, IoFailure::kTimeout);
+    }
+    ::close(fd);
+    if (error.failure == IoFailure::kAborted || error.failure == IoFailure::kTimeout) break;
+  }
+  ::freeaddrinfo(found);
+  if (connected >= 0) error = IoError{};
+  return connected;
+}
+
+bool WriteWithin(int fd, const std::string& bytes, int timeoutMs, const std::atomic<bool>* abort,
+                 IoError& error) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  const bool socket = IsSocket(fd);
+  if (!socket) {
+    // A pipe or FIFO whose reader went away must give EPIPE, not end the program.
+    static const bool ignored = [] { return ::signal(SIGPIPE, SIG_IGN) != SIG_ERR; }();
+    (void)ignored;
+  }
+  size_t done = 0;
+  while (done < bytes.size()) {
+    if (Aborted(abort)) return Fail(error, IoFailure::kAborted);
+    const ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL)
+                             : ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail(error, FailureOf(errno), errno);
+    if (n == 0) return Fail(error, IoFailure::kSystem, EIO);
+    const int ready = WaitReady(fd, POLLOUT, MillisecondsLeft(deadline), abort, error);
+    if (ready < 0) return false;
+    if (ready == 0) return Fail(error, IoFailure::kTimeout);
+  }
+  return true;
+}
+
+bool WaitSendQueueDrained(int fd, int timeoutMs, const std::atomic<bool>* abort, IoError& error) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const int code = PendingError(fd);
+    if (code != 0) return Fail(error, FailureOf(code), code);
+    int unacknowledged = 0;
+    if (::ioctl(fd, SIOCOUTQ, &unacknowledged) != 0) return Fail(error, IoFailure::kSystem, errno);
+    if (unacknowledged == 0) return true;
+    if (Aborted(abort)) return Fail(error, IoFailure::kAborted);
+    const int left = MillisecondsLeft(deadline);
+    if (left == 0) return Fail(error, IoFailure::kTimeout);
+    // There is no readiness event for "all acknowledged": look again shortly,
+    // waking early for a reset or a hang-up.
+    pollfd p{fd, 0, 0};
+    ::poll(&p, 1, left < 5 ? left : 5);
+    if (p.revents & (POLLERR | POLLHUP)) {
+      const int pending = PendingError(fd);
+      return Fail(error, pending ? FailureOf(pending) : IoFailure::kReset, pending);
+    }
+  }
+}
