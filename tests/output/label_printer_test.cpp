@@ -213,7 +213,8 @@ TEST_F(LabelOutputTest, RawTcpDestinationGetsExactlyTheLabelBytesAndARefusalIsAn
 
   LabelPrinter refused(layout);
   EXPECT_FALSE(refused.PrintLabel(u"a", u"b", u"c", u"d", u"1", u"q"));
-  EXPECT_EQ(refused.Commands().LastError().ToBytes(cp::kUtf8), "Connection refused");
+  EXPECT_EQ(refused.Commands().LastError().ToBytes(cp::kUtf8),
+            "打印机拒绝连接，请检查打印机是否开机、地址和端口是否正确");
   EXPECT_TRUE(refused.Commands().DestinationName() == layout.device);
 
   layout.device = String::FromBytes("dir:" + Path("labels"), cp::kUtf8);

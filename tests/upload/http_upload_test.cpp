@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <future>
 #include <mutex>
+#include <thread>
 
+#include "tests/support/child_process.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
 #include "upload/http_object.h"
 
 namespace {
@@ -155,7 +161,7 @@ TEST(HttpUploadTest, OneFormPostCarriesTheDocumentAndTheReplyIsShown) {
   EXPECT_LT(body.find("%E6%AF%9B"), body.find("%E9%BB%84")) << "details in upload order";
 }
 
-TEST(HttpUploadTest, NoRecordsGiveAnEmptyDetailsArrayAndAFailedRequestAnEmptyText) {
+TEST(HttpUploadTest, NoRecordsGiveAnEmptyDetailsArrayAndAFailedRequestItsReason) {
   HttpUploadSettings s;
   const std::string pretty = BuildUploadDocument(s, {}).ToText(true).ToBytes(cp::kUtf8);
   EXPECT_NE(pretty.find("\"details\" : [\r\n\t]"), std::string::npos) << pretty;
@@ -165,11 +171,105 @@ TEST(HttpUploadTest, NoRecordsGiveAnEmptyDetailsArrayAndAFailedRequestAnEmptyTex
     LoopbackServer closed;
     closedPort = closed.Port();
   }
-  s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(closedPort) + "/x", cp::kUtf8);
+  const std::string url = "http://127.0.0.1:" + std::to_string(closedPort) + "/x";
+  s.url = String::FromBytes(url, cp::kUtf8);
   RecordingHost host;
   UploadAbort abort;
   RunHttpUpload(s, {}, host, abort);
-  EXPECT_EQ(host.messages, std::vector<std::string>{""});
+  EXPECT_EQ(host.messages, std::vector<std::string>{
+                               "error: 无法连接服务器，请检查上传网址、服务器是否运行和网络\n" + url});
+}
+
+TEST(HttpUploadTest, TheBoxShowsTheReplysStartOrTheReasonAndTheUrl) {
+  const String url = u"https://h/up";
+  const String longReply = String(u"回") + String::FromBytes(std::string(2100, 'a'), cp::kUtf8);
+  const std::string note = "\n……（服务器的回复过长，只显示了前 2000 个字）";
+  struct Case {
+    int length;
+    String reply;
+    bool cut;
+    HttpObject::Failure failure;
+    std::string shown;
+  } cases[] = {
+      {2, u"OK", false, HttpObject::Failure::kNone, "OK"},
+      {0, u"", false, HttpObject::Failure::kNone, ""},
+      {2103, longReply, false, HttpObject::Failure::kNone,
+       "回" + std::string(1999, 'a') + note},
+      {2, u"OK", true, HttpObject::Failure::kNone, "OK" + note},
+      {-1, u"", false, HttpObject::Failure::kResolve, "无法解析服务器网址，请检查上传网址和网络\nhttps://h/up"},
+      {-1, u"", false, HttpObject::Failure::kTimeout, "服务器没有及时回复，请稍后再试\nhttps://h/up"},
+      {-1, u"", false, HttpObject::Failure::kCertificate,
+       "无法建立安全连接：服务器的证书不受信任或加密协商失败，请联系服务器管理员\nhttps://h/up"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(HttpOutcomeText(c.length, c.reply, c.cut, c.failure, url).ToBytes(cp::kUtf8), c.shown)
+        << c.length;
+  }
+}
+
+TEST(HttpUploadTest, AHugeReplyIsReadOnlyUpToItsLimit) {
+  LoopbackServer server;
+  server.Start([](int fd) {
+    LoopbackServer::Read(fd, 1);
+    LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\n\r\n");
+    const std::string block(64 * 1024, 'a');
+    for (int i = 0; i < 8 * 16; ++i) LoopbackServer::Send(fd, block);  // 8 MiB, unless cut off
+  });
+  HttpObject http;
+  http.Open();
+  http.SetUrl(String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/",
+                                cp::kUtf8));
+  http.SetMethod(u"POST");
+  ASSERT_TRUE(http.OpenRequest());
+  Memory<char> reply;
+  EXPECT_EQ(http.Send("x", 1, reply), static_cast<int>(HttpObject::kMaxReply));
+  EXPECT_TRUE(http.ReplyCut());
+  server.Join();
+}
+
+// A self-signed certificate is refused (verification stays on), and the
+// operator is told so instead of seeing an empty box.
+TEST(HttpUploadTest, AnUntrustedCertificateIsRefusedWithItsReason) {
+  if (std::system("command -v openssl > /dev/null") != 0) GTEST_SKIP() << "openssl missing";
+  const std::string dir = ::testing::TempDir() + "/untrusted-tls";
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
+                         " -keyout " + dir + "/key.pem -out " + dir + "/cert.pem 2> /dev/null")
+                            .c_str()),
+            0);
+  int port;
+  {
+    LoopbackServer free;
+    port = free.Port();
+  }
+  ChildProcess tls({"/usr/bin/openssl", "s_server", "-accept", "127.0.0.1:" + std::to_string(port),
+                    "-cert", dir + "/cert.pem", "-key", dir + "/key.pem", "-www"});
+  for (std::string line; (line = tls.ReadLine()) != "ACCEPT";) ASSERT_FALSE(line.empty() && !tls.Started());
+  HttpUploadSettings s;
+  const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/up";
+  s.url = String::FromBytes(url, cp::kUtf8);
+  RecordingHost host;
+  UploadAbort abort;
+  RunHttpUpload(s, {}, host, abort);
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"error: 无法建立安全连接：服务器的证书不受信任或加密协商失败，"
+                                     "请联系服务器管理员\n" + url});
+}
+
+// Closing the window while the server's connection hangs: the request is
+// given up at once and nothing is shown.
+TEST(HttpUploadTest, AbortEndsAHungRequestWithoutAMessage) {
+  peers::FullQueue hung;
+  HttpUploadSettings s;
+  s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(hung.Port()) + "/up", cp::kUtf8);
+  RecordingHost host;
+  UploadAbort abort;
+  auto run = std::async(std::launch::async, [&] { RunHttpUpload(s, {}, host, abort); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  abort.Request();
+  // The connect time-out is 10 s: an upload that ignored the abort would still be running.
+  ASSERT_EQ(run.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+  EXPECT_TRUE(host.messages.empty());
 }
 
 }  // namespace

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
+#include <future>
 #include <mutex>
 
 #include "device/frame_builder.h"
 #include "device/record_hash.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
 #include "upload/tcp_protocol.h"
 
 namespace {
@@ -92,6 +95,29 @@ TEST(TcpProtocolTest, RepliesAreCutAtLineFeedsInAHundredTwentyEightByteBuffer) {
   EXPECT_TRUE(uid == u"AB" && status == u"ok:x");
 }
 
+std::vector<UploadRecord> Records(int count) {
+  std::vector<UploadRecord> records;
+  for (int i = 0; i < count; ++i) {
+    String time;
+    time.Format(u"1903051516%02d", i);
+    records.push_back(Record(static_cast<uint64_t>(i + 1), time.Handle()));
+  }
+  return records;
+}
+
+// Runs the upload on a thread of its own; a test that would hang without the
+// behaviour under test fails after `seconds` instead (the peers hang longer).
+std::string RunBounded(const TcpUploadSettings& s, const std::vector<UploadRecord>& records,
+                       RecordingHost& host, UploadAbort& abort, int seconds = 20) {
+  auto run = std::async(std::launch::async, [&] { RunTcpUpload(s, records, host, abort); });
+  if (run.wait_for(std::chrono::seconds(seconds)) != std::future_status::ready) {
+    abort.Request();
+    run.wait();
+    return "still running";
+  }
+  return "ended";
+}
+
 TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
   const std::vector<UploadRecord> records = {
       Record(11, u"190305151604"), Record(12, u"190305151605"), Record(13, u"190305151606"),
@@ -110,6 +136,7 @@ TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
     std::string lower = Uid(records[3]);
     for (char& c : lower) c = static_cast<char>(std::tolower(c));
     LoopbackServer::Send(fd, lower + ":ok\n" + Uid(records[4]) + ":OK\n");
+    LoopbackServer::Read(fd, 1);  // until the client is done
   });
   RecordingHost host;
   UploadAbort abort;
@@ -120,74 +147,168 @@ TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
                                             "190305151607", "190305151608"}));
   EXPECT_EQ(host.replies,
             (std::vector<std::string>{"11 已上传 +", "12 ok\r", "13 已上传 +", "15 OK"}));
-  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 2 条数据!"});
+  // Five lines came, so nothing more is awaited; the lower-case one matched no record.
+  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 2 条数据!\n1 条数据没有收到服务器回复"});
 }
 
-TEST(TcpUploadTest, NoRecordsStillSendsTheHeaderAndFailuresAreReported) {
+TEST(TcpUploadTest, ReportCountsOnlyWhatTheServerConfirmed) {
+  struct Case {
+    int accepted, unanswered;
+    const char* report;
+  } cases[] = {
+      {0, 0, "已成功上传 0 条数据!"},
+      {300, 0, "已成功上传 300 条数据!"},
+      {165, 135, "已成功上传 165 条数据!\n135 条数据没有收到服务器回复"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(UploadReport(c.accepted, c.unanswered).ToBytes(cp::kUtf8), c.report);
+}
+
+TEST(TcpUploadTest, NoRecordsSendTheHeaderAndReportAtOnce) {
   LoopbackServer server;
   std::string header;
-  server.Start([&](int fd) { header = LoopbackServer::Read(fd, 64); });
+  server.Start([&](int fd) { header = LoopbackServer::Read(fd, 64); });  // open until the client closes
   RecordingHost host;
   UploadAbort abort;
-  RunTcpUpload(Settings(server.Port()), {}, host, abort);
+  TcpUploadSettings s = Settings(server.Port());
+  s.idleTimeoutMs = 60000;  // a silent server: only "nothing to wait for" ends this in time
+  EXPECT_EQ(RunBounded(s, {}, host, abort), "ended");
   server.Join();
   EXPECT_EQ(header.size(), 10u);
   EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 0 条数据!"});
+}
 
-  LoopbackServer overlong;
-  overlong.Start([&](int fd) {
-    LoopbackServer::Read(fd, 10 + 179);
-    LoopbackServer::Send(fd, std::string(128, 'x'));
-    LoopbackServer::Read(fd, 1);
-  });
-  RecordingHost host2;
-  RunTcpUpload(Settings(overlong.Port()), {Record(1, u"190305151604")}, host2, abort);
-  overlong.Join();
-  EXPECT_EQ(host2.messages, (std::vector<std::string>{"error: Server return error content",
-                                                      "已成功上传 0 条数据!"}));
+TEST(TcpUploadTest, ServersThatFailOrFallSilentAreReportedWithWhatTheyConfirmed) {
+  const std::vector<UploadRecord> two = Records(2);
+  struct Case {
+    const char* what;
+    std::function<void(int)> serve;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"silent",
+       [](int fd) { LoopbackServer::Read(fd, 10 + 2 * 179 + 1); },
+       {"已成功上传 0 条数据!\n2 条数据没有收到服务器回复"}},
+      {"closes mid-reply",
+       [&](int fd) {
+         LoopbackServer::Read(fd, 10 + 2 * 179);
+         LoopbackServer::Send(fd, Uid(two[0]) + ":ok\n" + Uid(two[1]).substr(0, 10));
+       },
+       {"已成功上传 1 条数据!\n1 条数据没有收到服务器回复"}},
+      {"resets",
+       [&](int fd) {
+         LoopbackServer::Read(fd, 10 + 179);
+         LoopbackServer::Send(fd, Uid(two[0]) + ":ok\n");
+         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+         linger reset{1, 0};
+         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+       },
+       {"已成功上传 1 条数据!\n1 条数据没有收到服务器回复"}},
+      {"no line end",
+       [](int fd) {
+         LoopbackServer::Read(fd, 10 + 179);
+         LoopbackServer::Send(fd, std::string(128, 'x'));
+         LoopbackServer::Read(fd, 1);
+       },
+       {"error: Server return error content", "已成功上传 0 条数据!\n2 条数据没有收到服务器回复"}},
+  };
+  for (const Case& c : cases) {
+    LoopbackServer server;
+    server.Start(c.serve);
+    RecordingHost host;
+    UploadAbort abort;
+    TcpUploadSettings s = Settings(server.Port());
+    s.idleTimeoutMs = 300;
+    EXPECT_EQ(RunBounded(s, two, host, abort), "ended") << c.what;
+    server.Join();
+    EXPECT_EQ(host.messages, c.messages) << c.what;
+  }
 
   int refusedPort;
   {
     LoopbackServer closed;
     refusedPort = closed.Port();
   }
-  RecordingHost host3;
-  RunTcpUpload(Settings(refusedPort), {Record(1, u"190305151604")}, host3, abort);
-  EXPECT_EQ(host3.messages, std::vector<std::string>{"error: 无法连接服务器: 127.0.0.1:" +
-                                                     std::to_string(refusedPort)});
+  RecordingHost refused;
+  UploadAbort abort;
+  RunTcpUpload(Settings(refusedPort), two, refused, abort);
+  EXPECT_EQ(refused.messages, std::vector<std::string>{"error: 无法连接服务器: 127.0.0.1:" +
+                                                       std::to_string(refusedPort)});
+  RecordingHost unresolved;
+  TcpUploadSettings s = Settings(refusedPort);
+  s.host = u"no-such-server.invalid";
+  RunTcpUpload(s, two, unresolved, abort);
+  EXPECT_EQ(unresolved.messages, std::vector<std::string>{"error: 无法解析服务器网址"});
 }
 
-TEST(TcpUploadTest, SilentServerIsWaitedForFiveSecondsOnce) {
+// The server answers every frame, but all together take far longer than the
+// idle time-out: each answer restarts the wait, so every record counts.
+TEST(TcpUploadTest, ASlowServerThatKeepsAnsweringIsWaitedForToTheLastReply) {
+  const std::vector<UploadRecord> records = Records(30);
   LoopbackServer server;
-  server.Start([&](int fd) { LoopbackServer::Read(fd, 10 + 2 * 179 + 1); });
-  RecordingHost host;
-  UploadAbort abort;
-  const auto start = std::chrono::steady_clock::now();
-  RunTcpUpload(Settings(server.Port()), {Record(1, u"190305151604"), Record(2, u"190305151605")},
-               host, abort);
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  server.Join();
-  EXPECT_GE(seconds, 4.5);
-  EXPECT_LT(seconds, 7.0);
-  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 0 条数据!"});
-}
-
-TEST(TcpUploadTest, AbortEndsAWaitingUploadAtOnceWithoutAReport) {
-  LoopbackServer server;
-  server.Start([&](int fd) { LoopbackServer::Read(fd, 10 + 179 + 1); });
-  RecordingHost host;
-  UploadAbort abort;
-  std::thread closing([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    abort.Request();
+  server.Start([&](int fd) {
+    LoopbackServer::Read(fd, 10 + 30 * 179);
+    for (const UploadRecord& r : records) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(40));
+      LoopbackServer::Send(fd, Uid(r) + ":ok\n");
+    }
+    LoopbackServer::Read(fd, 1);
   });
-  const auto start = std::chrono::steady_clock::now();
-  RunTcpUpload(Settings(server.Port()), {Record(1, u"190305151604")}, host, abort);
-  closing.join();
+  RecordingHost host;
+  UploadAbort abort;
+  TcpUploadSettings s = Settings(server.Port());
+  s.idleTimeoutMs = 600;  // half of all the answers' time, fifteen times one gap
+  RunTcpUpload(s, records, host, abort);
   server.Join();
-  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 2.0);
-  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(host.replies.size(), 30u);
+  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 30 条数据!"});
+}
+
+// The operator's stop: no frame after it, and the replies to the frames sent
+// still count.
+TEST(TcpUploadTest, StopSendsNoFurtherFrameButStillCollectsReplies) {
+  const std::vector<UploadRecord> records = Records(20);
+  class StoppingHost : public RecordingHost {
+   public:
+    void ShowUploadProgress(int sent, int) override {
+      if (sent == 3) abort.RequestStop();
+    }
+    UploadAbort abort;
+  } host;
+  LoopbackServer server;
+  int frames = 0;
+  server.Start([&](int fd) {
+    LoopbackServer::Read(fd, 10);
+    for (std::string frame; (frame = LoopbackServer::Read(fd, 179)).size() == 179; ++frames) {
+      LoopbackServer::Send(fd, Uid(records[frames]) + ":ok\n");
+    }
+  });
+  TcpUploadSettings s = Settings(server.Port());
+  s.idleTimeoutMs = 60000;
+  EXPECT_EQ(RunBounded(s, records, host, host.abort), "ended");
+  server.Join();
+  EXPECT_EQ(frames, 3);
+  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 3 条数据!"});
+}
+
+// Closing the window: every wait gives up, whatever the server does, and
+// nothing is reported.
+TEST(TcpUploadTest, AbortEndsAHungConnectOrReplyWaitWithoutAReport) {
+  peers::FullQueue hung;
+  LoopbackServer silent;
+  silent.Start([&](int fd) { LoopbackServer::Read(fd, 10 + 179 + 1); });
+  for (int port : {hung.Port(), silent.Port()}) {
+    RecordingHost host;
+    UploadAbort abort;
+    TcpUploadSettings s = Settings(port);
+    s.connectTimeoutMs = s.idleTimeoutMs = 60000;
+    std::thread closing([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      abort.Request();
+    });
+    EXPECT_EQ(RunBounded(s, Records(1), host, abort), "ended") << port;
+    closing.join();
+    EXPECT_TRUE(host.messages.empty()) << port;
+  }
+  silent.Join();
 }
 
 }  // namespace
