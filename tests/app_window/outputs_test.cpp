@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "tests/app_window/window_fixture.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
 #include "ui/file_dialog.h"
 
 namespace {
@@ -39,6 +43,9 @@ class OutputsTest : public MainFrameWndTest {
     for (int row : rows) ClickCheckBox(row);
   }
   void Click(const char* name) { window_->findChild<QPushButton*>(name)->click(); }
+  std::string ProgressText() {
+    return window_->findChild<QLabel*>("TextPrintProgress")->text().toStdString();
+  }
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
     for (uint32_t i = 0; i < window_->Records().Count(); ++i) {
@@ -103,12 +110,14 @@ TEST_F(OutputsTest, PrintJobPrintsTickedRecordsInOrderAndRefusesASecondJob) {
   Tick({1, 4, 7});
   Click("btn_print");
   EXPECT_TRUE(window_->IsPrinting());
-  EXPECT_TRUE(std::filesystem::exists(Path("labels/label-0001.tspl"))) << "the first label at once";
+  EXPECT_EQ(ProgressText(), "正在打印 1/3") << "one label handed over, two ticked ahead";
   Click("btn_print");
   EXPECT_EQ(messages, std::vector<std::string>{"正在打印，请等待之前的打印完成"});
   ClickCheckBox(7);  // unticked ahead of the cursor
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 3000));
+  EXPECT_EQ(ProgressText(), "正在打印 1/3") << "read afresh at the next step";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 10000));
   EXPECT_EQ(messages.back(), "打印完成，共打印了 2 个标签");
+  EXPECT_FALSE(window_->findChild<QWidget*>("BtnStopPrint")->isVisible());
   std::string first, second;
   ReadWholeFile(Path("labels/label-0001.tspl"), first);
   ReadWholeFile(Path("labels/label-0002.tspl"), second);
@@ -117,22 +126,69 @@ TEST_F(OutputsTest, PrintJobPrintsTickedRecordsInOrderAndRefusesASecondJob) {
   EXPECT_FALSE(std::filesystem::exists(Path("labels/label-0003.tspl")));
 }
 
-TEST_F(OutputsTest, PrintingNeedsADeviceIdAndStopsAtAPrinterThatRefuses) {
+TEST_F(OutputsTest, PrintingNeedsADeviceIdAndStopsAtAPrinterThatTakesNothing) {
   StoreNumbered(3);
   Open();
   Tick({0, 1, 2});
   Click("btn_print");
   EXPECT_EQ(messages.back(), "请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。");
   window_.reset();
-  std::ofstream(settingsFile_)
-      << R"({"deviceid": "0123456789ABCDEF", "printer": {"device": "tcp://127.0.0.1:1"}})";
+  int refused;
+  {
+    LoopbackServer closed;
+    refused = closed.Port();
+  }
+  peers::Peer resets(peers::Peer::kReset);
+  struct Case {
+    int port;
+    const char* reason;
+  } cases[] = {{refused, "打印机拒绝连接，请检查打印机是否开机、地址和端口是否正确"},
+               {resets.Port(), "打印机断开了连接，标签没有打印"}};
+  for (const Case& c : cases) {
+    const std::string device = "tcp://127.0.0.1:" + std::to_string(c.port);
+    std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "printer": {"device": ")"
+                                 << device << "\"}}";
+    Open();
+    window_->SetLabelTimeouts(LabelTimeouts{5000, 1000, 5000});
+    messages.clear();
+    Click("btn_print");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 10000));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "标签没有送到打印机 " + device + "：" + c.reason + "\n已打印 0 个标签");
+    window_.reset();
+  }
+}
+
+// A printer whose connection hangs: the window goes on working, the stop
+// button ends the job at once, and closing never waits for the printer.
+TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
+  peers::FullQueue hung;
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "printer": {"device": ")"
+                               << "tcp://127.0.0.1:" << hung.Port() << "\"}}";
+  StoreNumbered(3);
   Open();
+  window_->SetLabelTimeouts(LabelTimeouts{60000, 60000, 60000});
+  Tick({0, 2});
+  Click("btn_print");
+  EXPECT_TRUE(window_->IsPrinting());
+  bool handled = false;
+  QTimer::singleShot(0, [&] { handled = true; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return handled; }, 10000)) << "the event loop runs on";
+  EXPECT_TRUE(window_->IsPrinting()) << "while the first label still hangs";
+  EXPECT_EQ(ProgressText(), "正在打印 1/2");
+  EXPECT_TRUE(window_->findChild<QWidget*>("BtnStopPrint")->isVisible());
+  Click("BtnStopPrint");
+  EXPECT_FALSE(window_->IsPrinting());
+  EXPECT_EQ(messages, std::vector<std::string>{"打印完成，共打印了 0 个标签"})
+      << "the abandoned label is not counted";
+
   messages.clear();
   Click("btn_print");
-  EXPECT_FALSE(window_->IsPrinting()) << "the job stops at the first refused label";
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0],
-            "标签没有送到打印机 tcp://127.0.0.1:1：Connection refused\n已打印 0 个标签");
+  ASSERT_TRUE(window_->IsPrinting());
+  window_->close();  // returns although the printer still hangs
+  EXPECT_FALSE(window_->IsPrinting());
+  QTest::qWait(50);
+  EXPECT_TRUE(messages.empty()) << "no box after the window has closed";
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/child_process.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
 #include "ui/url_opener.h"
 
 namespace {
@@ -125,6 +130,60 @@ TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCap
   EXPECT_EQ(window_->Records().Count(), 8u);
   uint32_t stored = window_->Database().ForEach([](String&, Json&) { return false; });
   EXPECT_EQ(stored, 5u) << "four records and the frame broken by noise, each stored once";
+}
+
+// A server that hangs: the window shows progress and stays usable, the stop
+// button ends the sending, and closing never waits for the server and shows
+// nothing afterwards.
+TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
+  peers::FullQueue hung;
+  LoopbackServer silent;
+  silent.Start([](int fd) { LoopbackServer::Read(fd, 1 << 20); });
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1")});
+  for (const char* type : {"TCP服务器", "HTTP服务器"}) {
+    std::ofstream(settingsFile_) << "{\"deviceid\": \"0123456789ABCDEF\", \"serv_host\": "
+                                    "\"127.0.0.1\", \"serv_port\": "
+                                 << hung.Port() << ", \"serv_type\": \""
+                                 << String::FromBytes(type, cp::kUtf8).ToBytes(cp::kGbk)
+                                 << "\", \"http_url\": \"http://127.0.0.1:" << hung.Port()
+                                 << "/up\"}";
+    Open();
+    window_->SetUploadTimeouts(60000, 60000);
+    messages.clear();
+    window_->findChild<QCheckBox*>("selall")->click();
+    window_->findChild<QPushButton*>("btn_upload")->click();
+    ASSERT_TRUE(window_->IsUploading()) << type;
+    bool handled = false;
+    QTimer::singleShot(0, [&] { handled = true; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handled; }, 10000)) << "the event loop runs on";
+    EXPECT_EQ(window_->findChild<QLabel*>("TextUploadProgress")->text().toStdString(),
+              "正在上传 0/2");
+    EXPECT_TRUE(window_->findChild<QWidget*>("BtnStopUpload")->isVisible());
+    window_->close();
+    EXPECT_FALSE(window_->IsUploading()) << type;
+    QTest::qWait(50);
+    EXPECT_TRUE(messages.empty()) << type << ": no box after the window has closed";
+    window_.reset();
+  }
+
+  // A server that takes the frames and never answers: the stop button ends the
+  // sending, and the report follows the idle time-out (how many frames went
+  // out before the stop depends on timing; the upload tests pin that down).
+  std::ofstream(settingsFile_) << "{\"deviceid\": \"0123456789ABCDEF\", \"serv_host\": "
+                                  "\"127.0.0.1\", \"serv_port\": "
+                               << silent.Port() << "}";
+  Open();
+  window_->SetUploadTimeouts(60000, 300);
+  messages.clear();
+  window_->findChild<QCheckBox*>("selall")->click();
+  window_->findChild<QPushButton*>("btn_upload")->click();
+  window_->findChild<QPushButton*>("BtnStopUpload")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 10000));
+  EXPECT_EQ(messages[0].rfind("已成功上传 0 条数据!", 0), 0u) << messages[0];
+  QTest::qWait(20);
+  EXPECT_FALSE(window_->findChild<QWidget*>("BtnStopUpload")->isVisible());
+  CloseWindow();
+  silent.Join();
 }
 
 }  // namespace
