@@ -43,7 +43,8 @@ void MainFrameWnd::UploadSelectedRecords() {
   // Whatever way the worker ends, the window hears of it after every report
   // the worker posted before (queued calls keep their order).
   auto ended = [this] {
-    QMetaObject::invokeMethod(this, [this] { OnUploadEnded(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { OnUploadEnded(); }, Qt::QueuedConnection);
   };
   if (tcp) {
     TcpUploadSettings s;

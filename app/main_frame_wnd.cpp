@@ -31,14 +31,38 @@ WindowRect ToWindowRect(const QRect& r) {
 }  // namespace
 
 QStringList RequiredControlNames() {
-  return {"closebtn",      "minbtn",       "maxbtn",        "restorebtn",
-          "switch",        "data",         "setup",         "scan",
-          "info",          "debug",        "datalist",      "selall",
-          "btn_export",    "btn_delete",   "btn_print",     "btn_upload",
-          "EditCode",      "ComboCom",     "ComboBits",     "ComboDeviceId",
-          "ComboServType", "EditDeviceId", "BtnSaveDevice", "BtnDeleteDevice",
-          "TextTipId",     "TextTipCom",   "ProductConfig", "BtnSaveProductConfig",
-          "TextPrintProgress", "BtnStopPrint", "TextUploadProgress", "BtnStopUpload"};
+  return {"closebtn",
+          "minbtn",
+          "maxbtn",
+          "restorebtn",
+          "switch",
+          "data",
+          "setup",
+          "scan",
+          "info",
+          "debug",
+          "datalist",
+          "selall",
+          "btn_export",
+          "btn_delete",
+          "btn_print",
+          "btn_upload",
+          "EditCode",
+          "ComboCom",
+          "ComboBits",
+          "ComboDeviceId",
+          "ComboServType",
+          "EditDeviceId",
+          "BtnSaveDevice",
+          "BtnDeleteDevice",
+          "TextTipId",
+          "TextTipCom",
+          "ProductConfig",
+          "BtnSaveProductConfig",
+          "TextPrintProgress",
+          "BtnStopPrint",
+          "TextUploadProgress",
+          "BtnStopUpload"};
 }
 
 MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
@@ -148,10 +172,9 @@ void MainFrameWnd::InitWindow() {
   connect(&portTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPortTimer);
   printTimer_.setSingleShot(true);
   connect(&printTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPrintTimer);
-  for (QWidget* progress : {static_cast<QWidget*>(textPrintProgress_),
-                            static_cast<QWidget*>(btnStopPrint_),
-                            static_cast<QWidget*>(textUploadProgress_),
-                            static_cast<QWidget*>(btnStopUpload_)}) {
+  for (QWidget* progress :
+       {static_cast<QWidget*>(textPrintProgress_), static_cast<QWidget*>(btnStopPrint_),
+        static_cast<QWidget*>(textUploadProgress_), static_cast<QWidget*>(btnStopUpload_)}) {
     progress->hide();
   }
   btnStopPrint_->setText(tr("停止"));

@@ -48,7 +48,7 @@ class MainFrameWnd : public QWidget,
                      public SerialLinkHost,
                      public UploadHost,
                      private RecordRowSource {
- Q_DECLARE_TR_FUNCTIONS(MainFrameWnd)
+  Q_DECLARE_TR_FUNCTIONS(MainFrameWnd)
 
  public:
   explicit MainFrameWnd(const MainFrameOptions& options);

@@ -1,5 +1,3 @@
-#include "base/bounded_io.h"
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <linux/sockios.h>
@@ -10,11 +8,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <thread>
+
+#include "base/bounded_io.h"
 
 namespace {
 
@@ -157,8 +157,8 @@ int ConnectTcp(const std::string& host, const std::string& port, int family, int
   int connected = -1;
   for (addrinfo* a = found; a && connected < 0; a = a->ai_next) {
     if (address) *address = NumericAddress(a->ai_addr, a->ai_addrlen);
-    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
-                            a->ai_protocol);
+    const int fd =
+        ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
     if (fd < 0) {
       Fail(error, IoFailure::kSystem, errno);
       continue;
@@ -211,7 +211,8 @@ bool WriteWithin(int fd, const std::string& bytes, int timeoutMs, const std::ato
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return Fail(error, FailureOf(errno), errno);
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+      return Fail(error, FailureOf(errno), errno);
     if (n == 0) return Fail(error, IoFailure::kSystem, EIO);
     const int ready = WaitReady(fd, POLLOUT, MillisecondsLeft(deadline), abort, error);
     if (ready < 0) return false;

@@ -127,61 +127,50 @@ int main(int argc, char** argv) {
     std::printf("calibration: a 150 ms block measures as a %lld ms stall\n", worst);
   }
   const std::string id = R"("deviceid": "0123456789ABCDEF")";
-
-  {
-    Bench bench(20);
-    peers::FullQueue hung;
-    bench.Settings("{" + id + R"(, "printer": {"device": "tcp://127.0.0.1:)" +
-                   std::to_string(hung.Port()) + "\"}}");
+  // Opens the window over `bench`, starts `work` and measures until `busy` ends.
+  auto measure = [&](Bench& bench, const char* what, int printIntervalMs,
+                     void (MainFrameWnd::*work)(), bool (*busy)(MainFrameWnd&)) {
     MainFrameWnd window(bench.options);
     window.Create(nullptr);
     window.show();
+    if (printIntervalMs > 0) window.SetPrintInterval(printIntervalMs);
     messages.clear();
     QElapsedTimer took;
     took.start();
-    window.PrintSelectedRecords();
-    const qint64 worst = meter.Run([&] { return window.IsPrinting(); }, 30000);
-    std::printf("hung printer, 20 ticked: job ended after %lld ms, longest UI stall %lld ms (%s)\n",
-                took.elapsed(), worst, messages.empty() ? "" : messages.back().c_str());
+    (window.*work)();
+    const qint64 worst = meter.Run([&] { return busy(window); }, 300000);
+    std::printf("%s: ended after %lld ms, longest UI stall %lld ms (%s)\n", what, took.elapsed(),
+                worst, messages.empty() ? "" : messages.back().c_str());
     window.close();
+  };
+  auto printing = [](MainFrameWnd& w) { return w.IsPrinting(); };
+  auto reporting = [](MainFrameWnd&) { return messages.empty(); };
+  auto printerAt = [&](int port) {
+    return "{" + id + R"(, "printer": {"device": "tcp://127.0.0.1:)" + std::to_string(port) +
+           "\"}}";
+  };
+  {
+    Bench bench(20);
+    peers::FullQueue hung;
+    bench.Settings(printerAt(hung.Port()));
+    measure(bench, "hung printer, 20 ticked", 0, &MainFrameWnd::PrintSelectedRecords, printing);
   }
   {
     Bench bench(20);
     SlowPrinter printer;
-    bench.Settings("{" + id + R"(, "printer": {"device": "tcp://127.0.0.1:)" +
-                   std::to_string(printer.Port()) + "\"}}");
-    MainFrameWnd window(bench.options);
-    window.Create(nullptr);
-    window.show();
-    window.SetPrintInterval(50);
-    messages.clear();
-    QElapsedTimer took;
-    took.start();
-    window.PrintSelectedRecords();
-    const qint64 worst = meter.Run([&] { return window.IsPrinting(); }, 120000);
-    std::printf("slow printer, 20 labels: %lld ms, longest UI stall %lld ms (%s)\n",
-                took.elapsed(), worst, messages.empty() ? "" : messages.back().c_str());
-    window.close();
+    bench.Settings(printerAt(printer.Port()));
+    measure(bench, "slow printer, 20 labels", 50, &MainFrameWnd::PrintSelectedRecords, printing);
   }
   {
     Bench bench(uploadRecords);
-    ChildProcess server({INSPECTION_SERVER, "--tcp-port", "0", "--http-port", "0", "--delay-ms",
-                         "1", "--quiet"});
+    ChildProcess server(
+        {INSPECTION_SERVER, "--tcp-port", "0", "--http-port", "0", "--delay-ms", "1", "--quiet"});
     int port = 0;
     std::sscanf(server.ReadLine().c_str(), "TCP %d", &port);
     bench.Settings("{" + id + R"(, "serv_host": "127.0.0.1", "serv_port": )" +
                    std::to_string(port) + "}");
-    MainFrameWnd window(bench.options);
-    window.Create(nullptr);
-    window.show();
-    messages.clear();
-    QElapsedTimer took;
-    took.start();
-    window.UploadSelectedRecords();
-    const qint64 worst = meter.Run([&] { return messages.empty(); }, 300000);
-    std::printf("slow server, %d records: %lld ms, longest UI stall %lld ms (%s)\n", uploadRecords,
-                took.elapsed(), worst, messages.empty() ? "" : messages.back().c_str());
-    window.close();
+    const std::string what = "slow server, " + std::to_string(uploadRecords) + " records";
+    measure(bench, what.c_str(), 0, &MainFrameWnd::UploadSelectedRecords, reporting);
   }
   SetMessageBoxHandler(nullptr);
   return 0;

@@ -5,9 +5,8 @@
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
 #include <termios.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -177,8 +176,8 @@ class CupsTransport : public NamedTransport {
     if (spawned != 0) {
       ::close(input[1]);
       ::close(messages[0]);
-      error = spawned == ENOENT ? String(u"没有找到 lp 命令，请安装 cups-client")
-                                : SystemText(spawned);
+      error =
+          spawned == ENOENT ? String(u"没有找到 lp 命令，请安装 cups-client") : SystemText(spawned);
       return false;
     }
     const auto deadline =
@@ -242,11 +241,13 @@ class FolderTransport : public NamedTransport {
     std::filesystem::create_directories(folder_, fsError);
     const std::string base = NextBaseName();
     if (!ReplaceFileContent(base + ".tspl", tspl)) {
-      error = u"无法写入文件 " + Text(base + ".tspl") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
+      error =
+          u"无法写入文件 " + Text(base + ".tspl") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
       return false;
     }
     if (!RenderTsplPreview(tspl, base + ".png")) {
-      error = u"无法写入文件 " + Text(base + ".png") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
+      error =
+          u"无法写入文件 " + Text(base + ".png") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
       return false;
     }
     return true;

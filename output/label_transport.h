@@ -25,8 +25,7 @@ class LabelTransport {
   virtual ~LabelTransport() = default;
   // True only when the destination took every byte; false with the reason,
   // in Chinese, in `error`.
-  virtual bool Deliver(const std::string& tspl, const std::atomic<bool>* abort,
-                       String& error) = 0;
+  virtual bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) = 0;
   // The destination as the settings name it, for messages.
   virtual const String& Name() const = 0;
 };

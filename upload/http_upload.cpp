@@ -98,6 +98,5 @@ void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadR
   if (length < 0) Trace(u"%hs", http.LastFailureDetail().c_str());
   if (abort.Requested()) return;
   host.ShowUploadMessage(
-      HttpOutcomeText(length, text, http.ReplyCut(), http.LastFailure(), settings.url),
-      length < 0);
+      HttpOutcomeText(length, text, http.ReplyCut(), http.LastFailure(), settings.url), length < 0);
 }

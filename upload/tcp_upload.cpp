@@ -150,10 +150,14 @@ void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRec
   const std::string hostName = settings.host.ToBytes(cp::kAnsi);
   IoError error;
   std::string address;  // stays empty while the name does not resolve
+  // The operator's stop ends a connect too: nothing has been sent then.
   const int fd = ConnectTcp(hostName, std::to_string(settings.port), AF_INET,
-                            settings.connectTimeoutMs, &abort.Flag(), error, &address);
+                            settings.connectTimeoutMs, &abort.StopFlag(), error, &address);
   if (fd < 0) {
-    if (error.failure == IoFailure::kAborted) return;
+    if (error.failure == IoFailure::kAborted) {
+      if (!abort.Requested()) host.ShowUploadResult(0, 0);
+      return;
+    }
     if (error.failure == IoFailure::kResolve || address.empty()) {
       host.ShowUploadMessage(u"无法解析服务器网址", true);
       return;

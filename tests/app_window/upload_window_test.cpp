@@ -183,7 +183,6 @@ TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
   QTest::qWait(20);
   EXPECT_FALSE(window_->findChild<QWidget*>("BtnStopUpload")->isVisible());
   CloseWindow();
-  silent.Join();
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(LabelTransportTest, LpGetsTheLabelOnItsInputAndItsRefusalOrSilenceIsAFail
   } cases[] = {
       {"cat > /dev/null; echo 'lp: The printer does not exist.' >&2; exit 1",
        "打印服务拒绝了这个标签：lp: The printer does not exist."},
-      {"exec sleep 30", "打印服务没有及时回应"},             // never reads its input
+      {"exec sleep 30", "打印服务没有及时回应"},                   // never reads its input
       {"cat > /dev/null; exec sleep 30", "打印服务没有及时回应"},  // never exits
   };
   for (const Case& c : cases) {

@@ -26,7 +26,9 @@ class LoopbackServer {
     port_ = ntohs(a.sin_port);
     ::listen(listener_, 4);
   }
+  // A server still waiting for its connection stops waiting.
   ~LoopbackServer() {
+    ::shutdown(listener_, SHUT_RDWR);
     if (thread_.joinable()) thread_.join();
     ::close(listener_);
   }

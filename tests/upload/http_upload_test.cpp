@@ -176,8 +176,9 @@ TEST(HttpUploadTest, NoRecordsGiveAnEmptyDetailsArrayAndAFailedRequestItsReason)
   RecordingHost host;
   UploadAbort abort;
   RunHttpUpload(s, {}, host, abort);
-  EXPECT_EQ(host.messages, std::vector<std::string>{
-                               "error: 无法连接服务器，请检查上传网址、服务器是否运行和网络\n" + url});
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{
+                "error: 无法连接服务器，请检查上传网址、服务器是否运行和网络\n" + url});
 }
 
 TEST(HttpUploadTest, TheBoxShowsTheReplysStartOrTheReasonAndTheUrl) {
@@ -193,11 +194,12 @@ TEST(HttpUploadTest, TheBoxShowsTheReplysStartOrTheReasonAndTheUrl) {
   } cases[] = {
       {2, u"OK", false, HttpObject::Failure::kNone, "OK"},
       {0, u"", false, HttpObject::Failure::kNone, ""},
-      {2103, longReply, false, HttpObject::Failure::kNone,
-       "回" + std::string(1999, 'a') + note},
+      {2103, longReply, false, HttpObject::Failure::kNone, "回" + std::string(1999, 'a') + note},
       {2, u"OK", true, HttpObject::Failure::kNone, "OK" + note},
-      {-1, u"", false, HttpObject::Failure::kResolve, "无法解析服务器网址，请检查上传网址和网络\nhttps://h/up"},
-      {-1, u"", false, HttpObject::Failure::kTimeout, "服务器没有及时回复，请稍后再试\nhttps://h/up"},
+      {-1, u"", false, HttpObject::Failure::kResolve,
+       "无法解析服务器网址，请检查上传网址和网络\nhttps://h/up"},
+      {-1, u"", false, HttpObject::Failure::kTimeout,
+       "服务器没有及时回复，请稍后再试\nhttps://h/up"},
       {-1, u"", false, HttpObject::Failure::kCertificate,
        "无法建立安全连接：服务器的证书不受信任或加密协商失败，请联系服务器管理员\nhttps://h/up"},
   };
@@ -217,8 +219,8 @@ TEST(HttpUploadTest, AHugeReplyIsReadOnlyUpToItsLimit) {
   });
   HttpObject http;
   http.Open();
-  http.SetUrl(String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/",
-                                cp::kUtf8));
+  http.SetUrl(
+      String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/", cp::kUtf8));
   http.SetMethod(u"POST");
   ASSERT_TRUE(http.OpenRequest());
   Memory<char> reply;
@@ -234,7 +236,8 @@ TEST(HttpUploadTest, AnUntrustedCertificateIsRefusedWithItsReason) {
   const std::string dir = ::testing::TempDir() + "/untrusted-tls";
   std::filesystem::create_directories(dir);
   ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
-                         " -keyout " + dir + "/key.pem -out " + dir + "/cert.pem 2> /dev/null")
+                         " -keyout " +
+                         dir + "/key.pem -out " + dir + "/cert.pem 2> /dev/null")
                             .c_str()),
             0);
   int port;
@@ -244,7 +247,8 @@ TEST(HttpUploadTest, AnUntrustedCertificateIsRefusedWithItsReason) {
   }
   ChildProcess tls({"/usr/bin/openssl", "s_server", "-accept", "127.0.0.1:" + std::to_string(port),
                     "-cert", dir + "/cert.pem", "-key", dir + "/key.pem", "-www"});
-  for (std::string line; (line = tls.ReadLine()) != "ACCEPT";) ASSERT_FALSE(line.empty() && !tls.Started());
+  for (std::string line; (line = tls.ReadLine()) != "ACCEPT";)
+    ASSERT_FALSE(line.empty() && !tls.Started());
   HttpUploadSettings s;
   const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/up";
   s.url = String::FromBytes(url, cp::kUtf8);
@@ -253,7 +257,8 @@ TEST(HttpUploadTest, AnUntrustedCertificateIsRefusedWithItsReason) {
   RunHttpUpload(s, {}, host, abort);
   EXPECT_EQ(host.messages,
             std::vector<std::string>{"error: 无法建立安全连接：服务器的证书不受信任或加密协商失败，"
-                                     "请联系服务器管理员\n" + url});
+                                     "请联系服务器管理员\n" +
+                                     url});
 }
 
 // Closing the window while the server's connection hangs: the request is

@@ -148,7 +148,8 @@ TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
   EXPECT_EQ(host.replies,
             (std::vector<std::string>{"11 已上传 +", "12 ok\r", "13 已上传 +", "15 OK"}));
   // Five lines came, so nothing more is awaited; the lower-case one matched no record.
-  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 2 条数据!\n1 条数据没有收到服务器回复"});
+  EXPECT_EQ(host.messages,
+            std::vector<std::string>{"已成功上传 2 条数据!\n1 条数据没有收到服务器回复"});
 }
 
 TEST(TcpUploadTest, ReportCountsOnlyWhatTheServerConfirmed) {
@@ -160,13 +161,15 @@ TEST(TcpUploadTest, ReportCountsOnlyWhatTheServerConfirmed) {
       {300, 0, "已成功上传 300 条数据!"},
       {165, 135, "已成功上传 165 条数据!\n135 条数据没有收到服务器回复"},
   };
-  for (const Case& c : cases) EXPECT_EQ(UploadReport(c.accepted, c.unanswered).ToBytes(cp::kUtf8), c.report);
+  for (const Case& c : cases)
+    EXPECT_EQ(UploadReport(c.accepted, c.unanswered).ToBytes(cp::kUtf8), c.report);
 }
 
 TEST(TcpUploadTest, NoRecordsSendTheHeaderAndReportAtOnce) {
   LoopbackServer server;
   std::string header;
-  server.Start([&](int fd) { header = LoopbackServer::Read(fd, 64); });  // open until the client closes
+  server.Start(
+      [&](int fd) { header = LoopbackServer::Read(fd, 64); });  // open until the client closes
   RecordingHost host;
   UploadAbort abort;
   TcpUploadSettings s = Settings(server.Port());
@@ -289,6 +292,21 @@ TEST(TcpUploadTest, StopSendsNoFurtherFrameButStillCollectsReplies) {
   EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 3 条数据!"});
 }
 
+TEST(TcpUploadTest, StopWhileConnectingSendsNothingAndReportsNothingUploaded) {
+  peers::FullQueue hung;
+  RecordingHost host;
+  UploadAbort abort;
+  TcpUploadSettings s = Settings(hung.Port());
+  s.connectTimeoutMs = 60000;
+  std::thread stopping([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    abort.RequestStop();
+  });
+  EXPECT_EQ(RunBounded(s, Records(2), host, abort), "ended");
+  stopping.join();
+  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 0 条数据!"});
+}
+
 // Closing the window: every wait gives up, whatever the server does, and
 // nothing is reported.
 TEST(TcpUploadTest, AbortEndsAHungConnectOrReplyWaitWithoutAReport) {
@@ -308,7 +326,6 @@ TEST(TcpUploadTest, AbortEndsAHungConnectOrReplyWaitWithoutAReport) {
     closing.join();
     EXPECT_TRUE(host.messages.empty()) << port;
   }
-  silent.Join();
 }
 
 }  // namespace
