@@ -12,7 +12,9 @@
 #include <csignal>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include "base/bounded_io.h"
 
@@ -65,13 +67,29 @@ bool IsSocket(int fd) {
 
 // Name resolution through glibc's asynchronous resolver, so that a dead name
 // server cannot hold the caller past its time-out or its abort. A request
-// still running when we give up is left to finish on its own (and leaks its
-// few bytes), since glibc may still write into it.
+// still running when we give up cannot be freed (glibc writes into it when it
+// finishes): it is kept in a list and freed by a later lookup once done.
 struct Lookup {
   std::string host, port;
   addrinfo hints{};
   gaicb request{};
 };
+
+std::mutex abandonedMutex;
+std::vector<std::unique_ptr<Lookup>> abandoned;
+
+void Abandon(std::unique_ptr<Lookup> lookup) {
+  std::lock_guard<std::mutex> lock(abandonedMutex);
+  for (auto it = abandoned.begin(); it != abandoned.end();) {
+    if (::gai_error(&(*it)->request) == EAI_INPROGRESS) {
+      ++it;
+      continue;
+    }
+    if ((*it)->request.ar_result) ::freeaddrinfo((*it)->request.ar_result);
+    it = abandoned.erase(it);
+  }
+  abandoned.push_back(std::move(lookup));
+}
 
 addrinfo* Resolve(const std::string& host, const std::string& port, int family,
                   Clock::time_point deadline, const std::atomic<bool>* abort, IoError& error) {
@@ -80,6 +98,11 @@ addrinfo* Resolve(const std::string& host, const std::string& port, int family,
   lookup->port = port;
   lookup->hints.ai_family = family;
   lookup->hints.ai_socktype = SOCK_STREAM;
+  // A numeric address needs no name server: resolved at once, on this thread.
+  addrinfo numeric = lookup->hints;
+  numeric.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
+  addrinfo* found = nullptr;
+  if (::getaddrinfo(lookup->host.c_str(), port.c_str(), &numeric, &found) == 0) return found;
   lookup->request.ar_name = lookup->host.c_str();
   lookup->request.ar_service = lookup->port.c_str();
   lookup->request.ar_request = &lookup->hints;
@@ -99,7 +122,7 @@ addrinfo* Resolve(const std::string& host, const std::string& port, int family,
     }
     const bool aborted = Aborted(abort);
     if (aborted || MillisecondsLeft(deadline) == 0) {
-      if (::gai_cancel(&lookup->request) != EAI_CANCELED) lookup.release();
+      if (::gai_cancel(&lookup->request) != EAI_CANCELED) Abandon(std::move(lookup));
       Fail(error, aborted ? IoFailure::kAborted : IoFailure::kTimeout);
       return nullptr;
     }
