@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <mutex>
+#include <vector>
 #include <thread>
 
 #include "device/frame_builder.h"
@@ -197,6 +199,62 @@ TEST_F(SerialLinkTest, FailedConfigurationClosesThePortSoTheTimerRetries) {
   EXPECT_FALSE(link.IsOpen());
   link.OnPortTimer(PortName(0), u"9600", ports_);
   EXPECT_EQ(opened, 2);
+}
+
+// A port whose bytes arrive in chunks, one chunk waiting at a time, and whose
+// read of one byte fails; a purge drops what is still waiting.
+class FailingReadPort : public UnconfigurablePort {
+ public:
+  FailingReadPort(std::vector<std::string> chunks, size_t failAt)
+      : chunks_(std::move(chunks)), failAt_(failAt) {}
+  bool PurgeAll() override { return true; }
+  bool PurgeReceive() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++purges;
+    if (!chunks_.empty()) chunks_.erase(chunks_.begin());
+    return true;
+  }
+  int BytesWaiting() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    while (!chunks_.empty() && chunks_.front().empty()) chunks_.erase(chunks_.begin());
+    return chunks_.empty() ? 0 : static_cast<int>(chunks_.front().size());
+  }
+  int ReadByte(uint8_t& byte) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (chunks_.empty() || chunks_.front().empty()) return 0;
+    byte = static_cast<uint8_t>(chunks_.front()[0]);
+    chunks_.front().erase(0, 1);
+    return read_++ == failAt_ ? -1 : 1;
+  }
+  std::mutex mutex_;
+  int purges = 0;
+
+ private:
+  std::vector<std::string> chunks_;
+  size_t failAt_;
+  size_t read_ = 0;
+};
+
+// A read error drops what was waiting with the failed byte (it cannot be
+// trusted), and the link reads on: the next frame is stored whole.
+TEST_F(SerialLinkTest, AReadErrorPurgesWhatWasWaitingAndReadingGoesOn) {
+  const std::string broken = Frame(u"261206130000", u"01");
+  const std::string next = Frame(u"261206130001", u"02");
+  FailingReadPort* port = nullptr;
+  SerialLink link(host_, *db_, decoder_, names_, [&] {
+    auto made = std::make_unique<FailingReadPort>(std::vector<std::string>{"abc" + broken, next}, 2);
+    port = made.get();
+    return made;
+  });
+  decoder_.SetRecordCallback(
+      [&](std::string& key, std::string& text) { link.OnRecordReceived(key, text); });
+  AddPort("/dev/null");
+  link.OnPortTimer(PortName(0), u"9600", ports_);
+  ASSERT_TRUE(host_.WaitFor([&] { return !host_.keys.empty(); }));
+  link.Stop();
+  EXPECT_EQ(host_.keys, std::vector<std::string>{"261206130001"});
+  std::lock_guard<std::mutex> lock(port->mutex_);
+  EXPECT_EQ(port->purges, 1);
 }
 
 TEST_F(SerialLinkTest, RecordThatCannotBeStoredIsReportedAndStillHandedOver) {

@@ -15,7 +15,7 @@ class Worker {
   void Run() {
     ranOn = std::this_thread::get_id();
     while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    finished = true;
+    ++finished;
   }
   void Add(int a, int* sum, std::atomic<bool>* done, int b) {
     *sum = a + b;
@@ -24,8 +24,8 @@ class Worker {
   int Twice(int x) { return 2 * x; }
 
   std::atomic<bool> release{false};
-  std::atomic<bool> finished{false};
-  std::thread::id ranOn;
+  std::atomic<int> finished{0};
+  std::atomic<std::thread::id> ranOn;  // several threads may run Run at once
 };
 
 TEST(ThreadTest, WaitTellsWhetherTheThreadEndedInTime) {
@@ -38,7 +38,7 @@ TEST(ThreadTest, WaitTellsWhetherTheThreadEndedInTime) {
   worker.release = true;
   EXPECT_TRUE(thread.Wait(Thread::kInfinite));
   EXPECT_FALSE(thread.IsRunning());
-  EXPECT_EQ(worker.ranOn, thread.GetID());
+  EXPECT_EQ(worker.ranOn.load(), thread.GetID());
   EXPECT_TRUE(thread.Close());
   EXPECT_FALSE(thread.Close());
   EXPECT_TRUE(thread.Create(&worker, &Worker::Run)) << "a new start after Close";
@@ -55,12 +55,13 @@ TEST(ThreadTest, CloseAndDestructionLeaveTheThreadRunning) {
     Thread another;
     ASSERT_TRUE(another.Create(&worker, &Worker::Run));
   }  // destroyed without waiting
-  EXPECT_FALSE(worker.finished);
+  EXPECT_EQ(worker.finished, 0);
   worker.release = true;
-  for (int i = 0; i < 5000 && !worker.finished; ++i) {
+  // Both threads must be done with the worker before it goes.
+  for (int i = 0; i < 5000 && worker.finished < 2; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  EXPECT_TRUE(worker.finished);
+  EXPECT_EQ(worker.finished, 2);
 }
 
 TEST(ThreadTest, FourArgumentFormPassesEveryArgument) {

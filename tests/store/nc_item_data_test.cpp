@@ -2,35 +2,47 @@
 
 #include <gtest/gtest.h>
 
+#include "device/frame_builder.h"
 #include "device/record_hash.h"
 #include "device/sample_record.h"
 #include "store/record_text.h"
 
 namespace {
 
-String SampleText() { return String::FromBytes(SampleFrame().substr(3), cp::kGbk); }
-
 std::string Utf8(const String& s) { return s.ToBytes(cp::kUtf8); }
 
-TEST(NcItemDataTest, SampleRecordFillsEveryColumn) {
-  ObjectList<_NcItemData> records;
-  const String text = SampleText();
-  _NcItemData* r = AppendRecord(records, text, true, true, u"0123456789ABCDEF");
-  ASSERT_NE(r, nullptr);
-  ASSERT_EQ(records.Count(), 1u);
-  const char16_t* expected[15] = {
-      u"已上传", u"毛豆",   u"不合格", u"99.9％", u"",
-      u"",       u"",       u"",       u"50.0％", u"2019-03-05 15:16:04",
-      u"21.6℃",  u"40.6％", u"(0,0)",  u"1.000",  u"04"};
-  for (int i = 0; i < 15; ++i) {
-    EXPECT_TRUE(r->columns[i] == expected[i]) << "column " << i << ": " << Utf8(r->columns[i]);
+// Every field of the varied record is different, so each column's source
+// shows; the detector's own sample leaves place, units and inspector blank.
+TEST(NcItemDataTest, EveryColumnComesFromItsOwnField) {
+  struct Case {
+    std::string frame;
+    const char16_t* columns[15];
+  } cases[] = {
+      {BuildFrame(FrameFields()),
+       {u"已上传", u"毛豆", u"不合格", u"87.5％", u"城东市场三号摊", u"城东农贸市场", u"县农检站",
+        u"张敏", u"50.0％", u"2019-03-05 15:16:04", u"21.6℃", u"40.6％",
+        u"(36°12'34.56\",103°49'12.34\")", u"1.000", u"04"}},
+      {SampleFrame(),
+       {u"已上传", u"毛豆", u"不合格", u"99.9％", u"", u"", u"", u"", u"50.0％",
+        u"2019-03-05 15:16:04", u"21.6℃", u"40.6％", u"(0,0)", u"1.000", u"04"}},
+  };
+  for (const Case& c : cases) {
+    ObjectList<_NcItemData> records;
+    const String text = String::FromBytes(c.frame.substr(3), cp::kGbk);
+    _NcItemData* r = AppendRecord(records, text, true, true, u"0123456789ABCDEF");
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(records.Count(), 1u);
+    for (int i = 0; i < 15; ++i) {
+      EXPECT_TRUE(r->columns[i] == c.columns[i]) << "column " << i << ": " << Utf8(r->columns[i]);
+    }
+    for (int i = 15; i < 20; ++i) EXPECT_EQ(r->columns[i].Length(), 0u);
+    EXPECT_TRUE(r->key == u"190305151604");
+    EXPECT_TRUE(r->selected);
+    EXPECT_TRUE(r->uploaded);
+    EXPECT_TRUE(r->uid == ComputeRecordHash(text, u"0123456789ABCDEF"))
+        << "over the untrimmed text";
+    EXPECT_EQ(r->uid.Length(), 40u);
   }
-  for (int i = 15; i < 20; ++i) EXPECT_EQ(r->columns[i].Length(), 0u);
-  EXPECT_TRUE(r->key == u"190305151604");
-  EXPECT_TRUE(r->selected);
-  EXPECT_TRUE(r->uploaded);
-  EXPECT_TRUE(r->uid == ComputeRecordHash(text, u"0123456789ABCDEF")) << "over the untrimmed text";
-  EXPECT_EQ(r->uid.Length(), 40u);
 }
 
 TEST(NcItemDataTest, FieldCountResultFlagAndUploadStateDecideTheRow) {
