@@ -6,8 +6,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <vector>
 #include <thread>
+#include <vector>
 
 #include "device/frame_builder.h"
 #include "tests/support/pty_pair.h"
@@ -242,7 +242,8 @@ TEST_F(SerialLinkTest, AReadErrorPurgesWhatWasWaitingAndReadingGoesOn) {
   const std::string next = Frame(u"261206130001", u"02");
   FailingReadPort* port = nullptr;
   SerialLink link(host_, *db_, decoder_, names_, [&] {
-    auto made = std::make_unique<FailingReadPort>(std::vector<std::string>{"abc" + broken, next}, 2);
+    auto made =
+        std::make_unique<FailingReadPort>(std::vector<std::string>{"abc" + broken, next}, 2);
     port = made.get();
     return made;
   });

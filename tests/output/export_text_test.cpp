@@ -66,9 +66,9 @@ TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
   AddRecord(list, u"R1");
   _NcItemData* r2 = AddRecord(list, u"R2");
   // Every column its own text: the line shows which column goes where.
-  const char16_t* columns[15] = {u"已上传", u"R2",   u"合格", u"87.5％", u"被检A", u"位置B",
-                                 u"主检C",  u"检验D", u"50.0％", u"2019-03-05 15:16:04",
-                                 u"21.6℃",  u"40.6％", u"(0,0)", u"1.000", u"04"};
+  const char16_t* columns[15] = {u"已上传", u"R2",     u"合格",  u"87.5％", u"被检A",
+                                 u"位置B",  u"主检C",  u"检验D", u"50.0％", u"2019-03-05 15:16:04",
+                                 u"21.6℃",  u"40.6％", u"(0,0)", u"1.000",  u"04"};
   for (int i = 0; i < 15; ++i) r2->columns[i] = columns[i];
   AddRecord(list, u"R3");
   const std::string text = BuildExportText(
@@ -80,10 +80,10 @@ TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
                          empty + empty + empty + "\r\n";
   // 名称 检测结果 抑制率 检测标准 被检单位 位置 主检单位 检验员 对照液A值 通道 日期
   const std::string r2Line = "R2" + Spaces(18) + Gbk(u"合格") + Spaces(16) + Gbk(u"87.5％") +
-                             Spaces(14) + Gbk(u"50.0％") + Spaces(14) + Gbk(u"被检A") +
-                             Spaces(15) + Gbk(u"位置B") + Spaces(15) + Gbk(u"主检C") + Spaces(15) +
-                             Gbk(u"检验D") + Spaces(15) + "1.000" + Spaces(15) + "04" +
-                             Spaces(18) + "2019-03-05 15:16:04" + Spaces(1) + "\r\n";
+                             Spaces(14) + Gbk(u"50.0％") + Spaces(14) + Gbk(u"被检A") + Spaces(15) +
+                             Gbk(u"位置B") + Spaces(15) + Gbk(u"主检C") + Spaces(15) +
+                             Gbk(u"检验D") + Spaces(15) + "1.000" + Spaces(15) + "04" + Spaces(18) +
+                             "2019-03-05 15:16:04" + Spaces(1) + "\r\n";
   EXPECT_EQ(text, CaptionLine() + r3 + r2Line);
 }
 
