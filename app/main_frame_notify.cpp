@@ -1,4 +1,5 @@
-// The dispatch of operator actions: one notification, one command.
+// The dispatch of operator actions: one table from (event, control name) to
+// the command it runs. A new control needs one row here and nothing else.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -10,74 +11,75 @@
 void MainFrameWnd::ShowPage(int page) { switch_->setCurrentIndex(page); }
 
 void MainFrameWnd::Notify(const Notification& n) {
-  const QString& name = n.name;
-  if (n.type == QLatin1String("windowinit")) return;
-  if (n.type == QLatin1String("return")) {
-    if (name == QLatin1String("EditCode")) OpenTracePage();
-    return;
-  }
-  if (n.type == QLatin1String("click")) {
-    if (n.sender == closebtn_) {
-      QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    } else if (n.sender == minbtn_) {
-      showMinimized();
-    } else if (n.sender == maxbtn_) {
-      showMaximized();
-    } else if (n.sender == restorebtn_) {
-      showNormal();
-    } else if (name == QLatin1String("BtnSaveDevice")) {
-      SaveDeviceId();
-    } else if (name == QLatin1String("BtnDeleteDevice")) {
-      DeleteDeviceId();
-    } else if (name == QLatin1String("btn_export")) {
-      ExportRecords();
-    } else if (name == QLatin1String("btn_delete")) {
-      DeleteSelectedRecords();
-    } else if (name == QLatin1String("btn_print")) {
-      PrintSelectedRecords();
-    } else if (name == QLatin1String("btn_upload")) {
-      UploadSelectedRecords();
-    } else if (name == QLatin1String("BtnStopPrint")) {
-      StopPrintJob();
-    } else if (name == QLatin1String("BtnStopUpload")) {
-      StopUploadSending();
-    } else if (name == QLatin1String("selectbox")) {
-      OnRecordCheckClicked(static_cast<_NcItemData*>(n.tag));
-    } else if (name == QLatin1String("BtnSaveProductConfig")) {
-      SaveProductConfig();
-    }
-    return;
-  }
-  if (n.type == QLatin1String("selectchanged")) {
-    if (name == QLatin1String("data")) {
-      ShowPage(0);
-    } else if (name == QLatin1String("setup")) {
-      ShowPage(1);
-      ShowSettings();
-    } else if (name == QLatin1String("scan")) {
-      ShowPage(2);
-    } else if (name == QLatin1String("info")) {
-      ShowPage(3);
-    } else if (name == QLatin1String("debug")) {
-      ReplayCaptureFile();
-    } else if (name == QLatin1String("selall")) {
-      OnSelectAllChanged(qobject_cast<QCheckBox*>(n.sender));
-    }
-    return;
-  }
-  if (n.type == QLatin1String("itemselect")) {
-    auto* combo = qobject_cast<QComboBox*>(n.sender);
-    if (combo == comboCom_ || combo == comboBits_ || combo == comboDeviceId_ ||
-        combo == comboServType_) {
-      OnSettingsComboSelected(combo);
+  using Handler = void (*)(MainFrameWnd&, const Notification&);
+  struct Route {
+    const char* event;
+    const char* name;
+    Handler handler;
+  };
+  static const Route kRoutes[] = {
+      {"return", "EditCode", [](MainFrameWnd& w, const Notification&) { w.OpenTracePage(); }},
+      // Closing is queued: the button's own click handling ends first.
+      {"click", "closebtn",
+       [](MainFrameWnd& w, const Notification&) {
+         QMetaObject::invokeMethod(&w, &QWidget::close, Qt::QueuedConnection);
+       }},
+      {"click", "minbtn", [](MainFrameWnd& w, const Notification&) { w.showMinimized(); }},
+      {"click", "maxbtn", [](MainFrameWnd& w, const Notification&) { w.showMaximized(); }},
+      {"click", "restorebtn", [](MainFrameWnd& w, const Notification&) { w.showNormal(); }},
+      {"click", "BtnSaveDevice", [](MainFrameWnd& w, const Notification&) { w.SaveDeviceId(); }},
+      {"click", "BtnDeleteDevice",
+       [](MainFrameWnd& w, const Notification&) { w.DeleteDeviceId(); }},
+      {"click", "btn_export", [](MainFrameWnd& w, const Notification&) { w.ExportRecords(); }},
+      {"click", "btn_delete",
+       [](MainFrameWnd& w, const Notification&) { w.DeleteSelectedRecords(); }},
+      {"click", "btn_print", [](MainFrameWnd& w, const Notification&) { w.PrintSelectedRecords(); }},
+      {"click", "btn_upload",
+       [](MainFrameWnd& w, const Notification&) { w.UploadSelectedRecords(); }},
+      {"click", "BtnStopPrint", [](MainFrameWnd& w, const Notification&) { w.StopPrintJob(); }},
+      {"click", "BtnStopUpload",
+       [](MainFrameWnd& w, const Notification&) { w.StopUploadSending(); }},
+      {"click", "selectbox",
+       [](MainFrameWnd& w, const Notification& n) {
+         w.OnRecordCheckClicked(static_cast<_NcItemData*>(n.tag));
+       }},
+      {"click", "BtnSaveProductConfig",
+       [](MainFrameWnd& w, const Notification&) { w.SaveProductConfig(); }},
+      {"selectchanged", "data", [](MainFrameWnd& w, const Notification&) { w.ShowPage(0); }},
+      {"selectchanged", "setup",
+       [](MainFrameWnd& w, const Notification&) {
+         w.ShowPage(1);
+         w.ShowSettings();
+       }},
+      {"selectchanged", "scan", [](MainFrameWnd& w, const Notification&) { w.ShowPage(2); }},
+      {"selectchanged", "info", [](MainFrameWnd& w, const Notification&) { w.ShowPage(3); }},
+      {"selectchanged", "debug",
+       [](MainFrameWnd& w, const Notification&) { w.ReplayCaptureFile(); }},
+      {"selectchanged", "selall",
+       [](MainFrameWnd& w, const Notification& n) {
+         w.OnSelectAllChanged(qobject_cast<QCheckBox*>(n.sender));
+       }},
+      {"itemselect", "ComboCom", &MainFrameWnd::OnSettingsComboNotified},
+      {"itemselect", "ComboBits", &MainFrameWnd::OnSettingsComboNotified},
+      {"itemselect", "ComboDeviceId", &MainFrameWnd::OnSettingsComboNotified},
+      {"itemselect", "ComboServType", &MainFrameWnd::OnSettingsComboNotified},
+      {"textchanged", "EditDeviceId",
+       [](MainFrameWnd& w, const Notification&) { w.OnDeviceIdTextChanged(); }},
+  };
+  for (const Route& route : kRoutes) {
+    if (n.type == QLatin1String(route.event) && n.name == QLatin1String(route.name)) {
+      route.handler(*this, n);
       return;
     }
+  }
+  // The channel table's combos are made in code, one per channel.
+  if (n.type == QLatin1String("itemselect")) {
     for (int i = 0; i < ProductNames::kChannels; ++i) {
-      if (combo == channelCombos_[i]) OnChannelComboSelected(i);
+      if (n.sender == channelCombos_[i]) OnChannelComboSelected(i);
     }
-    return;
   }
-  if (n.type == QLatin1String("textchanged") && n.sender == static_cast<QObject*>(editDeviceId_)) {
-    OnDeviceIdTextChanged();
-  }
+}
+
+void MainFrameWnd::OnSettingsComboNotified(MainFrameWnd& w, const Notification& n) {
+  if (auto* combo = qobject_cast<QComboBox*>(n.sender)) w.OnSettingsComboSelected(combo);
 }

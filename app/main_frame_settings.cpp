@@ -73,17 +73,10 @@ void MainFrameWnd::SaveDeviceId() {
     ShowMessageBox(this, QString::fromUtf16(DeviceIdCheckMessage(check)), MessageKind::kError);
     return;
   }
-  settings_.deviceId = id;
-  auto& known = settings_.knownDeviceIds;
-  int index = -1;
-  for (size_t i = 0; i < known.size() && index < 0; ++i) {
-    if (known[i] == id) index = static_cast<int>(i);
-  }
-  if (index < 0) {
-    known.insert(known.begin(), id);
+  // The combo mirrors the known IDs: a new one went first.
+  const int index = settings_.UseDeviceId(id);
+  if (comboDeviceId_->count() < static_cast<int>(settings_.knownDeviceIds.size()))
     comboDeviceId_->insertItem(0, ToQString(id));
-    index = 0;
-  }
   // Saved also when the ID was known already: the ID in use and the file agree,
   // so record hashes do not change back at the next start.
   settings_.Save();
@@ -95,36 +88,22 @@ void MainFrameWnd::DeleteDeviceId() {
   const int index = comboDeviceId_->currentIndex();
   if (index < 0) return;
   comboDeviceId_->removeItem(index);
-  auto& known = settings_.knownDeviceIds;
-  if (index < static_cast<int>(known.size())) known.erase(known.begin() + index);
-  if (comboDeviceId_->count() > 0) {
-    comboDeviceId_->setCurrentIndex(0);
-    settings_.deviceId = FromQString(comboDeviceId_->itemText(0));
-  } else {
-    comboDeviceId_->setCurrentIndex(-1);
-    settings_.deviceId = u"";
-  }
+  settings_.ForgetDeviceId(index);
+  comboDeviceId_->setCurrentIndex(settings_.knownDeviceIds.empty() ? -1 : 0);
   editDeviceId_->setText(ToQString(settings_.deviceId));
   settings_.Save();
 }
 
 void MainFrameWnd::FillChannelCombo(QComboBox* combo) {
   combo->clear();
-  for (const String& choice : settings_.productChoices) {
-    if (!choice.IsEmpty()) combo->addItem(ToQString(choice));
-  }
+  for (const String& choice : settings_.ChannelChoices()) combo->addItem(ToQString(choice));
   combo->setCurrentIndex(-1);
 }
 
 void MainFrameWnd::SaveProductConfig() {
-  auto& choices = settings_.productChoices;
-  for (int i = 0; i < ProductNames::kChannels; ++i) {
-    const String name = FromQString(channelEdits_[i]->text());
-    bool known = false;
-    for (const String& choice : choices) known = known || choice == name;
-    if (!known) choices.push_back(name);
-    settings_.productNames.Set(i, name);
-  }
+  std::vector<String> names;
+  for (QLineEdit* edit : channelEdits_) names.push_back(FromQString(edit->text()));
+  settings_.SetChannelNames(names);
   for (QComboBox* combo : channelCombos_) FillChannelCombo(combo);
   settings_.Save();
 }

@@ -108,6 +108,7 @@ class MainFrameWnd : public QWidget,
   // The settings page and the channel table.
   void ShowSettings();
   void OnSettingsComboSelected(QComboBox* combo);
+  static void OnSettingsComboNotified(MainFrameWnd& window, const Notification& n);
   void OnDeviceIdTextChanged();
   void SaveDeviceId();
   void DeleteDeviceId();

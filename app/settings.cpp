@@ -84,3 +84,35 @@ void Settings::Save() {
   for (int i = 0; i < ProductNames::kChannels; ++i) names.push_back(productNames.Get(i));
   WriteArray(*root, u"user_names", names);
 }
+
+int Settings::UseDeviceId(const String& id) {
+  deviceId = id;
+  for (size_t i = 0; i < knownDeviceIds.size(); ++i) {
+    if (knownDeviceIds[i] == id) return static_cast<int>(i);
+  }
+  knownDeviceIds.insert(knownDeviceIds.begin(), id);
+  return 0;
+}
+
+void Settings::ForgetDeviceId(int index) {
+  if (index < 0 || index >= static_cast<int>(knownDeviceIds.size())) return;
+  knownDeviceIds.erase(knownDeviceIds.begin() + index);
+  deviceId = knownDeviceIds.empty() ? String(u"") : knownDeviceIds.front();
+}
+
+std::vector<String> Settings::ChannelChoices() const {
+  std::vector<String> choices;
+  for (const String& choice : productChoices) {
+    if (!choice.IsEmpty()) choices.push_back(choice);
+  }
+  return choices;
+}
+
+void Settings::SetChannelNames(const std::vector<String>& names) {
+  for (int i = 0; i < ProductNames::kChannels && i < static_cast<int>(names.size()); ++i) {
+    bool known = false;
+    for (const String& choice : productChoices) known = known || choice == names[i];
+    if (!known) productChoices.push_back(names[i]);
+    productNames.Set(i, names[i]);
+  }
+}

@@ -41,6 +41,18 @@ struct Settings {
   // "user_names"; every other key stays as the file held it.
   void Save();
 
+  // Makes `id` the device ID in use; a new one goes first among the known
+  // IDs. Returns its index among them.
+  int UseDeviceId(const String& id);
+  // Forgets the known ID at `index` (nothing for an index out of range); the
+  // first one left, or none, becomes the ID in use.
+  void ForgetDeviceId(int index);
+  // The channel table's choices: the non-empty product choices, in order.
+  std::vector<String> ChannelChoices() const;
+  // Sets the name of every channel (channel 1 first); a name not yet among
+  // the product choices is added to them.
+  void SetChannelNames(const std::vector<String>& names);
+
   // The trace-page prefix of a settings document: "query_url", or "http://" +
   // the server host + "/trace?uid=" when it is absent.
   static String QueryUrl(const class Json& root);

@@ -35,7 +35,7 @@ class RecordingHost : public SerialLinkHost {
     texts.push_back(text.ToBytes(cp::kGbk));
     changed_.notify_all();
   }
-  bool WaitFor(std::function<bool()> done, std::chrono::milliseconds limit = 5s) {
+  bool WaitFor(std::function<bool()> done, std::chrono::milliseconds limit = 20s) {
     std::unique_lock<std::mutex> lock(mutex_);
     return changed_.wait_for(lock, limit, done);
   }

@@ -126,6 +126,43 @@ TEST_F(SettingsTest, SaveWritesItsKeysAndKeepsEveryOtherAsTheFileHeldIt) {
       << "keys keep their order; new ones go last in the order they are written";
 }
 
+std::vector<std::string> Utf8(const std::vector<String>& texts) {
+  std::vector<std::string> out;
+  for (const String& t : texts) out.push_back(t.ToBytes(cp::kUtf8));
+  return out;
+}
+
+TEST(SettingsRulesTest, DeviceIdsAreRememberedNewestFirstAndForgottenInTurn) {
+  Settings s;
+  EXPECT_EQ(s.UseDeviceId(u"A"), 0);
+  EXPECT_EQ(s.UseDeviceId(u"B"), 0);
+  EXPECT_EQ(s.UseDeviceId(u"A"), 1) << "a known ID keeps its place";
+  EXPECT_TRUE(s.deviceId == u"A");
+  EXPECT_EQ(Utf8(s.knownDeviceIds), (std::vector<std::string>{"B", "A"}));
+  s.ForgetDeviceId(5);  // nothing there
+  EXPECT_EQ(s.knownDeviceIds.size(), 2u);
+  s.ForgetDeviceId(0);
+  EXPECT_TRUE(s.deviceId == u"A") << "the first one left is in use";
+  s.ForgetDeviceId(0);
+  EXPECT_TRUE(s.deviceId == u"");
+  EXPECT_TRUE(s.knownDeviceIds.empty());
+}
+
+TEST(SettingsRulesTest, ChannelNamesAddNewChoicesOnceAndEmptyOnesAreNoChoice) {
+  Settings s;
+  s.productChoices = {u"毛豆", u""};
+  std::vector<String> names(ProductNames::kChannels, String(u""));
+  names[0] = u"黄瓜";
+  names[1] = u"毛豆";
+  names[2] = u"黄瓜";
+  s.SetChannelNames(names);
+  EXPECT_EQ(Utf8(s.productChoices), (std::vector<std::string>{"毛豆", "", "黄瓜"}));
+  EXPECT_EQ(Utf8(s.ChannelChoices()), (std::vector<std::string>{"毛豆", "黄瓜"}));
+  EXPECT_TRUE(s.productNames.Get(0) == u"黄瓜");
+  EXPECT_TRUE(s.productNames.Get(1) == u"毛豆");
+  EXPECT_TRUE(s.productNames.Get(3) == u"");
+}
+
 TEST_F(SettingsTest, WindowRectangleRoundTripsAndAppliesByOption) {
   WindowPosStore store(kTakeSavedWidth | kTakeSavedHeight);
   WindowRect saved;

@@ -148,8 +148,8 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
                                << String(u"虚拟串口 (").ToBytes(cp::kGbk) << link << ")\"}";
   MainFrameWnd& w = Open();
   auto* tip = w.findChild<QLabel*>("TextTipCom");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 3000));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 8000))
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
       << w.Records().Count() << " rows";
   EXPECT_TRUE(w.Records()[1].key == u"261206080000+02");
   EXPECT_EQ(w.RecordList()->model()->rowCount(), 5);

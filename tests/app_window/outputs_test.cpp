@@ -115,7 +115,7 @@ TEST_F(OutputsTest, PrintJobPrintsTickedRecordsInOrderAndRefusesASecondJob) {
   EXPECT_EQ(messages, std::vector<std::string>{"正在打印，请等待之前的打印完成"});
   ClickCheckBox(7);  // unticked ahead of the cursor
   EXPECT_EQ(ProgressText(), "正在打印 1/3") << "read afresh at the next step";
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 10000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 20000));
   EXPECT_EQ(messages.back(), "打印完成，共打印了 2 个标签");
   EXPECT_FALSE(window_->findChild<QWidget*>("BtnStopPrint")->isVisible());
   std::string first, second;
@@ -152,7 +152,7 @@ TEST_F(OutputsTest, PrintingNeedsADeviceIdAndStopsAtAPrinterThatTakesNothing) {
     window_->SetLabelTimeouts(LabelTimeouts{5000, 1000, 5000});
     messages.clear();
     Click("btn_print");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 20000));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "标签没有送到打印机 " + device + "：" + c.reason + "\n已打印 0 个标签");
     window_.reset();
@@ -173,7 +173,7 @@ TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
   EXPECT_TRUE(window_->IsPrinting());
   bool handled = false;
   QTimer::singleShot(0, [&] { handled = true; });
-  ASSERT_TRUE(QTest::qWaitFor([&] { return handled; }, 10000)) << "the event loop runs on";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return handled; }, 20000)) << "the event loop runs on";
   EXPECT_TRUE(window_->IsPrinting()) << "while the first label still hangs";
   EXPECT_EQ(ProgressText(), "正在打印 1/2");
   EXPECT_TRUE(window_->findChild<QWidget*>("BtnStopPrint")->isVisible());

@@ -138,18 +138,18 @@ TEST_F(SettingsPageTest, PortOrBaudChoiceClosesThePortAndTheTimerReopensIt) {
                                << "\"]}";
   MainFrameWnd& w = Open();
   auto* tip = Control<QLabel>("TextTipCom");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 20000));
   auto* bits = Control<QComboBox>("ComboBits");
   Pick(bits, bits->findText("115200"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口关闭"); }, 1000));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口关闭"); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 20000));
   EXPECT_EQ(std::u16string(Settings().PropertyStr(u"bits", u"")), u"115200");
 
   Pick(ChannelCombo(3), 0);  // channel 4 becomes 黄瓜
   FrameFields f;
   f.channel = u"04";
   ASSERT_TRUE(pty.Write(BuildFrame(f)));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 1; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 1; }, 20000));
   EXPECT_TRUE(w.Records()[0].columns[1] == u"黄瓜") << "the picked name reaches the next frame";
 }
 
@@ -177,7 +177,7 @@ TEST_F(SettingsPageTest, CaptionButtonsMinimizeAndCloseThroughTheCloseSequence) 
   EXPECT_TRUE(w.isMinimized());
   w.showNormal();
   Control<QPushButton>("closebtn")->click();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 20000));
   const Json doc = Settings();
   EXPECT_NE(doc.FindProperty(u"wndpos"), nullptr) << "the close sequence saved the window's size";
 }
