@@ -1,11 +1,9 @@
 #pragma once
 
-#include <locale.h>
-
 // Makes the C library's number formatting and parsing on this thread use the
 // "C" locale (a '.' decimal point) for the life of the object, whatever locale
 // the process has set, so texts written and read by the program never depend
-// on the operator's regional settings.
+// on the operator's regional settings. Implementations: c_locale_posix.cpp.
 class CLocaleScope {
  public:
   CLocaleScope();
@@ -14,5 +12,5 @@ class CLocaleScope {
   CLocaleScope& operator=(const CLocaleScope&) = delete;
 
  private:
-  locale_t previous_;
+  void* previous_;  // the thread's locale before, as the platform keeps it
 };

@@ -2,26 +2,21 @@
 
 #include <fcntl.h>
 #include <netdb.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <thread>
 
 #include "base/bounded_io.h"
 #include "base/file_io.h"
+#include "base/helper_process.h"
 #include "output/tspl_preview.h"
-
-extern char** environ;
 
 namespace {
 
@@ -150,82 +145,32 @@ class CupsTransport : public NamedTransport {
       : NamedTransport(name), queue_(std::move(queue)), timeouts_(timeouts) {}
 
   bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
-    int input[2], messages[2];
-    if (::pipe2(input, O_CLOEXEC) != 0) {
-      error = SystemText(errno);
-      return false;
+    const HelperOutcome lp =
+        RunHelper({"lp", "-d", queue_, "-o", "raw"}, tspl, timeouts_.lpMs, abort);
+    switch (lp.state) {
+      case HelperOutcome::kExited:
+        if (lp.exitCode == 0 && lp.inputTaken) return true;
+        error = u"打印服务拒绝了这个标签：" + Text(lp.errorText);
+        return false;
+      case HelperOutcome::kNotFound:
+        error = u"没有找到 lp 命令，请安装 cups-client";
+        return false;
+      case HelperOutcome::kTimedOut:
+        error = u"打印服务没有及时回应，请检查 CUPS 打印队列";
+        return false;
+      case HelperOutcome::kAborted:
+        error = u"已停止";
+        return false;
+      case HelperOutcome::kKilled:
+        error = u"打印服务意外中止：" + Text(lp.errorText);
+        return false;
+      default:
+        error = SystemText(lp.systemError);
+        return false;
     }
-    if (::pipe2(messages, O_CLOEXEC | O_NONBLOCK) != 0) {
-      error = SystemText(errno);
-      ::close(input[0]);
-      ::close(input[1]);
-      return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, messages[1], 2);
-    char* argv[] = {const_cast<char*>("lp"), const_cast<char*>("-d"),  queue_.data(),
-                    const_cast<char*>("-o"), const_cast<char*>("raw"), nullptr};
-    pid_t pid = -1;
-    const int spawned = ::posix_spawnp(&pid, "lp", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(input[0]);
-    ::close(messages[1]);
-    if (spawned != 0) {
-      ::close(input[1]);
-      ::close(messages[0]);
-      error =
-          spawned == ENOENT ? String(u"没有找到 lp 命令，请安装 cups-client") : SystemText(spawned);
-      return false;
-    }
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeouts_.lpMs);
-    SetNonBlocking(input[1], true);
-    IoError e;
-    const bool wrote = WriteWithin(input[1], tspl, timeouts_.lpMs, abort, e);
-    ::close(input[1]);
-    int status = 0;
-    const bool exited = wrote && AwaitExit(pid, deadline, abort, status);
-    if (!exited) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-    }
-    const std::string said = ReadSome(messages[0]);
-    ::close(messages[0]);
-    if (!exited) {
-      const bool aborted = (abort && *abort) || e.failure == IoFailure::kAborted;
-      error = aborted ? String(u"已停止")
-              : e.failure == IoFailure::kReset
-                  ? u"lp 没有收下标签：" + Text(said)
-                  : String(u"打印服务没有及时回应，请检查 CUPS 打印队列");
-      return false;
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      error = u"打印服务拒绝了这个标签：" + Text(said);
-      return false;
-    }
-    return true;
   }
 
  private:
-  static bool AwaitExit(pid_t pid, std::chrono::steady_clock::time_point deadline,
-                        const std::atomic<bool>* abort, int& status) {
-    for (;;) {
-      if (::waitpid(pid, &status, WNOHANG) == pid) return true;
-      if ((abort && *abort) || std::chrono::steady_clock::now() >= deadline) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(kAbortSliceMs / 2));
-    }
-  }
-  static std::string ReadSome(int fd) {
-    char buffer[512];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    std::string text = n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-  }
-
   std::string queue_;
   LabelTimeouts timeouts_;
 };

@@ -131,6 +131,7 @@ TEST_F(LabelTransportTest, LpGetsTheLabelOnItsInputAndItsRefusalOrSilenceIsAFail
   } cases[] = {
       {"cat > /dev/null; echo 'lp: The printer does not exist.' >&2; exit 1",
        "打印服务拒绝了这个标签：lp: The printer does not exist."},
+      {"echo 'lp: no queue' >&2; exit 0", "打印服务拒绝了这个标签：lp: no queue"},  // took nothing
       {"exec sleep 30", "打印服务没有及时回应"},                   // never reads its input
       {"cat > /dev/null; exec sleep 30", "打印服务没有及时回应"},  // never exits
   };

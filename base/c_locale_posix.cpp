@@ -1,3 +1,5 @@
+#include <locale.h>
+
 #include "base/c_locale.h"
 
 namespace {
@@ -11,4 +13,4 @@ locale_t CLocale() {
 
 CLocaleScope::CLocaleScope() : previous_(uselocale(CLocale())) {}
 
-CLocaleScope::~CLocaleScope() { uselocale(previous_); }
+CLocaleScope::~CLocaleScope() { uselocale(static_cast<locale_t>(previous_)); }
