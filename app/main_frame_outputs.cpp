@@ -17,7 +17,7 @@ void MainFrameWnd::ExportRecords() {
       records_,
       [this](const _NcItemData& record) {
         Json doc;
-        return recordDb_.GetJson(record.key, doc);
+        return recordDb_.GetJson(record.key, doc).ok;
       },
       count);
   // A file not written in full (a full disk, a removed stick) is a failure,

@@ -53,7 +53,8 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
   if (row < 0 || records_.Element(static_cast<uint32_t>(row)) != record) return;
   // The click arrives before the box changes: the new state is the opposite.
   record->selected = !record->selected;
-  SetRecordSelected(recordDb_, record->key, record->selected);
+  // A tick that could not be stored is not reported yet.
+  (void)SetRecordSelected(recordDb_, record->key, record->selected);
   model_->RowsChanged(row, row);
 }
 
@@ -65,7 +66,7 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
     records_[i].selected = state;
     keys.push_back(records_[i].key);
   }
-  SetRecordsSelected(recordDb_, keys, state);
+  (void)SetRecordsSelected(recordDb_, keys, state);  // not reported yet, as above
   model_->RowsChanged(0, static_cast<int>(records_.Count()) - 1);
 }
 

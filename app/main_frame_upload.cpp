@@ -84,7 +84,8 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
         const int row = IndexBySerial(records_, serial);
         if (row < 0) return;
         ShowUploadText(row, text);
-        if (accepted) SetRecordUploaded(recordDb_, key);
+        // A flag that could not be stored is not reported yet; the row shows the reply.
+        if (accepted) (void)SetRecordUploaded(recordDb_, key);
       },
       Qt::QueuedConnection);
 }

@@ -104,8 +104,7 @@ void SerialLink::Stop() {
 
 void SerialLink::OnRecordReceived(std::string& key, std::string& text) {
   const String data = String::FromBytes(text, cp::kAnsi);
-  const String storedKey = StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data);
-  const DbStatus status = db_.LastStatus();
-  if (!status.ok) host_.ShowDatabaseError(status.text);
-  host_.HandOverRecord(storedKey, data);
+  const StoredRecord stored = StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data);
+  if (!stored.status) host_.ShowDatabaseError(stored.status.text);
+  host_.HandOverRecord(stored.key, data);
 }

@@ -37,7 +37,7 @@ void BM_Export100k(benchmark::State& state) {
         records,
         [&db](const _NcItemData& r) {
           Json doc;
-          return db.GetJson(r.key, doc);
+          return db.GetJson(r.key, doc).ok;
         },
         count);
     if (!WriteExportFile(out, text) || count != kRecords) state.SkipWithError("export failed");

@@ -26,6 +26,6 @@ inline void StoreSampleRecords(RecordDb& db, int count, int selectedEvery = 0,
       value.SetPropertyBool(u"uploaded", uploadedEvery > 0 && i % uploadedEvery == 0);
       batch.PutJson(String::FromBytes(time, cp::kGbk), value);
     }
-    db.Write(batch);
+    if (!db.Write(batch)) std::fprintf(stderr, "cannot fill the benchmark's database\n");
   }
 }

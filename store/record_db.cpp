@@ -3,9 +3,7 @@
 #include <leveldb/db.h>
 #include <leveldb/write_batch.h>
 
-#include <atomic>
 #include <filesystem>
-#include <unordered_map>
 
 namespace {
 
@@ -17,12 +15,9 @@ String Text(const leveldb::Slice& bytes) {
   return text;
 }
 
-std::atomic<uint64_t> nextDatabaseId{1};
-
-// The last status per database for the thread that owns this map.
-std::unordered_map<uint64_t, leveldb::Status>& ThreadStatuses() {
-  thread_local std::unordered_map<uint64_t, leveldb::Status> statuses;
-  return statuses;
+DbStatus StatusOf(const leveldb::Status& status) {
+  if (status.ok()) return DbStatus{true, String(u"")};
+  return DbStatus{false, Text(status.ToString())};
 }
 
 leveldb::WriteOptions WriteOptions(bool durable) {
@@ -33,70 +28,52 @@ leveldb::WriteOptions WriteOptions(bool durable) {
 
 }  // namespace
 
-RecordDb::RecordDb(const std::string& folder, bool createIfMissing)
-    : openStatus_(new leveldb::Status), id_(nextDatabaseId++) {
+RecordDb::RecordDb(const std::string& folder, bool createIfMissing) {
   // leveldb makes the folder and its lock file even when told not to create a
   // database, so an absent database is refused before leveldb sees the path.
   std::error_code error;
   if (!createIfMissing && !std::filesystem::exists(folder + "/CURRENT", error)) {
-    *openStatus_ = leveldb::Status::InvalidArgument(folder, "no database here");
+    openStatus_ = StatusOf(leveldb::Status::InvalidArgument(folder, "no database here"));
     return;
   }
   leveldb::Options options;
   options.create_if_missing = createIfMissing;
   leveldb::DB* db = nullptr;
-  *openStatus_ = leveldb::DB::Open(options, folder, &db);
-  if (openStatus_->ok()) db_.reset(db);
+  openStatus_ = StatusOf(leveldb::DB::Open(options, folder, &db));
+  if (openStatus_.ok) db_.reset(db);
 }
 
-RecordDb::~RecordDb() { ThreadStatuses().erase(id_); }
+RecordDb::~RecordDb() = default;
 
-void RecordDb::Keep(const leveldb::Status& status) const { ThreadStatuses()[id_] = status; }
-
-bool RecordDb::FailNotOpen() const {
-  Keep(*openStatus_);
-  return false;
+DbStatus RecordDb::PutText(const String& key, const String& value, bool durable) {
+  if (!db_) return openStatus_;
+  return StatusOf(db_->Put(WriteOptions(durable), Bytes(key), Bytes(value)));
 }
 
-DbStatus RecordDb::LastStatus() const {
-  const auto& statuses = ThreadStatuses();
-  auto it = statuses.find(id_);
-  const leveldb::Status& status = it == statuses.end() ? *openStatus_ : it->second;
-  return DbStatus{status.ok(), Text(status.ToString())};
-}
-
-bool RecordDb::PutText(const String& key, const String& value, bool durable) {
-  if (!db_) return FailNotOpen();
-  leveldb::Status status = db_->Put(WriteOptions(durable), Bytes(key), Bytes(value));
-  Keep(status);
-  return status.ok();
-}
-
-bool RecordDb::PutJson(const String& key, const Json& doc, bool durable) {
+DbStatus RecordDb::PutJson(const String& key, const Json& doc, bool durable) {
   return PutText(key, doc.ToText(false), durable);
 }
 
-bool RecordDb::GetText(const String& key, String& value) {
-  if (!db_) return FailNotOpen();
+DbStatus RecordDb::GetText(const String& key, String& value) {
+  if (!db_) return openStatus_;
   std::string bytes;
-  leveldb::Status status = db_->Get(leveldb::ReadOptions(), Bytes(key), &bytes);
-  Keep(status);
-  if (!status.ok()) return false;
-  value = Text(bytes);
-  return true;
+  const leveldb::Status status = db_->Get(leveldb::ReadOptions(), Bytes(key), &bytes);
+  if (status.ok()) value = Text(bytes);
+  return StatusOf(status);
 }
 
-bool RecordDb::GetJson(const String& key, Json& doc) {
+DbStatus RecordDb::GetJson(const String& key, Json& doc) {
   String text;
-  if (!GetText(key, text)) return false;
-  return doc.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
+  DbStatus status = GetText(key, text);
+  if (!status) return status;
+  if (doc.Parse(text.Handle(), static_cast<int>(text.Length())) == -1)
+    return DbStatus{false, String(u"Corruption: the stored value is not JSON")};
+  return status;
 }
 
-bool RecordDb::Delete(const String& key) {
-  if (!db_) return FailNotOpen();
-  leveldb::Status status = db_->Delete(leveldb::WriteOptions(), Bytes(key));
-  Keep(status);
-  return status.ok();
+DbStatus RecordDb::Delete(const String& key) {
+  if (!db_) return openStatus_;
+  return StatusOf(db_->Delete(leveldb::WriteOptions(), Bytes(key)));
 }
 
 RecordDb::Batch::Batch() : batch_(new leveldb::WriteBatch) {}
@@ -112,11 +89,9 @@ void RecordDb::Batch::Delete(const String& key) {
   ++count_;
 }
 
-bool RecordDb::Write(Batch& batch, bool durable) {
-  if (!db_) return FailNotOpen();
-  leveldb::Status status = db_->Write(WriteOptions(durable), batch.batch_.get());
-  Keep(status);
-  return status.ok();
+DbStatus RecordDb::Write(Batch& batch, bool durable) {
+  if (!db_) return openStatus_;
+  return StatusOf(db_->Write(WriteOptions(durable), batch.batch_.get()));
 }
 
 uint32_t RecordDb::ForEach(const RecordCallback& callback) {

@@ -11,22 +11,22 @@
 
 namespace leveldb {
 class DB;
-class Status;
 class WriteBatch;
 }  // namespace leveldb
 
-// The result of a database operation: whether it succeeded and leveldb's text
-// for it (for example "IO error: ..." or "NotFound: ").
-struct DbStatus {
+// The result of one database operation: whether it succeeded and, when not,
+// leveldb's text for it (for example "IO error: ..." or "NotFound: "). It
+// belongs to the call that returned it; ignoring it does not compile.
+struct [[nodiscard]] DbStatus {
   bool ok = false;
-  String text;
+  String text;  // empty when ok
+  explicit operator bool() const { return ok; }
 };
 
 // The record database: one leveldb folder holding, per record, its key (GBK
 // bytes) and the compact JSON text of {"data", "selected", "uploaded"} (GBK
 // bytes). Keys sort bytewise, so records come back in order of test time.
-// Safe to use from several threads (leveldb serialises its writes); the status
-// of an operation belongs to the thread that ran it. Not copyable.
+// Safe to use from several threads (leveldb serialises its writes). Not copyable.
 class RecordDb {
  public:
   // Opens the folder, creating it unless `createIfMissing` is false (then an
@@ -42,13 +42,13 @@ class RecordDb {
 
   // A `durable` write reaches the disk before the call returns, so a power cut
   // right after it cannot lose it; other writes may sit in the OS cache.
-  bool PutText(const String& key, const String& value, bool durable = false);
-  bool PutJson(const String& key, const Json& doc, bool durable = false);
-  bool GetText(const String& key, String& value);
-  // Parses the stored text into `doc` (an empty text gives an empty doc). False,
-  // doc untouched, when the key is absent or the read fails; false after a failed parse.
-  bool GetJson(const String& key, Json& doc);
-  bool Delete(const String& key);  // deleting an absent key succeeds
+  DbStatus PutText(const String& key, const String& value, bool durable = false);
+  DbStatus PutJson(const String& key, const Json& doc, bool durable = false);
+  DbStatus GetText(const String& key, String& value);
+  // Parses the stored text into `doc` (an empty text gives an empty doc). Fails,
+  // doc untouched, when the key is absent or the read fails; fails after a failed parse.
+  DbStatus GetJson(const String& key, Json& doc);
+  DbStatus Delete(const String& key);  // deleting an absent key succeeds
 
   // Several writes applied together in one write (all or none).
   class Batch {
@@ -66,7 +66,7 @@ class RecordDb {
     std::unique_ptr<leveldb::WriteBatch> batch_;
     uint32_t count_ = 0;
   };
-  bool Write(Batch& batch, bool durable = false);
+  DbStatus Write(Batch& batch, bool durable = false);
 
   // Visits every entry in key order with its key and parsed value; an entry
   // whose value is not JSON is skipped. The callback returns true to stop.
@@ -74,15 +74,11 @@ class RecordDb {
   using RecordCallback = Function<bool(String& key, Json& doc)>;
   uint32_t ForEach(const RecordCallback& callback);
 
-  // The status of the last operation this thread ran on this database (the
-  // open status before its first one).
-  DbStatus LastStatus() const;
+  // How opening went; every operation on a database that did not open fails
+  // with this.
+  const DbStatus& OpenStatus() const { return openStatus_; }
 
  private:
-  void Keep(const leveldb::Status& status) const;
-  bool FailNotOpen() const;  // an operation on a database that did not open
-
   std::unique_ptr<leveldb::DB> db_;
-  std::unique_ptr<leveldb::Status> openStatus_;
-  const uint64_t id_;  // tells this database's per-thread status apart from others'
+  DbStatus openStatus_;
 };

@@ -39,12 +39,12 @@ bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) 
   Json doc;
   if (!db.GetJson(key, doc)) return false;
   doc.SetPropertyBool(flag, value);
-  return db.PutJson(key, doc);
+  return db.PutJson(key, doc).ok;
 }
 
 }  // namespace
 
-String StoreReceivedRecord(RecordDb& db, const String& key, const String& text) {
+StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text) {
   String chosen = key;
   if (!KeyTakesText(db, chosen, text)) {
     const String base = key + u"+" + Channel(text);
@@ -52,8 +52,8 @@ String StoreReceivedRecord(RecordDb& db, const String& key, const String& text) 
     for (int n = 2; !KeyTakesText(db, chosen, text); ++n)
       chosen.Format(u"%s+%03d", base.Handle(), n);
   }
-  db.PutJson(chosen, NewRecordValue(text), true);
-  return chosen;
+  DbStatus status = db.PutJson(chosen, NewRecordValue(text), true);
+  return StoredRecord{chosen, status};
 }
 
 _NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& key,
@@ -81,7 +81,7 @@ bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool sele
     doc.SetPropertyBool(u"selected", selected);
     batch.PutJson(key, doc);
   }
-  return batch.IsEmpty() || db.Write(batch);
+  return batch.IsEmpty() || db.Write(batch).ok;
 }
 
 uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db) {
@@ -89,6 +89,7 @@ uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db) {
   for (uint32_t i = records.Count(); i-- > 0;) {
     if (records[i].selected) batch.Delete(records[i].key);
   }
-  if (!batch.IsEmpty()) db.Write(batch);
+  // A failed deletion is not reported yet: the rows go, the entries come back at the next start.
+  if (!batch.IsEmpty()) (void)db.Write(batch);
   return records.RemoveIf([](const _NcItemData& r) { return r.selected; });
 }

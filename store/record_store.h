@@ -16,9 +16,12 @@
 // time); when that key already holds a different record (several channels
 // finishing in the same second) it goes under a key that sorts right after:
 // key + "+" + channel, then key + "+" + channel + "+002", "+003" ... The same
-// text again overwrites its own entry. Returns the key used; check
-// LastStatus() for the write's result.
-String StoreReceivedRecord(RecordDb& db, const String& key, const String& text);
+// text again overwrites its own entry. Returns the key used and the write's result.
+struct [[nodiscard]] StoredRecord {
+  String key;
+  DbStatus status;
+};
+StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text);
 
 // Builds the record of one stored entry (the start-up load) and appends it;
 // it keeps `key`, the key it is stored under. Null when "data" has fewer than
@@ -28,12 +31,12 @@ _NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& 
 
 // Rewrite one flag of a stored record; nothing happens (false) when the record
 // cannot be read. Flag changes are not forced to disk.
-bool SetRecordSelected(RecordDb& db, const String& key, bool selected);
-bool SetRecordUploaded(RecordDb& db, const String& key);
+[[nodiscard]] bool SetRecordSelected(RecordDb& db, const String& key, bool selected);
+[[nodiscard]] bool SetRecordUploaded(RecordDb& db, const String& key);
 // Removes every ticked record from the list and from the database: one
 // database write and one pass over the list, so deleting half of a large list
 // stays linear. Returns how many went.
 uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db);
 
 // The select-all change: every readable record of `keys` in one write.
-bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);
+[[nodiscard]] bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);

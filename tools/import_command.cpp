@@ -29,21 +29,20 @@ int RunImportCommand(std::vector<std::string> args, std::istream& in, std::ostre
   }
   RecordDb db(folder);
   if (!db.IsOpen()) {
-    err << "residue-tool import: " << db.LastStatus().text.ToBytes(cp::kUtf8) << "\n";
+    err << "residue-tool import: " << db.OpenStatus().text.ToBytes(cp::kUtf8) << "\n";
     return 2;
   }
   int failures = 0;
   FrameDecoder decoder;
   decoder.SetRecordCallback([&](std::string& key, std::string& text) {
-    const String stored = StoreReceivedRecord(db, String::FromBytes(key, cp::kAnsi),
-                                              String::FromBytes(text, cp::kAnsi));
-    const DbStatus status = db.LastStatus();
-    if (!status.ok) {
+    const StoredRecord stored = StoreReceivedRecord(db, String::FromBytes(key, cp::kAnsi),
+                                                    String::FromBytes(text, cp::kAnsi));
+    if (!stored.status) {
       ++failures;
-      err << "residue-tool import: " << status.text.ToBytes(cp::kUtf8) << "\n";
+      err << "residue-tool import: " << stored.status.text.ToBytes(cp::kUtf8) << "\n";
       return;
     }
-    out << stored.ToBytes(cp::kUtf8) << "\n";
+    out << stored.key.ToBytes(cp::kUtf8) << "\n";
   });
   decoder.PushBytes(reinterpret_cast<const uint8_t*>(capture.data()), capture.size(), names);
   return failures ? 1 : 0;

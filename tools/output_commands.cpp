@@ -39,7 +39,7 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   }
   RecordDb db(folder, false);
   if (!db.IsOpen()) {
-    err << "residue-tool export: " << db.LastStatus().text.ToBytes(cp::kUtf8) << "\n";
+    err << "residue-tool export: " << db.OpenStatus().text.ToBytes(cp::kUtf8) << "\n";
     return 2;
   }
   ObjectList<_NcItemData> records;

@@ -31,7 +31,7 @@ int RunRecordsCommand(std::vector<std::string> args, std::ostream& out, std::ost
   }
   RecordDb db(folder, false);
   if (!db.IsOpen()) {
-    err << "residue-tool records: " << Utf8(db.LastStatus().text) << "\n";
+    err << "residue-tool records: " << Utf8(db.OpenStatus().text) << "\n";
     return 2;
   }
   uint32_t printed = 0;

@@ -40,8 +40,8 @@ TEST_F(MainFrameWndTest, StoredRecordsAreListedInKeyOrderWithTheirColoursAndUplo
   Store({RecordText(u"261206100002", u"02", u"1"), RecordText(u"261206100001", u"01", u"0")});
   {
     RecordDb db(options_.storageFolder);
-    SetRecordUploaded(db, u"261206100002");
-    db.PutText(u"261206100003", u"{\"data\":\"too+few+fields\"}");
+    ASSERT_TRUE(SetRecordUploaded(db, u"261206100002"));
+    ASSERT_TRUE(db.PutText(u"261206100003", u"{\"data\":\"too+few+fields\"}"));
   }
   MainFrameWnd& w = Open();
   QAbstractItemModel* model = w.RecordList()->model();
@@ -148,7 +148,8 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
                                << String(u"虚拟串口 (").ToBytes(cp::kGbk) << link << ")\"}";
   MainFrameWnd& w = Open();
   auto* tip = w.findChild<QLabel*>("TextTipCom");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 20000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 20000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
       << w.Records().Count() << " rows";
   EXPECT_TRUE(w.Records()[1].key == u"261206080000+02");

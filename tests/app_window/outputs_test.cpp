@@ -58,7 +58,7 @@ class OutputsTest : public MainFrameWndTest {
 TEST_F(OutputsTest, ExportWritesStoredRecordsLastFirstAndReportsFailures) {
   StoreNumbered(3);
   Open();
-  window_->Database().Delete(u"261206100002");  // gone from the database meanwhile
+  ASSERT_TRUE(window_->Database().Delete(u"261206100002"));  // gone from the database meanwhile
   exportPath = QString::fromStdString(Path("export.txt"));
   Click("btn_export");
   ASSERT_EQ(messages.size(), 1u);

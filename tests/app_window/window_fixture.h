@@ -64,7 +64,8 @@ class MainFrameWndTest : public TempDirTest {
   }
   void Store(const std::vector<String>& texts) {
     RecordDb db(options_.storageFolder);
-    for (const String& text : texts) StoreReceivedRecord(db, text.Left(12), text);
+    for (const String& text : texts)
+      ASSERT_TRUE(StoreReceivedRecord(db, text.Left(12), text).status);
   }
   QModelIndex Index(int row, int column) {
     return window_->RecordList()->model()->index(row, column);

@@ -37,7 +37,7 @@ String Sample(const char* channel = "04", const char* time = "190305151604") {
 
 TEST_F(RecordDbTest, EmptyDatabaseVisitsNothing) {
   RecordDb db(Storage());
-  ASSERT_TRUE(db.IsOpen()) << db.LastStatus().text.ToBytes(cp::kUtf8);
+  ASSERT_TRUE(db.IsOpen()) << db.OpenStatus().text.ToBytes(cp::kUtf8);
   ObjectList<_NcItemData> records;
   uint32_t visited = 99;
   EXPECT_TRUE(Load(db, records, &visited).empty());
@@ -48,21 +48,21 @@ TEST_F(RecordDbTest, EqualKeysKeepEveryDistinctRecordInArrivalOrder) {
   {
     RecordDb db(Storage());
     const String key(u"190305151604");
-    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("04")) == key);
-    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("04")) == key) << "same text: same entry";
-    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("05")) == u"190305151604+05");
-    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("05")) == u"190305151604+05");
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("04")).key == key);
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("04")).key == key) << "same text: same entry";
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("05")).key == u"190305151604+05");
+    EXPECT_TRUE(StoreReceivedRecord(db, key, Sample("05")).key == u"190305151604+05");
     String third = Sample("05");
     third.Append(u"x");
-    EXPECT_TRUE(StoreReceivedRecord(db, key, third) == u"190305151604+05+002");
-    EXPECT_TRUE(StoreReceivedRecord(db, u"190305151605", Sample("01", "190305151605")) ==
+    EXPECT_TRUE(StoreReceivedRecord(db, key, third).key == u"190305151604+05+002");
+    EXPECT_TRUE(StoreReceivedRecord(db, u"190305151605", Sample("01", "190305151605")).key ==
                 u"190305151605");
-    EXPECT_TRUE(db.LastStatus().ok);
+    EXPECT_TRUE(StoreReceivedRecord(db, u"190305151606", Sample("01", "190305151606")).status);
   }
   RecordDb db(Storage());
   ObjectList<_NcItemData> records;
   std::vector<_NcItemData*> loaded = Load(db, records);
-  ASSERT_EQ(loaded.size(), 4u);
+  ASSERT_EQ(loaded.size(), 5u);
   const char16_t* keys[] = {u"190305151604", u"190305151604+05", u"190305151604+05+002",
                             u"190305151605"};
   for (size_t i = 0; i < 4; ++i) {
@@ -78,8 +78,8 @@ TEST_F(RecordDbTest, AZeroByteFromLineNoiseNeitherCutsTheRecordNorSplitsItsKey) 
   text.SetLength(60);
   text.Append(u'\0');
   text.Append(Sample().Mid(61));
-  EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604", text) == u"190305151604");
-  EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604", text) == u"190305151604")
+  EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604", text).key == u"190305151604");
+  EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604", text).key == u"190305151604")
       << "the same frame again is the same record";
   Json doc;
   ASSERT_TRUE(db.GetJson(u"190305151604", doc));
@@ -92,13 +92,16 @@ TEST_F(RecordDbTest, FlagsSurviveAReopenAndSelectAllIsOneBatch) {
   {
     RecordDb db(Storage());
     for (const char* t : {"190305151601", "190305151602", "190305151603"}) {
-      keys.push_back(StoreReceivedRecord(db, String::FromBytes(t, cp::kGbk), Sample("04", t)));
+      keys.push_back(StoreReceivedRecord(db, String::FromBytes(t, cp::kGbk), Sample("04", t)).key);
     }
     EXPECT_TRUE(SetRecordsSelected(db, keys, true));
     EXPECT_TRUE(SetRecordSelected(db, keys[1], false));
     EXPECT_TRUE(SetRecordUploaded(db, keys[2]));
     EXPECT_FALSE(SetRecordSelected(db, u"missing", true));
-    EXPECT_FALSE(db.LastStatus().ok);
+    String absent;
+    const DbStatus missing = db.GetText(u"missing", absent);
+    EXPECT_FALSE(missing.ok);
+    EXPECT_EQ(missing.text.ToBytes(cp::kUtf8).rfind("NotFound: ", 0), 0u);
   }
   RecordDb db(Storage());
   ObjectList<_NcItemData> records;
@@ -144,7 +147,7 @@ TEST_F(RecordDbTest, ValuesFromAnotherWriterLoadAndBrokenOnesAreSkippedButCounte
 TEST_F(RecordDbTest, NewRecordIsStoredAsCompactGbkJson) {
   {
     RecordDb db(Storage());
-    StoreReceivedRecord(db, u"190305151604", Sample());
+    ASSERT_TRUE(StoreReceivedRecord(db, u"190305151604", Sample()).status);
   }
   leveldb::DB* raw = nullptr;
   ASSERT_TRUE(leveldb::DB::Open(leveldb::Options(), Storage(), &raw).ok());
@@ -157,26 +160,26 @@ TEST_F(RecordDbTest, NewRecordIsStoredAsCompactGbkJson) {
                        "\"uploaded\":false}");
 }
 
-TEST_F(RecordDbTest, LockedDatabaseFailsWithLeveldbTextAndStatusIsPerThread) {
+TEST_F(RecordDbTest, LockedDatabaseFailsWithLeveldbTextAndStatusIsPerCall) {
   RecordDb first(Storage());
   ASSERT_TRUE(first.IsOpen());
   RecordDb second(Storage());
   EXPECT_FALSE(second.IsOpen());
-  DbStatus status = second.LastStatus();
+  const DbStatus& status = second.OpenStatus();
   EXPECT_FALSE(status.ok);
   EXPECT_EQ(status.text.ToBytes(cp::kUtf8).rfind("IO error: ", 0), 0u)
       << status.text.ToBytes(cp::kUtf8);
-  EXPECT_FALSE(second.PutText(u"k", u"v"));
+  const DbStatus put = second.PutText(u"k", u"v");
+  EXPECT_FALSE(put.ok);
+  EXPECT_TRUE(put.text == status.text) << "every operation fails with the open status";
   EXPECT_EQ(second.ForEach([](String&, Json&) { return false; }), 0u);
 
   EXPECT_TRUE(first.PutText(u"k", u"{}"));
-  std::thread other([&] {
-    String value;
-    EXPECT_FALSE(first.GetText(u"absent", value));
-    EXPECT_FALSE(first.LastStatus().ok);
-  });
-  other.join();
-  EXPECT_TRUE(first.LastStatus().ok) << "another thread's failure is not this thread's";
+  String value;
+  EXPECT_FALSE(first.GetText(u"absent", value));
+  const DbStatus next = first.GetText(u"k", value);
+  EXPECT_TRUE(next.ok) << "a failure does not stick to later calls";
+  EXPECT_TRUE(next.text == u"");
 }
 
 }  // namespace

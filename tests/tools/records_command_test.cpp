@@ -29,9 +29,9 @@ TEST_F(RecordsCommandTest, ListsStoredRecordsAndReportsWhatItCannotRead) {
   {
     RecordDb db(storage);
     String text = String::FromBytes(SampleFrame().substr(3), cp::kGbk);
-    String key = StoreReceivedRecord(db, u"190305151604", text);
-    SetRecordUploaded(db, key);
-    db.PutText(u"190305151605", u"{broken");
+    const String key = StoreReceivedRecord(db, u"190305151604", text).key;
+    ASSERT_TRUE(SetRecordUploaded(db, key));
+    ASSERT_TRUE(db.PutText(u"190305151605", u"{broken"));
   }
   ASSERT_EQ(Run({"--storage", storage}), 0) << err_.str();
   EXPECT_EQ(out_.str(),

@@ -21,7 +21,7 @@ TEST_F(UploadSnapshotTest, TickedStoredRecordsGoBottomToTop) {
     time.Format(u"1903051516%02d", i);
     f.time = time;
     const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
-    const String key = StoreReceivedRecord(db, time, text);
+    const String key = StoreReceivedRecord(db, time, text).key;
     _NcItemData* r =
         AppendRecord(records, text, i == 1 || i == 2 || i == 4, false, u"0123456789ABCDEF");
     r->key = key;
