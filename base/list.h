@@ -38,7 +38,6 @@ class List {
   }
 
   void Clear() { count_ = 0; }
-  void SetGrowthStep(uint32_t step) { step_ = step; }
   uint32_t Count() const { return count_; }
   uint32_t Capacity() const { return items_.Length(); }
   T& Element(uint32_t i) { return items_[i]; }

@@ -61,7 +61,6 @@ class Memory {
   }
 
   void SetFixed(bool fixed) { fixed_ = fixed; }
-  bool IsFixed() const { return fixed_; }
   uint32_t Length() const { return length_; }
   T* Data() { return data_; }
   const T* Data() const { return data_; }

@@ -59,7 +59,7 @@ LabelPrinter::LabelPrinter(const LabelLayout& layout, std::unique_ptr<LabelTrans
 }
 
 void LabelPrinter::Open() {
-  commands_.openport(kPrinterName);
+  commands_.openport("Gprinter  GP-3120TN");  // the name the maker's library expects
   const std::string width = std::to_string(layout_.width);
   const std::string height = std::to_string(layout_.height);
   commands_.setup(width.c_str(), height.c_str(), "3", "15", "0", "3", "0");

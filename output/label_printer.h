@@ -47,6 +47,3 @@ class LabelPrinter {
   LabelLayout layout_;
   TsplCommands commands_;
 };
-
-// The printer name the maker's library expects; kept for the log of commands.
-constexpr char kPrinterName[] = "Gprinter  GP-3120TN";

@@ -24,13 +24,6 @@ void RecordListModel::RowsAppended(int count) {
   endInsertRows();
 }
 
-void RecordListModel::RowsRemoved(int first, int count) {
-  if (count <= 0) return;
-  beginRemoveRows(QModelIndex(), first, first + count - 1);
-  shown_ -= count;
-  endRemoveRows();
-}
-
 void RecordListModel::RowsChanged(int first, int last) {
   if (first > last || shown_ == 0) return;
   emit dataChanged(index(first, 0), index(last, kColumns - 1));

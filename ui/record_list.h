@@ -20,7 +20,8 @@ class RecordRowSource {
 
 // One model over all records: column 0 is the row's check box, columns 1 to 15
 // the record's 15 cells. The model tells the view about rows only when told
-// (RowsAppended, RowsRemoved), so it never shows a row the source is still building.
+// (RowsAppended, RowsChanged, ResetAll), so it never shows a row the source is
+// still building.
 class RecordListModel : public QAbstractTableModel {
  public:
   static constexpr int kColumns = 16;
@@ -30,7 +31,6 @@ class RecordListModel : public QAbstractTableModel {
 
   void SetCaptions(const QStringList& captions) { captions_ = captions; }
   void RowsAppended(int count);            // the source gained `count` rows at its end
-  void RowsRemoved(int first, int count);  // the source lost rows [first, first + count)
   void RowsChanged(int first, int last);   // texts or check states of these rows changed
   void ResetAll();
 
