@@ -77,8 +77,14 @@ TEST(LabelPrinterTest, DefaultLabelIsTheLayoutWrittenOutByHand) {
   }
   expected.push_back("BARCODE 10,220,\"128\",96,1,0,2,2,\"1250999896491\"");
   expected.push_back("PRINT 1,1");
-  EXPECT_EQ(Lines(p.labels->labels.at(0)), expected);
-  EXPECT_EQ(expected[8 + 39], "BAR 520,40,10,1");
+  const std::vector<std::string> lines = Lines(p.labels->labels.at(0));
+  EXPECT_EQ(lines, expected);
+  // The rule as the layout describes it: 40 dashes, 13 or 14 dots apart, the last at 520.
+  const std::vector<std::string> bars = Starting(lines, "BAR ");
+  ASSERT_EQ(bars.size(), 40u);
+  EXPECT_EQ(bars[1], "BAR 13,40,10,1");
+  EXPECT_EQ(bars[3], "BAR 40,40,10,1");
+  EXPECT_EQ(bars.back(), "BAR 520,40,10,1");
 }
 
 TEST(LabelPrinterTest, SettingsMoveTheRuleTitleAndLabelSize) {

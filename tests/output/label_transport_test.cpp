@@ -69,7 +69,7 @@ TEST_F(LabelTransportTest, EveryBadDestinationFailsWithItsReasonInsteadOfHanging
 
   struct Case {
     std::string device;
-    const char* reason;  // how the reason begins
+    std::string reason;  // how the reason begins
     LabelTimeouts timeouts = kShort;
   } cases[] = {
       {Tcp(hung.Port()), "连接打印机超时"},
@@ -81,6 +81,8 @@ TEST_F(LabelTransportTest, EveryBadDestinationFailsWithItsReasonInsteadOfHanging
       {fifo, "打印机没有及时收下标签"},
       {Path("no/such/lp0"), "找不到打印机设备"},
       {"dir:/proc/labels", "无法写入文件 /proc/labels/label-0001.tspl"},
+      {"dir:" + fifo + "/labels",
+       "无法写入文件 " + fifo + "/labels/label-0001.tspl"},  // a file in the way
   };
   for (const Case& c : cases) {
     auto transport = OpenLabelTransport(Utf8(c.device), c.timeouts);
