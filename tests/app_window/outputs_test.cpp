@@ -177,6 +177,9 @@ TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
   EXPECT_TRUE(window_->IsPrinting()) << "while the first label still hangs";
   EXPECT_EQ(ProgressText(), "正在打印 1/2");
   EXPECT_TRUE(window_->findChild<QWidget*>("BtnStopPrint")->isVisible());
+  window_->SetPrintInterval(5);
+  QTest::qWait(100);  // many intervals pass while the first label still hangs
+  EXPECT_EQ(ProgressText(), "正在打印 1/2") << "no next label while one is in flight";
   Click("BtnStopPrint");
   EXPECT_FALSE(window_->IsPrinting());
   EXPECT_EQ(messages, std::vector<std::string>{"打印完成，共打印了 0 个标签"})

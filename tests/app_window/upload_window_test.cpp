@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
+#include <thread>
 
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/child_process.h"
@@ -164,6 +166,24 @@ TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
     EXPECT_TRUE(messages.empty()) << type << ": no box after the window has closed";
     window_.reset();
   }
+
+  // A refusal whose message is already on its way when the window closes.
+  int refused;
+  {
+    LoopbackServer closed;
+    refused = closed.Port();
+  }
+  std::ofstream(settingsFile_) << "{\"deviceid\": \"0123456789ABCDEF\", \"serv_host\": "
+                                  "\"127.0.0.1\", \"serv_port\": "
+                               << refused << "}";
+  Open();
+  messages.clear();
+  window_->findChild<QPushButton*>("btn_upload")->click();
+  while (window_->IsUploading()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  window_->close();  // the worker's message waits in the queue
+  QTest::qWait(50);
+  EXPECT_TRUE(messages.empty()) << messages.front();
+  window_.reset();
 
   // A server that takes the frames and never answers: the stop button ends the
   // sending, and the report follows the idle time-out (how many frames went
