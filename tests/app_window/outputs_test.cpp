@@ -168,6 +168,7 @@ TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
   StoreNumbered(3);
   Open();
   window_->SetLabelTimeouts(LabelTimeouts{60000, 60000, 60000});
+  window_->SetPrintInterval(5);
   Tick({0, 2});
   Click("btn_print");
   EXPECT_TRUE(window_->IsPrinting());
@@ -177,7 +178,6 @@ TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
   EXPECT_TRUE(window_->IsPrinting()) << "while the first label still hangs";
   EXPECT_EQ(ProgressText(), "正在打印 1/2");
   EXPECT_TRUE(window_->findChild<QWidget*>("BtnStopPrint")->isVisible());
-  window_->SetPrintInterval(5);
   QTest::qWait(100);  // many intervals pass while the first label still hangs
   EXPECT_EQ(ProgressText(), "正在打印 1/2") << "no next label while one is in flight";
   Click("BtnStopPrint");
