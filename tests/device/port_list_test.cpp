@@ -55,6 +55,19 @@ TEST(PortListTest, FindPortPathTakesTheFirstExactMatch) {
   EXPECT_EQ(FindPortPath(ports, u"Same"), nullptr);
 }
 
+TEST(LineSettingsTest, OldTwoDigitBaudShorthandsMeanTheirSpeeds) {
+  const std::pair<const char16_t*, unsigned> shorthands[] = {
+      {u"baud=11", 110},   {u"baud=15", 150},  {u"baud=30", 300},  {u"baud=60", 600},
+      {u"baud=12", 1200},  {u"baud=24", 2400}, {u"baud=48", 4800}, {u"baud=96", 9600},
+      {u"baud=19", 19200}, {u"baud=38", 38},  // not a shorthand: taken as it stands
+  };
+  for (const auto& [text, baud] : shorthands) {
+    LineSettings s;
+    ASSERT_TRUE(ParseLineSettings(text, s)) << String(text).ToBytes(cp::kUtf8);
+    EXPECT_EQ(s.baud, baud) << String(text).ToBytes(cp::kUtf8);
+  }
+}
+
 TEST(LineSettingsTest, ReadsTheBuiltTextAndRefusesWhatAPortCannotTake) {
   struct Case {
     const char16_t* text;
