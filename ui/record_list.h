@@ -30,8 +30,8 @@ class RecordListModel : public QAbstractTableModel {
   RecordListModel(const RecordRowSource& source, QObject* parent);
 
   void SetCaptions(const QStringList& captions) { captions_ = captions; }
-  void RowsAppended(int count);            // the source gained `count` rows at its end
-  void RowsChanged(int first, int last);   // texts or check states of these rows changed
+  void RowsAppended(int count);           // the source gained `count` rows at its end
+  void RowsChanged(int first, int last);  // texts or check states of these rows changed
   void ResetAll();
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
