@@ -165,6 +165,21 @@ void MainFrameWnd::InitWindow() {
   resize(restored.Width(), restored.Height());
 
   settings_.Load();
+  const std::string settingsProblem = SettingsReadProblem();
+  if (!settingsProblem.empty()) {
+    // Said once, after the window is up: the program runs on defaults.
+    const QString text =
+        tr("无法读取设置文件 "
+           "%1：%2\n程序按默认设置运行，改动的设置不会保存。请检查这个文件的权限。")
+            .arg(QString::fromStdString(DefaultConfigPath()),
+                 QString::fromLocal8Bit(settingsProblem.c_str()));
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+          if (!closing_) ShowMessageBox(this, text, MessageKind::kError);
+        },
+        Qt::QueuedConnection);
+  }
   for (const String& id : settings_.knownDeviceIds) comboDeviceId_->addItem(ToQString(id));
   comboDeviceId_->setCurrentIndex(-1);
   FillPortCombo();

@@ -1,11 +1,14 @@
 #include "base/config.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "base/executable_path.h"
+#include "base/code_page.h"
 #include "base/file_io.h"
 #include "base/trace.h"
 
@@ -36,17 +39,108 @@ std::string ExecutableConfigPath() {
   return folder + "/" + name + ".Json";
 }
 
+// Well-formed UTF-8 (no overlong forms, no surrogates); `nonAscii` tells
+// whether any byte was above 0x7F.
+bool IsValidUtf8(const std::string& bytes, bool& nonAscii) {
+  nonAscii = false;
+  const auto at = [&bytes](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  for (size_t i = 0; i < bytes.size();) {
+    const unsigned char c = at(i);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    nonAscii = true;
+    int extra;
+    unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (i + extra >= bytes.size()) return false;
+    if (at(i + 1) < low || at(i + 1) > high) return false;
+    for (int k = 2; k <= extra; ++k) {
+      if ((at(i + k) & 0xC0) != 0x80) return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+// The first of "<path>.broken", "<path>.broken.1", … that does not exist yet.
+std::string FreeBrokenCopyName(const std::string& path) {
+  std::error_code error;
+  std::string name = path + ".broken";
+  for (int n = 1; std::filesystem::exists(name, error); ++n) {
+    name = path + ".broken." + std::to_string(n);
+  }
+  return name;
+}
+
 void LoadDocument(ConfigDocument& doc) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(doc.path, error)) {
-    std::ofstream create(doc.path, std::ios::app);  // an empty file; an existing one is untouched
+  if (!std::filesystem::exists(doc.path, error)) {
+    std::ofstream create(doc.path, std::ios::app);  // an empty file
+    return;
   }
   std::string bytes;
-  if (!ReadWholeFile(doc.path, bytes)) return;
-  doc.unreadable = !doc.root.ParseMbs(bytes.data(), static_cast<int>(bytes.size()));
+  if (!ReadWholeFile(doc.path, bytes)) {
+    const int code = errno;
+    doc.readError = std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
+                    : code ? std::strerror(code)
+                           : std::string("cannot be read");
+    return;
+  }
+  String text;
+  const bool decoded = DecodeSettingsText(bytes, doc.encoding, text);
+  const bool parsed = text.IsEmpty() ||
+                      doc.root.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
+  doc.unreadable = !decoded || !parsed || (!text.IsEmpty() && !doc.root.IsObject());
 }
 
 }  // namespace
+
+std::string EncodeSettingsText(const String& text, ConfigDocument::Encoding encoding) {
+  if (encoding == ConfigDocument::Encoding::kGbk) return text.ToBytes(cp::kGbk);
+  const std::string utf8 = text.ToBytes(cp::kUtf8);
+  return encoding == ConfigDocument::Encoding::kUtf8WithMark ? "\xEF\xBB\xBF" + utf8 : utf8;
+}
+
+bool DecodeSettingsText(const std::string& bytes, ConfigDocument::Encoding& encoding,
+                        String& text) {
+  bool nonAscii = false;
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+    encoding = ConfigDocument::Encoding::kUtf8WithMark;
+    const std::string rest = bytes.substr(3);
+    text = String::FromBytes(rest, cp::kUtf8);
+    return IsValidUtf8(rest, nonAscii);
+  }
+  if (IsValidUtf8(bytes, nonAscii) && nonAscii) {
+    encoding = ConfigDocument::Encoding::kUtf8;
+    text = String::FromBytes(bytes, cp::kUtf8);
+    return true;
+  }
+  encoding = ConfigDocument::Encoding::kGbk;
+  text = String::FromBytes(bytes, cp::kGbk);
+  // GBK has no U+FFFD: one in the text stands for bytes that are not GBK.
+  return text.Find(u"\uFFFD") < 0;
+}
+
+std::string SettingsReadProblem(const std::string& path) {
+  ConfigDocument* doc = OpenConfigDocument(path);
+  const std::string problem = doc ? doc->readError : std::string();
+  ReleaseConfigDocument(doc);
+  return problem;
+}
 
 std::string DefaultConfigPath() {
   {
@@ -108,13 +202,19 @@ Config::~Config() {
   // Only the accessor that took the lock saves and unlocks; a nested one has
   // nothing to give back.
   if (ownsLock_) {
-    if (!doc_->unreadable) {
-      doc_->root.SaveFile(doc_->path);
+    const auto save = [this] {
+      if (doc_->root.IsNull()) return true;  // nothing was set: the file stays as it is
+      const std::string bytes = EncodeSettingsText(doc_->root.ToText(true), doc_->encoding);
+      return !bytes.empty() && ReplaceFileContent(doc_->path, bytes);
+    };
+    if (!doc_->readError.empty()) {
+      // Never written: it holds settings this program could not see.
+    } else if (!doc_->unreadable) {
+      save();
     } else if (committed_) {
       std::error_code error;
-      std::filesystem::copy_file(doc_->path, doc_->path + ".broken",
-                                 std::filesystem::copy_options::overwrite_existing, error);
-      if (!error && doc_->root.SaveFile(doc_->path)) doc_->unreadable = false;
+      std::filesystem::copy_file(doc_->path, FreeBrokenCopyName(doc_->path), error);
+      if (!error && save()) doc_->unreadable = false;
     }
     doc_->lock.unlock();
     threadHoldsConfig = false;

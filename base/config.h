@@ -9,13 +9,23 @@
 // the first user opens it, shared and counted while in use, destroyed when the
 // last user lets go (so the next access reads the file again).
 struct ConfigDocument {
+  // How the file's text is written: as it was read. A file that starts with a
+  // UTF-8 byte-order mark, or is valid UTF-8 with non-ASCII characters, is
+  // UTF-8; every other file (and a new one) is GBK.
+  enum class Encoding { kGbk, kUtf8, kUtf8WithMark };
+
   Json root;
   std::string path;
   std::mutex lock;   // guards root while a Config holds it
   int refCount = 0;  // guarded by the registry lock
-  // The file did not parse: root holds only what came before the error, so the
-  // file is not written back unless a change is committed (see Config).
+  Encoding encoding = Encoding::kGbk;
+  // The file did not parse, its root is not an object, or its bytes are not
+  // valid in its encoding: root holds what could be read, and the file is not
+  // written back unless a change is committed (see Config).
   bool unreadable = false;
+  // The file exists but could not be read (the system's reason): it is never
+  // written, so a deliberate save cannot replace settings it never saw.
+  std::string readError;
 };
 
 // The settings file beside the executable: its folder, its name without the
@@ -29,6 +39,13 @@ bool SameConfigPath(const std::string& a, const std::string& b);
 
 // Returns the shared document for the path (the default path when empty),
 // creating an empty file when none exists. Safe on any thread.
+// Its text in `encoding`, and the other way: false when the bytes are not
+// valid in it (invalid sequences become U+FFFD).
+std::string EncodeSettingsText(const String& text, ConfigDocument::Encoding encoding);
+bool DecodeSettingsText(const std::string& bytes, ConfigDocument::Encoding& encoding, String& text);
+// Why the settings file at `path` (default: the settings file) could not be
+// read, or "" when it could (or does not exist).
+std::string SettingsReadProblem(const std::string& path = std::string());
 ConfigDocument* OpenConfigDocument(const std::string& path = std::string());
 void ReleaseConfigDocument(ConfigDocument* doc);
 
@@ -38,7 +55,9 @@ void ReleaseConfigDocument(ConfigDocument* doc);
 // A Config made while this thread already holds one has no root (Root() is
 // null) and neither locks nor saves. A document whose file did not parse is
 // left as it is at the end of an access, unless the access called Commit():
-// then the old file is kept beside the new one as "<name>.broken" first.
+// then the old file is kept beside the new one as "<name>.broken" first (or
+// ".broken.1", ".broken.2" … when earlier copies are there). A file that could
+// not be read is never written.
 class Config {
  public:
   explicit Config(const std::string& path = std::string());

@@ -40,23 +40,59 @@ bool WriteFully(int fd, const std::string& bytes, bool socket) {
   return true;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
-  std::string temp = path + ".tmp-XXXXXX";
-  int fd = ::mkstemp(&temp[0]);
+namespace {
+
+// The file a write to `path` must change: the target of a symbolic link
+// (followed to its end, relative to the link's folder), else the path itself.
+std::string WriteTarget(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  fs::path target = path;
+  for (int hops = 0; hops < 40 && fs::is_symlink(target, error); ++hops) {
+    const fs::path next = fs::read_symlink(target, error);
+    if (error) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target.string();
+}
+
+// Rewrites an existing file in place: from offset 0, cut to the new length,
+// flushed. On a failure the old bytes go back the same way.
+bool RewriteInPlace(const std::string& path, const std::string& bytes) {
+  std::string old;
+  if (!ReadWholeFile(path, old)) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return false;
+  auto put = [fd](const std::string& content) {
+    return ::lseek(fd, 0, SEEK_SET) == 0 && WriteFully(fd, content) &&
+           ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 && ::fsync(fd) == 0;
+  };
+  const bool ok = put(bytes);
+  if (!ok) put(old);
+  ::close(fd);
+  return ok;
+}
+
+}  // namespace
+
+bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
+  const std::string target = WriteTarget(path);
   struct stat old;
   mode_t mode = 0644;
-  if (::stat(path.c_str(), &old) == 0) {
-    if (S_ISDIR(old.st_mode)) {
-      ::close(fd);
-      ::unlink(temp.c_str());
-      return false;
-    }
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists) {
+    if (S_ISDIR(old.st_mode)) return false;
+    // Root may write anything; a file without any write bit is still not
+    // meant to be replaced.
+    if ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) return false;
     mode = old.st_mode & 07777;
   }
+  std::string temp = target + ".tmp-XXXXXX";
+  int fd = ::mkstemp(&temp[0]);
+  if (fd < 0) return exists && (errno == EACCES || errno == EPERM) && RewriteInPlace(target, bytes);
   bool ok = ::fchmod(fd, mode) == 0 && WriteFully(fd, bytes) && ::fsync(fd) == 0;
   ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }

@@ -17,6 +17,11 @@ bool WriteFully(int fd, const std::string& bytes, bool socket = false);
 // Replaces the file's content with `bytes` so that a crash, a full disk or a
 // power cut leaves either the old file or the new one, never a torn one: the
 // bytes go to a temporary file in the same folder, are flushed to disk and then
-// renamed over the old file, whose permissions the new one takes. False (old
-// file untouched, temporary removed) on any failure.
+// renamed over the old file, whose permissions the new one takes. A symbolic
+// link is written through: its target gets the content and the link stays.
+// When the folder refuses a temporary file but the file itself may be written
+// (a locked-down installation folder), the file is rewritten in place and
+// flushed; should that fail, its old bytes are written back. A file that may
+// not be written (no write permission for this user, or no write bit at all)
+// is refused. False (old file as it was, no temporary left) on any failure.
 bool ReplaceFileContent(const std::string& path, const std::string& bytes);

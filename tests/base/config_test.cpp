@@ -1,13 +1,16 @@
 #include "base/config.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "base/file_io.h"
+#include "tests/support/as_user.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -86,27 +89,100 @@ TEST_F(ConfigTest, NestedAccessHasNoRootAndLeavesTheOuterLockAlone) {
   other.join();
 }
 
-TEST_F(ConfigTest, BrokenFileIsLeftAloneUntilAChangeIsCommitted) {
-  const std::string broken = "{\"com\":\"COM3\", \"ids\": [\"A\" oops";
-  Write(broken);
-  {
-    Config config;
-    EXPECT_TRUE(config.Root()->IsObject());
-    config.Root()->GetProperty(u"ways", true);
+// A file that does not parse, whose root is not an object, or whose bytes
+// are not text is kept until a deliberate change, which first keeps a copy;
+// a later broken original never overwrites an earlier copy.
+TEST_F(ConfigTest, BrokenFilesAreLeftAloneAndEveryOriginalIsKept) {
+  const std::string cases[] = {"{\"com\":\"COM3\", \"ids\": [\"A\" oops", "[1, 2]",
+                               "{\"com\":\"abc\x81 def\"}"};
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Write(cases[i]);
+    {
+      Config config;
+      ASSERT_NE(config.Root(), nullptr);
+      config.Root()->GetProperty(u"ways", true);
+    }
+    EXPECT_EQ(Read(), cases[i]) << "a plain access does not overwrite a broken file";
+    {
+      Config config;
+      config.Root()->SetPropertyStr(u"bits", u"9600");
+      config.Commit();
+    }
+    std::string kept;
+    const std::string copy = file_ + ".broken" + (i ? "." + std::to_string(i) : std::string());
+    ASSERT_TRUE(ReadWholeFile(copy, kept)) << copy;
+    EXPECT_EQ(kept, cases[i]);
+    Json now;
+    ASSERT_TRUE(now.LoadFile(file_));
+    EXPECT_EQ(std::u16string(now.PropertyStr(u"bits", u"")), u"9600");
   }
-  EXPECT_EQ(Read(), broken) << "a plain access does not overwrite a broken file";
+  std::string original;
+  ReadWholeFile(file_ + ".broken", original);
+  EXPECT_EQ(original, cases[0]) << "the first original is still there";
+}
+
+TEST_F(ConfigTest, TheFileIsWrittenInTheEncodingItWasReadIn) {
+  const std::string gbkName = String(u"虚拟串口").ToBytes(cp::kGbk);
+  const std::string utf8Name = String(u"虚拟串口").ToBytes(cp::kUtf8);
+  struct Case {
+    const char* what;
+    std::string file;
+    std::string kept;  // the untouched key's bytes, as they must come back
+    std::string com;   // how the new value must be written
+  } cases[] = {
+      {"GBK", "{\"com\":\"x\",\"name\":\"" + gbkName + "\"}", gbkName,
+       String(u"端口").ToBytes(cp::kGbk)},
+      {"UTF-8", "{\"com\":\"x\",\"name\":\"" + utf8Name + "\"}", utf8Name,
+       String(u"端口").ToBytes(cp::kUtf8)},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF{\"com\":\"x\",\"name\":\"" + utf8Name + "\"}", utf8Name,
+       String(u"端口").ToBytes(cp::kUtf8)},
+      // Two GBK bytes that happen to be valid UTF-8: read as UTF-8, they still come back as they
+      // were.
+      {"GBK that looks like UTF-8", "{\"com\":\"x\",\"name\":\"\xC3\xAB\"}", "\xC3\xAB",
+       String(u"端口").ToBytes(cp::kUtf8)},
+  };
+  for (const Case& c : cases) {
+    Write(c.file);
+    {
+      Config config;
+      if (c.kept == utf8Name) {
+        EXPECT_EQ(std::u16string(config.Root()->PropertyStr(u"name", u"")), u"虚拟串口") << c.what;
+      }
+      config.Root()->SetPropertyStr(u"com", u"端口");
+    }
+    const std::string now = Read();
+    EXPECT_NE(now.find("\"name\" : \"" + c.kept + "\""), std::string::npos) << c.what;
+    EXPECT_NE(now.find("\"com\" : \"" + c.com + "\""), std::string::npos) << c.what;
+    EXPECT_EQ(now.rfind("\xEF\xBB\xBF", 0) == 0, c.file.rfind("\xEF\xBB\xBF", 0) == 0) << c.what;
+  }
+}
+
+// A settings file that exists but cannot be read is never written: a save
+// would replace settings this program never saw.
+TEST_F(ConfigTest, AFileThatCannotBeReadIsNeverWrittenAndSaysWhy) {
+  std::filesystem::create_directories(file_);  // a folder where the file should be
   {
     Config config;
-    config.Root()->SetPropertyStr(u"bits", u"9600");
+    config.Root()->SetPropertyStr(u"com", u"COM3");
     config.Commit();
   }
-  std::string kept;
-  ASSERT_TRUE(ReadWholeFile(file_ + ".broken", kept));
-  EXPECT_EQ(kept, broken);
-  Json now;
-  ASSERT_TRUE(now.LoadFile(file_));
-  EXPECT_EQ(std::u16string(now.PropertyStr(u"bits", u"")), u"9600");
-  EXPECT_EQ(std::u16string(now.PropertyStr(u"com", u"")), u"COM3") << "what did parse is kept";
+  EXPECT_TRUE(std::filesystem::is_directory(file_));
+  EXPECT_EQ(SettingsReadProblem(file_), "Is a directory");
+  std::filesystem::remove(file_);
+
+  Write("{\"serv_host\":\"inspect.example\",\"deviceid\":\"0123456789ABCDEF\"}");
+  ::chmod(file_.c_str(), 0600);
+  ::chmod(dir_.c_str(), 0777);
+  const std::string path = file_;
+  EXPECT_TRUE(AsOrdinaryUser([&] {
+    {
+      Config config(path);
+      config.Root()->SetPropertyStr(u"com", u"COM3");
+      config.Commit();
+    }
+    return SettingsReadProblem(path) == "Permission denied";
+  }));
+  EXPECT_EQ(Read(), "{\"serv_host\":\"inspect.example\",\"deviceid\":\"0123456789ABCDEF\"}");
 }
 
 TEST_F(ConfigTest, PathsDifferingInCaseOrSlashesNameOneDocument) {
