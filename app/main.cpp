@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "app/file_locations.h"
 #include "app/main_frame_wnd.h"
+#include "base/config.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -40,8 +42,16 @@ int main(int argc, char** argv) {
   }
   if (!screenshot.isEmpty()) SetMessageBoxHandler(AnswerOk);
 
+  const FileLocations locations = LocateFiles();
+  std::string folderError;
+  if (!PrepareFileLocations(locations, folderError)) {
+    std::fprintf(stderr, "residue-station: %s\n", folderError.c_str());
+  }
+  SetConfigPath(locations.settingsFile);
   MainFrameOptions options;
-  options.skinFolder = QDir(QApplication::applicationDirPath()).filePath(QStringLiteral("skin"));
+  options.skinFolder = QString::fromStdString(locations.skinFolder);
+  options.storageFolder = locations.storageFolder;
+  options.capturePath = locations.capturePath;
   auto* window = new MainFrameWnd(options);
   window->setAttribute(Qt::WA_DeleteOnClose);
   QString error;

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <vector>
 
-#include "base/executable_path.h"
 #include "base/code_page.h"
+#include "base/executable_path.h"
 #include "base/file_io.h"
 #include "base/trace.h"
 
@@ -96,14 +96,14 @@ void LoadDocument(ConfigDocument& doc) {
   if (!ReadWholeFile(doc.path, bytes)) {
     const int code = errno;
     doc.readError = std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
-                    : code ? std::strerror(code)
-                           : std::string("cannot be read");
+                    : code                                         ? std::strerror(code)
+                                                                   : std::string("cannot be read");
     return;
   }
   String text;
   const bool decoded = DecodeSettingsText(bytes, doc.encoding, text);
-  const bool parsed = text.IsEmpty() ||
-                      doc.root.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
+  const bool parsed =
+      text.IsEmpty() || doc.root.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
   doc.unreadable = !decoded || !parsed || (!text.IsEmpty() && !doc.root.IsObject());
 }
 

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/file_locations.h"
 #include "device/frame_decoder.h"
 #include "store/record_store.h"
 #include "tools/tool_input.h"
@@ -12,8 +13,9 @@ int RunImportCommand(std::vector<std::string> args, std::istream& in, std::ostre
   bool missing = false;
   TakeOption(args, "--storage", folder, missing);
   TakeOption(args, "--names", namesPath, missing);
-  if (missing || folder.empty() || args.size() != 1) {
-    err << "usage: residue-tool import --storage DIR FILE|- [--names FILE]\n";
+  if (folder.empty()) folder = LocateFiles().storageFolder;  // the program's own database
+  if (missing || args.size() != 1) {
+    err << "usage: residue-tool import [--storage DIR] FILE|- [--names FILE]\n";
     return 2;
   }
   ProductNames names;

@@ -1,9 +1,11 @@
 #include "tools/output_commands.h"
 
 #include <QGuiApplication>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
+#include "app/file_locations.h"
 #include "app/settings.h"
 #include "base/file_io.h"
 #include "base/json.h"
@@ -33,8 +35,9 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   bool missing = false;
   TakeOption(args, "--storage", folder, missing);
   TakeOption(args, "--out", path, missing);
-  if (missing || folder.empty() || path.empty() || !args.empty()) {
-    err << "usage: residue-tool export --storage DIR --out FILE\n";
+  if (folder.empty()) folder = LocateFiles().storageFolder;  // the program's own database
+  if (missing || path.empty() || !args.empty()) {
+    err << "usage: residue-tool export [--storage DIR] --out FILE\n";
     return 2;
   }
   RecordDb db(folder, false);
@@ -71,6 +74,12 @@ int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostrea
     return 2;
   }
   Json settings;
+  if (settingsPath.empty()) {
+    // The program's own settings when there are any (read only).
+    const std::string own = LocateFiles().settingsFile;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(own, error)) settingsPath = own;
+  }
   if (!settingsPath.empty() && !settings.LoadFile(settingsPath)) {
     err << "residue-tool label: cannot read settings '" << settingsPath << "'\n";
     return 2;

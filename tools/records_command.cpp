@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/file_locations.h"
 #include "device/record_fields.h"
 #include "store/record_db.h"
 #include "tools/tool_input.h"
@@ -25,8 +26,9 @@ int RunRecordsCommand(std::vector<std::string> args, std::ostream& out, std::ost
       ++it;
     }
   }
-  if (folder.empty() || !args.empty()) {
-    err << "usage: residue-tool records --storage DIR [--json]\n";
+  if (folder.empty()) folder = LocateFiles().storageFolder;  // the program's own database
+  if (missing || !args.empty()) {
+    err << "usage: residue-tool records [--storage DIR] [--json]\n";
     return 2;
   }
   RecordDb db(folder, false);

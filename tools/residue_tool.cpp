@@ -19,9 +19,9 @@ const char kUsage[] =
     "  hash [--device-id ID]          print the record hash of the record text on stdin\n"
     "  record [--device-id ID]        print the uid and the 15 columns of that record\n"
     "  json [--compact]               rewrite the JSON document on stdin in the program's form\n"
-    "  records --storage DIR [--json] list the records stored in a database folder\n"
-    "  import --storage DIR FILE|- [--names FILE]  store the records of a capture\n"
-    "  export --storage DIR --out FILE  write the text export of a database's records\n"
+    "  records [--storage DIR] [--json] list the records stored in a database folder\n"
+    "  import [--storage DIR] FILE|- [--names FILE]  store the records of a capture\n"
+    "  export [--storage DIR] --out FILE  write the text export of a database's records\n"
     "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n";
 
 }  // namespace
