@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegion>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -227,8 +228,17 @@ void MainFrameWnd::ShowInfoPage() {
   set("InfoCapturePath", absolute(options_.capturePath));
 }
 
+void MainFrameWnd::ScanPorts() {
+  ports_.Clear();
+  if (options_.scanPorts) {
+    options_.scanPorts(ports_);
+  } else {
+    ScanSerialPorts(ports_, settings_.extraPorts);
+  }
+}
+
 void MainFrameWnd::FillPortCombo() {
-  ScanSerialPorts(ports_, settings_.extraPorts);
+  ScanPorts();
   for (uint32_t i = 0; i < ports_.Count(); ++i)
     comboCom_->addItem(ToQString(ports_[i].friendlyName));
   comboCom_->setCurrentIndex(-1);
@@ -257,6 +267,17 @@ void MainFrameWnd::BuildChannelRows() {
 }
 
 void MainFrameWnd::OnPortTimer() {
+  // A detector plugged in after the start: while the chosen port is not
+  // there, every tick looks again, and the port list follows quietly.
+  if (!serialLink_.IsOpen() && !FindPortPath(ports_, settings_.portName)) {
+    const QString shown = comboCom_->currentText();
+    ScanPorts();
+    const QSignalBlocker quiet(comboCom_);
+    comboCom_->clear();
+    for (uint32_t i = 0; i < ports_.Count(); ++i)
+      comboCom_->addItem(ToQString(ports_[i].friendlyName));
+    comboCom_->setCurrentIndex(comboCom_->findText(shown));
+  }
   serialLink_.OnPortTimer(settings_.portName, settings_.baudRate, ports_);
 }
 

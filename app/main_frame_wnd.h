@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,9 @@ struct MainFrameOptions {
   QString skinFolder;
   std::string storageFolder = "storage";
   std::string capturePath = "data.txt";
+  // Lists the serial ports (tests replace it); empty: the system's ports and
+  // the settings' "extra_ports", in the program's order.
+  std::function<void(ObjectList<SSerInfo>& ports)> scanPorts;
 };
 
 // The main window. Owns all running state: settings, the record database, the
@@ -130,6 +134,7 @@ class MainFrameWnd : public QWidget,
  private:
   void InitWindow();
   void FillPortCombo();
+  void ScanPorts();
   void BuildChannelRows();
   void LoadStoredRecords();
   void ShowInfoPage();

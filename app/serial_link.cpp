@@ -34,7 +34,7 @@ void SerialLink::OpenSerialPort(const String& portName, const String& baudRate,
   std::shared_ptr<SerialPort> port(factory_());
   String error;
   if (!port->Open(*path, error)) {
-    host_.ShowPortStatus(error, false);
+    host_.ShowPortStatus(portName + u": " + error, false);
     return;
   }
   if (!ConfigureSerialPort(*port, baudRate)) {
@@ -44,7 +44,7 @@ void SerialLink::OpenSerialPort(const String& portName, const String& baudRate,
     host_.ShowPortStatus(u"初始化串口失败", true);
     return;
   }
-  host_.ShowPortStatus(u"串口打开成功", true);
+  host_.ShowPortStatus(u"串口打开成功: " + portName, true);
   stopReceive_ = false;
   receiveThread_.Wait(Thread::kInfinite);
   receiveThread_.Close();

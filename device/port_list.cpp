@@ -37,8 +37,21 @@ void FillMissingDescriptions(ObjectList<SSerInfo>& ports) {
 }
 
 void ScanSerialPorts(ObjectList<SSerInfo>& ports, const std::vector<String>& extraPaths) {
-  EnumerateSerialPorts(ports);
+  ObjectList<SSerInfo> found;
+  EnumerateSerialPorts(found);
+  OrderPorts(found, extraPaths, ports);
+}
+
+void OrderPorts(ObjectList<SSerInfo>& found, const std::vector<String>& extraPaths,
+                ObjectList<SSerInfo>& ports) {
+  auto take = [&](bool usb) {
+    for (uint32_t i = 0; i < found.Count(); ++i) {
+      if (found[i].isUsb == usb) *ports.Add() = found[i];
+    }
+  };
+  take(true);
   AppendExtraPorts(ports, extraPaths);
+  take(false);
   FillMissingDescriptions(ports);
 }
 

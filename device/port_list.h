@@ -30,8 +30,14 @@ void AppendExtraPorts(ObjectList<SSerInfo>& ports, const std::vector<String>& pa
 // whole name.
 void FillMissingDescriptions(ObjectList<SSerInfo>& ports);
 
-// EnumerateSerialPorts, the extra ports, then FillMissingDescriptions.
+// EnumerateSerialPorts, the extra ports, then FillMissingDescriptions; USB
+// ports and the extra ports come before the others (legacy on-board ports
+// that rarely have a device), so the first port is the detector's.
 void ScanSerialPorts(ObjectList<SSerInfo>& ports, const std::vector<String>& extraPaths);
+
+// The ordering of ScanSerialPorts, applied to the ports in `found`, appended to `ports`.
+void OrderPorts(ObjectList<SSerInfo>& found, const std::vector<String>& extraPaths,
+                ObjectList<SSerInfo>& ports);
 
 // The path of the first port whose friendly name equals `name` exactly; null when none.
 const String* FindPortPath(const ObjectList<SSerInfo>& ports, const String& name);

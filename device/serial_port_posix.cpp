@@ -1,6 +1,9 @@
 // Serial ports on POSIX systems: termios in raw mode, non-blocking reads.
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -8,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include "device/line_settings.h"
 #include "device/serial_port.h"
@@ -38,6 +42,44 @@ String SystemMessage(int error) {
   return String::FromBytes(text, cp::kUtf8);
 }
 
+// The group that owns the device file, which an account must belong to.
+std::string OwningGroup(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return "dialout";
+  const group* g = ::getgrgid(st.st_gid);
+  return g ? g->gr_name : std::to_string(st.st_gid);
+}
+
+std::string AccountName() {
+  const passwd* p = ::getpwuid(::geteuid());
+  return p ? p->pw_name : std::to_string(::geteuid());
+}
+
+// Why a port did not open, in the operator's words, with what to do.
+String OpenFailureText(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return u"串口设备不存在，请检查检测仪的数据线是否插好";
+    case EBUSY:
+      return u"串口正被别的程序使用，请先关闭那个程序";
+    case EACCES:
+    case EPERM: {
+      const String group = String::FromBytes(OwningGroup(path), cp::kUtf8);
+      const String account = String::FromBytes(AccountName(), cp::kUtf8);
+      return u"当前用户 " + account + u" 没有使用这个串口的权限。请管理员把用户加入 " + group +
+             u" 组（sudo usermod -aG " + group + u" " + account + u"），然后重新登录";
+    }
+    case EIO:
+      return u"串口读写出错，请拔下检测仪再重新插上";
+    case ENOTTY:
+      return u"这个设备不是串口";
+    default:
+      return u"无法打开串口：" + SystemMessage(error);
+  }
+}
+
 class PosixSerialPort : public SerialPort {
  public:
   ~PosixSerialPort() override { Close(); }
@@ -48,12 +90,12 @@ class PosixSerialPort : public SerialPort {
     const std::string native = path.ToBytes(cp::kUtf8);
     int fd = ::open(native.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      error = SystemMessage(errno);
+      error = OpenFailureText(errno, native);
       return false;
     }
     termios tio;
     if (::tcgetattr(fd, &tio) != 0) {
-      error = SystemMessage(errno);
+      error = OpenFailureText(errno, native);
       ::close(fd);
       return false;
     }

@@ -92,7 +92,7 @@ TEST_F(SerialLinkTest, FramesWrittenToThePortBecomeStoredRecordsInOrder) {
   AddPort(pty.Path());
   names_.Set(3, u"黄瓜");
   Tick(PortName(0));
-  ASSERT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  ASSERT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
   ASSERT_TRUE(link_->IsOpen());
 
   const std::string a = Frame(u"261206080001", u"04");
@@ -119,20 +119,22 @@ TEST_F(SerialLinkTest, UnpluggedPortClosesAndIsReopenedWhenItIsBack) {
   ASSERT_EQ(::symlink(first->Path().c_str(), link.c_str()), 0);
   AddPort(link);
   Tick(PortName(0));
-  ASSERT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  ASSERT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
 
   first->CloseLeader();  // unplugged
   ASSERT_TRUE(host_.WaitFor([&] { return host_.statuses.back() == "串口关闭 [red]"; }));
   EXPECT_FALSE(link_->IsOpen());
   first.reset();
   Tick(PortName(0));
-  EXPECT_EQ(host_.LastStatus(), "No such file or directory [red]") << "the system's text";
+  EXPECT_EQ(host_.LastStatus(),
+            PortName(0).ToBytes(cp::kUtf8) + ": 串口设备不存在，请检查检测仪的数据线是否插好 [red]")
+      << "the port and what to do";
 
   PtyPair second;  // plugged in again under the same name
   ::unlink(link.c_str());
   ASSERT_EQ(::symlink(second.Path().c_str(), link.c_str()), 0);
   Tick(PortName(0));
-  EXPECT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  EXPECT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
   ASSERT_TRUE(second.Write(Frame(u"261206090000", u"02")));
   EXPECT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 1; }));
 }
@@ -148,7 +150,7 @@ TEST_F(SerialLinkTest, AbsentOrUnnamedPortsAndRefusedBaudTexts) {
   PtyPair pty;
   AddPort(pty.Path());
   Tick(PortName(0), u"12345");  // no such speed: that step fails, the port still opens
-  EXPECT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  EXPECT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
   ASSERT_TRUE(pty.Write(Frame(u"261206100000", u"03")));
   EXPECT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 1; }));
 }
@@ -282,7 +284,7 @@ TEST_F(SerialLinkTest, DetectorSimulatorFramesArriveWholeThroughNoiseAndSharedSe
   EXPECT_EQ(std::string(line), "PORT " + link + "\n");
   AddPort(link);
   Tick(PortName(0), u"115200");
-  EXPECT_EQ(host_.LastStatus(), "串口打开成功 [green]");
+  EXPECT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
   const bool all = host_.WaitFor([&] { return host_.keys.size() == 6; });
   pclose(sim);
   ASSERT_TRUE(all) << host_.keys.size() << " records";

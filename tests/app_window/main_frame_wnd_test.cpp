@@ -11,9 +11,11 @@
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTest>
+#include <atomic>
 #include <fstream>
 
 #include "tests/app_window/window_fixture.h"
+#include "tests/support/pty_pair.h"
 
 namespace {
 
@@ -135,6 +137,35 @@ TEST_F(MainFrameWndTest, SkinWithoutTheRecordListIsRefusedWithItsName) {
   EXPECT_TRUE(error.contains(QStringLiteral("skin.xml"))) << error.toStdString();
 }
 
+// A detector plugged in after the start: while the chosen port is missing,
+// each tick looks again, the port list follows, and the port opens.
+TEST_F(MainFrameWndTest, ADetectorPluggedInLaterIsFoundAndOpened) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  std::atomic<bool> plugged{false};
+  const String path = String::FromBytes(pty.Path(), cp::kUtf8);
+  options_.scanPorts = [&](ObjectList<SSerInfo>& ports) {
+    if (plugged) AppendExtraPorts(ports, {path});
+  };
+  std::ofstream(settingsFile_) << "{\"com\": \"" << String(u"虚拟串口 (").ToBytes(cp::kGbk)
+                               << pty.Path() << ")\"}";
+  MainFrameWnd& w = Open();
+  auto* tip = w.findChild<QLabel*>("TextTipCom");
+  auto* combo = w.findChild<QComboBox*>("ComboCom");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return tip->text().startsWith("此串口未找到"); }, 20000));
+  EXPECT_EQ(combo->count(), 0);
+  plugged = true;
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return tip->text() == "串口打开成功: 虚拟串口 (" + QString::fromStdString(pty.Path()) + ")";
+      },
+      20000))
+      << tip->text().toStdString();
+  ASSERT_EQ(combo->count(), 1);
+  EXPECT_EQ(combo->itemText(0).toStdString(), "虚拟串口 (" + pty.Path() + ")");
+  EXPECT_TRUE(messages.empty()) << "the list follows without notifications";
+}
+
 TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheReceiveThread) {
   const std::string link = Path("detector");
   const std::string command = std::string(DETECTOR_SIM) + " --link " + link +
@@ -148,8 +179,8 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
                                << String(u"虚拟串口 (").ToBytes(cp::kGbk) << link << ")\"}";
   MainFrameWnd& w = Open();
   auto* tip = w.findChild<QLabel*>("TextTipCom");
-  EXPECT_TRUE(
-      QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口打开成功"); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return tip->text().startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
       << w.Records().Count() << " rows";
   EXPECT_TRUE(w.Records()[1].key == u"261206080000+02");

@@ -1,8 +1,17 @@
 #include "device/port_list.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "device/line_settings.h"
+#include "device/serial_port.h"
+#include "tests/support/as_user.h"
+#include "tests/support/pty_pair.h"
 
 namespace {
 
@@ -53,6 +62,55 @@ TEST(PortListTest, FindPortPathTakesTheFirstExactMatch) {
   EXPECT_TRUE(*FindPortPath(ports, u"Same (x)") == u"/dev/a");
   EXPECT_EQ(FindPortPath(ports, u"same (x)"), nullptr);
   EXPECT_EQ(FindPortPath(ports, u"Same"), nullptr);
+}
+
+// USB adapters and the configured extra ports come before legacy on-board
+// ports, so the first-port default is the detector's, not an empty ttyS0.
+TEST(PortListTest, UsbAndExtraPortsComeBeforeLegacyPorts) {
+  ObjectList<SSerInfo> found;
+  for (const auto& [path, usb] :
+       std::vector<std::pair<const char16_t*, bool>>{{u"/dev/ttyS0", false},
+                                                     {u"/dev/ttyUSB0", true},
+                                                     {u"/dev/ttyS1", false},
+                                                     {u"/dev/ttyACM0", true}}) {
+    SSerInfo* port = found.Add();
+    port->path = path;
+    port->friendlyName = MakeFriendlyName(u"", path);
+    port->isUsb = usb;
+  }
+  ObjectList<SSerInfo> ports;
+  OrderPorts(found, {u"/tmp/detector"}, ports);
+  std::vector<std::string> order;
+  for (uint32_t i = 0; i < ports.Count(); ++i) order.push_back(ports[i].path.ToBytes(cp::kUtf8));
+  EXPECT_EQ(order, (std::vector<std::string>{"/dev/ttyUSB0", "/dev/ttyACM0", "/tmp/detector",
+                                             "/dev/ttyS0", "/dev/ttyS1"}));
+}
+
+// Open failures speak Chinese and say what to do; a port the account may not
+// open names the group to join.
+TEST(SerialPortTest, OpenFailuresSayWhatIsWrongAndWhatToDo) {
+  auto open = [](const std::string& path) {
+    std::unique_ptr<SerialPort> port = CreateSerialPort();
+    String error;
+    EXPECT_FALSE(port->Open(String::FromBytes(path, cp::kUtf8), error)) << path;
+    return error.ToBytes(cp::kUtf8);
+  };
+  EXPECT_EQ(open("/dev/no-such-port"), "串口设备不存在，请检查检测仪的数据线是否插好");
+  EXPECT_EQ(open("/dev/null"), "这个设备不是串口");
+  PtyPair pty;  // its device file belongs to us and a group such as tty, mode 0620
+  ASSERT_TRUE(pty.Ok());
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to try the port as another account";
+  ::chmod(pty.Path().c_str(), 0620);
+  const std::string path = pty.Path();
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  const group* owner = ::getgrgid(st.st_gid);
+  const std::string remedy = "usermod -aG " + std::string(owner ? owner->gr_name : "?") + " nobody";
+  EXPECT_TRUE(AsOrdinaryUser([&] {
+    const std::string text = open(path);
+    return text.find("没有使用这个串口的权限") != std::string::npos &&
+           text.find(remedy) != std::string::npos;
+  }));
 }
 
 TEST(LineSettingsTest, OldTwoDigitBaudShorthandsMeanTheirSpeeds) {
