@@ -13,6 +13,7 @@
 #include "app/main_frame_wnd.h"
 #include "base/config.h"
 #include "ui/message_box.h"
+#include "ui/qt_translations.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ bool AnswerOk(const QString& text, MessageKind, const QString&) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
+  InstallQtChineseTranslations();  // Qt's own buttons and dialogs match the window
   QString screenshot, page;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
