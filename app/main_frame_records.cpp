@@ -1,11 +1,13 @@
 // The record list of the main window: rows built from records, ticking, the
 // start-up load and records arriving from the detector.
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 
 #include "app/main_frame_wnd.h"
 #include "device/capture_replay.h"
 #include "store/record_store.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 
 int MainFrameWnd::RowCount() const { return static_cast<int>(records_.Count()); }
@@ -76,5 +78,13 @@ void MainFrameWnd::ShowUploadText(int row, const String& text) {
 }
 
 void MainFrameWnd::ReplayCaptureFile() {
+  // Replaying stores the file's records as real ones: only when asked for.
+  const QString path = QFileInfo(QString::fromStdString(options_.capturePath)).absoluteFilePath();
+  if (!ShowMessageBox(
+          this,
+          tr("回放采集文件 %1？\n文件中的检测记录会作为新记录存入数据库并显示在列表中。").arg(path),
+          MessageKind::kConfirm)) {
+    return;
+  }
   ::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames);
 }

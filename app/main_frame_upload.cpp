@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include "app/main_frame_wnd.h"
+#include "app/trace_lookup.h"
 #include "store/record_store.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -138,6 +139,5 @@ void MainFrameWnd::StopUpload() {
 void MainFrameWnd::OpenTracePage() {
   auto* edit = root_->findChild<QLineEdit*>("EditCode");
   edit->selectAll();
-  const QString address = ToQString(settings_.queryUrl) + edit->text();
-  OpenUrl(address);
+  OpenUrl(ToQString(TracePageAddress(settings_.queryUrl, FromQString(edit->text()))));
 }

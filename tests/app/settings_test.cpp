@@ -1,4 +1,5 @@
 #include "app/settings.h"
+#include "app/trace_lookup.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +190,32 @@ TEST_F(SettingsTest, WindowRectangleRoundTripsAndAppliesByOption) {
   for (const Case& c : cases) {
     EXPECT_TRUE(ApplySavedRect(current, WindowRect{10, 20, 1210, 820}, c.options) == c.expected)
         << c.options;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TraceLookupTest, ScannedBarcodesAndQrTextsFindTheirRecord) {
+  const String prefix = u"http://h/trace?uid=";
+  struct Case {
+    const char16_t* input;
+    const char* address;
+  } cases[] = {
+      {u"1250999896491", "http://h/trace?uid=0123456789AB"},  // the barcode of 0123456789AB
+      {u"1250999896491\r\n", "http://h/trace?uid=0123456789AB"},
+      {u"281474976710655", "http://h/trace?uid=FFFFFFFFFFFF"},
+      {u"1000000000000", "http://h/trace?uid=00E8D4A51000"},
+      {u"http://h/trace?uid=0123456789AB", "http://h/trace?uid=0123456789AB"},  // the QR code
+      {u"0123456789AB", "http://h/trace?uid=0123456789AB"},                     // typed
+      {u"281474976710656", "http://h/trace?uid=281474976710656"},  // too large: as typed
+      {u"125099989649", "http://h/trace?uid=125099989649"},        // 12 digits: a typed code
+      {u"", "http://h/trace?uid="},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TracePageAddress(prefix, c.input).ToBytes(cp::kUtf8), c.address)
+        << String(c.input).ToBytes(cp::kUtf8);
   }
 }
 

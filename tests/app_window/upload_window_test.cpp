@@ -125,6 +125,13 @@ TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCap
                                               "http://trace.example/trace?uid="}));
 
   auto* debug = window_->findChild<QPushButton*>("debug");
+  confirmAnswer = false;  // the operator thinks again
+  debug->click();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("回放采集文件 " + Path("data.txt") + "？", 0), 0u) << messages[0];
+  QTest::qWait(50);
+  EXPECT_EQ(window_->Records().Count(), 0u) << "nothing replayed without a yes";
+  confirmAnswer = true;
   debug->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Records().Count() == 4; }, 20000));
   debug->click();  // each selection replays the file once; the same records overwrite themselves
