@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -78,7 +79,12 @@ bool Parse(int argc, char** argv, Options& o) {
 class Line {
  public:
   explicit Line(const Options& o) : o_(o) {}
-  ~Line() { Close(); }
+  // The link goes with the simulator, so it never points at a pseudo-terminal
+  // that another program may get next.
+  ~Line() {
+    Close();
+    RemoveLink();
+  }
 
   bool Open() {
     if (!o_.device.empty()) {
@@ -104,9 +110,18 @@ class Line {
         return false;
       }
       path_ = o_.link;
+      std::snprintf(linkToRemove, sizeof linkToRemove, "%s", o_.link.c_str());
     }
     return true;
   }
+
+  static void RemoveLink() {
+    if (linkToRemove[0]) ::unlink(linkToRemove);
+    linkToRemove[0] = 0;
+  }
+
+  // Read by the signal handler too, so a plain buffer.
+  static inline char linkToRemove[4096] = "";
 
   void Close() {
     if (fd_ >= 0) ::close(fd_);
@@ -170,6 +185,13 @@ int main(int argc, char** argv) {
   } catch (const std::exception&) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+  // Stopped by a signal: the link goes all the same.
+  for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGPIPE}) {  // SIGPIPE: nobody reads its output any more
+    std::signal(sig, [](int number) {
+      if (Line::linkToRemove[0]) ::unlink(Line::linkToRemove);
+      _exit(128 + number);
+    });
   }
   Line line(o);
   if (!line.Open()) return 2;

@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "device/frame_builder.h"
+#include "tests/support/child_process.h"
 #include "tests/support/pty_pair.h"
 #include "tests/support/temp_dir.h"
 
@@ -287,6 +289,7 @@ TEST_F(SerialLinkTest, DetectorSimulatorFramesArriveWholeThroughNoiseAndSharedSe
   EXPECT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
   const bool all = host_.WaitFor([&] { return host_.keys.size() == 6; });
   pclose(sim);
+  EXPECT_FALSE(std::filesystem::is_symlink(link)) << "the link goes with the simulator";
   ASSERT_TRUE(all) << host_.keys.size() << " records";
   EXPECT_EQ(host_.keys,
             (std::vector<std::string>{"261206080000", "261206080000+02", "261206080001",
@@ -295,6 +298,20 @@ TEST_F(SerialLinkTest, DetectorSimulatorFramesArriveWholeThroughNoiseAndSharedSe
     EXPECT_EQ(text.size(), 176u);
     EXPECT_EQ(text.find('\xFF'), std::string::npos) << "0xFF arrives as a space";
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DetectorSimTest, AStoppedSimulatorLeavesNoLinkBehind) {
+  const std::string link = ::testing::TempDir() + "/stopped-sim";
+  {
+    ChildProcess sim({DETECTOR_SIM, "--link", link, "--frames", "1", "--start-delay-ms", "60000"});
+    ASSERT_EQ(sim.ReadLine(), "PORT " + link);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+  }  // stopped with SIGTERM
+  EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
 
 }  // namespace
