@@ -12,6 +12,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 
 #include "tests/app_window/window_fixture.h"
@@ -135,6 +136,20 @@ TEST_F(MainFrameWndTest, SkinWithoutTheRecordListIsRefusedWithItsName) {
   MainFrameWnd none(options_);
   EXPECT_FALSE(none.Create(&error));
   EXPECT_TRUE(error.contains(QStringLiteral("skin.xml"))) << error.toStdString();
+}
+
+// A settings file that cannot be read: the window runs on defaults, says so
+// once, and never writes the file.
+TEST_F(MainFrameWndTest, AnUnreadableSettingsFileIsNamedOnceAndNeverWritten) {
+  std::filesystem::create_directories(settingsFile_);  // a folder where the file should be
+  Open();
+  QTest::qWait(50);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("无法读取设置文件 " + settingsFile_ + "：Is a directory", 0), 0u)
+      << messages[0];
+  CloseWindow();
+  EXPECT_TRUE(std::filesystem::is_directory(settingsFile_));
+  EXPECT_EQ(messages.size(), 1u);
 }
 
 // A detector plugged in after the start: while the chosen port is missing,

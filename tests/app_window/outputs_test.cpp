@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -72,9 +73,18 @@ TEST_F(OutputsTest, ExportWritesStoredRecordsLastFirstAndReportsFailures) {
   exportPath = QString::fromStdString(Path("missing/folder/export.txt"));
   Click("btn_export");
   EXPECT_EQ(messages.back(), "无法保存文件");
+  std::ofstream(Path("readonly.txt")) << "kept";
+  ::chmod(Path("readonly.txt").c_str(), 0444);
+  exportPath = QString::fromStdString(Path("readonly.txt"));
+  messages.clear();
+  Click("btn_export");
+  EXPECT_EQ(messages, std::vector<std::string>{"无法保存文件"})
+      << "a read-only file is not replaced";
+  ReadWholeFile(Path("readonly.txt"), bytes);
+  EXPECT_EQ(bytes, "kept");
   exportPath.clear();  // cancelled
   Click("btn_export");
-  EXPECT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages.size(), 1u) << "a cancelled export says nothing";
 }
 
 TEST_F(OutputsTest, DeletionRemovesTickedRowsRecordsAndStoredEntriesTogether) {
