@@ -3,8 +3,8 @@
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 

@@ -11,8 +11,7 @@ bool InstallQtChineseTranslations() {
   if (qtbase) return true;
   auto* translator = new QTranslator(QCoreApplication::instance());
   if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                        QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
     delete translator;
     return false;
   }

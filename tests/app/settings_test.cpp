@@ -1,10 +1,10 @@
 #include "app/settings.h"
-#include "app/trace_lookup.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "app/trace_lookup.h"
 #include "app/window_pos_store.h"
 #include "base/config.h"
 #include "base/file_io.h"
