@@ -25,12 +25,28 @@ void MainFrameWnd::UpdateRecordCount() {
 }
 
 void MainFrameWnd::LoadStoredRecords() {
-  recordDb_.ForEach([this](String& key, Json& doc) {
-    AppendLoadedRecord(records_, key, doc, settings_.deviceId);
-    return false;
-  });
+  DbStatus status;
+  recordDb_.ForEach(
+      [this](String& key, Json& doc) {
+        AppendLoadedRecord(records_, key, doc, settings_.deviceId);
+        return false;
+      },
+      &status);
   model_->ResetAll();
   UpdateRecordCount();
+  if (!status) {
+    // The list stops at a damaged block: say so instead of showing it as complete.
+    const QString text = tr("数据库有损坏的部分，只列出了能读出的 %1 条记录：%2\n"
+                            "请关闭程序，用 residue-tool repair 修复数据库（修复前会先复制一份）。")
+                             .arg(records_.Count())
+                             .arg(ToQString(status.text));
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+          if (!closing_) ShowMessageBox(this, text, MessageKind::kError);
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const String& text,

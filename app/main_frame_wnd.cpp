@@ -98,6 +98,7 @@ MainFrameWnd::~MainFrameWnd() {
 }
 
 bool MainFrameWnd::Create(QString* error) {
+  if (!OpenDatabase(error)) return false;  // before anything touches the port
   root_ = skin_.Build(QStringLiteral("skin.xml"), this, error);
   if (!root_) return false;
   const QStringList missing = MissingControls(root_, RequiredControlNames());
@@ -156,6 +157,44 @@ bool MainFrameWnd::Create(QString* error) {
   init.sender = this;
   Notify(init);
   return true;
+}
+
+// The database must be open before the window starts: a second copy of the
+// program stops here, and a damaged database is repaired only when the
+// operator agrees (after a copy of the folder is kept).
+bool MainFrameWnd::OpenDatabase(QString* error) {
+  if (recordDb_.IsOpen()) return true;
+  const QString folder =
+      QFileInfo(QString::fromStdString(options_.storageFolder)).absoluteFilePath();
+  QString reason = ToQString(recordDb_.OpenStatus().text);
+  QString text;
+  if (recordDb_.LockedElsewhere()) {
+    text = tr("数据库正被另一个程序使用: %1").arg(folder);
+  } else if (recordDb_.Damaged() &&
+             ShowMessageBox(
+                 this,
+                 tr("数据库无法打开: %1\n%2\n\n修复数据库？修复前会先把整个文件夹复制一份。")
+                     .arg(folder, reason),
+                 MessageKind::kConfirm)) {
+    std::string backup;
+    const DbStatus repaired = RecordDb::Repair(options_.storageFolder, backup);
+    recordDb_.Reopen();
+    if (repaired && recordDb_.IsOpen()) {
+      const uint32_t found = recordDb_.ForEach([](String&, Json&) { return false; });
+      ShowMessageBox(this,
+                     tr("修复数据库完成，找回 %1 条记录。修复前的文件夹保存在 %2")
+                         .arg(found)
+                         .arg(QString::fromStdString(backup)),
+                     MessageKind::kInformation);
+      return true;
+    }
+    if (!repaired) reason = ToQString(repaired.text);
+    text = tr("修复数据库失败: %1\n%2").arg(folder, reason);
+  } else {
+    text = tr("无法打开数据库: %1\n%2").arg(folder, reason);
+  }
+  if (error) *error = text;
+  return false;
 }
 
 void MainFrameWnd::InitWindow() {

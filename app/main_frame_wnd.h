@@ -132,6 +132,7 @@ class MainFrameWnd : public QWidget,
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  bool OpenDatabase(QString* error);
   void InitWindow();
   void FillPortCombo();
   void ScanPorts();

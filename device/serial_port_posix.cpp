@@ -3,6 +3,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -99,6 +100,15 @@ class PosixSerialPort : public SerialPort {
       ::close(fd);
       return false;
     }
+    // One program per port: a second copy reading the same port would split
+    // the detector's byte stream between them. The advisory lock stops every
+    // cooperating program (root included); TIOCEXCL stops other opens too.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      error = u"串口正被另一个程序使用，请先关闭那个程序";
+      ::close(fd);
+      return false;
+    }
+    ::ioctl(fd, TIOCEXCL);
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     ::tcsetattr(fd, TCSANOW, &tio);
@@ -162,6 +172,7 @@ class PosixSerialPort : public SerialPort {
 
   void Close() override {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (fd_ >= 0) ::ioctl(fd_, TIOCNXCL);  // the lock goes with the descriptor
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
   }

@@ -1,8 +1,10 @@
 #include "store/record_db.h"
 
 #include <leveldb/db.h>
+#include <leveldb/options.h>
 #include <leveldb/write_batch.h>
 
+#include <ctime>
 #include <filesystem>
 
 namespace {
@@ -28,22 +30,71 @@ leveldb::WriteOptions WriteOptions(bool durable) {
 
 }  // namespace
 
-RecordDb::RecordDb(const std::string& folder, bool createIfMissing) {
+RecordDb::RecordDb(const std::string& folder, bool createIfMissing)
+    : folder_(folder), createIfMissing_(createIfMissing) {
+  Open();
+}
+
+void RecordDb::Open() {
+  namespace fs = std::filesystem;
+  db_.reset();
+  damaged_ = false;
+  std::error_code error;
+  const bool hasCurrent = fs::exists(folder_ + "/CURRENT", error);
+  const bool emptyOrAbsent = !fs::exists(folder_, error) ||
+                             (fs::is_directory(folder_, error) && fs::is_empty(folder_, error));
   // leveldb makes the folder and its lock file even when told not to create a
   // database, so an absent database is refused before leveldb sees the path.
-  std::error_code error;
-  if (!createIfMissing && !std::filesystem::exists(folder + "/CURRENT", error)) {
-    openStatus_ = StatusOf(leveldb::Status::InvalidArgument(folder, "no database here"));
+  if (!hasCurrent && !createIfMissing_) {
+    openStatus_ = StatusOf(leveldb::Status::InvalidArgument(folder_, "no database here"));
+    return;
+  }
+  if (!hasCurrent && !emptyOrAbsent) {
+    // Files but no CURRENT: leveldb would start a new database over them.
+    damaged_ = true;
+    openStatus_ = StatusOf(leveldb::Status::Corruption(folder_, "database files without CURRENT"));
     return;
   }
   leveldb::Options options;
-  options.create_if_missing = createIfMissing;
+  options.create_if_missing = !hasCurrent;
+  options.paranoid_checks = true;
   leveldb::DB* db = nullptr;
-  openStatus_ = StatusOf(leveldb::DB::Open(options, folder, &db));
-  if (openStatus_.ok) db_.reset(db);
+  const leveldb::Status status = leveldb::DB::Open(options, folder_, &db);
+  openStatus_ = StatusOf(status);
+  if (status.ok()) {
+    db_.reset(db);
+  } else {
+    damaged_ = hasCurrent && !LockedElsewhere();
+  }
 }
 
 RecordDb::~RecordDb() = default;
+
+void RecordDb::Reopen() { Open(); }
+
+bool RecordDb::LockedElsewhere() const {
+  if (openStatus_.ok) return false;
+  const std::string text = openStatus_.text.ToBytes(cp::kUtf8);
+  return text.find("/LOCK") != std::string::npos;
+}
+
+DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
+  namespace fs = std::filesystem;
+  char stamp[32];
+  const std::time_t now = std::time(nullptr);
+  std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
+  backup = folder + ".backup-" + stamp;
+  for (int n = 2; fs::exists(backup); ++n)
+    backup = folder + ".backup-" + stamp + "-" + std::to_string(n);
+  std::error_code error;
+  fs::copy(folder, backup, fs::copy_options::recursive, error);
+  if (error) {
+    return DbStatus{false,
+                    String::FromBytes("IO error: " + backup + ": " + error.message(), cp::kUtf8)};
+  }
+  leveldb::Options options;
+  return StatusOf(leveldb::RepairDB(folder, options));
+}
 
 DbStatus RecordDb::PutText(const String& key, const String& value, bool durable) {
   if (!db_) return openStatus_;
@@ -94,9 +145,12 @@ DbStatus RecordDb::Write(Batch& batch, bool durable) {
   return StatusOf(db_->Write(WriteOptions(durable), batch.batch_.get()));
 }
 
-uint32_t RecordDb::ForEach(const RecordCallback& callback) {
+uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
+  if (status) *status = openStatus_;
   if (!db_) return 0;
-  std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(leveldb::ReadOptions()));
+  leveldb::ReadOptions read;
+  read.verify_checksums = true;
+  std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
   uint32_t count = 0;
   std::u16string value;
   for (it->SeekToFirst(); it->Valid(); it->Next()) {
@@ -108,5 +162,6 @@ uint32_t RecordDb::ForEach(const RecordCallback& callback) {
     String key = Text(it->key());
     if (callback(key, doc)) break;
   }
+  if (status) *status = StatusOf(it->status());
   return count;
 }

@@ -29,16 +29,29 @@ struct [[nodiscard]] DbStatus {
 // Safe to use from several threads (leveldb serialises its writes). Not copyable.
 class RecordDb {
  public:
-  // Opens the folder, creating it unless `createIfMissing` is false (then an
-  // absent database fails and nothing is created on disk). A failed
-  // open (for example a folder locked by another running copy) leaves every
-  // operation failing with the open status.
+  // Opens the folder, creating a database only in an absent or empty folder
+  // (and only when `createIfMissing`): a folder that holds files but no
+  // database that opens is never written over. Reads check checksums. A
+  // failed open (a folder locked by another running copy, a damaged
+  // database) leaves every operation failing with the open status.
   explicit RecordDb(const std::string& folder, bool createIfMissing = true);
   ~RecordDb();
   RecordDb(const RecordDb&) = delete;
   RecordDb& operator=(const RecordDb&) = delete;
 
   bool IsOpen() const { return db_ != nullptr; }
+  // The open failed because another program (or another RecordDb) holds the folder.
+  bool LockedElsewhere() const;
+  // The open failed on a folder that holds database files: a repair may help.
+  bool Damaged() const { return damaged_; }
+  const std::string& Folder() const { return folder_; }
+
+  // Copies the folder to `<folder>.backup-<yyyyMMdd-HHmmss>` (its path in
+  // `backup`), then rebuilds the database from what its files still hold.
+  // Call with no RecordDb open on the folder.
+  static DbStatus Repair(const std::string& folder, std::string& backup);
+  // Closes the database and opens the folder again (after a repair).
+  void Reopen();
 
   // A `durable` write reaches the disk before the call returns, so a power cut
   // right after it cannot lose it; other writes may sit in the OS cache.
@@ -72,13 +85,20 @@ class RecordDb {
   // whose value is not JSON is skipped. The callback returns true to stop.
   // Returns the number of entries visited, skipped ones included.
   using RecordCallback = Function<bool(String& key, Json& doc)>;
-  uint32_t ForEach(const RecordCallback& callback);
+  // `status`, when given, tells whether the walk reached the end or stopped
+  // at a damaged block (the entries before it were visited).
+  uint32_t ForEach(const RecordCallback& callback, DbStatus* status = nullptr);
 
   // How opening went; every operation on a database that did not open fails
   // with this.
   const DbStatus& OpenStatus() const { return openStatus_; }
 
  private:
+  void Open();
+
+  std::string folder_;
+  bool createIfMissing_;
+  bool damaged_ = false;
   std::unique_ptr<leveldb::DB> db_;
   DbStatus openStatus_;
 };

@@ -58,3 +58,28 @@ int RunRecordsCommand(std::vector<std::string> args, std::ostream& out, std::ost
   }
   return 0;
 }
+
+int RunRepairCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+  std::string folder;
+  bool missing = false;
+  TakeOption(args, "--storage", folder, missing);
+  if (folder.empty()) folder = LocateFiles().storageFolder;
+  if (missing || !args.empty()) {
+    err << "usage: residue-tool repair [--storage DIR]\n";
+    return 2;
+  }
+  std::string backup;
+  const DbStatus repaired = RecordDb::Repair(folder, backup);
+  if (!repaired) {
+    err << "residue-tool repair: " << Utf8(repaired.text) << "\n";
+    return 1;
+  }
+  RecordDb db(folder, false);
+  if (!db.IsOpen()) {
+    err << "residue-tool repair: " << Utf8(db.OpenStatus().text) << "\n";
+    return 1;
+  }
+  const uint32_t records = db.ForEach([](String&, Json&) { return false; });
+  out << "backup " << backup << "\nrecords " << records << "\n";
+  return 0;
+}

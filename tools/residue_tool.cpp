@@ -22,6 +22,7 @@ const char kUsage[] =
     "  records [--storage DIR] [--json] list the records stored in a database folder\n"
     "  import [--storage DIR] FILE|- [--names FILE]  store the records of a capture\n"
     "  export [--storage DIR] --out FILE  write the text export of a database's records\n"
+    "  repair [--storage DIR]         keep a copy of the database folder, then repair it\n"
     "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n";
 
 }  // namespace
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   if (command == "export") return RunExportCommand(args, std::cout, std::cerr);
   if (command == "label") return RunLabelCommand(args, std::cin, std::cout, std::cerr);
   if (command == "records") return RunRecordsCommand(args, std::cout, std::cerr);
+  if (command == "repair") return RunRepairCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/pty_pair.h"
@@ -128,10 +129,12 @@ TEST_F(MainFrameWndTest, SkinWithoutTheRecordListIsRefusedWithItsName) {
   xml.replace(xml.find("name=\"datalist\""), 15, "name=\"dataview\"");
   std::ofstream(skin + "/skin.xml", std::ios::binary) << xml;
   options_.skinFolder = QString::fromStdString(skin);
-  MainFrameWnd w(options_);
   QString error;
-  EXPECT_FALSE(w.Create(&error));
-  EXPECT_TRUE(error.contains(QStringLiteral("datalist"))) << error.toStdString();
+  {
+    MainFrameWnd w(options_);
+    EXPECT_FALSE(w.Create(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("datalist"))) << error.toStdString();
+  }  // lets go of the database folder
   options_.skinFolder = QString::fromStdString(Path("nowhere"));
   MainFrameWnd none(options_);
   EXPECT_FALSE(none.Create(&error));
@@ -150,6 +153,55 @@ TEST_F(MainFrameWndTest, AnUnreadableSettingsFileIsNamedOnceAndNeverWritten) {
   CloseWindow();
   EXPECT_TRUE(std::filesystem::is_directory(settingsFile_));
   EXPECT_EQ(messages.size(), 1u);
+}
+
+// A second copy on the same folder stops before it touches the port; a
+// folder with database files that will not open is repaired only on a yes,
+// after a copy is kept, and never written over.
+TEST_F(MainFrameWndTest, ASecondCopyStopsAndADamagedDatabaseIsRepairedOnlyOnAYes) {
+  std::vector<String> texts;
+  for (int i = 0; i < 250; ++i) {
+    String time;
+    time.Format(u"2612061%05d", i);
+    texts.push_back(RecordText(time.Handle(), u"01", u"1"));
+  }
+  Store(texts);
+  Open();
+  MainFrameWnd second(options_);
+  QString error;
+  EXPECT_FALSE(second.Create(&error));
+  EXPECT_EQ(error.toStdString(), "数据库正被另一个程序使用: " + options_.storageFolder);
+  CloseWindow();
+
+  std::filesystem::remove(options_.storageFolder + "/CURRENT");
+  confirmAnswer = false;
+  messages.clear();
+  {
+    MainFrameWnd refused(options_);
+    EXPECT_FALSE(refused.Create(&error));
+    EXPECT_EQ(error.toStdString().rfind("无法打开数据库: " + options_.storageFolder, 0), 0u)
+        << error.toStdString();
+  }
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("数据库无法打开: " + options_.storageFolder, 0), 0u);
+  EXPECT_FALSE(std::filesystem::exists(options_.storageFolder + "/CURRENT"))
+      << "no new database over the old files";
+
+  confirmAnswer = true;
+  messages.clear();
+  MainFrameWnd& w = Open();
+  EXPECT_EQ(w.Records().Count(), 250u) << "every record found again";
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].rfind("修复数据库完成，找回 250 条记录。修复前的文件夹保存在 " +
+                                  options_.storageFolder + ".backup-",
+                              0),
+            0u)
+      << messages[1];
+  bool backupKept = false;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    backupKept = backupKept || entry.path().filename().string().rfind("storage.backup-", 0) == 0;
+  }
+  EXPECT_TRUE(backupKept);
 }
 
 // A detector plugged in after the start: while the chosen port is missing,

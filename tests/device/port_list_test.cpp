@@ -113,6 +113,20 @@ TEST(SerialPortTest, OpenFailuresSayWhatIsWrongAndWhatToDo) {
   }));
 }
 
+// One program per port: a second opener is refused until the first lets go.
+TEST(SerialPortTest, APortOpenInOneProgramIsRefusedToASecond) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.Ok());
+  const String path = String::FromBytes(pty.Path(), cp::kUtf8);
+  std::unique_ptr<SerialPort> first = CreateSerialPort(), second = CreateSerialPort();
+  String error;
+  ASSERT_TRUE(first->Open(path, error)) << error.ToBytes(cp::kUtf8);
+  EXPECT_FALSE(second->Open(path, error));
+  EXPECT_EQ(error.ToBytes(cp::kUtf8), "串口正被另一个程序使用，请先关闭那个程序");
+  first->Close();
+  EXPECT_TRUE(second->Open(path, error)) << "free again once closed";
+}
+
 TEST(LineSettingsTest, OldTwoDigitBaudShorthandsMeanTheirSpeeds) {
   const std::pair<const char16_t*, unsigned> shorthands[] = {
       {u"baud=11", 110},   {u"baud=15", 150},  {u"baud=30", 300},  {u"baud=60", 600},

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <leveldb/db.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include "base/file_io.h"
 #include "device/sample_record.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
@@ -180,6 +184,58 @@ TEST_F(RecordDbTest, LockedDatabaseFailsWithLeveldbTextAndStatusIsPerCall) {
   const DbStatus next = first.GetText(u"k", value);
   EXPECT_TRUE(next.ok) << "a failure does not stick to later calls";
   EXPECT_TRUE(next.text == u"");
+}
+
+// A damaged table never passes for a shorter list: the walk says where it
+// stopped, and a repair (after a copy is kept) brings back what the files hold.
+TEST_F(RecordDbTest, ADamagedTableIsReportedAndRepairBringsBackTheRest) {
+  {
+    RecordDb db(Storage());
+    for (int i = 0; i < 250; ++i) {
+      char t[16];
+      std::snprintf(t, sizeof t, "2612061%05d", i);
+      ASSERT_TRUE(StoreReceivedRecord(db, String::FromBytes(t, cp::kGbk), Sample("04", t)).status);
+    }
+  }
+  { RecordDb reopened(Storage()); }  // the log becomes a table file
+  std::string table;
+  for (const auto& entry : std::filesystem::directory_iterator(Storage())) {
+    if (entry.path().extension() == ".ldb") table = entry.path().string();
+  }
+  ASSERT_FALSE(table.empty());
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(table, bytes));
+  for (size_t i = bytes.size() / 3; i < bytes.size() / 3 + 64; ++i) bytes[i] ^= 0x5A;
+  std::ofstream(table, std::ios::binary | std::ios::trunc) << bytes;
+  {
+    RecordDb db(Storage());
+    DbStatus walk;
+    uint32_t visited = 0;
+    if (db.IsOpen()) visited = db.ForEach([](String&, Json&) { return false; }, &walk);
+    EXPECT_TRUE(!db.IsOpen() ? db.Damaged() : !walk.ok)
+        << "neither the open nor the walk noticed: " << visited << " visited";
+    EXPECT_LT(visited, 250u);
+  }
+  std::string backup;
+  ASSERT_TRUE(RecordDb::Repair(Storage(), backup));
+  EXPECT_TRUE(std::filesystem::exists(backup + "/CURRENT")) << "the copy is kept first";
+  RecordDb repaired(Storage());
+  ASSERT_TRUE(repaired.IsOpen());
+  DbStatus walk;
+  const uint32_t found = repaired.ForEach([](String&, Json&) { return false; }, &walk);
+  EXPECT_TRUE(walk.ok);
+  EXPECT_GT(found, 0u);
+  EXPECT_LT(found, 250u) << "the damaged block is gone, the rest is back";
+}
+
+TEST_F(RecordDbTest, AFolderWithFilesButNoDatabaseIsNeverWrittenOver) {
+  std::filesystem::create_directories(Storage());
+  std::ofstream(Storage() + "/000005.ldb") << "records of an earlier database";
+  RecordDb db(Storage());
+  EXPECT_FALSE(db.IsOpen());
+  EXPECT_TRUE(db.Damaged());
+  EXPECT_FALSE(db.LockedElsewhere());
+  EXPECT_FALSE(std::filesystem::exists(Storage() + "/CURRENT"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 #include "base/file_io.h"
@@ -108,6 +109,27 @@ TEST_F(RecordsCommandTest, ExportAndLabelCommandsWriteWhatTheWindowWould) {
   EXPECT_NE(out.str().find("qr http://127.0.0.1/trace?uid="), std::string::npos) << out.str();
   std::istringstream notRecord("a+b");
   EXPECT_EQ(RunLabelCommand({"--tspl", Path("x.tspl")}, notRecord, out, err), 1);
+}
+
+TEST_F(RecordsCommandTest, RepairKeepsACopyAndBringsTheRecordsBack) {
+  const std::string storage = Path("storage");
+  {
+    RecordDb db(storage);
+    const String text = String::FromBytes(SampleFrame().substr(3), cp::kGbk);
+    for (const char16_t* key : {u"190305151604", u"190305151605", u"190305151606"}) {
+      ASSERT_TRUE(StoreReceivedRecord(db, key, text).status);
+    }
+  }
+  std::filesystem::remove(storage + "/CURRENT");
+  EXPECT_EQ(Run({"--storage", storage}), 2) << "no database opens there now";
+  std::ostringstream out, err;
+  ASSERT_EQ(RunRepairCommand({"--storage", storage}, out, err), 0) << err.str();
+  const std::string text = out.str();
+  EXPECT_EQ(text.rfind("backup " + storage + ".backup-", 0), 0u) << text;
+  EXPECT_NE(text.find("\nrecords 3\n"), std::string::npos) << text;
+  EXPECT_EQ(Run({"--storage", storage}), 0);
+  const std::string listed = out_.str();
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3);
 }
 
 }  // namespace
