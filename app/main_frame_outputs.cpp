@@ -32,7 +32,14 @@ void MainFrameWnd::ExportRecords() {
 
 void MainFrameWnd::DeleteSelectedRecords() {
   if (!ShowMessageBox(this, QStringLiteral("删除所有选定的项？"), MessageKind::kConfirm)) return;
-  const uint32_t removed = ::DeleteSelectedRecords(records_, recordDb_);
+  uint32_t removed = 0;
+  const DbStatus deleted = ::DeleteSelectedRecords(records_, recordDb_, removed);
+  if (!deleted) {
+    // One write, all or none: every row stays, as every record is still stored.
+    ShowMessageBox(this, tr("未能删除，记录都还在：%1").arg(ToQString(deleted.text)),
+                   MessageKind::kError);
+    return;
+  }
   model_->ResetAll();
   UpdateRecordCount();
   ShowMessageBox(this, QStringLiteral("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSignalBlocker>
 
 #include "app/main_frame_wnd.h"
 #include "device/capture_replay.h"
@@ -70,9 +71,15 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
   const int row = record ? IndexBySerial(records_, record->serial) : -1;
   if (row < 0 || records_.Element(static_cast<uint32_t>(row)) != record) return;
   // The click arrives before the box changes: the new state is the opposite.
+  // The row shows what is stored: a tick that could not be stored goes back.
+  if (!SetRecordSelected(recordDb_, record->key, !record->selected)) {
+    ShowMessageBox(this,
+                   tr("未能保存勾选，请检查磁盘空间和数据库文件夹 %1")
+                       .arg(QString::fromStdString(options_.storageFolder)),
+                   MessageKind::kError);
+    return;
+  }
   record->selected = !record->selected;
-  // A tick that could not be stored is not reported yet.
-  (void)SetRecordSelected(recordDb_, record->key, record->selected);
   model_->RowsChanged(row, row);
 }
 
@@ -80,11 +87,16 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
   const bool state = box->isChecked();
   std::vector<String> keys;
   keys.reserve(records_.Count());
-  for (uint32_t i = 0; i < records_.Count(); ++i) {
-    records_[i].selected = state;
-    keys.push_back(records_[i].key);
+  for (uint32_t i = 0; i < records_.Count(); ++i) keys.push_back(records_[i].key);
+  const DbStatus stored = SetRecordsSelected(recordDb_, keys, state);
+  if (!stored) {
+    // Nothing changed on disk (one write, all or none): the rows stay as they were.
+    const QSignalBlocker quiet(box);
+    box->setChecked(!state);
+    ShowMessageBox(this, tr("未能保存全选：%1").arg(ToQString(stored.text)), MessageKind::kError);
+    return;
   }
-  (void)SetRecordsSelected(recordDb_, keys, state);  // not reported yet, as above
+  for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = state;
   model_->RowsChanged(0, static_cast<int>(records_.Count()) - 1);
 }
 

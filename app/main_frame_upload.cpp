@@ -39,6 +39,7 @@ void MainFrameWnd::UploadSelectedRecords() {
   uploadAbort_ = std::make_shared<UploadAbort>();
   std::shared_ptr<UploadAbort> abort = uploadAbort_;
   uploadSent_ = 0;
+  unstoredUploadFlags_ = 0;
   uploadTotal_ = static_cast<int>(records.size());
   uploadProgressPosted_ = false;
   // Whatever way the worker ends, the window hears of it after every report
@@ -81,12 +82,19 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
   QMetaObject::invokeMethod(
       this,
       [this, serial, key, text, accepted] {
+        if (accepted) {
+          // Stored in batches, one write for all the replies that came
+          // together; the row says "已上传" once the flag is stored.
+          if (pendingUploadFlags_.empty()) {
+            QMetaObject::invokeMethod(
+                this, [this] { StoreUploadFlags(); }, Qt::QueuedConnection);
+          }
+          pendingUploadFlags_.emplace_back(serial, key);
+          return;
+        }
         // The operator may have deleted the record meanwhile: then nothing changes.
         const int row = IndexBySerial(records_, serial);
-        if (row < 0) return;
-        ShowUploadText(row, text);
-        // A flag that could not be stored is not reported yet; the row shows the reply.
-        if (accepted) (void)SetRecordUploaded(recordDb_, key);
+        if (row >= 0) ShowUploadText(row, text);
       },
       Qt::QueuedConnection);
 }
@@ -116,6 +124,31 @@ void MainFrameWnd::ShowUploadProgress(int sent, int total) {
         textUploadProgress_->setText(tr("正在上传 %1/%2").arg(uploadSent_).arg(uploadTotal_));
         textUploadProgress_->show();
         btnStopUpload_->show();
+      },
+      Qt::QueuedConnection);
+}
+
+void MainFrameWnd::StoreUploadFlags() {
+  if (pendingUploadFlags_.empty()) return;
+  std::vector<String> keys;
+  for (const auto& flag : pendingUploadFlags_) keys.push_back(flag.second);
+  const bool stored = SetRecordsUploaded(recordDb_, keys).ok;
+  if (!stored) unstoredUploadFlags_ += static_cast<int>(keys.size());
+  for (const auto& flag : pendingUploadFlags_) {
+    const int row = IndexBySerial(records_, flag.first);
+    if (row >= 0) ShowUploadText(row, stored ? String(u"已上传") : String(u"已上传，标记未保存"));
+  }
+  pendingUploadFlags_.clear();
+}
+
+void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, accepted, unanswered] {
+        StoreUploadFlags();  // the replies before this report are all in
+        if (closing_) return;
+        ShowMessageBox(this, ToQString(UploadReport(accepted, unanswered, unstoredUploadFlags_)),
+                       MessageKind::kInformation);
       },
       Qt::QueuedConnection);
 }

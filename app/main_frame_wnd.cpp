@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -365,6 +366,9 @@ void MainFrameWnd::closeEvent(QCloseEvent* event) {
     printJob_.Stop();        // the job walks the record list, which goes with the window
     labelDelivery_.reset();  // the label in flight is abandoned
     StopUpload();            // a running upload ends early and is awaited
+    // Replies the worker passed on before it ended still get their flags stored.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    StoreUploadFlags();
     serialLink_.Stop();
     windowPos_.SavePosition(
         kMainWindowName,

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/serial_link.h"
 #include "app/settings.h"
@@ -107,6 +109,7 @@ class MainFrameWnd : public QWidget,
   void ShowUploadReply(uint64_t serial, const String& key, const String& text,
                        bool accepted) override;
   void ShowUploadMessage(const String& text, bool error) override;
+  void ShowUploadResult(int accepted, int unanswered) override;
   void ShowUploadProgress(int sent, int total) override;
 
   // The settings page and the channel table.
@@ -145,6 +148,7 @@ class MainFrameWnd : public QWidget,
   void EndPrintJob(bool failed);
   void UpdatePrintProgress();
   void OnUploadEnded();
+  void StoreUploadFlags();
   void ShowPage(int page);
   void UpdateRecordCount();
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
@@ -183,6 +187,9 @@ class MainFrameWnd : public QWidget,
   std::atomic<int> uploadTotal_{0};
   std::atomic<bool> uploadProgressPosted_{false};
   bool uploadActive_ = false;  // from the start until the window hears the worker ended
+  // Accepted records whose "uploaded" flag waits for the next batch write.
+  std::vector<std::pair<uint64_t, String>> pendingUploadFlags_;
+  int unstoredUploadFlags_ = 0;
   bool closing_ = false;
 
   QWidget* root_ = nullptr;

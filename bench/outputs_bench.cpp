@@ -54,7 +54,9 @@ void BM_DeleteHalfOf100k(benchmark::State& state) {
     ObjectList<_NcItemData> records;
     Fill(*db, records);
     state.ResumeTiming();
-    if (DeleteSelectedRecords(records, *db) != kRecords / 2) state.SkipWithError("wrong count");
+    uint32_t removed = 0;
+    if (!DeleteSelectedRecords(records, *db, removed) || removed != kRecords / 2)
+      state.SkipWithError("wrong count");
     state.PauseTiming();
     records.Clear();
     db.reset();

@@ -73,23 +73,40 @@ bool SetRecordUploaded(RecordDb& db, const String& key) {
   return SetFlag(db, key, u"uploaded", true);
 }
 
-bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected) {
+namespace {
+
+DbStatus SetFlags(RecordDb& db, const std::vector<String>& keys, const char16_t* flag, bool value) {
   RecordDb::Batch batch;
   for (const String& key : keys) {
     Json doc;
     if (!db.GetJson(key, doc)) continue;
-    doc.SetPropertyBool(u"selected", selected);
+    doc.SetPropertyBool(flag, value);
     batch.PutJson(key, doc);
   }
-  return batch.IsEmpty() || db.Write(batch).ok;
+  if (batch.IsEmpty()) return DbStatus{true, String(u"")};
+  return db.Write(batch, true);
 }
 
-uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db) {
+}  // namespace
+
+DbStatus SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected) {
+  return SetFlags(db, keys, u"selected", selected);
+}
+
+DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys) {
+  return SetFlags(db, keys, u"uploaded", true);
+}
+
+DbStatus DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db, uint32_t& removed) {
+  removed = 0;
   RecordDb::Batch batch;
   for (uint32_t i = records.Count(); i-- > 0;) {
     if (records[i].selected) batch.Delete(records[i].key);
   }
-  // A failed deletion is not reported yet: the rows go, the entries come back at the next start.
-  if (!batch.IsEmpty()) (void)db.Write(batch);
-  return records.RemoveIf([](const _NcItemData& r) { return r.selected; });
+  if (!batch.IsEmpty()) {
+    DbStatus status = db.Write(batch, true);
+    if (!status) return status;  // nothing leaves the list that is still stored
+  }
+  removed = records.RemoveIf([](const _NcItemData& r) { return r.selected; });
+  return DbStatus{true, String(u"")};
 }

@@ -30,13 +30,18 @@ _NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& 
                                 const Json& doc, const String& deviceId);
 
 // Rewrite one flag of a stored record; nothing happens (false) when the record
-// cannot be read. Flag changes are not forced to disk.
+// cannot be read. A single tick is not forced to disk.
 [[nodiscard]] bool SetRecordSelected(RecordDb& db, const String& key, bool selected);
 [[nodiscard]] bool SetRecordUploaded(RecordDb& db, const String& key);
-// Removes every ticked record from the list and from the database: one
-// database write and one pass over the list, so deleting half of a large list
-// stays linear. Returns how many went.
-uint32_t DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db);
+// Removes every ticked record from the database in one write that reaches the
+// disk, and then from the list (one pass, so deleting half of a large list
+// stays linear); `removed` says how many went. When the write fails nothing is
+// removed from the list either, and the status says why.
+DbStatus DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db, uint32_t& removed);
 
-// The select-all change: every readable record of `keys` in one write.
-[[nodiscard]] bool SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);
+// The select-all change: every readable record of `keys` in one write that
+// reaches the disk.
+DbStatus SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);
+// The "uploaded" flag of every readable record of `keys`, in one write that
+// reaches the disk.
+DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys);

@@ -18,12 +18,17 @@ std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, R
   return out;
 }
 
-String UploadReport(int accepted, int unanswered) {
+String UploadReport(int accepted, int unanswered, int unstored) {
   String text;
   text.Format(u"已成功上传 %d 条数据!", accepted);
   if (unanswered > 0) {
     String line;
     line.Format(u"\n%d 条数据没有收到服务器回复", unanswered);
+    text += line;
+  }
+  if (unstored > 0) {
+    String line;
+    line.Format(u"\n%d 条数据的上传标记未能保存，下次会再上传", unstored);
     text += line;
   }
   return text;

@@ -23,9 +23,10 @@ struct UploadRecord {
 // record can be read, in upload order. UI thread.
 std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, RecordDb& db);
 
-// The report of a finished TCP upload: "已成功上传 %d 条数据!", and a second
-// line with the records the server never answered, when there are any.
-String UploadReport(int accepted, int unanswered);
+// The report of a finished TCP upload: "已成功上传 %d 条数据!", a line with the
+// records the server never answered and one with the accepted records whose
+// flag could not be stored, when there are any.
+String UploadReport(int accepted, int unanswered, int unstored = 0);
 
 // What the upload workers report; every call may come from a worker thread.
 class UploadHost {

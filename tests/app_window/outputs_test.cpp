@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/loopback_server.h"
@@ -202,6 +206,42 @@ TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
   EXPECT_FALSE(window_->IsPrinting());
   QTest::qWait(50);
   EXPECT_TRUE(messages.empty()) << "no box after the window has closed";
+}
+
+// The disk fills up (a file-size limit stops every append to the database's
+// log): ticks, select-all and deletions are refused with a message, and the
+// list keeps showing what is stored.
+TEST_F(OutputsTest, WritesThatFailLeaveTheListAsStoredAndSaySo) {
+  StoreNumbered(3);
+  Open();
+  ClickCheckBox(0);  // stored while there is room
+  messages.clear();
+  uintmax_t log = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(options_.storageFolder)) {
+    if (entry.path().extension() == ".log") log = std::max(log, entry.file_size());
+  }
+  ASSERT_GT(log, 0u);
+  rlimit old;
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit full = old;
+  full.rlim_cur = log;
+  ::setrlimit(RLIMIT_FSIZE, &full);
+
+  ClickCheckBox(1);
+  window_->findChild<QCheckBox*>("selall")->click();
+  Click("btn_delete");
+  ::setrlimit(RLIMIT_FSIZE, &old);
+
+  ASSERT_EQ(messages.size(), 4u);
+  EXPECT_EQ(messages[0].rfind("未能保存勾选", 0), 0u) << messages[0];
+  EXPECT_EQ(messages[1].rfind("未能保存全选：", 0), 0u) << messages[1];
+  EXPECT_EQ(messages[2], "删除所有选定的项？");
+  EXPECT_EQ(messages[3].rfind("未能删除，记录都还在：", 0), 0u) << messages[3];
+  EXPECT_TRUE(window_->Records()[0].selected);
+  EXPECT_FALSE(window_->Records()[1].selected) << "the tick that was not stored is not shown";
+  EXPECT_FALSE(window_->findChild<QCheckBox*>("selall")->isChecked());
+  EXPECT_EQ(window_->Records().Count(), 3u) << "no row goes that is still stored";
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <filesystem>
 #include <thread>
 
 #include "tests/app_window/window_fixture.h"
@@ -209,6 +213,37 @@ TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
   QTest::qWait(20);
   EXPECT_FALSE(window_->findChild<QWidget*>("BtnStopUpload")->isVisible());
   CloseWindow();
+}
+
+// Flags that cannot be stored (the disk is full) are not shown as stored, and
+// the report says how many records will go again next time.
+TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
+  const int tcp = StartServer();
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1")});
+  std::ofstream(settingsFile_) << "{\"deviceid\": \"0123456789ABCDEF\", \"serv_port\": " << tcp
+                               << "}";
+  Open();
+  window_->findChild<QCheckBox*>("selall")->click();
+  messages.clear();
+  uintmax_t log = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(options_.storageFolder)) {
+    if (entry.path().extension() == ".log") log = std::max(log, entry.file_size());
+  }
+  rlimit old;
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit full = old;
+  full.rlim_cur = log;
+  ::setrlimit(RLIMIT_FSIZE, &full);
+  window_->findChild<QPushButton*>("btn_upload")->click();
+  const bool reported = QTest::qWaitFor([&] { return !messages.empty(); }, 20000);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ASSERT_TRUE(reported);
+  EXPECT_EQ(messages[0], "已成功上传 2 条数据!\n2 条数据的上传标记未能保存，下次会再上传");
+  EXPECT_TRUE(window_->Records()[0].columns[0] == u"已上传，标记未保存");
+  Json doc;
+  ASSERT_TRUE(window_->Database().GetJson(u"261206100001", doc));
+  EXPECT_FALSE(doc.PropertyBool(u"uploaded", true));
 }
 
 }  // namespace
