@@ -60,11 +60,16 @@ _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const Stri
   return record;
 }
 
-void MainFrameWnd::HandOverRecord(const String& key, const String& text) {
+void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool stored) {
   // Called on the receive thread (or by a replay on this one): the row is
   // added on the UI thread, in the order the records arrived.
   QMetaObject::invokeMethod(
-      this, [this, key, text] { AddRecordRow(false, false, text, &key); }, Qt::QueuedConnection);
+      this,
+      [this, key, text, stored] {
+        _NcItemData* record = AddRecordRow(false, false, text, &key);
+        if (!stored) KeepPendingRecord(record, key, text);
+      },
+      Qt::QueuedConnection);
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {

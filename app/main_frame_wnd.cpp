@@ -250,6 +250,10 @@ void MainFrameWnd::InitWindow() {
   }
   datalist_->SetColumnWidths(widths);
   LoadStoredRecords();
+  StoreRecordsLeftLastTime();
+  connect(&pendingTimer_, &QTimer::timeout, this, [this] {
+    if (RetryPendingRecords()) pendingTimer_.stop();
+  });
 
   ShowInfoPage();
   TraceSampleRecordHash();
@@ -343,14 +347,10 @@ void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
 }
 
 void MainFrameWnd::ShowDatabaseError(const String& statusText) {
-  const QString message = ToQString(statusText);
+  // The box comes with the record it is about (KeepPendingRecord), once per
+  // episode instead of once per record.
   QMetaObject::invokeMethod(
-      this,
-      [this, message] {
-        if (closing_) return;
-        ShowMessageBox(this, message, MessageKind::kInformation, QStringLiteral("Error"));
-      },
-      Qt::QueuedConnection);
+      this, [this, statusText] { lastStoreError_ = statusText; }, Qt::QueuedConnection);
 }
 
 void MainFrameWnd::closeEvent(QCloseEvent* event) {
@@ -370,6 +370,12 @@ void MainFrameWnd::closeEvent(QCloseEvent* event) {
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     StoreUploadFlags();
     serialLink_.Stop();
+    // Records handed over before the link stopped join the list; those the
+    // database still does not take go to the file the next start stores.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    pendingTimer_.stop();
+    RetryPendingRecords();
+    SavePendingRecordsForNextStart();
     windowPos_.SavePosition(
         kMainWindowName,
         ToWindowRect(isMaximized() || isMinimized() ? normalGeometry() : geometry()));

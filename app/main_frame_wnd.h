@@ -70,7 +70,10 @@ class MainFrameWnd : public QWidget,
 
   void ShowPortStatus(const String& text, bool good) override;
   void ShowDatabaseError(const String& statusText) override;
-  void HandOverRecord(const String& key, const String& text) override;
+  void HandOverRecord(const String& key, const String& text, bool stored) override;
+  // Tests shorten how often records that could not be stored are tried again.
+  void SetPendingRetryInterval(int milliseconds) { pendingRetryMs_ = milliseconds; }
+  int PendingRecordCount() const { return static_cast<int>(pendingRecords_.size()); }
 
   // Builds a record from `text` and appends it and its row; `storedKey` is the
   // key it is stored under when that is not its test time. Null when the text
@@ -149,6 +152,13 @@ class MainFrameWnd : public QWidget,
   void UpdatePrintProgress();
   void OnUploadEnded();
   void StoreUploadFlags();
+  // Received records the database did not take (app/main_frame_pending.cpp).
+  void KeepPendingRecord(_NcItemData* record, const String& testTime, const String& text);
+  void ShowStoreProblem();
+  bool RetryPendingRecords();
+  void SavePendingRecordsForNextStart();
+  void StoreRecordsLeftLastTime();
+  std::string PendingCapturePath() const { return options_.storageFolder + "-pending.txt"; }
   void ShowPage(int page);
   void UpdateRecordCount();
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
@@ -190,6 +200,15 @@ class MainFrameWnd : public QWidget,
   // Accepted records whose "uploaded" flag waits for the next batch write.
   std::vector<std::pair<uint64_t, String>> pendingUploadFlags_;
   int unstoredUploadFlags_ = 0;
+  struct PendingRecord {
+    uint64_t serial;  // its row, 0 when it has none
+    String testTime;  // the key it asks for
+    String text;
+  };
+  std::vector<PendingRecord> pendingRecords_;
+  QTimer pendingTimer_;
+  int pendingRetryMs_ = 3000;
+  String lastStoreError_;
   bool closing_ = false;
 
   QWidget* root_ = nullptr;

@@ -106,5 +106,6 @@ void SerialLink::OnRecordReceived(std::string& key, std::string& text) {
   const String data = String::FromBytes(text, cp::kAnsi);
   const StoredRecord stored = StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data);
   if (!stored.status) host_.ShowDatabaseError(stored.status.text);
-  host_.HandOverRecord(stored.key, data);
+  host_.HandOverRecord(stored.status ? stored.key : String::FromBytes(key, cp::kAnsi), data,
+                       stored.status.ok);
 }

@@ -20,11 +20,12 @@ class SerialLinkHost {
   virtual ~SerialLinkHost() = default;
   // The link state for the label "TextTipCom": green (0, 153, 0) when `good`, else red.
   virtual void ShowPortStatus(const String& text, bool good) = 0;
-  // A record could not be stored: a message box titled "Error" with the status text.
+  // A record could not be stored: leveldb's text for why.
   virtual void ShowDatabaseError(const String& statusText) = 0;
-  // A stored record for the list, in arrival order; `key` is the key it is
-  // stored under. The window adds the row on its UI thread.
-  virtual void HandOverRecord(const String& key, const String& text) = 0;
+  // A received record for the list, in arrival order; `key` is the key it is
+  // stored under, or, when `stored` is false, its test time (the window keeps
+  // it and stores it later). The window adds the row on its UI thread.
+  virtual void HandOverRecord(const String& key, const String& text, bool stored) = 0;
 };
 
 // Keeps the configured serial port open and reads it on a receive thread: the

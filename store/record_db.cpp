@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <mutex>
 
 namespace {
 
@@ -15,6 +16,11 @@ String Text(const leveldb::Slice& bytes) {
   String text;
   text.FromMultiByte(bytes.data(), bytes.size(), cp::kAnsi);
   return text;
+}
+
+// leveldb names its lock file when another holder keeps the folder.
+bool IsLockFailure(const DbStatus& status) {
+  return !status.ok && status.text.ToBytes(cp::kUtf8).find("/LOCK") != std::string::npos;
 }
 
 DbStatus StatusOf(const leveldb::Status& status) {
@@ -64,18 +70,20 @@ void RecordDb::Open() {
   if (status.ok()) {
     db_.reset(db);
   } else {
-    damaged_ = hasCurrent && !LockedElsewhere();
+    damaged_ = hasCurrent && !IsLockFailure(openStatus_);
   }
 }
 
 RecordDb::~RecordDb() = default;
 
-void RecordDb::Reopen() { Open(); }
+void RecordDb::Reopen() {
+  std::unique_lock<std::shared_mutex> hold(lock_);  // no operation runs meanwhile
+  Open();
+}
 
 bool RecordDb::LockedElsewhere() const {
-  if (openStatus_.ok) return false;
-  const std::string text = openStatus_.text.ToBytes(cp::kUtf8);
-  return text.find("/LOCK") != std::string::npos;
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  return IsLockFailure(openStatus_);
 }
 
 DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
@@ -97,6 +105,7 @@ DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
 }
 
 DbStatus RecordDb::PutText(const String& key, const String& value, bool durable) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
   if (!db_) return openStatus_;
   return StatusOf(db_->Put(WriteOptions(durable), Bytes(key), Bytes(value)));
 }
@@ -106,6 +115,7 @@ DbStatus RecordDb::PutJson(const String& key, const Json& doc, bool durable) {
 }
 
 DbStatus RecordDb::GetText(const String& key, String& value) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
   if (!db_) return openStatus_;
   std::string bytes;
   const leveldb::Status status = db_->Get(leveldb::ReadOptions(), Bytes(key), &bytes);
@@ -123,6 +133,7 @@ DbStatus RecordDb::GetJson(const String& key, Json& doc) {
 }
 
 DbStatus RecordDb::Delete(const String& key) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
   if (!db_) return openStatus_;
   return StatusOf(db_->Delete(leveldb::WriteOptions(), Bytes(key)));
 }
@@ -141,11 +152,13 @@ void RecordDb::Batch::Delete(const String& key) {
 }
 
 DbStatus RecordDb::Write(Batch& batch, bool durable) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
   if (!db_) return openStatus_;
   return StatusOf(db_->Write(WriteOptions(durable), batch.batch_.get()));
 }
 
 uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
   if (status) *status = openStatus_;
   if (!db_) return 0;
   leveldb::ReadOptions read;

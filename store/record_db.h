@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,9 @@ class RecordDb {
   // `backup`), then rebuilds the database from what its files still hold.
   // Call with no RecordDb open on the folder.
   static DbStatus Repair(const std::string& folder, std::string& backup);
-  // Closes the database and opens the folder again (after a repair).
+  // Closes the database and opens the folder again (after a repair, or to
+  // clear an error leveldb keeps after a failed write). Waits for running
+  // operations; safe while other threads use the database.
   void Reopen();
 
   // A `durable` write reaches the disk before the call returns, so a power cut
@@ -99,6 +102,7 @@ class RecordDb {
   std::string folder_;
   bool createIfMissing_;
   bool damaged_ = false;
+  mutable std::shared_mutex lock_;  // operations share it; Reopen takes it alone
   std::unique_ptr<leveldb::DB> db_;
   DbStatus openStatus_;
 };

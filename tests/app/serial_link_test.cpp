@@ -31,7 +31,7 @@ class RecordingHost : public SerialLinkHost {
     std::lock_guard<std::mutex> lock(mutex_);
     errors.push_back(text.ToBytes(cp::kUtf8));
   }
-  void HandOverRecord(const String& key, const String& text) override {
+  void HandOverRecord(const String& key, const String& text, bool) override {
     std::lock_guard<std::mutex> lock(mutex_);
     keys.push_back(key.ToBytes(cp::kUtf8));
     texts.push_back(text.ToBytes(cp::kGbk));

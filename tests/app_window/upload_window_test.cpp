@@ -246,4 +246,92 @@ TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
   EXPECT_FALSE(doc.PropertyBool(u"uploaded", true));
 }
 
+// The disk is full while records arrive: they stay listed and marked, one box
+// says so, and they are stored once there is room again; what is still
+// waiting at close goes to a file that the next start stores.
+class FullDiskTest : public UploadWindowTest {
+ protected:
+  void Fill() {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = old_;
+    full.rlim_cur = 0;  // no file grows
+    ::setrlimit(RLIMIT_FSIZE, &full);
+  }
+  void Free() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+  void Replay() {
+    window_->findChild<QPushButton*>("debug")->click();  // confirmed by the fixture
+  }
+  uint32_t Stored() {
+    return window_->Database().ForEach([](String&, Json&) { return false; });
+  }
+  rlimit old_{};
+};
+
+TEST_F(FullDiskTest, RecordsThatCannotBeStoredWaitAndAreStoredWhenThereIsRoom) {
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  Open();
+  window_->SetPendingRetryInterval(20);
+  messages.clear();
+  Fill();
+  Replay();
+  const bool listed = QTest::qWaitFor([&] { return window_->Records().Count() == 4; }, 20000);
+  QTest::qWait(100);  // several retries fail meanwhile
+  const int waiting = window_->PendingRecordCount();
+  const std::vector<std::string> said = messages;
+  Free();
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(waiting, 5) << "four records and the frame broken by noise";
+  ASSERT_EQ(said.size(), 2u) << "the replay's question and one box, not one per record";
+  EXPECT_EQ(said[1].rfind("无法保存检测记录：", 0), 0u) << said[1];
+  EXPECT_NE(said[1].find("有 5 条记录等待保存"), std::string::npos) << said[1];
+  EXPECT_TRUE(window_->Records()[0].columns[0] == u"未保存");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->PendingRecordCount() == 0; }, 20000));
+  EXPECT_EQ(Stored(), 5u);
+  EXPECT_TRUE(window_->Records()[0].columns[0] == u"");
+}
+
+TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  std::vector<String> earlier;
+  for (int i = 0; i < 10; ++i) {
+    String time;
+    time.Format(u"2612061000%02d", i);
+    earlier.push_back(RecordText(time.Handle(), u"01", u"1"));
+  }
+  Store(earlier);
+  Open();
+  window_->SetPendingRetryInterval(60000);
+  window_->findChild<QCheckBox*>("selall")->click();  // the database's log grows
+  // No file may grow past five frames: the log is already longer, and a
+  // database opened again at close soon runs out of room too.
+  uintmax_t log = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(options_.storageFolder)) {
+    if (entry.path().extension() == ".log") log = std::max(log, entry.file_size());
+  }
+  ASSERT_GT(log, 5u * 179u);
+  ::getrlimit(RLIMIT_FSIZE, &old_);
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit tight = old_;
+  tight.rlim_cur = 5 * 179;
+  ::setrlimit(RLIMIT_FSIZE, &tight);
+  Replay();
+  const bool waiting = QTest::qWaitFor([&] { return window_->PendingRecordCount() == 5; }, 20000);
+  window_->close();  // one last try, then the file
+  Free();
+  window_.reset();
+  ASSERT_TRUE(waiting);
+  std::string kept;
+  ASSERT_TRUE(ReadWholeFile(options_.storageFolder + "-pending.txt", kept));
+  EXPECT_GT(kept.size(), 0u);
+  EXPECT_EQ(kept.size() % 179, 0u) << "whole raw detector frames";
+  EXPECT_EQ(kept.rfind(":NC", 0), 0u);
+
+  MainFrameWnd& w = Open();
+  EXPECT_EQ(w.Records().Count(), 14u) << "ten from before and the four records that waited";
+  EXPECT_EQ(Stored(), 15u) << "nothing lost, nothing twice";
+  EXPECT_FALSE(std::filesystem::exists(options_.storageFolder + "-pending.txt"))
+      << "removed once all are stored";
+}
+
 }  // namespace
