@@ -3,6 +3,8 @@
 // every few seconds; at close, what is still waiting is written as raw
 // detector frames to a file beside the database, which the next start stores.
 #include <QFileInfo>
+#include <cstdio>
+#include <fstream>
 
 #include "app/main_frame_wnd.h"
 #include "base/file_io.h"
@@ -10,9 +12,6 @@
 #include "store/record_store.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
-
-#include <cstdio>
-#include <fstream>
 
 void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime,
                                      const String& text) {
@@ -25,18 +24,21 @@ void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime
   }
   if (!pendingTimer_.isActive()) pendingTimer_.start(pendingRetryMs_);
   // One box for a burst: shown after the records that failed with it are in.
-  if (episodeStarts) QMetaObject::invokeMethod(this, [this] { ShowStoreProblem(); }, Qt::QueuedConnection);
+  if (episodeStarts)
+    QMetaObject::invokeMethod(
+        this, [this] { ShowStoreProblem(); }, Qt::QueuedConnection);
 }
 
 void MainFrameWnd::ShowStoreProblem() {
   if (closing_ || pendingRecords_.empty()) return;
-  ShowMessageBox(this,
-                 tr("无法保存检测记录：%1\n有 %2 条记录等待保存，程序每隔几秒会再试一次；"
-                    "关闭程序时还没保存的记录会写入 %3，下次启动时保存。请检查磁盘空间和数据库文件夹。")
-                     .arg(ToQString(lastStoreError_))
-                     .arg(pendingRecords_.size())
-                     .arg(QFileInfo(QString::fromStdString(PendingCapturePath())).absoluteFilePath()),
-                 MessageKind::kError);
+  ShowMessageBox(
+      this,
+      tr("无法保存检测记录：%1\n有 %2 条记录等待保存，程序每隔几秒会再试一次；"
+         "关闭程序时还没保存的记录会写入 %3，下次启动时保存。请检查磁盘空间和数据库文件夹。")
+          .arg(ToQString(lastStoreError_))
+          .arg(pendingRecords_.size())
+          .arg(QFileInfo(QString::fromStdString(PendingCapturePath())).absoluteFilePath()),
+      MessageKind::kError);
 }
 
 // Stores what is waiting, in arrival order, and stops at the first record the
@@ -76,7 +78,8 @@ void MainFrameWnd::SavePendingRecordsForNextStart() {
   std::ofstream file(PendingCapturePath(), std::ios::binary | std::ios::app);
   file << frames;
   file.flush();
-  if (!file) Trace(u"cannot keep %d records for the next start", static_cast<int>(pendingRecords_.size()));
+  if (!file)
+    Trace(u"cannot keep %d records for the next start", static_cast<int>(pendingRecords_.size()));
   pendingRecords_.clear();
 }
 
@@ -89,7 +92,8 @@ void MainFrameWnd::StoreRecordsLeftLastTime() {
   // 176-byte record text, names already in place.
   constexpr size_t kTextLength = 176;
   bool allStored = true;
-  for (size_t at = capture.find(":NC"); at != std::string::npos && at + 3 + kTextLength <= capture.size();
+  for (size_t at = capture.find(":NC");
+       at != std::string::npos && at + 3 + kTextLength <= capture.size();
        at = capture.find(":NC", at + 3 + kTextLength)) {
     const std::string text = capture.substr(at + 3, kTextLength);
     String key = String::FromBytes(text.substr(0, text.find('+')), cp::kGbk);

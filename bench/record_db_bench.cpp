@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "bench/stored_records.h"
+#include "device/frame_builder.h"
 #include "store/record_db.h"
 #include "store/record_store.h"
 
@@ -42,6 +44,35 @@ void BM_LoadAllRecords(benchmark::State& state) {
   state.counters["records"] = kRecords;
 }
 BENCHMARK(BM_LoadAllRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A stopped detector clock: 20,000 records with one test time and channel,
+// stored as the program stores them (argument 1: each write synced).
+void BM_StoreSameTimeRecords(benchmark::State& state) {
+  const bool durable = state.range(0) != 0;
+  std::vector<String> texts;
+  for (int i = 0; i < 20000; ++i) {
+    FrameFields f;
+    String rate;
+    rate.Format(u"%05d", i);
+    f.rate = rate;
+    f.temperature = rate.Left(4);
+    texts.push_back(String::FromBytes(BuildFrame(f).substr(3), cp::kGbk));
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / "residue_bench_same_time").string();
+    std::filesystem::remove_all(folder);
+    RecordDb db(folder);
+    state.ResumeTiming();
+    for (const String& text : texts) {
+      if (!StoreReceivedRecord(db, u"190305151604", text, durable).status)
+        state.SkipWithError("not stored");
+    }
+  }
+  state.counters["records"] = 20000;
+}
+BENCHMARK(BM_StoreSameTimeRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -117,6 +117,7 @@ DbStatus RecordDb::PutJson(const String& key, const Json& doc, bool durable) {
 DbStatus RecordDb::GetText(const String& key, String& value) {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (!db_) return openStatus_;
+  ++lookups_;
   std::string bytes;
   const leveldb::Status status = db_->Get(leveldb::ReadOptions(), Bytes(key), &bytes);
   if (status.ok()) value = Text(bytes);
@@ -136,6 +137,23 @@ DbStatus RecordDb::Delete(const String& key) {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (!db_) return openStatus_;
   return StatusOf(db_->Delete(leveldb::WriteOptions(), Bytes(key)));
+}
+
+bool RecordDb::LastKeyWithPrefix(const String& prefix, String& key) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  if (!db_) return false;
+  ++lookups_;
+  const std::string start = Bytes(prefix);
+  std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(leveldb::ReadOptions()));
+  it->Seek(start + "\xFF");  // past every key with the prefix (GBK keys never hold 0xFF)
+  if (it->Valid()) {
+    it->Prev();
+  } else {
+    it->SeekToLast();
+  }
+  if (!it->Valid() || !it->key().starts_with(start)) return false;
+  key = Text(it->key());
+  return true;
 }
 
 RecordDb::Batch::Batch() : batch_(new leveldb::WriteBatch) {}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <shared_mutex>
@@ -65,6 +66,11 @@ class RecordDb {
   // doc untouched, when the key is absent or the read fails; fails after a failed parse.
   DbStatus GetJson(const String& key, Json& doc);
   DbStatus Delete(const String& key);  // deleting an absent key succeeds
+  // The last key (in key order) that starts with `prefix`, found with one
+  // seek; false when there is none.
+  bool LastKeyWithPrefix(const String& prefix, String& key);
+  // Reads and seeks done so far (tests check that a store costs a few).
+  uint64_t LookupCount() const { return lookups_; }
 
   // Several writes applied together in one write (all or none).
   class Batch {
@@ -105,4 +111,5 @@ class RecordDb {
   mutable std::shared_mutex lock_;  // operations share it; Reopen takes it alone
   std::unique_ptr<leveldb::DB> db_;
   DbStatus openStatus_;
+  std::atomic<uint64_t> lookups_{0};
 };

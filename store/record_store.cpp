@@ -1,5 +1,7 @@
 #include "store/record_store.h"
 
+#include <algorithm>
+
 namespace {
 
 Json NewRecordValue(const String& text) {
@@ -44,15 +46,55 @@ bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) 
 
 }  // namespace
 
-StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text) {
+namespace {
+
+String NumberedKey(const String& base, unsigned long n) {
+  String key;
+  if (n <= 999) {
+    key.Format(u"%s+%03lu", base.Handle(), n);
+  } else {
+    // After "+999" and still in arrival order for any count: a fixed width
+    // behind the "+999" that sorts after it.
+    key.Format(u"%s+999%09lu", base.Handle(), n);
+  }
+  return key;
+}
+
+// The number of a key made by NumberedKey from `base`; 0 for anything else.
+unsigned long NumberOf(const String& key, const String& base) {
+  const String tail = key.Mid(static_cast<int>(base.Length()) + 1);
+  if (tail.Length() != 3 && tail.Length() != 12) return 0;
+  unsigned long n = 0;
+  for (uint32_t i = 0; i < tail.Length(); ++i) {
+    const char16_t c = tail.Element(i);
+    if (c < u'0' || c > u'9') return 0;
+    n = n * 10 + static_cast<unsigned long>(c - u'0');
+  }
+  return tail.Length() == 3 ? n : n % 1000000000ul;
+}
+
+}  // namespace
+
+StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text,
+                                 bool durable) {
   String chosen = key;
   if (!KeyTakesText(db, chosen, text)) {
     const String base = key + u"+" + Channel(text);
     chosen = base;
-    for (int n = 2; !KeyTakesText(db, chosen, text); ++n)
-      chosen.Format(u"%s+%03d", base.Handle(), n);
+    if (!KeyTakesText(db, chosen, text)) {
+      // The numbered keys of this second and channel: only the last one is
+      // looked at (one seek), so a busy second costs the same as a quiet one.
+      String last;
+      if (!db.LastKeyWithPrefix(base + u"+", last)) {
+        chosen = NumberedKey(base, 2);
+      } else if (KeyTakesText(db, last, text)) {
+        chosen = last;  // the same record again
+      } else {
+        chosen = NumberedKey(base, std::max(2ul, NumberOf(last, base) + 1));
+      }
+    }
   }
-  DbStatus status = db.PutJson(chosen, NewRecordValue(text), true);
+  DbStatus status = db.PutJson(chosen, NewRecordValue(text), durable);
   return StoredRecord{chosen, status};
 }
 

@@ -21,7 +21,8 @@ struct [[nodiscard]] StoredRecord {
   String key;
   DbStatus status;
 };
-StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text);
+StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text,
+                                 bool durable = true);
 
 // Builds the record of one stored entry (the start-up load) and appends it;
 // it keeps `key`, the key it is stored under. Null when "data" has fewer than

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <leveldb/db.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "base/file_io.h"
+#include "device/frame_builder.h"
 #include "device/sample_record.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
@@ -236,6 +238,43 @@ TEST_F(RecordDbTest, AFolderWithFilesButNoDatabaseIsNeverWrittenOver) {
   EXPECT_TRUE(db.Damaged());
   EXPECT_FALSE(db.LockedElsewhere());
   EXPECT_FALSE(std::filesystem::exists(Storage() + "/CURRENT"));
+}
+
+// A stopped detector clock: every record has the same test time. They keep
+// their arrival order past the thousandth, and each store costs the same few
+// lookups however many came before.
+TEST_F(RecordDbTest, SameTimeRecordsKeepArrivalOrderAtAConstantCost) {
+  RecordDb db(Storage());
+  constexpr int kCount = 1200;
+  std::vector<std::string> stored;
+  uint64_t mostLookups = 0;
+  for (int i = 0; i < kCount; ++i) {
+    FrameFields f;
+    f.time = u"190305151604";
+    f.channel = u"05";
+    String rate;
+    rate.Format(u"%04d", i);
+    f.rate = rate;
+    const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
+    const uint64_t before = db.LookupCount();
+    const StoredRecord r = StoreReceivedRecord(db, u"190305151604", text);
+    ASSERT_TRUE(r.status);
+    mostLookups = std::max(mostLookups, db.LookupCount() - before);
+    stored.push_back(r.key.ToBytes(cp::kUtf8));
+  }
+  EXPECT_LE(mostLookups, 4u) << "one seek, not a scan";
+  EXPECT_EQ(stored[0], "190305151604");
+  EXPECT_EQ(stored[1], "190305151604+05");
+  EXPECT_EQ(stored[2], "190305151604+05+002");
+  EXPECT_EQ(stored[999], "190305151604+05+999");
+  EXPECT_EQ(stored[1000], "190305151604+05+999000001000");
+  std::vector<std::string> order;
+  ASSERT_EQ(db.ForEach([&](String& key, Json&) {
+    order.push_back(key.ToBytes(cp::kUtf8));
+    return false;
+  }),
+            static_cast<uint32_t>(kCount));
+  EXPECT_EQ(order, stored) << "key order is arrival order";
 }
 
 }  // namespace
