@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -332,6 +333,39 @@ TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {
   EXPECT_EQ(Stored(), 15u) << "nothing lost, nothing twice";
   EXPECT_FALSE(std::filesystem::exists(options_.storageFolder + "-pending.txt"))
       << "removed once all are stored";
+}
+
+// The same on a real disk that fills up: a 1 MB tmpfs holding the database.
+TEST_F(FullDiskTest, ABurstOnAFullDiskIsStoredOnceThereIsRoomAgain) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const std::string disk = Path("disk");
+  std::filesystem::create_directories(disk);
+  if (std::system(("mount -t tmpfs -o size=1m tmpfs " + disk + " 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "tmpfs cannot be mounted here";
+  struct Unmount {
+    std::string path;
+    ~Unmount() { std::system(("umount " + path).c_str()); }
+  } unmount{disk};
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  options_.storageFolder = disk + "/storage";
+  Open();
+  window_->SetPendingRetryInterval(20);
+  // Fill every byte that is left.
+  {
+    std::ofstream filler(disk + "/filler", std::ios::binary);
+    const std::string block(4096, 'x');
+    while (filler.write(block.data(), block.size())) {
+    }
+  }
+  messages.clear();
+  Replay();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->PendingRecordCount() == 5; }, 20000));
+  EXPECT_EQ(Stored(), 0u);
+  std::filesystem::remove(disk + "/filler");  // the operator makes room
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->PendingRecordCount() == 0; }, 20000));
+  EXPECT_EQ(Stored(), 5u);
+  EXPECT_EQ(messages.size(), 2u) << "the replay's question and one box";
+  CloseWindow();
 }
 
 }  // namespace
