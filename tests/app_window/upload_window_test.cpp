@@ -226,19 +226,10 @@ TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
   Open();
   window_->findChild<QCheckBox*>("selall")->click();
   messages.clear();
-  uintmax_t log = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(options_.storageFolder)) {
-    if (entry.path().extension() == ".log") log = std::max(log, entry.file_size());
-  }
-  rlimit old;
-  ::getrlimit(RLIMIT_FSIZE, &old);
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit full = old;
-  full.rlim_cur = log;
-  ::setrlimit(RLIMIT_FSIZE, &full);
+  LimitFileSize(LogSize());  // the log may not grow
   window_->findChild<QPushButton*>("btn_upload")->click();
   const bool reported = QTest::qWaitFor([&] { return !messages.empty(); }, 20000);
-  ::setrlimit(RLIMIT_FSIZE, &old);
+  LiftFileSizeLimit();
   ASSERT_TRUE(reported);
   EXPECT_EQ(messages[0], "已成功上传 2 条数据!\n2 条数据的上传标记未能保存，下次会再上传");
   EXPECT_TRUE(window_->Records()[0].columns[0] == u"已上传，标记未保存");
@@ -252,21 +243,14 @@ TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
 // waiting at close goes to a file that the next start stores.
 class FullDiskTest : public UploadWindowTest {
  protected:
-  void Fill() {
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit full = old_;
-    full.rlim_cur = 0;  // no file grows
-    ::setrlimit(RLIMIT_FSIZE, &full);
-  }
-  void Free() { ::setrlimit(RLIMIT_FSIZE, &old_); }
+  void Fill() { LimitFileSize(0); }  // no file grows
+  void Free() { LiftFileSizeLimit(); }
   void Replay() {
     window_->findChild<QPushButton*>("debug")->click();  // confirmed by the fixture
   }
   uint32_t Stored() {
     return window_->Database().ForEach([](String&, Json&) { return false; });
   }
-  rlimit old_{};
 };
 
 TEST_F(FullDiskTest, RecordsThatCannotBeStoredWaitAndAreStoredWhenThereIsRoom) {
@@ -306,16 +290,8 @@ TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {
   window_->findChild<QCheckBox*>("selall")->click();  // the database's log grows
   // No file may grow past five frames: the log is already longer, and a
   // database opened again at close soon runs out of room too.
-  uintmax_t log = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(options_.storageFolder)) {
-    if (entry.path().extension() == ".log") log = std::max(log, entry.file_size());
-  }
-  ASSERT_GT(log, 5u * 179u);
-  ::getrlimit(RLIMIT_FSIZE, &old_);
-  ::signal(SIGXFSZ, SIG_IGN);
-  rlimit tight = old_;
-  tight.rlim_cur = 5 * 179;
-  ::setrlimit(RLIMIT_FSIZE, &tight);
+  ASSERT_GT(LogSize(), 5u * 179u);
+  LimitFileSize(5 * 179);
   Replay();
   const bool waiting = QTest::qWaitFor([&] { return window_->PendingRecordCount() == 5; }, 20000);
   window_->close();  // one last try, then the file

@@ -3,8 +3,12 @@
 // A main window on the offscreen platform with its settings file, database
 // and capture file in a temporary folder; message boxes are recorded.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QTest>
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <fstream>
 
 #include "app/main_frame_wnd.h"
@@ -46,6 +50,7 @@ class MainFrameWndTest : public TempDirTest {
     options_.capturePath = Path("data.txt");
   }
   void TearDown() override {
+    LiftFileSizeLimit();
     window_.reset();
     SetMessageBoxHandler(nullptr);
     SetConfigPath("");
@@ -75,6 +80,27 @@ class MainFrameWndTest : public TempDirTest {
     const QRect cell = list->visualRect(Index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
   }
+  // The size of the database's newest log file: records and flags go there.
+  uintmax_t LogSize() const {
+    uintmax_t log = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(options_.storageFolder)) {
+      if (entry.path().extension() == ".log") log = std::max(log, entry.file_size());
+    }
+    return log;
+  }
+  // A full disk for this process: no file grows past `bytes` until lifted.
+  void LimitFileSize(uintmax_t bytes) {
+    if (!limited_) ::getrlimit(RLIMIT_FSIZE, &oldLimit_);
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = oldLimit_;
+    full.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    limited_ = true;
+  }
+  void LiftFileSizeLimit() {
+    if (limited_) ::setrlimit(RLIMIT_FSIZE, &oldLimit_);
+    limited_ = false;
+  }
   Json Settings() {
     Json doc;
     doc.LoadFile(settingsFile_);
@@ -84,4 +110,6 @@ class MainFrameWndTest : public TempDirTest {
   std::string settingsFile_;
   MainFrameOptions options_;
   std::unique_ptr<MainFrameWnd> window_;
+  rlimit oldLimit_{};
+  bool limited_ = false;
 };
