@@ -13,12 +13,9 @@ void MainFrameWnd::ExportRecords() {
   const QString path = AskSaveFileName(this, QStringLiteral("文本文件(*.txt)"));
   if (path.isEmpty()) return;
   int count = 0;
+  const StoredKeys stored(recordDb_);
   const String text = BuildExportText(
-      records_,
-      [this](const _NcItemData& record) {
-        Json doc;
-        return recordDb_.GetJson(record.key, doc).ok;
-      },
+      records_, [&stored](const _NcItemData& record) { return stored.Contains(record.key); },
       count);
   // A file not written in full (a full disk, a removed stick) is a failure,
   // never reported as a success.

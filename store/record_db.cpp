@@ -175,6 +175,23 @@ DbStatus RecordDb::Write(Batch& batch, bool durable) {
   return StatusOf(db_->Write(WriteOptions(durable), batch.batch_.get()));
 }
 
+uint32_t RecordDb::ForEachKey(const KeyCallback& callback, DbStatus* status) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  if (status) *status = openStatus_;
+  if (!db_) return 0;
+  leveldb::ReadOptions read;
+  read.verify_checksums = true;
+  std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
+  uint32_t count = 0;
+  for (it->SeekToFirst(); it->Valid(); it->Next()) {
+    ++count;
+    String key = Text(it->key());
+    callback(key);
+  }
+  if (status) *status = StatusOf(it->status());
+  return count;
+}
+
 uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (status) *status = openStatus_;

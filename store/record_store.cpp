@@ -131,6 +131,15 @@ DbStatus SetFlags(RecordDb& db, const std::vector<String>& keys, const char16_t*
 
 }  // namespace
 
+StoredKeys::StoredKeys(RecordDb& db) {
+  db.ForEachKey([this](String& key) { keys_.push_back(key.ToStd()); });
+  std::sort(keys_.begin(), keys_.end());  // key order is byte order, not UTF-16 order
+}
+
+bool StoredKeys::Contains(const String& key) const {
+  return std::binary_search(keys_.begin(), keys_.end(), key.ToStd());
+}
+
 DbStatus SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected) {
   return SetFlags(db, keys, u"selected", selected);
 }

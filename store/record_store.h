@@ -40,6 +40,17 @@ _NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& 
 // removed from the list either, and the status says why.
 DbStatus DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db, uint32_t& removed);
 
+// Tells whether a record is still stored, from one walk over the keys (the
+// export's check, instead of one read per record).
+class StoredKeys {
+ public:
+  explicit StoredKeys(RecordDb& db);
+  bool Contains(const String& key) const;
+
+ private:
+  std::vector<std::u16string> keys_;  // sorted
+};
+
 // The select-all change: every readable record of `keys` in one write that
 // reaches the disk.
 DbStatus SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);
