@@ -119,6 +119,22 @@ bool WidenAscii(const char* bytes, size_t length, std::u16string& out) {
   return true;
 }
 
+// GBK agrees with ASCII, so in a mostly-ASCII text (an export, a settings
+// file) only the runs of other characters go through iconv.
+void EncodeGbkMostlyAscii(const char16_t* text, size_t length, std::string& out) {
+  out.clear();
+  out.reserve(length + length / 4);
+  std::string run;
+  for (size_t i = 0; i < length;) {
+    while (i < length && text[i] < 0x80) out.push_back(static_cast<char>(text[i++]));
+    const size_t start = i;
+    while (i < length && text[i] >= 0x80) ++i;
+    if (i == start) continue;
+    EncodeGbk(text + start, i - start, run);
+    out += run;
+  }
+}
+
 }  // namespace
 
 bool FromUtf16(const char16_t* text, size_t length, unsigned codePage, std::string& out) {
@@ -127,7 +143,7 @@ bool FromUtf16(const char16_t* text, size_t length, unsigned codePage, std::stri
   if (IsUtf8(codePage)) {
     EncodeUtf8(text, length, out);
   } else {
-    EncodeGbk(text, length, out);
+    EncodeGbkMostlyAscii(text, length, out);
   }
   return true;
 }

@@ -39,6 +39,9 @@ TEST(CodePageTest, BadInputIsReplacedWithoutLosingWhatFollows) {
 TEST(CodePageTest, CharactersTheCodePageLacksBecomeQuestionMarks) {
   EXPECT_EQ(cp::Utf16ToGbk(u"a\U0001F600b"), "a?b");
   EXPECT_EQ(cp::Utf16ToGbk(u"x\xD800y"), "x?y");
+  // ASCII runs and the runs between them, as an export mixes them.
+  EXPECT_EQ(cp::Utf16ToGbk(u"12.5\uFF05  \u6BDB\u8C46\U0001F600ok\xDC00\u6BDB"),
+            "12.5\xA3\xA5  \xC3\xAB\xB6\xB9?ok?\xC3\xAB");
   EXPECT_EQ(cp::Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
   EXPECT_EQ(cp::Utf16ToUtf8(u"\xDC00"), "\xEF\xBF\xBD");
   std::string untouched = "keep";
