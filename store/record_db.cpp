@@ -175,7 +175,9 @@ DbStatus RecordDb::Write(Batch& batch, bool durable) {
   return StatusOf(db_->Write(WriteOptions(durable), batch.batch_.get()));
 }
 
-uint32_t RecordDb::ForEachKey(const KeyCallback& callback, DbStatus* status) {
+// Walks every entry in key order under the shared lock, checksums checked;
+// `visit` returns true to stop. Counts the entries visited.
+uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status) {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (status) *status = openStatus_;
   if (!db_) return 0;
@@ -185,31 +187,31 @@ uint32_t RecordDb::ForEachKey(const KeyCallback& callback, DbStatus* status) {
   uint32_t count = 0;
   for (it->SeekToFirst(); it->Valid(); it->Next()) {
     ++count;
-    String key = Text(it->key());
-    callback(key);
+    if (visit(it->key(), it->value())) break;
   }
   if (status) *status = StatusOf(it->status());
   return count;
 }
 
+uint32_t RecordDb::ForEachKey(const KeyCallback& callback, DbStatus* status) {
+  return Walk(
+      [&](const leveldb::Slice& key, const leveldb::Slice&) {
+        String text = Text(key);
+        callback(text);
+        return false;
+      },
+      status);
+}
+
 uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
-  std::shared_lock<std::shared_mutex> hold(lock_);
-  if (status) *status = openStatus_;
-  if (!db_) return 0;
-  leveldb::ReadOptions read;
-  read.verify_checksums = true;
-  std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
-  uint32_t count = 0;
   std::u16string value;
-  for (it->SeekToFirst(); it->Valid(); it->Next()) {
-    ++count;
-    const leveldb::Slice bytes = it->value();
-    cp::ToUtf16(bytes.data(), bytes.size(), cp::kAnsi, value);
-    Json doc;
-    if (doc.Parse(value.data(), static_cast<int>(value.size())) == -1) continue;
-    String key = Text(it->key());
-    if (callback(key, doc)) break;
-  }
-  if (status) *status = StatusOf(it->status());
-  return count;
+  return Walk(
+      [&](const leveldb::Slice& key, const leveldb::Slice& bytes) {
+        cp::ToUtf16(bytes.data(), bytes.size(), cp::kAnsi, value);
+        Json doc;
+        if (doc.Parse(value.data(), static_cast<int>(value.size())) == -1) return false;
+        String text = Text(key);
+        return callback(text, doc);
+      },
+      status);
 }

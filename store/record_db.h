@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <shared_mutex>
 #include <string>
@@ -13,6 +14,7 @@
 
 namespace leveldb {
 class DB;
+class Slice;
 class WriteBatch;
 }  // namespace leveldb
 
@@ -106,7 +108,9 @@ class RecordDb {
   const DbStatus& OpenStatus() const { return openStatus_; }
 
  private:
+  using EntryVisitor = std::function<bool(const leveldb::Slice& key, const leveldb::Slice& value)>;
   void Open();
+  uint32_t Walk(const EntryVisitor& visit, DbStatus* status);
 
   std::string folder_;
   bool createIfMissing_;
