@@ -206,7 +206,7 @@ void MainFrameWnd::InitWindow() {
   resize(restored.Width(), restored.Height());
 
   settings_.Load();
-  const std::string settingsProblem = SettingsReadProblem();
+  const std::string& settingsProblem = settings_.readProblem;
   if (!settingsProblem.empty()) {
     // Said once, after the window is up: the program runs on defaults.
     const QString text =

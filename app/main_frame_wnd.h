@@ -118,7 +118,6 @@ class MainFrameWnd : public QWidget,
   // The settings page and the channel table.
   void ShowSettings();
   void OnSettingsComboSelected(QComboBox* combo);
-  static void OnSettingsComboNotified(MainFrameWnd& window, const Notification& n);
   void OnDeviceIdTextChanged();
   void SaveDeviceId();
   void DeleteDeviceId();
@@ -139,6 +138,7 @@ class MainFrameWnd : public QWidget,
 
  private:
   bool OpenDatabase(QString* error);
+  static void OnSettingsComboNotified(MainFrameWnd& window, const Notification& n);
   void InitWindow();
   void FillPortCombo();
   void ScanPorts();

@@ -32,6 +32,7 @@ void WriteArray(Json& root, const char16_t* key, const std::vector<String>& text
 
 void Settings::Load() {
   Config config;
+  readProblem = config.ReadProblem();
   Json* root = config.Root();
   if (!root) return;
   portName = ReadString(*root, u"com", u"");

@@ -31,6 +31,7 @@ struct Settings {
   String unitName;                     // "dwmc"
   String serverType;                   // "serv_type"
   uint16_t serverPort = 0;             // "serv_port"
+  std::string readProblem;             // why the file could not be read, "" when it was
   std::vector<String> extraPorts;      // "extra_ports": device paths listed after the
                                        // system's ports (read only, never written)
 

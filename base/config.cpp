@@ -86,29 +86,8 @@ std::string FreeBrokenCopyName(const std::string& path) {
   return name;
 }
 
-void LoadDocument(ConfigDocument& doc) {
-  std::error_code error;
-  if (!std::filesystem::exists(doc.path, error)) {
-    std::ofstream create(doc.path, std::ios::app);  // an empty file
-    return;
-  }
-  std::string bytes;
-  if (!ReadWholeFile(doc.path, bytes)) {
-    const int code = errno;
-    doc.readError = std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
-                    : code                                         ? std::strerror(code)
-                                                                   : std::string("cannot be read");
-    return;
-  }
-  String text;
-  const bool decoded = DecodeSettingsText(bytes, doc.encoding, text);
-  const bool parsed =
-      text.IsEmpty() || doc.root.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
-  doc.unreadable = !decoded || !parsed || (!text.IsEmpty() && !doc.root.IsObject());
-}
-
-}  // namespace
-
+// The document text in `encoding`, and the other way: false when the bytes
+// are not valid in it (invalid sequences become U+FFFD).
 std::string EncodeSettingsText(const String& text, ConfigDocument::Encoding encoding) {
   if (encoding == ConfigDocument::Encoding::kGbk) return text.ToBytes(cp::kGbk);
   const std::string utf8 = text.ToBytes(cp::kUtf8);
@@ -135,12 +114,28 @@ bool DecodeSettingsText(const std::string& bytes, ConfigDocument::Encoding& enco
   return text.Find(u"\uFFFD") < 0;
 }
 
-std::string SettingsReadProblem(const std::string& path) {
-  ConfigDocument* doc = OpenConfigDocument(path);
-  const std::string problem = doc ? doc->readError : std::string();
-  ReleaseConfigDocument(doc);
-  return problem;
+void LoadDocument(ConfigDocument& doc) {
+  std::error_code error;
+  if (!std::filesystem::exists(doc.path, error)) {
+    std::ofstream create(doc.path, std::ios::app);  // an empty file
+    return;
+  }
+  std::string bytes;
+  if (!ReadWholeFile(doc.path, bytes)) {
+    const int code = errno;
+    doc.readError = std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
+                    : code                                         ? std::strerror(code)
+                                                                   : std::string("cannot be read");
+    return;
+  }
+  String text;
+  const bool decoded = DecodeSettingsText(bytes, doc.encoding, text);
+  const bool parsed =
+      text.IsEmpty() || doc.root.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
+  doc.unreadable = !decoded || !parsed || (!text.IsEmpty() && !doc.root.IsObject());
 }
+
+}  // namespace
 
 std::string DefaultConfigPath() {
   {

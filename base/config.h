@@ -39,13 +39,6 @@ bool SameConfigPath(const std::string& a, const std::string& b);
 
 // Returns the shared document for the path (the default path when empty),
 // creating an empty file when none exists. Safe on any thread.
-// Its text in `encoding`, and the other way: false when the bytes are not
-// valid in it (invalid sequences become U+FFFD).
-std::string EncodeSettingsText(const String& text, ConfigDocument::Encoding encoding);
-bool DecodeSettingsText(const std::string& bytes, ConfigDocument::Encoding& encoding, String& text);
-// Why the settings file at `path` (default: the settings file) could not be
-// read, or "" when it could (or does not exist).
-std::string SettingsReadProblem(const std::string& path = std::string());
 ConfigDocument* OpenConfigDocument(const std::string& path = std::string());
 void ReleaseConfigDocument(ConfigDocument* doc);
 
@@ -68,6 +61,8 @@ class Config {
   Json* Root() { return ownsLock_ ? &doc_->root : nullptr; }
   // Marks this access as one that changes settings on purpose.
   void Commit() { committed_ = true; }
+  // Why the file exists but could not be read (then it is never written), or "".
+  std::string ReadProblem() const { return doc_ ? doc_->readError : std::string(); }
 
  private:
   ConfigDocument* doc_;

@@ -74,7 +74,10 @@ String HttpOutcomeText(int length, const String& reply, bool cut, HttpObject::Fa
     return reason + u"\n" + url;
   }
   if (!cut && reply.Length() <= kShownReplyChars) return reply;
-  String shown = reply.Left(static_cast<int>(kShownReplyChars));
+  int keep = static_cast<int>(kShownReplyChars);
+  const char16_t last = reply.Element(static_cast<uint32_t>(keep - 1));
+  if (last >= 0xD800 && last < 0xDC00) --keep;  // never half a character
+  String shown = reply.Left(keep);
   String note;
   note.Format(u"\n……（服务器的回复过长，只显示了前 %d 个字）", static_cast<int>(kShownReplyChars));
   return shown + note;

@@ -24,21 +24,16 @@ std::vector<std::string> ReplyLineBuffer::Add(const char* bytes, size_t count) {
 }
 
 void SentRecords::Add(const String& uid, size_t index) {
-  std::lock_guard<std::mutex> lock(mutex_);
   byUid_.emplace(uid.ToStd(), index);  // an earlier record with the same uid stays
   ++count_;
 }
 
 long SentRecords::Find(const String& uid) const {
-  std::lock_guard<std::mutex> lock(mutex_);
   auto it = byUid_.find(uid.ToStd());
   return it == byUid_.end() ? -1 : static_cast<long>(it->second);
 }
 
-size_t SentRecords::Count() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return count_;
-}
+size_t SentRecords::Count() const { return count_; }
 
 bool SplitReplyLine(const std::string& line, String& uid, String& status) {
   const String text = String::FromBytes(line, cp::kAnsi);

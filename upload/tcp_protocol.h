@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -36,8 +35,7 @@ class ReplyLineBuffer {
   std::string fill_;
 };
 
-// The records sent so far, found by uid (the first sent wins): the worker adds
-// while the reply reader looks up.
+// The records sent so far, found by uid (the first sent wins). One thread.
 class SentRecords {
  public:
   void Add(const String& uid, size_t index);
@@ -46,7 +44,6 @@ class SentRecords {
   size_t Count() const;
 
  private:
-  mutable std::mutex mutex_;
   std::unordered_map<std::u16string, size_t> byUid_;
   size_t count_ = 0;
 };

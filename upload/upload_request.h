@@ -60,7 +60,6 @@ class UploadAbort {
     stop_ = true;
   }
   bool Requested() const { return requested_; }
-  const std::atomic<bool>& Flag() const { return requested_; }
   void RequestStop() { stop_ = true; }
   bool StopRequested() const { return stop_; }
   const std::atomic<bool>& StopFlag() const { return stop_; }

@@ -167,7 +167,7 @@ TEST_F(ConfigTest, AFileThatCannotBeReadIsNeverWrittenAndSaysWhy) {
     config.Commit();
   }
   EXPECT_TRUE(std::filesystem::is_directory(file_));
-  EXPECT_EQ(SettingsReadProblem(file_), "Is a directory");
+  EXPECT_EQ(Config(file_).ReadProblem(), "Is a directory");
   std::filesystem::remove(file_);
 
   Write("{\"serv_host\":\"inspect.example\",\"deviceid\":\"0123456789ABCDEF\"}");
@@ -180,7 +180,7 @@ TEST_F(ConfigTest, AFileThatCannotBeReadIsNeverWrittenAndSaysWhy) {
       config.Root()->SetPropertyStr(u"com", u"COM3");
       config.Commit();
     }
-    return SettingsReadProblem(path) == "Permission denied";
+    return Config(path).ReadProblem() == "Permission denied";
   }));
   EXPECT_EQ(Read(), "{\"serv_host\":\"inspect.example\",\"deviceid\":\"0123456789ABCDEF\"}");
 }
