@@ -196,8 +196,11 @@ TEST(HttpUploadTest, TheBoxShowsTheReplysStartOrTheReasonAndTheUrl) {
       {0, u"", false, HttpObject::Failure::kNone, ""},
       {2103, longReply, false, HttpObject::Failure::kNone, "回" + std::string(1999, 'a') + note},
       {2, u"OK", true, HttpObject::Failure::kNone, "OK" + note},
-      {2100, String::FromBytes(std::string(1999, 'a') + "\xF0\x9F\x98\x80bbb", cp::kUtf8), false,
-       HttpObject::Failure::kNone, std::string(1999, 'a') + note},  // never half a character
+      {2100,
+       String::FromBytes(std::string(1999, 'a') + "\xF0\x9F\x98\x80"
+                                                  "bbb",
+                         cp::kUtf8),
+       false, HttpObject::Failure::kNone, std::string(1999, 'a') + note},  // never half a character
       {-1, u"", false, HttpObject::Failure::kResolve,
        "无法解析服务器网址，请检查上传网址和网络\nhttps://h/up"},
       {-1, u"", false, HttpObject::Failure::kTimeout,
