@@ -15,7 +15,7 @@ void MainFrameWnd::ExportRecords() {
   int count = 0;
   const StoredKeys stored(recordDb_);
   const String text = BuildExportText(
-      records_, [&stored](const _NcItemData& record) { return stored.Contains(record.key); },
+      records_, [&stored](const _NcItemData& record) { return stored.Contains(record.Key()); },
       count);
   // A file not written in full (a full disk, a removed stick) is a failure,
   // never reported as a success.

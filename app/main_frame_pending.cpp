@@ -18,8 +18,9 @@ void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime
   const bool episodeStarts = pendingRecords_.empty();
   pendingRecords_.push_back(PendingRecord{record ? record->serial : 0, testTime, text});
   if (record) {
-    record->columns[0] = FromQString(tr("未保存"));
-    const int row = IndexBySerial(records_, record->serial);
+    record->stored = false;
+    record->SetStatus(FromQString(tr("未保存")));
+    const int row = records_.IndexBySerial(record->serial);
     if (row >= 0) model_->RowsChanged(row, row);
   }
   if (!pendingTimer_.isActive()) pendingTimer_.start(pendingRetryMs_);
@@ -59,9 +60,11 @@ bool MainFrameWnd::RetryPendingRecords() {
       lastStoreError_ = stored.status.text;
       return false;
     }
-    const int row = pending.serial ? IndexBySerial(records_, pending.serial) : -1;
+    const int row = pending.serial ? records_.IndexBySerial(pending.serial) : -1;
     if (row >= 0) {
-      records_[static_cast<uint32_t>(row)].key = stored.key;
+      _NcItemData& record = records_[static_cast<uint32_t>(row)];
+      records_.SetKey(record, stored.key);
+      record.stored = true;
       ShowUploadText(row, u"");
     }
     pendingRecords_.erase(pendingRecords_.begin());

@@ -14,7 +14,7 @@
 int MainFrameWnd::RowCount() const { return static_cast<int>(records_.Count()); }
 
 QString MainFrameWnd::Cell(int row, int cell) const {
-  return ToQString(records_[row].columns[cell]);
+  return ToQString(records_.Cell(static_cast<uint32_t>(row), cell));
 }
 
 bool MainFrameWnd::Checked(int row) const { return records_[row].selected; }
@@ -26,13 +26,7 @@ void MainFrameWnd::UpdateRecordCount() {
 }
 
 void MainFrameWnd::LoadStoredRecords() {
-  DbStatus status;
-  recordDb_.ForEach(
-      [this](String& key, Json& doc) {
-        AppendLoadedRecord(records_, key, doc, settings_.deviceId);
-        return false;
-      },
-      &status);
+  const DbStatus status = LoadRecordList(recordDb_, records_, settings_.deviceId);
   model_->ResetAll();
   UpdateRecordCount();
   if (!status) {
@@ -52,9 +46,9 @@ void MainFrameWnd::LoadStoredRecords() {
 
 _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const String& text,
                                         const String* storedKey) {
-  _NcItemData* record = AppendRecord(records_, text, selected, uploaded, settings_.deviceId);
+  _NcItemData* record = records_.Append(storedKey ? *storedKey : RecordTestTime(text), text,
+                                        selected, uploaded, settings_.deviceId);
   if (!record) return nullptr;
-  if (storedKey) record->key = *storedKey;
   model_->RowsAppended(1);
   UpdateRecordCount();
   return record;
@@ -73,11 +67,11 @@ void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool st
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
-  const int row = record ? IndexBySerial(records_, record->serial) : -1;
+  const int row = record ? records_.IndexBySerial(record->serial) : -1;
   if (row < 0 || records_.Element(static_cast<uint32_t>(row)) != record) return;
   // The click arrives before the box changes: the new state is the opposite.
   // The row shows what is stored: a tick that could not be stored goes back.
-  if (!SetRecordSelected(recordDb_, record->key, !record->selected)) {
+  if (!SetRecordSelected(recordDb_, record->Key(), !record->selected)) {
     ShowMessageBox(this,
                    tr("未能保存勾选，请检查磁盘空间和数据库文件夹 %1")
                        .arg(QString::fromStdString(options_.storageFolder)),
@@ -90,10 +84,7 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
 
 void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
   const bool state = box->isChecked();
-  std::vector<String> keys;
-  keys.reserve(records_.Count());
-  for (uint32_t i = 0; i < records_.Count(); ++i) keys.push_back(records_[i].key);
-  const DbStatus stored = SetRecordsSelected(recordDb_, keys, state);
+  const DbStatus stored = SetRecordsSelected(recordDb_, records_, state);
   if (!stored) {
     // Nothing changed on disk (one write, all or none): the rows stay as they were.
     const QSignalBlocker quiet(box);
@@ -106,7 +97,7 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
 }
 
 void MainFrameWnd::ShowUploadText(int row, const String& text) {
-  records_[static_cast<uint32_t>(row)].columns[0] = text;
+  records_[static_cast<uint32_t>(row)].SetStatus(text);
   model_->RowsChanged(row, row);
 }
 

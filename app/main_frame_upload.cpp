@@ -93,7 +93,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
           return;
         }
         // The operator may have deleted the record meanwhile: then nothing changes.
-        const int row = IndexBySerial(records_, serial);
+        const int row = records_.IndexBySerial(serial);
         if (row >= 0) ShowUploadText(row, text);
       },
       Qt::QueuedConnection);
@@ -135,8 +135,10 @@ void MainFrameWnd::StoreUploadFlags() {
   const bool stored = SetRecordsUploaded(recordDb_, keys).ok;
   if (!stored) unstoredUploadFlags_ += static_cast<int>(keys.size());
   for (const auto& flag : pendingUploadFlags_) {
-    const int row = IndexBySerial(records_, flag.first);
-    if (row >= 0) ShowUploadText(row, stored ? String(u"已上传") : String(u"已上传，标记未保存"));
+    const int row = records_.IndexBySerial(flag.first);
+    if (row < 0) continue;
+    if (stored) records_[static_cast<uint32_t>(row)].uploaded = true;
+    ShowUploadText(row, stored ? String(u"已上传") : String(u"已上传，标记未保存"));
   }
   pendingUploadFlags_.clear();
 }

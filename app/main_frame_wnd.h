@@ -125,7 +125,7 @@ class MainFrameWnd : public QWidget,
   void OnChannelComboSelected(int channel);
   void FillChannelCombo(QComboBox* combo);
 
-  const ObjectList<_NcItemData>& Records() const { return records_; }
+  const NcItemList& Records() const { return records_; }
   Settings& GetSettings() { return settings_; }
   RecordDb& Database() { return recordDb_; }
   RecordListView* RecordList() const { return datalist_; }
@@ -174,7 +174,7 @@ class MainFrameWnd : public QWidget,
   MainFrameOptions options_;
   Skin skin_;
   ObjectList<SSerInfo> ports_;
-  ObjectList<_NcItemData> records_;
+  NcItemList records_;
   RecordDb recordDb_;
   FrameDecoder frameDecoder_;
   Settings settings_;

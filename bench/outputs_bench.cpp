@@ -17,25 +17,22 @@ std::string Folder(const char* name) {
 }
 
 // Stores kRecords records and loads them into `records` as the window does.
-void Fill(RecordDb& db, ObjectList<_NcItemData>& records) {
+void Fill(RecordDb& db, NcItemList& records) {
   StoreSampleRecords(db, kRecords, 2);
-  db.ForEach([&](String& key, Json& doc) {
-    AppendLoadedRecord(records, key, doc, u"0123456789ABCDEF");
-    return false;
-  });
+  if (!LoadRecordList(db, records, u"0123456789ABCDEF")) std::abort();
 }
 
 void BM_Export100k(benchmark::State& state) {
   std::filesystem::remove_all(Folder("residue_bench_export"));
   RecordDb db(Folder("residue_bench_export"));
-  ObjectList<_NcItemData> records;
+  NcItemList records;
   Fill(db, records);
   const std::string out = Folder("residue_bench_export.txt");
   for (auto _ : state) {
     int count = 0;
     const StoredKeys stored(db);
     const String text = BuildExportText(
-        records, [&stored](const _NcItemData& r) { return stored.Contains(r.key); }, count);
+        records, [&stored](const _NcItemData& r) { return stored.Contains(r.Key()); }, count);
     if (!WriteExportFile(out, text) || count != kRecords) state.SkipWithError("export failed");
   }
   std::filesystem::remove(out);
@@ -47,7 +44,7 @@ void BM_DeleteHalfOf100k(benchmark::State& state) {
     state.PauseTiming();
     std::filesystem::remove_all(Folder("residue_bench_delete"));
     auto db = std::make_unique<RecordDb>(Folder("residue_bench_delete"));
-    ObjectList<_NcItemData> records;
+    NcItemList records;
     Fill(*db, records);
     state.ResumeTiming();
     uint32_t removed = 0;

@@ -31,12 +31,9 @@ void BM_LoadAllRecords(benchmark::State& state) {
   RecordDb db(folder);
   const String deviceId(u"0123456789ABCDEF");
   for (auto _ : state) {
-    ObjectList<_NcItemData> records;
-    uint32_t visited = db.ForEach([&](String& key, Json& doc) {
-      AppendLoadedRecord(records, key, doc, deviceId);
-      return false;
-    });
-    if (visited != kRecords || records.Count() != kRecords) state.SkipWithError("records lost");
+    NcItemList records;
+    if (!LoadRecordList(db, records, deviceId) || records.Count() != kRecords)
+      state.SkipWithError("records lost");
     state.PauseTiming();
     records.Clear();
     state.ResumeTiming();

@@ -17,7 +17,7 @@ void PadCell(String& text);
 
 // The export text of `records`, last first, keeping only those `stillStored`
 // says the database holds; `count` is the number of record lines.
-String BuildExportText(const ObjectList<_NcItemData>& records,
+String BuildExportText(const NcItemList& records,
                        const std::function<bool(const _NcItemData&)>& stillStored, int& count);
 
 // Writes the text to `path` in the ANSI code page (GBK), replacing the file

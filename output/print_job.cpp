@@ -10,19 +10,23 @@ unsigned long long TraceNumber(const String& uid) {
   return value;
 }
 
-LabelTexts MakeLabelTexts(const _NcItemData& r, const String& traceUrl) {
+LabelTexts MakeLabelTexts(const _NcItemData& record, const String& traceUrl) {
+  return MakeLabelTexts(record.Columns(), record.Uid(), traceUrl);
+}
+
+LabelTexts MakeLabelTexts(const RecordColumns& columns, const String& uid, const String& traceUrl) {
   LabelTexts t;
-  const String* c = r.columns;
+  const String* c = columns.cell;
   t.line1.Format(u"产品:%s / %s", c[1].Handle(), c[4].Handle());
   t.line2.Format(u"检测结果:%s 抑制率:%s", c[2].Handle(), c[3].Handle());
   t.line3.Format(u"检测人: %s / %s", c[7].Handle(), c[6].Handle());
   t.line4.Format(u"%s", c[9].Handle());
-  t.barcode.Format(u"%llu", TraceNumber(r.uid));
-  t.qr = traceUrl + r.uid.Left(12);
+  t.barcode.Format(u"%llu", TraceNumber(uid));
+  t.qr = traceUrl + uid.Left(12);
   return t;
 }
 
-bool PrintJob::Start(ObjectList<_NcItemData>* records, const String& traceUrl,
+bool PrintJob::Start(NcItemList* records, const String& traceUrl,
                      std::unique_ptr<LabelPrinter> printer, const String& destination) {
   if (printer_) return false;
   traceUrl_ = traceUrl;

@@ -13,6 +13,7 @@ struct LabelTexts {
   String barcode;  // the first 12 uid digits read as hexadecimal, in decimal
   String qr;       // the trace URL prefix followed by those 12 digits
 };
+LabelTexts MakeLabelTexts(const RecordColumns& columns, const String& uid, const String& traceUrl);
 LabelTexts MakeLabelTexts(const _NcItemData& record, const String& traceUrl);
 
 // The first 12 characters of `uid` read as a hexadecimal number, reading
@@ -30,8 +31,8 @@ class PrintJob {
 
   bool IsRunning() const { return printer_ != nullptr; }
   // `printer` lays the labels out; `destination` names where they go.
-  bool Start(ObjectList<_NcItemData>* records, const String& traceUrl,
-             std::unique_ptr<LabelPrinter> printer, const String& destination);
+  bool Start(NcItemList* records, const String& traceUrl, std::unique_ptr<LabelPrinter> printer,
+             const String& destination);
   // Lays out the next ticked record's label into `tspl` (kLabel, counted as
   // handed over), or, with none left, closes the printer (kFinished).
   Step OnPrintTimer(std::string& tspl);
@@ -49,7 +50,7 @@ class PrintJob {
   const String& FailureText() const { return failure_; }
 
  private:
-  ObjectList<_NcItemData>* records_ = nullptr;
+  NcItemList* records_ = nullptr;
   std::unique_ptr<LabelPrinter> printer_;
   uint32_t cursor_ = 0;
   int printed_ = 0;

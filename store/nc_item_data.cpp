@@ -1,6 +1,7 @@
 #include "store/nc_item_data.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "device/record_fields.h"
 #include "device/record_hash.h"
@@ -10,6 +11,8 @@ namespace {
 
 constexpr char16_t kPercent[] = u"％";  // U+FF05, as the detector's manual prints it
 constexpr char16_t kCelsius[] = u"℃";
+constexpr size_t kChunkBytes = 1 << 20;
+constexpr uint32_t kCachedRows = 512;  // a few screens of rows
 
 String WithUnit(const String& value, const char16_t* unit) { return value + unit; }
 
@@ -17,16 +20,23 @@ std::atomic<uint64_t> nextSerial{1};
 
 }  // namespace
 
-_NcItemData* AppendRecord(ObjectList<_NcItemData>& records, const String& text, bool selected,
-                          bool uploaded, const String& deviceId) {
+bool IsRecordText(const String& text) {
+  // SplitRecordFields makes one field more than there are '+' (none for "").
+  uint32_t separators = 0;
+  for (uint32_t i = 0; i < text.Length(); ++i) separators += text.Element(i) == u'+' ? 1 : 0;
+  return !text.IsEmpty() && separators + 1 >= kRecordFieldCount;
+}
+
+String RecordTestTime(const String& text) {
+  const int plus = text.Find(u'+');
+  String time = plus < 0 ? text : text.Left(plus);
+  return time.Trim();
+}
+
+bool BuildRecordColumns(const String& text, bool uploaded, RecordColumns& columns) {
   ObjectList<String> f;
-  if (SplitRecordFields(text, f) < kRecordFieldCount) return nullptr;
-  _NcItemData* record = records.Add();
-  if (!record) return nullptr;
-  record->selected = selected;
-  record->uploaded = uploaded;
-  record->key = f[0];
-  String* c = record->columns;
+  if (SplitRecordFields(text, f) < kRecordFieldCount) return false;
+  String* c = columns.cell;
   c[0] = uploaded ? u"已上传" : u"";
   c[1] = f[13];
   c[2] = f[6] == u"0" ? u"不合格" : u"合格";
@@ -43,25 +53,200 @@ _NcItemData* AppendRecord(ObjectList<_NcItemData>& records, const String& text, 
   c[12] = FormatLocation(f[8], f[9]);
   c[13] = f[5];
   c[14] = f[1];
-  record->uid = ComputeRecordHash(text, deviceId);
-  record->serial = nextSerial++;
-  return record;
+  return true;
 }
 
-_NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial) {
-  const int index = IndexBySerial(records, serial);
-  return index < 0 ? nullptr : records.Element(static_cast<uint32_t>(index));
+String _NcItemData::Key() const { return NcItemList::Decode(bytes_, keyBytes_); }
+
+String _NcItemData::Text() const { return NcItemList::Decode(bytes_ + keyBytes_, textBytes_); }
+
+String _NcItemData::Uid() const {
+  if (!uidReady_) {
+    const String hex = ComputeRecordHash(Text(), deviceId_ ? *deviceId_ : String(u""));
+    hex.HexToBytes(uid_, sizeof uid_);
+    uidReady_ = true;
+  }
+  static const char16_t kHex[] = u"0123456789ABCDEF";
+  char16_t text[2 * sizeof uid_];
+  for (size_t i = 0; i < sizeof uid_; ++i) {
+    text[2 * i] = kHex[uid_[i] >> 4];
+    text[2 * i + 1] = kHex[uid_[i] & 15];
+  }
+  return String(text, 2 * sizeof uid_);
 }
 
-int IndexBySerial(const ObjectList<_NcItemData>& records, uint64_t serial) {
-  uint32_t low = 0, high = records.Count();
+RecordColumns _NcItemData::Columns() const {
+  RecordColumns columns;
+  BuildRecordColumns(Text(), false, columns);
+  columns.cell[0] = Status();
+  return columns;
+}
+
+String _NcItemData::Status() const {
+  if (status_) return *status_;
+  return String(builtUploaded_ ? u"已上传" : u"");
+}
+
+void _NcItemData::SetStatus(const String& text) { status_ = std::make_unique<String>(text); }
+
+NcItemList::NcItemList() = default;
+NcItemList::~NcItemList() = default;
+
+void NcItemList::Encode(const char16_t* text, size_t length, std::string& out) {
+  out.clear();
+  out.reserve(length + 16);
+  for (size_t i = 0; i < length; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      // Every unit on its own, surrogates included, so nothing is lost.
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+}
+
+String NcItemList::Decode(const char* bytes, size_t length) {
+  String text(u"");
+  text.Reserve(static_cast<uint32_t>(length));
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes);
+  for (size_t i = 0; i < length;) {
+    const unsigned char b = s[i];
+    if (b < 0x80) {
+      text.Append(static_cast<char16_t>(b));
+      i += 1;
+    } else if (b < 0xE0) {
+      text.Append(static_cast<char16_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F)));
+      i += 2;
+    } else {
+      text.Append(
+          static_cast<char16_t>(((b & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F)));
+      i += 3;
+    }
+  }
+  return text;
+}
+
+const char* NcItemList::Keep(std::string_view first, std::string_view second) {
+  const size_t n = first.size() + second.size();
+  liveBytes_ += n;
+  char* at;
+  if (n > kChunkBytes / 4) {
+    // A long text gets a block of its own rather than wasting a chunk's end.
+    chunks_.insert(chunks_.begin(), std::unique_ptr<char[]>(new char[n]));
+    at = chunks_.front().get();
+    keptBytes_ += n;
+  } else {
+    if (chunks_.empty() || chunkUsed_ + n > chunkSize_) {
+      chunks_.emplace_back(new char[kChunkBytes]);
+      chunkUsed_ = 0;
+      chunkSize_ = kChunkBytes;
+      keptBytes_ += kChunkBytes;
+    }
+    at = chunks_.back().get() + chunkUsed_;
+    chunkUsed_ += n;
+  }
+  if (!first.empty()) std::memcpy(at, first.data(), first.size());
+  if (!second.empty()) std::memcpy(at + first.size(), second.data(), second.size());
+  return at;
+}
+
+const String* NcItemList::DeviceId(const String& deviceId) {
+  if (deviceIds_.empty() || deviceIds_.back() != deviceId) deviceIds_.push_back(deviceId);
+  return &deviceIds_.back();
+}
+
+bool NcItemList::IsEncodedRecordText(std::string_view text) {
+  // Bytes of other units never equal '+', so the count is the same as in UTF-16.
+  uint32_t separators = 0;
+  for (const char c : text) separators += c == '+' ? 1 : 0;
+  return !text.empty() && separators + 1 >= kRecordFieldCount;
+}
+
+_NcItemData* NcItemList::Append(const String& key, const String& text, bool selected, bool uploaded,
+                                const String& deviceId) {
+  if (!IsRecordText(text)) return nullptr;
+  std::string key8, text8;
+  Encode(key.Handle(), key.Length(), key8);
+  Encode(text.Handle(), text.Length(), text8);
+  return AppendEncoded(key8, text8, selected, uploaded, true, deviceId);
+}
+
+_NcItemData* NcItemList::AppendEncoded(std::string_view key, std::string_view text, bool selected,
+                                       bool uploaded, bool plainValue, const String& deviceId) {
+  if (!IsEncodedRecordText(text)) return nullptr;
+  _NcItemData& record = items_.emplace_back();
+  record.serial = nextSerial++;
+  record.selected = selected;
+  record.uploaded = uploaded;
+  record.builtUploaded_ = uploaded;
+  record.plainValue = plainValue;
+  record.deviceId_ = DeviceId(deviceId);
+  record.bytes_ = Keep(key, text);
+  record.keyBytes_ = static_cast<uint32_t>(key.size());
+  record.textBytes_ = static_cast<uint32_t>(text.size());
+  return &record;
+}
+
+void NcItemList::SetKey(_NcItemData& record, const String& key) {
+  std::string key8;
+  Encode(key.Handle(), key.Length(), key8);
+  liveBytes_ -= record.keyBytes_ + record.textBytes_;
+  record.bytes_ = Keep(key8, record.EncodedText());
+  record.keyBytes_ = static_cast<uint32_t>(key8.size());
+}
+
+String NcItemList::Cell(uint32_t index, int cell) const {
+  const _NcItemData& record = items_[index];
+  if (cell == 0) return record.Status();
+  if (!cache_) cache_.reset(new CachedRow[kCachedRows]);
+  CachedRow& slot = cache_[record.serial % kCachedRows];
+  if (slot.serial != record.serial) {
+    slot.columns = RecordColumns();
+    BuildRecordColumns(record.Text(), false, slot.columns);
+    slot.serial = record.serial;
+  }
+  return slot.columns.cell[cell];
+}
+
+_NcItemData* NcItemList::FindBySerial(uint64_t serial) {
+  const int index = IndexBySerial(serial);
+  return index < 0 ? nullptr : &items_[static_cast<size_t>(index)];
+}
+
+int NcItemList::IndexBySerial(uint64_t serial) const {
+  size_t low = 0, high = items_.size();
   while (low < high) {
-    const uint32_t mid = low + (high - low) / 2;
-    if (records[mid].serial < serial) {
+    const size_t mid = low + (high - low) / 2;
+    if (items_[mid].serial < serial) {
       low = mid + 1;
     } else {
       high = mid;
     }
   }
-  return low < records.Count() && records[low].serial == serial ? static_cast<int>(low) : -1;
+  return low < items_.size() && items_[low].serial == serial ? static_cast<int>(low) : -1;
+}
+
+void NcItemList::Compact() {
+  liveBytes_ = 0;
+  for (const _NcItemData& r : items_) liveBytes_ += r.keyBytes_ + r.textBytes_;
+  if (liveBytes_ * 2 > keptBytes_) return;  // most of the store is still in use
+  std::vector<std::unique_ptr<char[]>> old;
+  old.swap(chunks_);
+  chunkUsed_ = chunkSize_ = liveBytes_ = keptBytes_ = 0;
+  for (_NcItemData& r : items_) r.bytes_ = Keep(r.EncodedKey(), r.EncodedText());
+}
+
+void NcItemList::Clear() {
+  items_.clear();
+  chunks_.clear();
+  chunkUsed_ = chunkSize_ = liveBytes_ = keptBytes_ = 0;
+  if (cache_) {
+    for (uint32_t i = 0; i < kCachedRows; ++i) cache_[i].serial = 0;
+  }
 }

@@ -1,36 +1,146 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "base/list.h"
 #include "base/string.h"
 
-// One test record as the program holds it: one per row of the record list.
-// Built from a record text (the detector's record without ":NC"); the list
-// that holds it owns it. Belongs to the UI thread once appended.
-struct _NcItemData {
-  static constexpr int kColumns = 20;  // 0 to 14 are shown, 15 to 19 stay empty
+// The 15 display texts of a record row, built from its record text.
+struct RecordColumns {
+  static constexpr int kCount = 15;
+  String cell[kCount];
+};
 
-  String key;                // field 0, the test time: the record's database key
-  String uid;                // the record hash: 40 uppercase hexadecimal digits
-  String columns[kColumns];  // the row's display texts
-  bool selected = false;     // the row's check state, mirrored in the database
-  bool uploaded = false;     // the stored "uploaded" flag when the row was built
-  void* checkbox = nullptr;  // the row's check box in the list view; not owned
+// Builds the row of `text`: fields split at '+' and trimmed, units added, time
+// and location formatted; column 0 is "已上传" when `uploaded`. False (columns
+// untouched) for a text with fewer than 15 fields, which is not a record.
+bool BuildRecordColumns(const String& text, bool uploaded, RecordColumns& columns);
+// The test time of a record text: its first field, trimmed (its usual key).
+String RecordTestTime(const String& text);
+// Whether `text` has the 15 fields of a record (the test BuildRecordColumns makes).
+bool IsRecordText(const String& text);
+
+// One test record as the program holds it: one per row of the record list.
+// Compact, as a station keeps years of them: the key and record text sit in
+// the owning list's byte store, the display texts are built when asked for
+// and the hash is computed once, on first use. Belongs to the UI thread once
+// appended.
+struct _NcItemData {
   // Increases with every record built in this run, so work done elsewhere (an
   // upload) can find its record again, or learn that it was deleted meanwhile.
   uint64_t serial = 0;
+  bool selected = false;  // the row's check state, mirrored in the database
+  bool uploaded = false;  // the stored "uploaded" flag as last written or read
+  // Its stored value is exactly what the program writes for this text and
+  // these flags, so a flag change can be written from memory.
+  bool plainValue = true;
+  // The record is in the database under Key() (false while it waits to be stored).
+  bool stored = true;
+
+  String Key() const;   // the test time, or the key it is stored under
+  String Text() const;  // the record text as received or stored
+  // The same in the list's 8-bit form (NcItemList::Encode).
+  std::string_view EncodedKey() const { return {bytes_, keyBytes_}; }
+  std::string_view EncodedText() const { return {bytes_ + keyBytes_, textBytes_}; }
+  // The record hash with the device ID in force when the row was built:
+  // 40 uppercase hexadecimal digits.
+  String Uid() const;
+  // The row's display texts; column 0 is Status().
+  RecordColumns Columns() const;
+  // Column 0: an upload reply or a storage note when one was set, otherwise
+  // "已上传" when the record was uploaded as the row was built.
+  String Status() const;
+  void SetStatus(const String& text);
+
+ private:
+  friend class NcItemList;
+  bool builtUploaded_ = false;
+  mutable bool uidReady_ = false;
+  mutable uint8_t uid_[20] = {};
+  const String* deviceId_ = nullptr;  // owned by the list, never changes
+  const char* bytes_ = nullptr;       // key then text, in the list's byte store
+  uint32_t keyBytes_ = 0;
+  uint32_t textBytes_ = 0;
+  std::unique_ptr<String> status_;  // set by SetStatus
 };
 
-// The record of `serial` in a list built by AppendRecord (serials grow along
-// the list); null when it is no longer there.
-_NcItemData* FindBySerial(ObjectList<_NcItemData>& records, uint64_t serial);
-// The index of that record, or -1.
-int IndexBySerial(const ObjectList<_NcItemData>& records, uint64_t serial);
+// The records of the record list, in list order. Records are appended at the
+// end, removed in one pass, and freed together. Keys and texts are kept as
+// 8-bit sequences (each UTF-16 unit on its own: one byte for ASCII, at most
+// three), so any text comes back exactly. Not thread-safe; one owner.
+class NcItemList {
+ public:
+  NcItemList();
+  ~NcItemList();
+  NcItemList(const NcItemList&) = delete;
+  NcItemList& operator=(const NcItemList&) = delete;
 
-// Builds a record from `text` and appends it to `records`: fields split and
-// trimmed, columns filled, uid hashed over the untrimmed text with `deviceId`.
-// A text with fewer than 15 fields is not a record: nothing is appended and
-// the result is null.
-_NcItemData* AppendRecord(ObjectList<_NcItemData>& records, const String& text, bool selected,
-                          bool uploaded, const String& deviceId);
+  uint32_t Count() const { return static_cast<uint32_t>(items_.size()); }
+  _NcItemData& operator[](uint32_t i) { return items_[i]; }
+  const _NcItemData& operator[](uint32_t i) const { return items_[i]; }
+  _NcItemData* Element(uint32_t i) { return &items_[i]; }
+  const _NcItemData* Element(uint32_t i) const { return &items_[i]; }
+
+  // Appends the record of `text` stored under `key`, its hash to be computed
+  // with `deviceId`. Null (nothing appended) when the text is not a record.
+  _NcItemData* Append(const String& key, const String& text, bool selected, bool uploaded,
+                      const String& deviceId);
+  // The same with key and text already in the list's 8-bit form, and
+  // whether the stored value is the program's own form of them (plainValue).
+  _NcItemData* AppendEncoded(std::string_view key, std::string_view text, bool selected,
+                             bool uploaded, bool plainValue, const String& deviceId);
+  void SetKey(_NcItemData& record, const String& key);
+
+  // One display text of row `index`, from a small cache of built rows (the
+  // rows on screen are asked for again and again while painting).
+  String Cell(uint32_t index, int cell) const;
+
+  // The record of `serial` (serials grow along the list), or null / -1.
+  _NcItemData* FindBySerial(uint64_t serial);
+  int IndexBySerial(uint64_t serial) const;
+
+  // Removes every record `remove` accepts in one pass, keeping the order of
+  // the rest; returns how many went.
+  template <class Predicate>
+  uint32_t RemoveIf(Predicate remove) {
+    size_t kept = 0;
+    for (size_t i = 0; i < items_.size(); ++i) {
+      if (remove(static_cast<const _NcItemData&>(items_[i]))) continue;
+      if (kept != i) items_[kept] = std::move(items_[i]);
+      ++kept;
+    }
+    const uint32_t removed = static_cast<uint32_t>(items_.size() - kept);
+    items_.resize(kept);
+    if (removed) Compact();
+    return removed;
+  }
+  void Clear();
+
+  // The 8-bit form of a text and back; IsRecordText for that form.
+  static void Encode(const char16_t* text, size_t length, std::string& out);
+  static String Decode(const char* bytes, size_t length);
+  static bool IsEncodedRecordText(std::string_view text);
+
+ private:
+  const char* Keep(std::string_view first, std::string_view second);
+  const String* DeviceId(const String& deviceId);
+  // Moves the bytes of the remaining records together once many were removed.
+  void Compact();
+
+  std::deque<_NcItemData> items_;
+  std::vector<std::unique_ptr<char[]>> chunks_;  // the byte store
+  size_t chunkUsed_ = 0;
+  size_t chunkSize_ = 0;
+  size_t liveBytes_ = 0;
+  size_t keptBytes_ = 0;
+  std::deque<String> deviceIds_;
+  struct CachedRow {
+    uint64_t serial = 0;
+    RecordColumns columns;
+  };
+  mutable std::unique_ptr<CachedRow[]> cache_;
+};

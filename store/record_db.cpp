@@ -164,6 +164,16 @@ void RecordDb::Batch::PutJson(const String& key, const Json& doc) {
   ++count_;
 }
 
+void RecordDb::Batch::PutBytes(const std::string& key, const std::string& value) {
+  batch_->Put(key, value);
+  ++count_;
+}
+
+void RecordDb::Batch::DeleteBytes(const std::string& key) {
+  batch_->Delete(key);
+  ++count_;
+}
+
 void RecordDb::Batch::Delete(const String& key) {
   batch_->Delete(Bytes(key));
   ++count_;
@@ -212,6 +222,15 @@ uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
         if (doc.Parse(value.data(), static_cast<int>(value.size())) == -1) return false;
         String text = Text(key);
         return callback(text, doc);
+      },
+      status);
+}
+
+uint32_t RecordDb::ForEachRaw(const RawCallback& callback, DbStatus* status) {
+  return Walk(
+      [&](const leveldb::Slice& key, const leveldb::Slice& value) {
+        callback(key.data(), key.size(), value.data(), value.size());
+        return false;
       },
       status);
 }

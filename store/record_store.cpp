@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "store/stored_value.h"
+
 namespace {
 
 Json NewRecordValue(const String& text) {
@@ -98,13 +100,58 @@ StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& 
   return StoredRecord{chosen, status};
 }
 
-_NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& key,
-                                const Json& doc, const String& deviceId) {
+_NcItemData* AppendLoadedRecord(NcItemList& records, const String& key, const Json& doc,
+                                const String& deviceId) {
   _NcItemData* record =
-      AppendRecord(records, doc.PropertyStr(u"data", u""), doc.PropertyBool(u"selected", false),
-                   doc.PropertyBool(u"uploaded", false), deviceId);
-  if (record) record->key = key;
+      records.Append(key, doc.PropertyStr(u"data", u""), doc.PropertyBool(u"selected", false),
+                     doc.PropertyBool(u"uploaded", false), deviceId);
+  if (record) record->plainValue = false;  // flag changes read the value back
   return record;
+}
+
+namespace {
+
+bool IsAscii(const char* bytes, size_t length) {
+  for (size_t i = 0; i < length; ++i) {
+    if (static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+// The key as leveldb holds it (GBK).
+std::string StoredKey(const _NcItemData& record) {
+  const std::string_view key = record.EncodedKey();
+  if (IsAscii(key.data(), key.size())) return std::string(key);  // GBK agrees with ASCII
+  return record.Key().ToBytes(cp::kGbk);
+}
+
+}  // namespace
+
+DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceId) {
+  DbStatus status;
+  StoredValue value;
+  std::string key8;
+  std::u16string wide;
+  db.ForEachRaw(
+      [&](const char* key, size_t keyLength, const char* bytes, size_t length) {
+        if (IsAscii(key, keyLength)) {
+          key8.assign(key, keyLength);
+        } else {
+          cp::ToUtf16(key, keyLength, cp::kGbk, wide);
+          NcItemList::Encode(wide.data(), wide.size(), key8);
+        }
+        if (ReadStoredValue(bytes, length, value)) {
+          records.AppendEncoded(key8, value.text, value.selected, value.uploaded, value.plain,
+                                deviceId);
+          return;
+        }
+        cp::ToUtf16(bytes, length, cp::kAnsi, wide);
+        Json doc;
+        if (doc.Parse(wide.data(), static_cast<int>(wide.size())) == -1) return;
+        AppendLoadedRecord(records, NcItemList::Decode(key8.data(), key8.size()), doc, deviceId);
+      },
+      &status);
+  return status;
 }
 
 bool SetRecordSelected(RecordDb& db, const String& key, bool selected) {
@@ -140,19 +187,35 @@ bool StoredKeys::Contains(const String& key) const {
   return std::binary_search(keys_.begin(), keys_.end(), key.ToStd());
 }
 
-DbStatus SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected) {
-  return SetFlags(db, keys, u"selected", selected);
+DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected) {
+  RecordDb::Batch batch;
+  std::string value;
+  for (uint32_t i = 0; i < records.Count(); ++i) {
+    const _NcItemData& record = records[i];
+    if (!record.stored) continue;  // still waiting to be stored: nothing to change
+    if (record.plainValue) {
+      MakeStoredValue(record.EncodedText(), selected, record.uploaded, value);
+      batch.PutBytes(StoredKey(record), value);
+      continue;
+    }
+    Json doc;
+    if (!db.GetJson(record.Key(), doc)) continue;
+    doc.SetPropertyBool(u"selected", selected);
+    batch.PutJson(record.Key(), doc);
+  }
+  if (batch.IsEmpty()) return DbStatus{true, String(u"")};
+  return db.Write(batch, true);
 }
 
 DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys) {
   return SetFlags(db, keys, u"uploaded", true);
 }
 
-DbStatus DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db, uint32_t& removed) {
+DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed) {
   removed = 0;
   RecordDb::Batch batch;
   for (uint32_t i = records.Count(); i-- > 0;) {
-    if (records[i].selected) batch.Delete(records[i].key);
+    if (records[i].selected) batch.DeleteBytes(StoredKey(records[i]));
   }
   if (!batch.IsEmpty()) {
     DbStatus status = db.Write(batch, true);

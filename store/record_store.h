@@ -24,11 +24,16 @@ struct [[nodiscard]] StoredRecord {
 StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text,
                                  bool durable = true);
 
-// Builds the record of one stored entry (the start-up load) and appends it;
-// it keeps `key`, the key it is stored under. Null when "data" has fewer than
-// 15 fields (such an entry stays stored but is never listed).
-_NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& key,
-                                const Json& doc, const String& deviceId);
+// Builds the record of one stored entry and appends it; it keeps `key`, the
+// key it is stored under. Null when "data" has fewer than 15 fields (such an
+// entry stays stored but is never listed).
+_NcItemData* AppendLoadedRecord(NcItemList& records, const String& key, const Json& doc,
+                                const String& deviceId);
+// The start-up load: every stored record appended in key order, in one walk
+// over the database. Values in the program's own layout are read without a
+// Json tree; any other value goes through the JSON parser (a value that is not
+// JSON is skipped). The status tells whether the walk reached the end.
+DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceId);
 
 // Rewrite one flag of a stored record; nothing happens (false) when the record
 // cannot be read. A single tick is not forced to disk.
@@ -38,7 +43,7 @@ _NcItemData* AppendLoadedRecord(ObjectList<_NcItemData>& records, const String& 
 // disk, and then from the list (one pass, so deleting half of a large list
 // stays linear); `removed` says how many went. When the write fails nothing is
 // removed from the list either, and the status says why.
-DbStatus DeleteSelectedRecords(ObjectList<_NcItemData>& records, RecordDb& db, uint32_t& removed);
+DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed);
 
 // Tells whether a record is still stored, from one walk over the keys (the
 // export's check, instead of one read per record).
@@ -51,9 +56,11 @@ class StoredKeys {
   std::vector<std::u16string> keys_;  // sorted
 };
 
-// The select-all change: every readable record of `keys` in one write that
-// reaches the disk.
-DbStatus SetRecordsSelected(RecordDb& db, const std::vector<String>& keys, bool selected);
+// The select-all change: every stored record of the list in one write that
+// reaches the disk. Values in the program's own layout are written from the
+// list; others are read back and only their flag changed. The list's flags
+// are left to the caller (they change only when the write succeeded).
+DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected);
 // The "uploaded" flag of every readable record of `keys`, in one write that
 // reaches the disk.
 DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys);

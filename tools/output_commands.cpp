@@ -45,11 +45,12 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     err << "residue-tool export: " << db.OpenStatus().text.ToBytes(cp::kUtf8) << "\n";
     return 2;
   }
-  ObjectList<_NcItemData> records;
-  db.ForEach([&](String& key, Json& doc) {
-    AppendLoadedRecord(records, key, doc, u"");
-    return false;
-  });
+  NcItemList records;
+  const DbStatus loaded = LoadRecordList(db, records, u"");
+  if (!loaded) {
+    err << "residue-tool export: only the records before a damaged part are exported: "
+        << loaded.text.ToBytes(cp::kUtf8) << "\n";
+  }
   int count = 0;
   const String text = BuildExportText(
       records, [](const _NcItemData&) { return true; }, count);
@@ -86,9 +87,10 @@ int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostrea
   }
   std::string bytes;
   ReadInput("-", in, bytes);
-  ObjectList<_NcItemData> records;
-  const _NcItemData* record = AppendRecord(records, String::FromBytes(bytes, cp::kGbk), true, false,
-                                           String::FromBytes(deviceId, cp::kUtf8));
+  NcItemList records;
+  const String text = String::FromBytes(bytes, cp::kGbk);
+  const _NcItemData* record = records.Append(RecordTestTime(text), text, true, false,
+                                             String::FromBytes(deviceId, cp::kUtf8));
   if (!record) {
     err << "not a record\n";
     return 1;

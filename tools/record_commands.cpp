@@ -42,13 +42,14 @@ int RunRecordCommand(std::vector<std::string> args, std::istream& in, std::ostre
                      std::ostream& err) {
   String deviceId, text;
   if (!ReadArguments("record", args, in, deviceId, text, err)) return 2;
-  ObjectList<_NcItemData> records;
-  const _NcItemData* record = AppendRecord(records, text, false, false, deviceId);
+  NcItemList records;
+  const _NcItemData* record = records.Append(RecordTestTime(text), text, false, false, deviceId);
   if (!record) {
     err << "not a record\n";
     return 1;
   }
-  out << record->uid.ToBytes(cp::kUtf8) << '\n';
-  for (int i = 0; i < 15; ++i) out << record->columns[i].ToBytes(cp::kUtf8) << '\n';
+  out << record->Uid().ToBytes(cp::kUtf8) << '\n';
+  const RecordColumns columns = record->Columns();
+  for (const String& cell : columns.cell) out << cell.ToBytes(cp::kUtf8) << '\n';
   return 0;
 }

@@ -1,17 +1,18 @@
 #include "upload/upload_request.h"
 
-std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, RecordDb& db) {
+std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db) {
   std::vector<UploadRecord> out;
   for (uint32_t i = records.Count(); i-- > 0;) {
     const _NcItemData& r = records[i];
     if (!r.selected) continue;
     Json doc;
-    if (!db.GetJson(r.key, doc)) continue;
     UploadRecord u;
+    u.key = r.Key();
+    if (!db.GetJson(u.key, doc)) continue;
     u.serial = r.serial;
-    u.key = r.key;
-    u.uid = r.uid;
-    for (int c = 0; c < 15; ++c) u.columns[c] = r.columns[c];
+    u.uid = r.Uid();
+    const RecordColumns columns = r.Columns();
+    for (int c = 0; c < 15; ++c) u.columns[c] = columns.cell[c];
     u.data = doc.PropertyStr(u"data", u"");
     out.push_back(std::move(u));
   }

@@ -21,7 +21,7 @@ struct UploadRecord {
 
 // The ticked records from the bottom of the list to the top whose stored
 // record can be read, in upload order. UI thread.
-std::vector<UploadRecord> TakeUploadSnapshot(ObjectList<_NcItemData>& records, RecordDb& db);
+std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db);
 
 // The report of a finished TCP upload: "已成功上传 %d 条数据!", a line with the
 // records the server never answered and one with the accepted records whose

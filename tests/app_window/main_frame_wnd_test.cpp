@@ -250,7 +250,7 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
       [&] { return tip->text().startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
       << w.Records().Count() << " rows";
-  EXPECT_TRUE(w.Records()[1].key == u"261206080000+02");
+  EXPECT_TRUE(w.Records()[1].Key() == u"261206080000+02");
   EXPECT_EQ(w.RecordList()->model()->rowCount(), 5);
   CloseWindow();  // the receive thread is stopped and awaited here
   pclose(sim);

@@ -54,7 +54,7 @@ class OutputsTest : public MainFrameWndTest {
   std::vector<std::string> Keys() {
     std::vector<std::string> keys;
     for (uint32_t i = 0; i < window_->Records().Count(); ++i) {
-      keys.push_back(window_->Records()[i].key.ToBytes(cp::kUtf8).substr(10));
+      keys.push_back(window_->Records()[i].Key().ToBytes(cp::kUtf8).substr(10));
     }
     return keys;
   }

@@ -152,7 +152,8 @@ TEST_F(SettingsPageTest, PortOrBaudChoiceClosesThePortAndTheTimerReopensIt) {
   f.channel = u"04";
   ASSERT_TRUE(pty.Write(BuildFrame(f)));
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 1; }, 20000));
-  EXPECT_TRUE(w.Records()[0].columns[1] == u"黄瓜") << "the picked name reaches the next frame";
+  EXPECT_TRUE(w.Records()[0].Columns().cell[1] == u"黄瓜")
+      << "the picked name reaches the next frame";
 }
 
 TEST_F(SettingsPageTest, EachSettingsComboSavesItsKeyWhenTheOperatorPicks) {

@@ -66,12 +66,13 @@ TEST_F(UploadWindowTest, DetectorRecordsUploadedOverTcpShowAndStayUploaded) {
   w.findChild<QPushButton*>("btn_upload")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 20000));
   EXPECT_EQ(messages.back(), "已成功上传 2 条数据!");
-  EXPECT_TRUE(w.Records()[0].columns[0] == u"已上传");
-  EXPECT_TRUE(w.Records()[1].columns[0] == u"");
-  EXPECT_TRUE(w.Records()[2].columns[0] == u"已上传");
+  EXPECT_TRUE(w.Records()[0].Columns().cell[0] == u"已上传");
+  EXPECT_TRUE(w.Records()[1].Columns().cell[0] == u"");
+  EXPECT_TRUE(w.Records()[2].Columns().cell[0] == u"已上传");
   CloseWindow();
   Open();
-  EXPECT_TRUE(window_->Records()[2].columns[0] == u"已上传") << "still shown after a restart";
+  EXPECT_TRUE(window_->Records()[2].Columns().cell[0] == u"已上传")
+      << "still shown after a restart";
   EXPECT_TRUE(window_->Records()[2].uploaded);
   EXPECT_FALSE(window_->Records()[1].uploaded);
 }
@@ -106,7 +107,7 @@ TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
   window_->findChild<QPushButton*>("btn_upload")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 20000));
   EXPECT_EQ(messages, std::vector<std::string>{"OK"});
-  EXPECT_TRUE(window_->Records()[0].columns[0] == u"") << "an HTTP upload changes no record";
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"") << "an HTTP upload changes no record";
 }
 
 TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCapture) {
@@ -232,7 +233,7 @@ TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
   LiftFileSizeLimit();
   ASSERT_TRUE(reported);
   EXPECT_EQ(messages[0], "已成功上传 2 条数据!\n2 条数据的上传标记未能保存，下次会再上传");
-  EXPECT_TRUE(window_->Records()[0].columns[0] == u"已上传，标记未保存");
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"已上传，标记未保存");
   Json doc;
   ASSERT_TRUE(window_->Database().GetJson(u"261206100001", doc));
   EXPECT_FALSE(doc.PropertyBool(u"uploaded", true));
@@ -270,10 +271,10 @@ TEST_F(FullDiskTest, RecordsThatCannotBeStoredWaitAndAreStoredWhenThereIsRoom) {
   ASSERT_EQ(said.size(), 2u) << "the replay's question and one box, not one per record";
   EXPECT_EQ(said[1].rfind("无法保存检测记录：", 0), 0u) << said[1];
   EXPECT_NE(said[1].find("有 5 条记录等待保存"), std::string::npos) << said[1];
-  EXPECT_TRUE(window_->Records()[0].columns[0] == u"未保存");
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"未保存");
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->PendingRecordCount() == 0; }, 20000));
   EXPECT_EQ(Stored(), 5u);
-  EXPECT_TRUE(window_->Records()[0].columns[0] == u"");
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"");
 }
 
 TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {

@@ -22,12 +22,9 @@ std::string CaptionLine() {
          Spaces(11) + Gbk(u"通道") + Spaces(16) + Gbk(u"日期") + Spaces(16) + "\r\n\r\n";
 }
 
-_NcItemData* AddRecord(ObjectList<_NcItemData>& list, const char16_t* name) {
-  _NcItemData* r = list.Add();
-  r->key = name;
-  for (int i = 0; i < 15; ++i) r->columns[i] = u"";
-  r->columns[1] = name;
-  return r;
+// A record whose fields are all empty but the sample name, stored under that name.
+_NcItemData* AddRecord(NcItemList& list, const char16_t* name) {
+  return list.Append(name, String(u"+++++++++++++") + name + u"+", false, false, u"");
 }
 
 TEST(ExportTextTest, PaddingCountsWideCharactersTwiceAndAlwaysLeavesABlank) {
@@ -55,7 +52,7 @@ TEST(ExportTextTest, PaddingCountsWideCharactersTwiceAndAlwaysLeavesABlank) {
 }
 
 TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
-  ObjectList<_NcItemData> list;
+  NcItemList list;
   int count = -1;
   EXPECT_EQ(BuildExportText(
                 list, [](const _NcItemData&) { return true; }, count)
@@ -64,20 +61,20 @@ TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
   EXPECT_EQ(count, 0);
 
   AddRecord(list, u"R1");
-  _NcItemData* r2 = AddRecord(list, u"R2");
-  // Every column its own text: the line shows which column goes where.
-  const char16_t* columns[15] = {u"已上传", u"R2",     u"合格",  u"87.5％", u"被检A",
-                                 u"位置B",  u"主检C",  u"检验D", u"50.0％", u"2019-03-05 15:16:04",
-                                 u"21.6℃",  u"40.6％", u"(0,0)", u"1.000",  u"04"};
-  for (int i = 0; i < 15; ++i) r2->columns[i] = columns[i];
+  // Every field its own text: the line shows which column goes where.
+  list.Append(u"R2",
+              u" 190305151604+04+87.5+21.6+40.6+1.000+1+位置B+0+0+主检C+检验D+被检A+R2+50.0\r\n",
+              true, true, u"");
   AddRecord(list, u"R3");
-  const std::string text = BuildExportText(
-                               list, [](const _NcItemData& r) { return !(r.key == u"R1"); }, count)
-                               .ToBytes(cp::kGbk);
+  const std::string text =
+      BuildExportText(
+          list, [](const _NcItemData& r) { return !(r.Key() == u"R1"); }, count)
+          .ToBytes(cp::kGbk);
   EXPECT_EQ(count, 2);
   const std::string empty = Spaces(20);
-  const std::string r3 = "R3" + Spaces(18) + empty + empty + empty + empty + empty + empty + empty +
-                         empty + empty + empty + "\r\n";
+  const std::string r3 = "R3" + Spaces(18) + Gbk(u"合格") + Spaces(16) + Gbk(u"％") + Spaces(18) +
+                         Gbk(u"％") + Spaces(18) + empty + empty + empty + empty + empty + empty +
+                         "20-- ::" + Spaces(13) + "\r\n";
   // 名称 检测结果 抑制率 检测标准 被检单位 位置 主检单位 检验员 对照液A值 通道 日期
   const std::string r2Line = "R2" + Spaces(18) + Gbk(u"合格") + Spaces(16) + Gbk(u"87.5％") +
                              Spaces(14) + Gbk(u"50.0％") + Spaces(14) + Gbk(u"被检A") + Spaces(15) +

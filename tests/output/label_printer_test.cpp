@@ -150,16 +150,16 @@ TEST(LabelPrinterTest, QrModulesAreBoxesWhoseExtentFollowsTheVersion) {
 }
 
 TEST(LabelTextsTest, BarcodeAndQrComeFromTheFirstTwelveUidDigits) {
-  _NcItemData r;
-  r.uid = u"0123456789ABCDEF0123456789ABCDEF01234567";
-  r.columns[1] = u"毛豆";
-  r.columns[4] = u"城东市场";
-  r.columns[2] = u"合格";
-  r.columns[3] = u"12.5％";
-  r.columns[7] = u"张敏";
-  r.columns[6] = u"检测站";
-  r.columns[9] = u"2019-03-05 15:16:04";
-  const LabelTexts t = MakeLabelTexts(r, u"http://h/trace?uid=");
+  RecordColumns r;
+  r.cell[1] = u"毛豆";
+  r.cell[4] = u"城东市场";
+  r.cell[2] = u"合格";
+  r.cell[3] = u"12.5％";
+  r.cell[7] = u"张敏";
+  r.cell[6] = u"检测站";
+  r.cell[9] = u"2019-03-05 15:16:04";
+  const LabelTexts t =
+      MakeLabelTexts(r, u"0123456789ABCDEF0123456789ABCDEF01234567", u"http://h/trace?uid=");
   EXPECT_TRUE(t.barcode == u"1250999896491");
   EXPECT_TRUE(t.qr == u"http://h/trace?uid=0123456789AB");
   EXPECT_TRUE(t.line1 == u"产品:毛豆 / 城东市场");

@@ -27,21 +27,23 @@ TEST(NcItemDataTest, EveryColumnComesFromItsOwnField) {
         u"2019-03-05 15:16:04", u"21.6℃", u"40.6％", u"(0,0)", u"1.000", u"04"}},
   };
   for (const Case& c : cases) {
-    ObjectList<_NcItemData> records;
+    NcItemList records;
     const String text = String::FromBytes(c.frame.substr(3), cp::kGbk);
-    _NcItemData* r = AppendRecord(records, text, true, true, u"0123456789ABCDEF");
+    _NcItemData* r = records.Append(RecordTestTime(text), text, true, true, u"0123456789ABCDEF");
     ASSERT_NE(r, nullptr);
     ASSERT_EQ(records.Count(), 1u);
+    const RecordColumns columns = r->Columns();
     for (int i = 0; i < 15; ++i) {
-      EXPECT_TRUE(r->columns[i] == c.columns[i]) << "column " << i << ": " << Utf8(r->columns[i]);
+      EXPECT_TRUE(columns.cell[i] == c.columns[i])
+          << "column " << i << ": " << Utf8(columns.cell[i]);
+      EXPECT_TRUE(records.Cell(0, i) == c.columns[i]) << "listed column " << i;
     }
-    for (int i = 15; i < 20; ++i) EXPECT_EQ(r->columns[i].Length(), 0u);
-    EXPECT_TRUE(r->key == u"190305151604");
+    EXPECT_TRUE(r->Key() == u"190305151604");
     EXPECT_TRUE(r->selected);
     EXPECT_TRUE(r->uploaded);
-    EXPECT_TRUE(r->uid == ComputeRecordHash(text, u"0123456789ABCDEF"))
+    EXPECT_TRUE(r->Uid() == ComputeRecordHash(text, u"0123456789ABCDEF"))
         << "over the untrimmed text";
-    EXPECT_EQ(r->uid.Length(), 40u);
+    EXPECT_EQ(r->Uid().Length(), 40u);
   }
 }
 
@@ -62,13 +64,13 @@ TEST(NcItemDataTest, FieldCountResultFlagAndUploadStateDecideTheRow) {
       {u"", false, false, nullptr, nullptr},
   };
   for (const Case& c : cases) {
-    ObjectList<_NcItemData> records;
-    _NcItemData* r = AppendRecord(records, c.text, false, c.uploaded, u"");
+    NcItemList records;
+    _NcItemData* r = records.Append(u"t", c.text, false, c.uploaded, u"");
     EXPECT_EQ(r != nullptr, c.isRecord) << Utf8(c.text);
     EXPECT_EQ(records.Count(), c.isRecord ? 1u : 0u);
     if (!r) continue;
-    EXPECT_TRUE(r->columns[2] == c.result) << Utf8(c.text);
-    EXPECT_TRUE(r->columns[0] == c.column0) << Utf8(c.text);
+    EXPECT_TRUE(r->Columns().cell[2] == c.result) << Utf8(c.text);
+    EXPECT_TRUE(r->Columns().cell[0] == c.column0) << Utf8(c.text);
   }
 }
 

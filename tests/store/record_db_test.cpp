@@ -23,14 +23,11 @@ class RecordDbTest : public TempDirTest {
   std::string Storage() const { return Path("storage"); }
 
   // Loads every stored record the way the main window does at start-up.
-  std::vector<_NcItemData*> Load(RecordDb& db, ObjectList<_NcItemData>& records,
-                                 uint32_t* visited = nullptr) {
+  std::vector<_NcItemData*> Load(RecordDb& db, NcItemList& records, uint32_t* visited = nullptr) {
+    EXPECT_TRUE(LoadRecordList(db, records, u""));
     std::vector<_NcItemData*> loaded;
-    uint32_t count = db.ForEach([&](String& key, Json& doc) {
-      if (_NcItemData* r = AppendLoadedRecord(records, key, doc, u"")) loaded.push_back(r);
-      return false;
-    });
-    if (visited) *visited = count;
+    for (uint32_t i = 0; i < records.Count(); ++i) loaded.push_back(records.Element(i));
+    if (visited) *visited = db.ForEachKey([](String&) {});
     return loaded;
   }
 };
@@ -45,7 +42,7 @@ String Sample(const char* channel = "04", const char* time = "190305151604") {
 TEST_F(RecordDbTest, EmptyDatabaseVisitsNothing) {
   RecordDb db(Storage());
   ASSERT_TRUE(db.IsOpen()) << db.OpenStatus().text.ToBytes(cp::kUtf8);
-  ObjectList<_NcItemData> records;
+  NcItemList records;
   uint32_t visited = 99;
   EXPECT_TRUE(Load(db, records, &visited).empty());
   EXPECT_EQ(visited, 0u);
@@ -67,16 +64,16 @@ TEST_F(RecordDbTest, EqualKeysKeepEveryDistinctRecordInArrivalOrder) {
     EXPECT_TRUE(StoreReceivedRecord(db, u"190305151606", Sample("01", "190305151606")).status);
   }
   RecordDb db(Storage());
-  ObjectList<_NcItemData> records;
+  NcItemList records;
   std::vector<_NcItemData*> loaded = Load(db, records);
   ASSERT_EQ(loaded.size(), 5u);
   const char16_t* keys[] = {u"190305151604", u"190305151604+05", u"190305151604+05+002",
                             u"190305151605"};
   for (size_t i = 0; i < 4; ++i) {
-    EXPECT_TRUE(loaded[i]->key == keys[i]) << i << ": " << loaded[i]->key.ToBytes(cp::kUtf8);
+    EXPECT_TRUE(loaded[i]->Key() == keys[i]) << i << ": " << loaded[i]->Key().ToBytes(cp::kUtf8);
   }
-  EXPECT_TRUE(loaded[1]->columns[14] == u"05");
-  EXPECT_TRUE(SetRecordUploaded(db, loaded[2]->key)) << "the derived key reaches its entry";
+  EXPECT_TRUE(loaded[1]->Columns().cell[14] == u"05");
+  EXPECT_TRUE(SetRecordUploaded(db, loaded[2]->Key())) << "the derived key reaches its entry";
 }
 
 TEST_F(RecordDbTest, AZeroByteFromLineNoiseNeitherCutsTheRecordNorSplitsItsKey) {
@@ -101,7 +98,9 @@ TEST_F(RecordDbTest, FlagsSurviveAReopenAndSelectAllIsOneBatch) {
     for (const char* t : {"190305151601", "190305151602", "190305151603"}) {
       keys.push_back(StoreReceivedRecord(db, String::FromBytes(t, cp::kGbk), Sample("04", t)).key);
     }
-    EXPECT_TRUE(SetRecordsSelected(db, keys, true));
+    NcItemList list;
+    Load(db, list);
+    EXPECT_TRUE(SetRecordsSelected(db, list, true));
     EXPECT_TRUE(SetRecordSelected(db, keys[1], false));
     EXPECT_TRUE(SetRecordUploaded(db, keys[2]));
     EXPECT_FALSE(SetRecordSelected(db, u"missing", true));
@@ -111,15 +110,15 @@ TEST_F(RecordDbTest, FlagsSurviveAReopenAndSelectAllIsOneBatch) {
     EXPECT_EQ(missing.text.ToBytes(cp::kUtf8).rfind("NotFound: ", 0), 0u);
   }
   RecordDb db(Storage());
-  ObjectList<_NcItemData> records;
+  NcItemList records;
   std::vector<_NcItemData*> loaded = Load(db, records);
   ASSERT_EQ(loaded.size(), 3u);
   EXPECT_TRUE(loaded[0]->selected);
   EXPECT_FALSE(loaded[1]->selected);
   EXPECT_TRUE(loaded[2]->selected);
   EXPECT_TRUE(loaded[2]->uploaded);
-  EXPECT_TRUE(loaded[2]->columns[0] == u"已上传");
-  EXPECT_TRUE(loaded[0]->columns[0] == u"");
+  EXPECT_TRUE(loaded[2]->Columns().cell[0] == u"已上传");
+  EXPECT_TRUE(loaded[0]->Columns().cell[0] == u"");
 }
 
 TEST_F(RecordDbTest, ValuesFromAnotherWriterLoadAndBrokenOnesAreSkippedButCounted) {
@@ -140,13 +139,13 @@ TEST_F(RecordDbTest, ValuesFromAnotherWriterLoadAndBrokenOnesAreSkippedButCounte
     delete raw;
   }
   RecordDb db(Storage());
-  ObjectList<_NcItemData> records;
+  NcItemList records;
   uint32_t visited = 0;
   std::vector<_NcItemData*> loaded = Load(db, records, &visited);
   EXPECT_EQ(visited, 3u);
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_TRUE(loaded[0]->uploaded);
-  EXPECT_TRUE(loaded[0]->columns[1] == u"毛豆");
+  EXPECT_TRUE(loaded[0]->Columns().cell[1] == u"毛豆");
   String stillThere;
   EXPECT_TRUE(db.GetText(u"190305151605", stillThere)) << "a broken value stays stored";
 }

@@ -14,7 +14,7 @@ class UploadSnapshotTest : public TempDirTest {};
 // whose stored record can still be read, each with its stored text.
 TEST_F(UploadSnapshotTest, TickedStoredRecordsGoBottomToTop) {
   RecordDb db(Path("storage"));
-  ObjectList<_NcItemData> records;
+  NcItemList records;
   for (int i = 0; i < 5; ++i) {
     FrameFields f;
     String time;
@@ -22,21 +22,19 @@ TEST_F(UploadSnapshotTest, TickedStoredRecordsGoBottomToTop) {
     f.time = time;
     const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
     const String key = StoreReceivedRecord(db, time, text).key;
-    _NcItemData* r =
-        AppendRecord(records, text, i == 1 || i == 2 || i == 4, false, u"0123456789ABCDEF");
-    r->key = key;
+    records.Append(key, text, i == 1 || i == 2 || i == 4, false, u"0123456789ABCDEF");
   }
-  ASSERT_TRUE(db.Delete(records[2].key));  // gone from the database meanwhile
+  ASSERT_TRUE(db.Delete(records[2].Key()));  // gone from the database meanwhile
   const std::vector<UploadRecord> snapshot = TakeUploadSnapshot(records, db);
   ASSERT_EQ(snapshot.size(), 2u);
   for (int k = 0; k < 2; ++k) {
     const _NcItemData& r = records[k == 0 ? 4 : 1];
     EXPECT_EQ(snapshot[k].serial, r.serial);
-    EXPECT_TRUE(snapshot[k].key == r.key);
-    EXPECT_TRUE(snapshot[k].uid == r.uid);
-    for (int c = 0; c < 15; ++c) EXPECT_TRUE(snapshot[k].columns[c] == r.columns[c]) << c;
+    EXPECT_TRUE(snapshot[k].key == r.Key());
+    EXPECT_TRUE(snapshot[k].uid == r.Uid());
+    for (int c = 0; c < 15; ++c) EXPECT_TRUE(snapshot[k].columns[c] == r.Columns().cell[c]) << c;
     Json doc;
-    ASSERT_TRUE(db.GetJson(r.key, doc));
+    ASSERT_TRUE(db.GetJson(r.Key(), doc));
     EXPECT_TRUE(snapshot[k].data == doc.PropertyStr(u"data", u""));
   }
 }
