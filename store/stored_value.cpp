@@ -11,7 +11,7 @@ constexpr char kSelected[] = "\",\"selected\":";
 constexpr char kUploaded[] = ",\"uploaded\":";
 
 // The escape letter the writer uses for a unit, or 0 when it writes it as it is.
-char EscapeLetter(char16_t c) {
+constexpr char EscapeLetter(char16_t c) {
   switch (c) {
     case 0x08:
       return 'b';
@@ -71,6 +71,18 @@ void PutUnit(char16_t c, std::string& out) {
   }
 }
 
+// The ASCII bytes the writer writes as they are and the reader copies as
+// they are: everything but '"', '\\', the escaped controls, U+0000 and
+// bytes past ASCII.
+struct OrdinaryBytes {
+  bool table[256] = {};
+  constexpr OrdinaryBytes() {
+    for (int c = 1; c < 0x80; ++c) table[c] = EscapeLetter(static_cast<char16_t>(c)) == 0;
+  }
+  bool operator[](unsigned char c) const { return table[c]; }
+};
+constexpr OrdinaryBytes kOrdinary;
+
 bool Take(const char*& p, const char* end, const char* word) {
   const size_t n = std::strlen(word);
   if (static_cast<size_t>(end - p) < n || std::memcmp(p, word, n) != 0) return false;
@@ -94,6 +106,10 @@ bool ReadStoredValue(const char* bytes, size_t length, StoredValue& value) {
   text.clear();
   bool plain = true;
   for (;;) {
+    // Most bytes are copied as they are: a run up to the next byte that needs a look.
+    const char* run = p;
+    while (p != end && kOrdinary[static_cast<unsigned char>(*p)]) ++p;
+    text.append(run, static_cast<size_t>(p - run));
     if (p == end) return false;
     const char c = *p++;
     if (c == '"') break;
@@ -137,6 +153,10 @@ void MakeStoredValue(std::string_view text, bool selected, bool uploaded, std::s
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const size_t n = text.size();
   for (size_t i = 0; i < n;) {
+    const size_t run = i;
+    while (i < n && kOrdinary[s[i]]) ++i;
+    out.append(text.data() + run, i - run);
+    if (i == n) break;
     const unsigned char b = s[i];
     char16_t c;
     if (b < 0x80) {
