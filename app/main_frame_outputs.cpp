@@ -14,12 +14,11 @@ void MainFrameWnd::ExportRecords() {
   if (path.isEmpty()) return;
   int count = 0;
   const StoredKeys stored(recordDb_);
-  const String text = BuildExportText(
-      records_, [&stored](const _NcItemData& record) { return stored.Contains(record.Key()); },
-      count);
+  const std::string bytes = BuildExportBytes(
+      records_, [&stored](const _NcItemData& record) { return stored.Contains(record); }, count);
   // A file not written in full (a full disk, a removed stick) is a failure,
   // never reported as a success.
-  if (!WriteExportFile(path.toStdString(), text)) {
+  if (!WriteExportFile(path.toStdString(), bytes)) {
     ShowMessageBox(this, QStringLiteral("无法保存文件"), MessageKind::kError);
     return;
   }

@@ -1,5 +1,7 @@
 #include "base/code_page.h"
 
+#include <atomic>
+
 #include "base/gbk_codec.h"
 
 namespace cp {
@@ -119,20 +121,33 @@ bool WidenAscii(const char* bytes, size_t length, std::u16string& out) {
   return true;
 }
 
-// GBK agrees with ASCII, so in a mostly-ASCII text (an export, a settings
-// file) only the runs of other characters go through iconv.
+// The GBK bytes of each UTF-16 unit outside the surrogates, learnt from the
+// converter on first use: 0 while unknown, otherwise the byte count in bits
+// 16 and up and the bytes below. GBK is stateless, so a text converts unit by
+// unit exactly as it converts whole.
+std::atomic<uint32_t> gbkOfUnit[0x10000];
+
+uint32_t GbkOfUnit(char16_t c) {
+  uint32_t known = gbkOfUnit[c].load(std::memory_order_relaxed);
+  if (known) return known;
+  std::string bytes;
+  EncodeGbk(&c, 1, bytes);
+  if (bytes.size() == 1) {
+    known = (1u << 16) | static_cast<unsigned char>(bytes[0]);
+  } else if (bytes.size() == 2) {
+    known = (2u << 16) | (static_cast<unsigned char>(bytes[0]) << 8) |
+            static_cast<unsigned char>(bytes[1]);
+  } else {
+    known = (1u << 16) | '?';
+  }
+  gbkOfUnit[c].store(known, std::memory_order_relaxed);
+  return known;
+}
+
 void EncodeGbkMostlyAscii(const char16_t* text, size_t length, std::string& out) {
   out.clear();
   out.reserve(length + length / 4);
-  std::string run;
-  for (size_t i = 0; i < length;) {
-    while (i < length && text[i] < 0x80) out.push_back(static_cast<char>(text[i++]));
-    const size_t start = i;
-    while (i < length && text[i] >= 0x80) ++i;
-    if (i == start) continue;
-    EncodeGbk(text + start, i - start, run);
-    out += run;
-  }
+  AppendGbk(text, length, out);
 }
 
 }  // namespace
@@ -157,6 +172,23 @@ bool ToUtf16(const char* bytes, size_t length, unsigned codePage, std::u16string
     DecodeGbk(bytes, length, out);
   }
   return true;
+}
+
+void AppendGbk(const char16_t* text, size_t length, std::string& out) {
+  for (size_t i = 0; i < length; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c >= 0xD800 && c < 0xE000) {
+      // GBK has nothing outside the first plane: one '?' for a pair or a lone half.
+      if (c < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) ++i;
+      out.push_back('?');
+    } else {
+      const uint32_t known = GbkOfUnit(c);
+      if (known >> 16 == 2) out.push_back(static_cast<char>((known >> 8) & 0xFF));
+      out.push_back(static_cast<char>(known & 0xFF));
+    }
+  }
 }
 
 std::string Utf16ToUtf8(const std::u16string& text) {

@@ -25,6 +25,9 @@ bool FromUtf16(const char16_t* text, size_t length, unsigned codePage, std::stri
 // bad byte is lost. Fails only for an unknown code page.
 bool ToUtf16(const char* bytes, size_t length, unsigned codePage, std::u16string& out);
 
+// Appends the GBK bytes of `text` to `out`, as FromUtf16 converts it.
+void AppendGbk(const char16_t* text, size_t length, std::string& out);
+
 // Shorthands for the conversions that cannot fail.
 std::string Utf16ToUtf8(const std::u16string& text);
 std::u16string Utf8ToUtf16(const std::string& bytes);

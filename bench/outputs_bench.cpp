@@ -35,9 +35,9 @@ void BM_Export100k(benchmark::State& state) {
   for (auto _ : state) {
     int count = 0;
     const StoredKeys stored(db);
-    const String text = BuildExportText(
-        records, [&stored](const _NcItemData& r) { return stored.Contains(r.Key()); }, count);
-    if (!WriteExportFile(out, text) || count != kRecords) state.SkipWithError("export failed");
+    const std::string bytes = BuildExportBytes(
+        records, [&stored](const _NcItemData& r) { return stored.Contains(r); }, count);
+    if (!WriteExportFile(out, bytes) || count != kRecords) state.SkipWithError("export failed");
   }
   std::filesystem::remove(out);
 }
@@ -66,13 +66,30 @@ void BM_SelectAllValues100k(benchmark::State& state) {
     RecordDb::Batch batch;
     std::string value;
     for (uint32_t i = 0; i < records.Count(); ++i) {
-      MakeStoredValue(records[i].EncodedText(), true, false, value);
-      batch.PutBytes(std::string(records[i].EncodedKey()), value);
+      MakeStoredValue(records[i].TextForm(), records[i].ExactForm(), true, false, value);
+      batch.PutBytes(std::string(records[i].KeyForm()), value);
     }
     benchmark::DoNotOptimize(batch.IsEmpty());
   }
 }
 BENCHMARK(BM_SelectAllValues100k)->Unit(benchmark::kMillisecond)->Iterations(4);
+
+void BM_MakeValuesOnly100k(benchmark::State& state) {
+  std::filesystem::remove_all(Folder("residue_bench_values"));
+  RecordDb db(Folder("residue_bench_values"));
+  NcItemList records;
+  Fill(db, records);
+  size_t total = 0;
+  for (auto _ : state) {
+    std::string value;
+    for (uint32_t i = 0; i < records.Count(); ++i) {
+      MakeStoredValue(records[i].TextForm(), records[i].ExactForm(), true, false, value);
+      total += value.size();
+    }
+  }
+  state.counters["bytes"] = total / state.iterations();
+}
+BENCHMARK(BM_MakeValuesOnly100k)->Unit(benchmark::kMillisecond)->Iterations(4);
 
 void BM_DeleteHalfOf100k(benchmark::State& state) {
   for (auto _ : state) {

@@ -93,6 +93,7 @@ int RunChild(int argc, char** argv) {
   auto* window = new MainFrameWnd(options);
   QString error;
   if (!window->Create(&error)) return 3;
+  Report("loadpeak", PeakKb());
   window->CenterAndShow();
   RecordListView* list = window->RecordList();
   list->viewport()->repaint();
@@ -117,9 +118,10 @@ int RunChild(int argc, char** argv) {
              click("data");
              window->repaint();
            }));
+    String key(u"991231235959"), text;
+    VariedRecords().Next(key, text);
+    QCoreApplication::processEvents();  // what showing the window left to do
     Report("row", Timed([&] {
-             String key(u"991231235959"), text;
-             VariedRecords().Next(key, text);
              window->HandOverRecord(key, text, true);
              QCoreApplication::processEvents();
              paint();
@@ -161,6 +163,9 @@ fs::path Database(int records) {
     RecordDb db(folder.string());
     VariedRecords().Store(db, records);
   }
+  // Opened once more, as the program's next start would: the log of the
+  // writes becomes a table, so every measured start finds a settled database.
+  { RecordDb settle(folder.string()); }
   std::FILE* done = std::fopen((folder / "complete").c_str(), "w");
   if (done) std::fclose(done);
   return folder;
@@ -242,7 +247,8 @@ int main(int argc, char** argv) {
   std::printf("%s cache; empty database: start %.0f ms, peak %.0f MB\n\n", cold ? "cold" : "warm",
               emptyStart, empty.maxRssKb / 1024.0);
   std::printf(
-      "| records | start | over empty | peak memory at start / in all | 全选 (tick / untick) | export | delete half | "
+      "| records | start | over empty | peak memory at start / in all | 全选 (tick / untick) | "
+      "export | delete half | "
       "close | tick | scroll | page | new row |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   for (int records : sizes) {
@@ -254,12 +260,12 @@ int main(int argc, char** argv) {
     }
     const double start = Ms(v["shown"] - ops.startNs);
     std::printf(
-        "| %d | %.0f ms | %.0f ms | %.0f / %.0f MB | %.0f / %.0f ms | %.0f ms | %.0f ms | %.0f ms | %.1f ms "
+        "| %d | %.0f ms | %.0f ms | %.0f / %.0f MB | %.0f / %.0f ms | %.0f ms | %.0f ms | %.0f ms "
+        "| %.1f ms "
         "| %.1f ms | %.1f ms | %.1f ms |\n",
-        records, start, start - emptyStart, v["startpeak"] / 1024.0, ops.maxRssKb / 1024.0, Ms(v["select"]),
-        Ms(v["unselect"]), Ms(v["export"]), Ms(del.values["delete"]),
-        Ms(ops.exitNs - v["closing"]), Ms(v["tick"]), Ms(v["scroll"]), Ms(v["page"]),
-        Ms(v["row"]));
+        records, start, start - emptyStart, v["startpeak"] / 1024.0, ops.maxRssKb / 1024.0,
+        Ms(v["select"]), Ms(v["unselect"]), Ms(v["export"]), Ms(del.values["delete"]),
+        Ms(ops.exitNs - v["closing"]), Ms(v["tick"]), Ms(v["scroll"]), Ms(v["page"]), Ms(v["row"]));
     std::fflush(stdout);
   }
   fs::remove_all(kRoot / "run");

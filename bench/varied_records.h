@@ -20,7 +20,7 @@ class VariedRecords {
                                           u"油麦菜", u"生菜",   u"萝卜", u"土豆", u"西兰花",
                                           u"苹果",   u"小白菜", u"香菜", u"蒜苗", u"空心菜"};
     static const char16_t* kMarkets[] = {u"城东农贸市场", u"城西农贸市场", u"南关菜市场",
-                                         u"北街综合市场", u"开发区市场", u"新华路市场"};
+                                         u"北街综合市场", u"开发区市场",   u"新华路市场"};
     static const char16_t* kInspectors[] = {u"张敏", u"李强", u"王芳", u"刘洋",
                                             u"陈静", u"赵磊", u"孙丽", u"周杰"};
     static const char16_t* kUnits[] = {u"县农检站", u"市场检测室", u"镇农技站"};

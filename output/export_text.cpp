@@ -4,51 +4,33 @@
 #include <string>
 
 #include "base/file_io.h"
+#include "store/stored_value.h"
 
 namespace {
 
 constexpr int kCellWidth = 20;
 constexpr char16_t kCaptions[] =
     u"名称\t检测结果\t抑制率\t检测标准\t被检单位\t位置\t主检单位\t检验员\t对照液A值\t通道\t日期";
-constexpr int kColumnEntries[] = {1, 2, 3, 8, 4, 5, 6, 7, 13, 14, 9};
 
-void AppendPadded(String& line, const String& cell) {
-  String padded = cell;
-  PadCell(padded);
-  line.Append(padded);
-}
-
-}  // namespace
-
-void PadCell(String& text) {
+// Appends `cell` in GBK, padded as PadCell pads it.
+void AppendPadded(const char16_t* cell, size_t length, std::string& out) {
   int width = 0;
-  for (uint32_t i = 0; i < text.Length(); ++i) width += text.Element(i) > 0x100 ? 2 : 1;
-  const int blanks = width < kCellWidth ? kCellWidth - width : 1;
-  for (int i = 0; i < blanks; ++i) text.Append(u' ');
-}
-
-namespace {
-
-// Appends `cell` padded as PadCell pads it.
-void AppendPaddedUnits(String& line, const char16_t* cell, uint32_t length) {
-  int width = 0;
-  for (uint32_t i = 0; i < length; ++i) width += cell[i] > 0x100 ? 2 : 1;
-  line.Append(cell, length);
-  for (int blanks = width < kCellWidth ? kCellWidth - width : 1; blanks > 0; --blanks) {
-    line.Append(u' ');
-  }
+  for (size_t i = 0; i < length; ++i) width += cell[i] > 0x100 ? 2 : 1;
+  cp::AppendGbk(cell, length, out);
+  out.append(static_cast<size_t>(width < kCellWidth ? kCellWidth - width : 1), ' ');
 }
 
 // One record's export line, straight from its text: the fields are found in
 // place (split at '+', trimmed as the list trims them), nothing else is built.
 class ExportLine {
  public:
-  void Append(const _NcItemData& record, String& out) {
-    Decode(record.EncodedText());
+  void Append(const _NcItemData& record, std::string& out) {
+    UnescapeText(record.TextForm(), text_);
     Split();
-    const auto cell = [&](int field) { AppendField(field, out); };
+    const auto cell = [&](int field) { AppendPadded(Field(field), length_[field], out); };
     cell(13);
-    AppendPadded(out, IsFailed() ? String(u"不合格") : String(u"合格"));
+    const std::u16string result = IsFailed() ? u"不合格" : u"合格";
+    AppendPadded(result.data(), result.size(), out);
     AppendWithUnit(2, u'％', out);
     AppendWithUnit(14, u'％', out);
     cell(12);
@@ -58,28 +40,10 @@ class ExportLine {
     cell(5);
     cell(1);
     AppendTime(out);
-    out.Append(u"\r\n");
+    out.append("\r\n");
   }
 
  private:
-  void Decode(std::string_view bytes) {
-    text_.clear();
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    for (size_t i = 0; i < bytes.size();) {
-      const unsigned char b = s[i];
-      if (b < 0x80) {
-        text_.push_back(b);
-        i += 1;
-      } else if (b < 0xE0) {
-        text_.push_back(static_cast<char16_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F)));
-        i += 2;
-      } else {
-        text_.push_back(static_cast<char16_t>(((b & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) |
-                                              (s[i + 2] & 0x3F)));
-        i += 3;
-      }
-    }
-  }
   void Split() {
     uint32_t start = 0;
     int field = 0;
@@ -97,16 +61,13 @@ class ExportLine {
   }
   const char16_t* Field(int field) const { return text_.data() + begin_[field]; }
   bool IsFailed() const { return length_[6] == 1 && Field(6)[0] == u'0'; }
-  void AppendField(int field, String& out) const {
-    AppendPaddedUnits(out, Field(field), length_[field]);
-  }
-  void AppendWithUnit(int field, char16_t unit, String& out) {
+  void AppendWithUnit(int field, char16_t unit, std::string& out) {
     cell_.assign(Field(field), length_[field]);
     cell_.push_back(unit);
-    AppendPaddedUnits(out, cell_.data(), static_cast<uint32_t>(cell_.size()));
+    AppendPadded(cell_.data(), cell_.size(), out);
   }
-  // The test time as FormatTestTime writes it, from field 0.
-  void AppendTime(String& out) {
+  // The test time as the list shows it, from field 0.
+  void AppendTime(std::string& out) {
     static const char16_t kSeparators[] = u"-- ::";
     cell_.assign(u"20");
     const uint32_t n = length_[0];
@@ -115,7 +76,7 @@ class ExportLine {
       if (from < n) cell_.append(Field(0) + from, std::min(2u, n - from));
       if (part < 5) cell_.push_back(kSeparators[part]);
     }
-    AppendPaddedUnits(out, cell_.data(), static_cast<uint32_t>(cell_.size()));
+    AppendPadded(cell_.data(), cell_.size(), out);
   }
 
   static constexpr int kFields = 15;
@@ -127,25 +88,35 @@ class ExportLine {
 
 }  // namespace
 
-String BuildExportText(const NcItemList& records,
-                       const std::function<bool(const _NcItemData&)>& stillStored, int& count) {
-  String text(u"");
-  text.Reserve(records.Count() * 240 + 256);
+void PadCell(String& text) {
+  int width = 0;
+  for (uint32_t i = 0; i < text.Length(); ++i) width += text.Element(i) > 0x100 ? 2 : 1;
+  const int blanks = width < kCellWidth ? kCellWidth - width : 1;
+  for (int i = 0; i < blanks; ++i) text.Append(u' ');
+}
+
+std::string BuildExportBytes(const NcItemList& records,
+                             const std::function<bool(const _NcItemData&)>& stillStored,
+                             int& count) {
+  std::string out;
+  out.reserve(static_cast<size_t>(records.Count()) * 240 + 256);
   ObjectList<String> captions;
   String::Split(kCaptions, u"\t", captions);
-  for (uint32_t i = 0; i < captions.Count(); ++i) AppendPadded(text, captions[i]);
-  text.Append(u"\r\n\r\n");
+  for (uint32_t i = 0; i < captions.Count(); ++i) {
+    AppendPadded(captions[i].Handle(), captions[i].Length(), out);
+  }
+  out.append("\r\n\r\n");
   count = 0;
   ExportLine line;
   for (uint32_t i = records.Count(); i-- > 0;) {
     const _NcItemData& record = records[i];
     if (!stillStored(record)) continue;
-    line.Append(record, text);
+    line.Append(record, out);
     ++count;
   }
-  return text;
+  return out;
 }
 
-bool WriteExportFile(const std::string& path, const String& text) {
-  return ReplaceFileContent(path, text.ToBytes(cp::kAnsi));
+bool WriteExportFile(const std::string& path, const std::string& bytes) {
+  return ReplaceFileContent(path, bytes);
 }

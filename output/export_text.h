@@ -15,11 +15,13 @@
 // Appends blanks to `text` up to 20 display columns, and at least one.
 void PadCell(String& text);
 
-// The export text of `records`, last first, keeping only those `stillStored`
-// says the database holds; `count` is the number of record lines.
-String BuildExportText(const NcItemList& records,
-                       const std::function<bool(const _NcItemData&)>& stillStored, int& count);
+// The export file of `records` in the ANSI code page (GBK), last record
+// first, keeping only those `stillStored` says the database holds; `count` is
+// the number of record lines.
+std::string BuildExportBytes(const NcItemList& records,
+                             const std::function<bool(const _NcItemData&)>& stillStored,
+                             int& count);
 
-// Writes the text to `path` in the ANSI code page (GBK), replacing the file
-// whole. False when it could not be written in full; the old file then stays.
-bool WriteExportFile(const std::string& path, const String& text);
+// Writes the bytes to `path`, replacing the file whole. False when it could
+// not be written in full; the old file then stays.
+bool WriteExportFile(const std::string& path, const std::string& bytes);

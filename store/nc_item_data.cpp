@@ -2,10 +2,15 @@
 
 #include <atomic>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <mutex>
 
 #include "device/record_fields.h"
 #include "device/record_hash.h"
 #include "store/record_text.h"
+#include "store/stored_value.h"
 
 namespace {
 
@@ -56,13 +61,45 @@ bool BuildRecordColumns(const String& text, bool uploaded, RecordColumns& column
   return true;
 }
 
-String _NcItemData::Key() const { return NcItemList::Decode(bytes_, keyBytes_); }
+namespace {
 
-String _NcItemData::Text() const { return NcItemList::Decode(bytes_ + keyBytes_, textBytes_); }
+// The device IDs rows were built with, numbered: a row keeps the number. The
+// list of a running program sees one or two.
+class DeviceIdTable {
+ public:
+  uint16_t Number(const String& deviceId) {
+    std::lock_guard<std::mutex> hold(lock_);
+    for (size_t i = ids_.size(); i-- > 0;) {
+      if (ids_[i] == deviceId) return static_cast<uint16_t>(i);
+    }
+    if (ids_.size() == 0xFFFF) return 0xFFFF;  // never reached by a real station
+    ids_.push_back(deviceId);
+    return static_cast<uint16_t>(ids_.size() - 1);
+  }
+  String Id(uint16_t number) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return number < ids_.size() ? ids_[number] : String(u"");
+  }
+
+ private:
+  std::mutex lock_;
+  std::deque<String> ids_;
+};
+
+DeviceIdTable& DeviceIds() {
+  static DeviceIdTable table;
+  return table;
+}
+
+}  // namespace
+
+String _NcItemData::Key() const { return UnescapeText(KeyForm()); }
+
+String _NcItemData::Text() const { return UnescapeText(TextForm()); }
 
 String _NcItemData::Uid() const {
   if (!uidReady_) {
-    const String hex = ComputeRecordHash(Text(), deviceId_ ? *deviceId_ : String(u""));
+    const String hex = ComputeRecordHash(Text(), DeviceIds().Id(deviceId_));
     hex.HexToBytes(uid_, sizeof uid_);
     uidReady_ = true;
   }
@@ -92,46 +129,6 @@ void _NcItemData::SetStatus(const String& text) { status_ = std::make_unique<Str
 NcItemList::NcItemList() = default;
 NcItemList::~NcItemList() = default;
 
-void NcItemList::Encode(const char16_t* text, size_t length, std::string& out) {
-  out.clear();
-  out.reserve(length + 16);
-  for (size_t i = 0; i < length; ++i) {
-    const char16_t c = text[i];
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      // Every unit on its own, surrogates included, so nothing is lost.
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-}
-
-String NcItemList::Decode(const char* bytes, size_t length) {
-  String text(u"");
-  text.Reserve(static_cast<uint32_t>(length));
-  const auto* s = reinterpret_cast<const unsigned char*>(bytes);
-  for (size_t i = 0; i < length;) {
-    const unsigned char b = s[i];
-    if (b < 0x80) {
-      text.Append(static_cast<char16_t>(b));
-      i += 1;
-    } else if (b < 0xE0) {
-      text.Append(static_cast<char16_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F)));
-      i += 2;
-    } else {
-      text.Append(
-          static_cast<char16_t>(((b & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F)));
-      i += 3;
-    }
-  }
-  return text;
-}
-
 const char* NcItemList::Keep(std::string_view first, std::string_view second) {
   const size_t n = first.size() + second.size();
   liveBytes_ += n;
@@ -156,37 +153,49 @@ const char* NcItemList::Keep(std::string_view first, std::string_view second) {
   return at;
 }
 
-const String* NcItemList::DeviceId(const String& deviceId) {
-  if (deviceIds_.empty() || deviceIds_.back() != deviceId) deviceIds_.push_back(deviceId);
-  return &deviceIds_.back();
-}
-
-bool NcItemList::IsEncodedRecordText(std::string_view text) {
-  // Bytes of other units never equal '+', so the count is the same as in UTF-16.
+bool NcItemList::IsRecordForm(std::string_view text) {
+  // Escapes hold no '+', so the count is the same as in the text.
+  const char* p = text.data();
+  const char* end = p + text.size();
   uint32_t separators = 0;
-  for (const char c : text) separators += c == '+' ? 1 : 0;
+#ifdef __SSE2__
+  const __m128i plus = _mm_set1_epi8('+');
+  for (; end - p >= 16; p += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    separators += static_cast<uint32_t>(
+        __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, plus)))));
+  }
+#endif
+  for (; p != end; ++p) separators += *p == '+' ? 1 : 0;
   return !text.empty() && separators + 1 >= kRecordFieldCount;
 }
 
 _NcItemData* NcItemList::Append(const String& key, const String& text, bool selected, bool uploaded,
                                 const String& deviceId) {
   if (!IsRecordText(text)) return nullptr;
-  std::string key8, text8;
-  Encode(key.Handle(), key.Length(), key8);
-  Encode(text.Handle(), text.Length(), text8);
-  return AppendEncoded(key8, text8, selected, uploaded, true, deviceId);
+  std::string keyForm, textForm;
+  bool exact = true;
+  EscapeText(key.Handle(), key.Length(), keyForm, exact);
+  EscapeText(text.Handle(), text.Length(), textForm, exact);
+  return AppendForm(keyForm, textForm, exact, selected, uploaded, true, deviceId);
 }
 
-_NcItemData* NcItemList::AppendEncoded(std::string_view key, std::string_view text, bool selected,
-                                       bool uploaded, bool plainValue, const String& deviceId) {
-  if (!IsEncodedRecordText(text)) return nullptr;
+_NcItemData* NcItemList::AppendForm(std::string_view key, std::string_view text, bool exactText,
+                                    bool selected, bool uploaded, bool plainValue,
+                                    const String& deviceId) {
+  if (!IsRecordForm(text)) return nullptr;
   _NcItemData& record = items_.emplace_back();
   record.serial = nextSerial++;
   record.selected = selected;
   record.uploaded = uploaded;
   record.builtUploaded_ = uploaded;
   record.plainValue = plainValue;
-  record.deviceId_ = DeviceId(deviceId);
+  record.exact_ = exactText;
+  if (!lastDeviceId_ || !(*lastDeviceId_ == deviceId)) {
+    lastDeviceId_ = std::make_unique<String>(deviceId);
+    lastDeviceNumber_ = DeviceIds().Number(deviceId);
+  }
+  record.deviceId_ = lastDeviceNumber_;
   record.bytes_ = Keep(key, text);
   record.keyBytes_ = static_cast<uint32_t>(key.size());
   record.textBytes_ = static_cast<uint32_t>(text.size());
@@ -194,11 +203,12 @@ _NcItemData* NcItemList::AppendEncoded(std::string_view key, std::string_view te
 }
 
 void NcItemList::SetKey(_NcItemData& record, const String& key) {
-  std::string key8;
-  Encode(key.Handle(), key.Length(), key8);
+  std::string keyForm;
+  bool exact = true;
+  EscapeText(key.Handle(), key.Length(), keyForm, exact);
   liveBytes_ -= record.keyBytes_ + record.textBytes_;
-  record.bytes_ = Keep(key8, record.EncodedText());
-  record.keyBytes_ = static_cast<uint32_t>(key8.size());
+  record.bytes_ = Keep(keyForm, record.TextForm());
+  record.keyBytes_ = static_cast<uint32_t>(keyForm.size());
 }
 
 String NcItemList::Cell(uint32_t index, int cell) const {
@@ -239,7 +249,7 @@ void NcItemList::Compact() {
   std::vector<std::unique_ptr<char[]>> old;
   old.swap(chunks_);
   chunkUsed_ = chunkSize_ = liveBytes_ = keptBytes_ = 0;
-  for (_NcItemData& r : items_) r.bytes_ = Keep(r.EncodedKey(), r.EncodedText());
+  for (_NcItemData& r : items_) r.bytes_ = Keep(r.KeyForm(), r.TextForm());
 }
 
 void NcItemList::Clear() {

@@ -26,26 +26,36 @@ bool IsRecordText(const String& text);
 
 // One test record as the program holds it: one per row of the record list.
 // Compact, as a station keeps years of them: the key and record text sit in
-// the owning list's byte store, the display texts are built when asked for
-// and the hash is computed once, on first use. Belongs to the UI thread once
-// appended.
+// the owning list's byte store in stored form (store/stored_value.h), the
+// display texts are built when asked for and the hash is computed once, on
+// first use. Belongs to the UI thread once appended.
 struct _NcItemData {
+  _NcItemData()
+      : selected(false),
+        uploaded(false),
+        plainValue(true),
+        stored(true),
+        builtUploaded_(false),
+        exact_(true),
+        uidReady_(false) {}
+
   // Increases with every record built in this run, so work done elsewhere (an
   // upload) can find its record again, or learn that it was deleted meanwhile.
   uint64_t serial = 0;
-  bool selected = false;  // the row's check state, mirrored in the database
-  bool uploaded = false;  // the stored "uploaded" flag as last written or read
+  bool selected : 1;  // the row's check state, mirrored in the database
+  bool uploaded : 1;  // the stored "uploaded" flag as last written or read
   // Its stored value is exactly what the program writes for this text and
   // these flags, so a flag change can be written from memory.
-  bool plainValue = true;
+  bool plainValue : 1;
   // The record is in the database under Key() (false while it waits to be stored).
-  bool stored = true;
+  bool stored : 1;
 
   String Key() const;   // the test time, or the key it is stored under
   String Text() const;  // the record text as received or stored
-  // The same in the list's 8-bit form (NcItemList::Encode).
-  std::string_view EncodedKey() const { return {bytes_, keyBytes_}; }
-  std::string_view EncodedText() const { return {bytes_ + keyBytes_, textBytes_}; }
+  // The same in stored form; ExactForm: the text's form is the stored bytes.
+  std::string_view KeyForm() const { return {bytes_, keyBytes_}; }
+  std::string_view TextForm() const { return {bytes_ + keyBytes_, textBytes_}; }
+  bool ExactForm() const { return exact_; }
   // The record hash with the device ID in force when the row was built:
   // 40 uppercase hexadecimal digits.
   String Uid() const;
@@ -58,20 +68,19 @@ struct _NcItemData {
 
  private:
   friend class NcItemList;
-  bool builtUploaded_ = false;
-  mutable bool uidReady_ = false;
-  mutable uint8_t uid_[20] = {};
-  const String* deviceId_ = nullptr;  // owned by the list, never changes
-  const char* bytes_ = nullptr;       // key then text, in the list's byte store
+  bool builtUploaded_ : 1;
+  bool exact_ : 1;
+  mutable bool uidReady_ : 1;
+  uint16_t deviceId_ = 0;        // the device ID's number in the process's table
+  const char* bytes_ = nullptr;  // key then text, in the list's byte store
   uint32_t keyBytes_ = 0;
   uint32_t textBytes_ = 0;
   std::unique_ptr<String> status_;  // set by SetStatus
+  mutable uint8_t uid_[20] = {};
 };
 
 // The records of the record list, in list order. Records are appended at the
-// end, removed in one pass, and freed together. Keys and texts are kept as
-// 8-bit sequences (each UTF-16 unit on its own: one byte for ASCII, at most
-// three), so any text comes back exactly. Not thread-safe; one owner.
+// end, removed in one pass, and freed together. Not thread-safe; one owner.
 class NcItemList {
  public:
   NcItemList();
@@ -89,10 +98,11 @@ class NcItemList {
   // with `deviceId`. Null (nothing appended) when the text is not a record.
   _NcItemData* Append(const String& key, const String& text, bool selected, bool uploaded,
                       const String& deviceId);
-  // The same with key and text already in the list's 8-bit form, and
-  // whether the stored value is the program's own form of them (plainValue).
-  _NcItemData* AppendEncoded(std::string_view key, std::string_view text, bool selected,
-                             bool uploaded, bool plainValue, const String& deviceId);
+  // The same with key and text already in stored form (`exactText`: the
+  // text's form is exact), and whether the stored value is the program's own
+  // form of them (plainValue).
+  _NcItemData* AppendForm(std::string_view key, std::string_view text, bool exactText,
+                          bool selected, bool uploaded, bool plainValue, const String& deviceId);
   void SetKey(_NcItemData& record, const String& key);
 
   // One display text of row `index`, from a small cache of built rows (the
@@ -120,14 +130,11 @@ class NcItemList {
   }
   void Clear();
 
-  // The 8-bit form of a text and back; IsRecordText for that form.
-  static void Encode(const char16_t* text, size_t length, std::string& out);
-  static String Decode(const char* bytes, size_t length);
-  static bool IsEncodedRecordText(std::string_view text);
+  // IsRecordText for a text in stored form.
+  static bool IsRecordForm(std::string_view text);
 
  private:
   const char* Keep(std::string_view first, std::string_view second);
-  const String* DeviceId(const String& deviceId);
   // Moves the bytes of the remaining records together once many were removed.
   void Compact();
 
@@ -137,10 +144,11 @@ class NcItemList {
   size_t chunkSize_ = 0;
   size_t liveBytes_ = 0;
   size_t keptBytes_ = 0;
-  std::deque<String> deviceIds_;
   struct CachedRow {
     uint64_t serial = 0;
     RecordColumns columns;
   };
   mutable std::unique_ptr<CachedRow[]> cache_;
+  std::unique_ptr<String> lastDeviceId_;  // the device ID of the last append and its number
+  uint16_t lastDeviceNumber_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "store/record_store.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "store/stored_value.h"
 
@@ -118,37 +119,41 @@ bool IsAscii(const char* bytes, size_t length) {
   return true;
 }
 
-// The key as leveldb holds it (GBK).
-std::string StoredKey(const _NcItemData& record) {
-  const std::string_view key = record.EncodedKey();
-  if (IsAscii(key.data(), key.size())) return std::string(key);  // GBK agrees with ASCII
+}  // namespace
+
+std::string StoredKeyBytes(const _NcItemData& record) {
+  const std::string_view key = record.KeyForm();
+  // Without escapes the form is the key's ASCII, and GBK agrees with ASCII.
+  if (key.find('\\') == std::string_view::npos) return std::string(key);
   return record.Key().ToBytes(cp::kGbk);
 }
-
-}  // namespace
 
 DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceId) {
   DbStatus status;
   StoredValue value;
-  std::string key8;
+  std::string keyForm;
   std::u16string wide;
   db.ForEachRaw(
       [&](const char* key, size_t keyLength, const char* bytes, size_t length) {
-        if (IsAscii(key, keyLength)) {
-          key8.assign(key, keyLength);
+        const bool plainKey = IsAscii(key, keyLength) && !std::memchr(key, '\\', keyLength) &&
+                              !std::memchr(key, '/', keyLength) &&
+                              !std::memchr(key, '"', keyLength);
+        if (!plainKey || keyLength == 0 || std::memchr(key, 0, keyLength)) {
+          cp::ToUtf16(key, keyLength, cp::kAnsi, wide);
+          bool exact;
+          EscapeText(wide.data(), wide.size(), keyForm, exact);
         } else {
-          cp::ToUtf16(key, keyLength, cp::kGbk, wide);
-          NcItemList::Encode(wide.data(), wide.size(), key8);
+          keyForm.assign(key, keyLength);
         }
         if (ReadStoredValue(bytes, length, value)) {
-          records.AppendEncoded(key8, value.text, value.selected, value.uploaded, value.plain,
-                                deviceId);
+          records.AppendForm(keyForm, value.text, value.exact, value.selected, value.uploaded,
+                             value.plain, deviceId);
           return;
         }
         cp::ToUtf16(bytes, length, cp::kAnsi, wide);
         Json doc;
         if (doc.Parse(wide.data(), static_cast<int>(wide.size())) == -1) return;
-        AppendLoadedRecord(records, NcItemList::Decode(key8.data(), key8.size()), doc, deviceId);
+        AppendLoadedRecord(records, UnescapeText(keyForm), doc, deviceId);
       },
       &status);
   return status;
@@ -179,12 +184,13 @@ DbStatus SetFlags(RecordDb& db, const std::vector<String>& keys, const char16_t*
 }  // namespace
 
 StoredKeys::StoredKeys(RecordDb& db) {
-  db.ForEachKey([this](String& key) { keys_.push_back(key.ToStd()); });
-  std::sort(keys_.begin(), keys_.end());  // key order is byte order, not UTF-16 order
+  db.ForEachRaw([this](const char* key, size_t length, const char*, size_t) {
+    keys_.emplace_back(key, length);
+  });
 }
 
-bool StoredKeys::Contains(const String& key) const {
-  return std::binary_search(keys_.begin(), keys_.end(), key.ToStd());
+bool StoredKeys::Contains(const _NcItemData& record) const {
+  return std::binary_search(keys_.begin(), keys_.end(), StoredKeyBytes(record));
 }
 
 DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected) {
@@ -194,8 +200,8 @@ DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool select
     const _NcItemData& record = records[i];
     if (!record.stored) continue;  // still waiting to be stored: nothing to change
     if (record.plainValue) {
-      MakeStoredValue(record.EncodedText(), selected, record.uploaded, value);
-      batch.PutBytes(StoredKey(record), value);
+      MakeStoredValue(record.TextForm(), record.ExactForm(), selected, record.uploaded, value);
+      batch.PutBytes(StoredKeyBytes(record), value);
       continue;
     }
     Json doc;
@@ -215,7 +221,7 @@ DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& remo
   removed = 0;
   RecordDb::Batch batch;
   for (uint32_t i = records.Count(); i-- > 0;) {
-    if (records[i].selected) batch.DeleteBytes(StoredKey(records[i]));
+    if (records[i].selected) batch.DeleteBytes(StoredKeyBytes(records[i]));
   }
   if (!batch.IsEmpty()) {
     DbStatus status = db.Write(batch, true);

@@ -45,15 +45,18 @@ DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceI
 // removed from the list either, and the status says why.
 DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed);
 
+// The key of a record as the database holds it (GBK bytes).
+std::string StoredKeyBytes(const _NcItemData& record);
+
 // Tells whether a record is still stored, from one walk over the keys (the
 // export's check, instead of one read per record).
 class StoredKeys {
  public:
   explicit StoredKeys(RecordDb& db);
-  bool Contains(const String& key) const;
+  bool Contains(const _NcItemData& record) const;
 
  private:
-  std::vector<std::u16string> keys_;  // sorted
+  std::vector<std::string> keys_;  // as stored, so in the database's order
 };
 
 // The select-all change: every stored record of the list in one write that

@@ -1,16 +1,21 @@
 #include "store/stored_value.h"
 
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
-#include "base/code_page.h"
+#include "base/json.h"
 
 namespace {
 
 constexpr char kHead[] = "{\"data\":\"";
 constexpr char kSelected[] = "\",\"selected\":";
 constexpr char kUploaded[] = ",\"uploaded\":";
+constexpr char kHex[] = "0123456789abcdef";
 
-// The escape letter the writer uses for a unit, or 0 when it writes it as it is.
+// The escape letter the compact writer uses for a unit, or 0 when it writes
+// the unit as it is.
 constexpr char EscapeLetter(char16_t c) {
   switch (c) {
     case 0x08:
@@ -58,22 +63,44 @@ int Hex(char c) {
                                 : -1;
 }
 
-void PutUnit(char16_t c, std::string& out) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+bool IsEscapeLetter(char c) {
+  switch (c) {
+    case 'b':
+    case 'r':
+    case 'n':
+    case '/':
+    case '"':
+    case 'f':
+    case '\\':
+    case 't':
+      return true;
+    default:
+      return false;
   }
 }
 
-// The ASCII bytes the writer writes as they are and the reader copies as
-// they are: everything but '"', '\\', the escaped controls, U+0000 and
-// bytes past ASCII.
+// Four lower-case hexadecimal digits as the writer writes them, or -1.
+struct LowerHexDigits {
+  signed char value[256] = {};
+  constexpr LowerHexDigits() {
+    for (int c = 0; c < 256; ++c) value[c] = -1;
+    for (int c = '0'; c <= '9'; ++c) value[c] = static_cast<signed char>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) value[c] = static_cast<signed char>(c - 'a' + 10);
+  }
+};
+constexpr LowerHexDigits kLowerHex;
+
+int HexUnit(const char* p) {
+  const int a = kLowerHex.value[static_cast<unsigned char>(p[0])];
+  const int b = kLowerHex.value[static_cast<unsigned char>(p[1])];
+  const int c = kLowerHex.value[static_cast<unsigned char>(p[2])];
+  const int d = kLowerHex.value[static_cast<unsigned char>(p[3])];
+  if ((a | b | c | d) < 0) return -1;
+  return (a << 12) | (b << 8) | (c << 4) | d;
+}
+
+// The ASCII bytes that stand for themselves in a stored form: all but '"',
+// '\\', the escaped controls, U+0000 and bytes past ASCII.
 struct OrdinaryBytes {
   bool table[256] = {};
   constexpr OrdinaryBytes() {
@@ -82,6 +109,32 @@ struct OrdinaryBytes {
   bool operator[](unsigned char c) const { return table[c]; }
 };
 constexpr OrdinaryBytes kOrdinary;
+
+// The first byte from `p` that is not ordinary, or `end`; sixteen at a time
+// where the processor allows.
+const char* SkipOrdinary(const char* p, const char* end) {
+#ifdef __SSE2__
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i backslash = _mm_set1_epi8('\\');
+  const __m128i slash = _mm_set1_epi8('/');
+  const __m128i space = _mm_set1_epi8(0x20);
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Controls and bytes past ASCII (negative as signed) below the space.
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, quote), _mm_cmpeq_epi8(v, backslash)),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, slash), _mm_cmplt_epi8(v, space)));
+    const int mask = _mm_movemask_epi8(special);
+    if (mask != 0) {
+      p += __builtin_ctz(static_cast<unsigned>(mask));
+      break;
+    }
+    p += 16;
+  }
+#endif
+  while (p != end && kOrdinary[static_cast<unsigned char>(*p)]) ++p;
+  return p;
+}
 
 bool Take(const char*& p, const char* end, const char* word) {
   const size_t n = std::strlen(word);
@@ -98,96 +151,143 @@ bool TakeBool(const char*& p, const char* end, bool& value) {
 
 }  // namespace
 
+void EscapeText(const char16_t* text, size_t length, std::string& form, bool& exact) {
+  form.resize(length * 6);
+  char* out = form.data();
+  exact = true;
+  for (size_t i = 0; i < length; ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80 && kOrdinary[static_cast<unsigned char>(c)]) {
+      *out++ = static_cast<char>(c);
+    } else if (const char letter = EscapeLetter(c)) {
+      *out++ = '\\';
+      *out++ = letter;
+    } else {
+      exact = exact && c > 0x100;
+      const char escaped[6] = {
+          '\\', 'u', kHex[c >> 12], kHex[(c >> 8) & 15], kHex[(c >> 4) & 15], kHex[c & 15]};
+      std::memcpy(out, escaped, 6);
+      out += 6;
+    }
+  }
+  form.resize(static_cast<size_t>(out - form.data()));
+}
+
+void UnescapeText(std::string_view form, std::u16string& out) {
+  out.resize(form.size());
+  char16_t* to = out.data();
+  const char* p = form.data();
+  const char* end = p + form.size();
+  while (p < end) {
+    if (*p != '\\') {
+      *to++ = static_cast<unsigned char>(*p++);
+    } else if (p[1] != 'u') {
+      *to++ = Unescaped(p[1]);
+      p += 2;
+    } else {
+      *to++ = static_cast<char16_t>((Hex(p[2]) << 12) | (Hex(p[3]) << 8) | (Hex(p[4]) << 4) |
+                                    Hex(p[5]));
+      p += 6;
+    }
+  }
+  out.resize(static_cast<size_t>(to - out.data()));
+}
+
+String UnescapeText(std::string_view form) {
+  std::u16string text;
+  UnescapeText(form, text);
+  return String(text);
+}
+
 bool ReadStoredValue(const char* bytes, size_t length, StoredValue& value) {
   const char* p = bytes;
   const char* end = bytes + length;
   if (!Take(p, end, kHead)) return false;
-  std::string& text = value.text;
-  text.clear();
-  bool plain = true;
+  const char* body = p;
+  bool plain = true;  // in the writer's own form
+  bool exact = true;
   for (;;) {
-    // Most bytes are copied as they are: a run up to the next byte that needs a look.
-    const char* run = p;
-    while (p != end && kOrdinary[static_cast<unsigned char>(*p)]) ++p;
-    text.append(run, static_cast<size_t>(p - run));
+    p = SkipOrdinary(p, end);
     if (p == end) return false;
     const char c = *p++;
     if (c == '"') break;
     if (c <= 0) return false;  // U+0000 and bytes past ASCII: the full parser decides
     if (c != '\\') {
-      plain = plain && EscapeLetter(static_cast<char16_t>(c)) == 0;
-      text.push_back(c);
+      plain = false;  // a control the writer would have escaped, or a bare '/'
       continue;
     }
     if (p == end) return false;
     const char letter = *p++;
     if (letter != 'u') {
-      if (!std::strchr("brn/\"f\\t", letter)) return false;
-      text.push_back(static_cast<char>(Unescaped(letter)));
+      if (!IsEscapeLetter(letter)) return false;
       continue;
     }
     if (end - p < 4) return false;
-    unsigned unit = 0;
-    for (int k = 0; k < 4; ++k) {
-      const int digit = Hex(p[k]);
-      if (digit < 0) return false;
-      plain = plain && !(p[k] >= 'A' && p[k] <= 'F');
-      unit = unit * 16 + static_cast<unsigned>(digit);
+    const int unit = HexUnit(p);
+    if (unit < 0) {
+      // Upper-case digits, or none: the slow way, or the full parser.
+      int value = 0;
+      for (int k = 0; k < 4; ++k) {
+        const int digit = Hex(p[k]);
+        if (digit < 0) return false;
+        value = value * 16 + digit;
+      }
+      if (value == 0) return false;  // the full parser's text ends there
+      plain = false;
+      exact = exact && value > 0x100;
+      p += 4;
+      continue;
     }
-    if (unit == 0) return false;
-    plain = plain && unit > 0x100;
     p += 4;
-    PutUnit(static_cast<char16_t>(unit), text);
+    if (unit == 0) return false;  // the full parser's text ends there
+    plain = plain && unit > 0x100;
+    exact = exact && unit > 0x100;
   }
+  const char* bodyEnd = p - 1;
   if (!Take(p, end, kSelected + 1) || !TakeBool(p, end, value.selected)) return false;
   if (!Take(p, end, kUploaded) || !TakeBool(p, end, value.uploaded)) return false;
   if (!Take(p, end, "}") || p != end) return false;
   value.plain = plain;
+  value.text = std::string_view(body, static_cast<size_t>(bodyEnd - body));
+  value.exact = exact;
+  if (!plain) {
+    // Written in another form: brought to the list's form.
+    std::u16string text;
+    UnescapeText(value.text, text);
+    EscapeText(text.data(), text.size(), value.converted, value.exact);
+    value.text = value.converted;
+  }
   return true;
 }
 
-void MakeStoredValue(std::string_view text, bool selected, bool uploaded, std::string& out) {
-  static const char kHex[] = "0123456789abcdef";
-  out.assign(kHead);
-  out.reserve(text.size() + text.size() / 2 + 48);
-  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t n = text.size();
-  for (size_t i = 0; i < n;) {
-    const size_t run = i;
-    while (i < n && kOrdinary[s[i]]) ++i;
-    out.append(text.data() + run, i - run);
-    if (i == n) break;
-    const unsigned char b = s[i];
-    char16_t c;
-    if (b < 0x80) {
-      c = b;
-      i += 1;
-    } else if (b < 0xE0) {
-      c = static_cast<char16_t>(((b & 0x1F) << 6) | (s[i + 1] & 0x3F));
-      i += 2;
-    } else {
-      c = static_cast<char16_t>(((b & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F));
-      i += 3;
-    }
-    if (c == 0) continue;  // the writer drops U+0000
-    if (c > 0x100) {
-      const char escaped[6] = {'\\', 'u', kHex[c >> 12], kHex[(c >> 8) & 15], kHex[(c >> 4) & 15],
-                               kHex[c & 15]};
-      out.append(escaped, 6);
-    } else if (const char letter = EscapeLetter(c)) {
-      out.push_back('\\');
-      out.push_back(letter);
-    } else if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      std::string gbk;
-      cp::FromUtf16(&c, 1, cp::kGbk, gbk);
-      out += gbk;
-    }
+void MakeStoredValue(std::string_view form, bool exact, bool selected, bool uploaded,
+                     std::string& out) {
+  if (!exact) {
+    // Units the writer treats its own way: let it write them.
+    Json value;
+    const String text = UnescapeText(form);
+    value.SetPropertyStr(u"data", text);
+    value.SetPropertyBool(u"selected", selected);
+    value.SetPropertyBool(u"uploaded", uploaded);
+    out = value.ToText(false).ToBytes(cp::kGbk);
+    return;
   }
-  out += kSelected;
-  out += selected ? "true" : "false";
-  out += kUploaded;
-  out += uploaded ? "true" : "false";
-  out += '}';
+  const size_t head = sizeof kHead - 1;
+  out.resize(head + form.size() + 48);
+  char* p = out.data();
+  std::memcpy(p, kHead, head);
+  p += head;
+  std::memcpy(p, form.data(), form.size());
+  p += form.size();
+  auto put = [&p](const char* word) {
+    const size_t n = std::strlen(word);
+    std::memcpy(p, word, n);
+    p += n;
+  };
+  put(kSelected);
+  put(selected ? "true" : "false");
+  put(kUploaded);
+  put(uploaded ? "true" : "false");
+  put("}");
+  out.resize(static_cast<size_t>(p - out.data()));
 }

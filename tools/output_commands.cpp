@@ -52,9 +52,9 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
         << loaded.text.ToBytes(cp::kUtf8) << "\n";
   }
   int count = 0;
-  const String text = BuildExportText(
+  const std::string bytes = BuildExportBytes(
       records, [](const _NcItemData&) { return true; }, count);
-  if (!WriteExportFile(path, text)) {
+  if (!WriteExportFile(path, bytes)) {
     err << "residue-tool export: cannot write '" << path << "'\n";
     return 2;
   }

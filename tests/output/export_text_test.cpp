@@ -54,9 +54,8 @@ TEST(ExportTextTest, PaddingCountsWideCharactersTwiceAndAlwaysLeavesABlank) {
 TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
   NcItemList list;
   int count = -1;
-  EXPECT_EQ(BuildExportText(
-                list, [](const _NcItemData&) { return true; }, count)
-                .ToBytes(cp::kGbk),
+  EXPECT_EQ(BuildExportBytes(
+                list, [](const _NcItemData&) { return true; }, count),
             CaptionLine());
   EXPECT_EQ(count, 0);
 
@@ -66,10 +65,8 @@ TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
               u" 190305151604+04+87.5+21.6+40.6+1.000+1+位置B+0+0+主检C+检验D+被检A+R2+50.0\r\n",
               true, true, u"");
   AddRecord(list, u"R3");
-  const std::string text =
-      BuildExportText(
-          list, [](const _NcItemData& r) { return !(r.Key() == u"R1"); }, count)
-          .ToBytes(cp::kGbk);
+  const std::string text = BuildExportBytes(
+      list, [](const _NcItemData& r) { return !(r.Key() == u"R1"); }, count);
   EXPECT_EQ(count, 2);
   const std::string empty = Spaces(20);
   const std::string r3 = "R3" + Spaces(18) + Gbk(u"合格") + Spaces(16) + Gbk(u"％") + Spaces(18) +
@@ -89,12 +86,12 @@ class ExportFileTest : public TempDirTest {};
 TEST_F(ExportFileTest, ALongerOldFileIsReplacedWholeAndFailuresAreReported) {
   const std::string path = Path("export.txt");
   std::ofstream(path) << std::string(5000, 'x');
-  ASSERT_TRUE(WriteExportFile(path, u"名称 \r\n"));
+  ASSERT_TRUE(WriteExportFile(path, Gbk(u"名称 \r\n")));
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   EXPECT_EQ(bytes, Gbk(u"名称") + " \r\n");
-  EXPECT_FALSE(WriteExportFile(Path("no/such/folder/export.txt"), u"x"));
-  EXPECT_FALSE(WriteExportFile(dir_.string(), u"x")) << "a folder is not a file";
+  EXPECT_FALSE(WriteExportFile(Path("no/such/folder/export.txt"), "x"));
+  EXPECT_FALSE(WriteExportFile(dir_.string(), "x")) << "a folder is not a file";
 
   // A disk that fills up halfway: the file-size limit makes the write stop
   // short, which must be a failure that leaves the old file as it was.
@@ -104,7 +101,7 @@ TEST_F(ExportFileTest, ALongerOldFileIsReplacedWholeAndFailuresAreReported) {
   rlimit small = old;
   small.rlim_cur = 1000;
   setrlimit(RLIMIT_FSIZE, &small);
-  const bool written = WriteExportFile(path, String(std::u16string(4000, u'x')));
+  const bool written = WriteExportFile(path, std::string(4000, 'x'));
   setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_FALSE(written);
   ASSERT_TRUE(ReadWholeFile(path, bytes));
