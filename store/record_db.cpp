@@ -193,6 +193,7 @@ uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status) {
   if (!db_) return 0;
   leveldb::ReadOptions read;
   read.verify_checksums = true;
+  read.fill_cache = false;  // a walk reads every block once: keep the cache for lookups
   std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
   uint32_t count = 0;
   for (it->SeekToFirst(); it->Valid(); it->Next()) {

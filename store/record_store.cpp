@@ -198,7 +198,8 @@ DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool select
   std::string value;
   for (uint32_t i = 0; i < records.Count(); ++i) {
     const _NcItemData& record = records[i];
-    if (!record.stored) continue;  // still waiting to be stored: nothing to change
+    if (!record.stored) continue;               // still waiting to be stored: nothing to change
+    if (record.selected == selected) continue;  // stored as it is already
     if (record.plainValue) {
       MakeStoredValue(record.TextForm(), record.ExactForm(), selected, record.uploaded, value);
       batch.PutBytes(StoredKeyBytes(record), value);

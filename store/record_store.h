@@ -59,10 +59,11 @@ class StoredKeys {
   std::vector<std::string> keys_;  // as stored, so in the database's order
 };
 
-// The select-all change: every stored record of the list in one write that
-// reaches the disk. Values in the program's own layout are written from the
-// list; others are read back and only their flag changed. The list's flags
-// are left to the caller (they change only when the write succeeded).
+// The select-all change: every stored record of the list whose box is not
+// yet in that state, in one write that reaches the disk. Values in the
+// program's own layout are written from the list; others are read back and
+// only their flag changed. The list's flags are left to the caller (they
+// change only when the write succeeded).
 DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected);
 // The "uploaded" flag of every readable record of `keys`, in one write that
 // reaches the disk.
