@@ -6,10 +6,10 @@
 
 #include <filesystem>
 
-#include "bench/varied_records.h"
 #include "output/export_text.h"
 #include "store/record_store.h"
 #include "store/stored_value.h"
+#include "tests/support/varied_records.h"
 
 namespace {
 

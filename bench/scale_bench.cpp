@@ -34,7 +34,7 @@
 
 #include "app/main_frame_wnd.h"
 #include "base/config.h"
-#include "bench/varied_records.h"
+#include "tests/support/varied_records.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 

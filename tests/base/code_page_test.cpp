@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "base/gbk_codec.h"
+
 namespace {
 
 TEST(CodePageTest, GbkRoundTripsChineseTextAndTheEuroSign) {
@@ -50,3 +52,26 @@ TEST(CodePageTest, CharactersTheCodePageLacksBecomeQuestionMarks) {
 }
 
 }  // namespace
+
+// The per-unit table against the converter itself: every unit of the first
+// plane alone, and texts where surrogates (pairs and lone halves) meet.
+TEST(CodePageTest, UnitByUnitGbkIsWhatTheConverterMakes) {
+  for (char32_t c = 0x80; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    const char16_t unit = static_cast<char16_t>(c);
+    std::string table, converter;
+    cp::AppendGbk(&unit, 1, table);
+    cp::EncodeGbk(&unit, 1, converter);
+    ASSERT_EQ(table, converter) << std::hex << static_cast<unsigned>(c);
+  }
+  const std::u16string texts[] = {
+      u"a\xd83d\xde00z",   u"\xd800",       u"\xdc00x", u"\xd800\xd800\xdc00",
+      u"中\xdbff\xdfff文", u"\xdc00\xd800", u"",
+  };
+  for (const std::u16string& text : texts) {
+    std::string table, converter;
+    cp::AppendGbk(text.data(), text.size(), table);
+    cp::EncodeGbk(text.data(), text.size(), converter);
+    EXPECT_EQ(table, converter) << cp::Utf16ToUtf8(text);
+  }
+}

@@ -7,7 +7,9 @@
 #include <fstream>
 
 #include "base/file_io.h"
+#include "base/gbk_codec.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/varied_records.h"
 
 namespace {
 
@@ -79,6 +81,58 @@ TEST(ExportTextTest, RecordsGoLastFirstAndOnlyThoseStillStored) {
                              Gbk(u"检验D") + Spaces(15) + "1.000" + Spaces(15) + "04" + Spaces(18) +
                              "2019-03-05 15:16:04" + Spaces(1) + "\r\n";
   EXPECT_EQ(text, CaptionLine() + r3 + r2Line);
+}
+
+// The export as it was made from ready-built rows: every cell padded, the
+// whole text converted by the code page converter at once.
+std::string EagerExport(const NcItemList& list) {
+  String text(u"");
+  for (const char16_t* caption :
+       {u"名称", u"检测结果", u"抑制率", u"检测标准", u"被检单位", u"位置", u"主检单位", u"检验员",
+        u"对照液A值", u"通道", u"日期"}) {
+    String cell(caption);
+    PadCell(cell);
+    text.Append(cell);
+  }
+  text.Append(u"\r\n\r\n");
+  for (uint32_t i = list.Count(); i-- > 0;) {
+    RecordColumns columns;
+    EXPECT_TRUE(BuildRecordColumns(list[i].Text(), false, columns));
+    for (int entry : {1, 2, 3, 8, 4, 5, 6, 7, 13, 14, 9}) {
+      String cell = columns.cell[entry];
+      PadCell(cell);
+      text.Append(cell);
+    }
+    text.Append(u"\r\n");
+  }
+  std::string bytes;
+  cp::EncodeGbk(text.Handle(), text.Length(), bytes);
+  return bytes;
+}
+
+TEST(ExportTextTest, LinesBuiltInPlaceMatchTheRowsBuiltWhole) {
+  NcItemList list;
+  VariedRecords varied;
+  for (int i = 0; i < 2000; ++i) {
+    String key, text;
+    varied.Next(key, text);
+    list.Append(key, text, false, i % 3 == 0, u"");
+  }
+  // Blanks the trim removes, units GBK lacks (one '?' each, a pair one
+  // '?'), short and missing times, a result field of " 0 ", wide units.
+  const char16_t* odd[] = {
+      u"\u3000 1903\u00a0+04+87.5+21.6+40.6+1.000+ 0 +\xd83d\xde00\xd800x+1+2+单位\t+张\u00e9+"
+      u"摊位\u2028+豆\u0101+50\r\n",
+      u"+++++++++++++ +",
+      u"19030515160499+a+b+c+d+e+00+f+g+h+i+j+k+l+m+extra+fields",
+      u"\"q\"/\\+1+2+3+4+5+0+7+8+9+10+11+12+13+14",
+  };
+  for (const char16_t* text : odd) ASSERT_NE(list.Append(u"k", text, true, false, u""), nullptr);
+  int count = 0;
+  EXPECT_EQ(BuildExportBytes(
+                list, [](const _NcItemData&) { return true; }, count),
+            EagerExport(list));
+  EXPECT_EQ(count, static_cast<int>(list.Count()));
 }
 
 class ExportFileTest : public TempDirTest {};
