@@ -160,10 +160,16 @@ bool NcItemList::IsRecordForm(std::string_view text) {
   uint32_t separators = 0;
 #ifdef __SSE2__
   const __m128i plus = _mm_set1_epi8('+');
-  for (; end - p >= 16; p += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    separators += static_cast<uint32_t>(
-        __builtin_popcount(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, plus)))));
+  while (end - p >= 16) {
+    // Per-byte counts (a match is -1), summed before any byte can overflow.
+    __m128i counts = _mm_setzero_si128();
+    for (int round = 0; round < 255 && end - p >= 16; ++round, p += 16) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, plus));
+    }
+    const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+    separators += static_cast<uint32_t>(_mm_cvtsi128_si32(sums) +
+                                        _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
 #endif
   for (; p != end; ++p) separators += *p == '+' ? 1 : 0;

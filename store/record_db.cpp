@@ -1,5 +1,7 @@
 #include "store/record_db.h"
 
+#include "store/table_read_env.h"
+
 #include <leveldb/db.h>
 #include <leveldb/options.h>
 #include <leveldb/write_batch.h>
@@ -62,6 +64,7 @@ void RecordDb::Open() {
     return;
   }
   leveldb::Options options;
+  options.env = TableReadEnv();
   options.create_if_missing = !hasCurrent;
   options.paranoid_checks = true;
   leveldb::DB* db = nullptr;
@@ -101,6 +104,7 @@ DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
                     String::FromBytes("IO error: " + backup + ": " + error.message(), cp::kUtf8)};
   }
   leveldb::Options options;
+  options.env = TableReadEnv();
   return StatusOf(leveldb::RepairDB(folder, options));
 }
 

@@ -223,7 +223,14 @@ bool ReadStoredValue(const char* bytes, size_t length, StoredValue& value) {
       continue;
     }
     if (end - p < 4) return false;
-    const int unit = HexUnit(p);
+    int unit = HexUnit(p);
+    // Chinese text is a run of escapes: take them without going back to the scan.
+    while (unit > 0x100 && end - p >= 10 && p[4] == '\\' && p[5] == 'u') {
+      const int next = HexUnit(p + 6);
+      if (next <= 0x100) break;
+      p += 6;
+      unit = next;
+    }
     if (unit < 0) {
       // Upper-case digits, or none: the slow way, or the full parser.
       int value = 0;
