@@ -168,8 +168,8 @@ bool NcItemList::IsRecordForm(std::string_view text) {
       counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, plus));
     }
     const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
-    separators += static_cast<uint32_t>(_mm_cvtsi128_si32(sums) +
-                                        _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    separators +=
+        static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
 #endif
   for (; p != end; ++p) separators += *p == '+' ? 1 : 0;

@@ -1,7 +1,5 @@
 #include "store/record_db.h"
 
-#include "store/table_read_env.h"
-
 #include <leveldb/db.h>
 #include <leveldb/options.h>
 #include <leveldb/write_batch.h>
@@ -9,6 +7,8 @@
 #include <ctime>
 #include <filesystem>
 #include <mutex>
+
+#include "store/table_read_env.h"
 
 namespace {
 

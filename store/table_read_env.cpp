@@ -24,8 +24,7 @@ class PreadFile : public leveldb::RandomAccessFile {
                        char* scratch) const override {
     size_t done = 0;
     while (done < n) {
-      const ssize_t got =
-          ::pread(fd_, scratch + done, n - done, static_cast<off_t>(offset + done));
+      const ssize_t got = ::pread(fd_, scratch + done, n - done, static_cast<off_t>(offset + done));
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) {
         *result = leveldb::Slice(scratch, 0);

@@ -51,8 +51,8 @@ std::vector<EagerRow> EagerLoad(RecordDb& db) {
   db.ForEach([&](String& key, Json& doc) {
     const String text = doc.PropertyStr(u"data", u"");
     if (IsRecordText(text)) {
-      rows.push_back({key, text, doc.PropertyBool(u"selected", false),
-                      doc.PropertyBool(u"uploaded", false)});
+      rows.push_back(
+          {key, text, doc.PropertyBool(u"selected", false), doc.PropertyBool(u"uploaded", false)});
     }
     return false;
   });
@@ -84,10 +84,14 @@ class RecordListTest : public TempDirTest {
     const std::string record = "1+2+3+4+5+6+0+8+9+10+11+12+13+14+15";
     const std::pair<const char*, std::string> others[] = {
         {"990101000001", "{\r\n\t\"uploaded\" : true,\r\n\t\"data\" : \"" + record + "\"\r\n}"},
-        {"990101000002", "{\"data\":\"" + record + "\\u4E2D/x\",\"selected\":true,\"uploaded\":false}"},
-        {"990101000003", "{\"data\":\"" + record + "\\u00e9\",\"selected\":false,\"uploaded\":true}"},
-        {"990101000004", "{\"data\":\"" + record + "\xA1\xE3\",\"selected\":true,\"uploaded\":false}"},
-        {"990101000005", "{\"data\":\"" + record + "\\u0000cut\",\"selected\":true,\"uploaded\":false}"},
+        {"990101000002",
+         "{\"data\":\"" + record + "\\u4E2D/x\",\"selected\":true,\"uploaded\":false}"},
+        {"990101000003",
+         "{\"data\":\"" + record + "\\u00e9\",\"selected\":false,\"uploaded\":true}"},
+        {"990101000004",
+         "{\"data\":\"" + record + "\xA1\xE3\",\"selected\":true,\"uploaded\":false}"},
+        {"990101000005",
+         "{\"data\":\"" + record + "\\u0000cut\",\"selected\":true,\"uploaded\":false}"},
         {"990101000006", "{\"data\":\"" + record + "\\x\",\"selected\":true,\"uploaded\":false}"},
         {"990101000007", "{\"data\":\"" + record + "\",\"selected\":true}"},
         {"990101000008", "{\"data\":\"" + record + "\",\"uploaded\":false,\"selected\":true}"},
