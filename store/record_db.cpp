@@ -208,16 +208,6 @@ uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status) {
   return count;
 }
 
-uint32_t RecordDb::ForEachKey(const KeyCallback& callback, DbStatus* status) {
-  return Walk(
-      [&](const leveldb::Slice& key, const leveldb::Slice&) {
-        String text = Text(key);
-        callback(text);
-        return false;
-      },
-      status);
-}
-
 uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
   std::u16string value;
   return Walk(

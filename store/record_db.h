@@ -100,9 +100,6 @@ class RecordDb {
   // whose value is not JSON is skipped. The callback returns true to stop.
   // Returns the number of entries visited, skipped ones included.
   using RecordCallback = Function<bool(String& key, Json& doc)>;
-  // Every key in key order, values unread (cheaper than ForEach). `status` as below.
-  using KeyCallback = Function<void(String& key)>;
-  uint32_t ForEachKey(const KeyCallback& callback, DbStatus* status = nullptr);
   // `status`, when given, tells whether the walk reached the end or stopped
   // at a damaged block (the entries before it were visited).
   uint32_t ForEach(const RecordCallback& callback, DbStatus* status = nullptr);

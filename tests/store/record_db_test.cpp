@@ -27,7 +27,7 @@ class RecordDbTest : public TempDirTest {
     EXPECT_TRUE(LoadRecordList(db, records, u""));
     std::vector<_NcItemData*> loaded;
     for (uint32_t i = 0; i < records.Count(); ++i) loaded.push_back(records.Element(i));
-    if (visited) *visited = db.ForEachKey([](String&) {});
+    if (visited) *visited = db.ForEachRaw([](const char*, size_t, const char*, size_t) {});
     return loaded;
   }
 };

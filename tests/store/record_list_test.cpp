@@ -65,18 +65,7 @@ class RecordListTest : public TempDirTest {
   // differently (pretty, upper-case escapes, a bare '/', Latin-1 as GBK).
   void StoreEverything() {
     RecordDb db(Path("storage"));
-    VariedRecords varied;
-    for (int i = 0; i < 300; ++i) {
-      String key, text;
-      varied.Next(key, text);
-      ASSERT_TRUE(StoreReceivedRecord(db, key, text).status);
-      if (i % 3 == 0) {
-        ASSERT_TRUE(SetRecordSelected(db, key, true));
-      }
-      if (i % 5 == 0) {
-        ASSERT_TRUE(SetRecordUploaded(db, key));
-      }
-    }
+    VariedRecords().Store(db, 300);
     for (const String& text : TrickyTexts()) {
       ASSERT_TRUE(StoreReceivedRecord(db, u"190305151604", text).status);
     }

@@ -48,12 +48,7 @@ TEST_F(UploadSnapshotTest, TickedStoredRecordsGoBottomToTop) {
 // the same form post, byte for byte.
 TEST_F(UploadSnapshotTest, UploadBytesMatchRecordsBuiltWhole) {
   RecordDb db(Path("storage"));
-  VariedRecords varied;
-  for (int i = 0; i < 500; ++i) {
-    String key, text;
-    varied.Next(key, text);
-    ASSERT_TRUE(StoreReceivedRecord(db, key, text).status);
-  }
+  VariedRecords().Store(db, 500);
   String odd(u"\"/\\\u00b0+1+2+3+4+5+0+7+8+9+10+11+12+豆\xd83d\xde00+14\r\n");
   ASSERT_TRUE(StoreReceivedRecord(db, u"990101000000", odd).status);
   const String deviceId(u"0123456789ABCDEF");
