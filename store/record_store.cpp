@@ -21,23 +21,13 @@ String Channel(const String& text) {
   return fields.Count() > 1 ? fields[1].Trim() : String(u"");
 }
 
-// The text as the stored value gives it back: the JSON writer drops U+0000
-// (line noise can put zero bytes into a frame).
-String AsStored(const String& text) {
-  String out(u"");
-  for (uint32_t i = 0; i < text.Length(); ++i) {
-    if (text.Element(i) != 0) out.Append(text.Element(i));
-  }
-  return out;
-}
-
 // Whether `key` is free or already holds exactly this record text.
 bool KeyTakesText(RecordDb& db, const String& key, const String& text) {
   String stored;
   if (!db.GetText(key, stored)) return true;  // absent (or unreadable: the put will tell)
   Json doc;
   if (doc.Parse(stored.Handle(), static_cast<int>(stored.Length())) == -1) return false;
-  return AsStored(text) == doc.PropertyStr(u"data", u"");
+  return AsStoredText(text) == doc.PropertyStr(u"data", u"");
 }
 
 bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) {
@@ -121,6 +111,14 @@ bool IsAscii(const char* bytes, size_t length) {
 
 }  // namespace
 
+String AsStoredText(const String& text) {
+  String out(u"");
+  for (uint32_t i = 0; i < text.Length(); ++i) {
+    if (text.Element(i) != 0) out.Append(text.Element(i));
+  }
+  return out;
+}
+
 std::string StoredKeyBytes(const _NcItemData& record) {
   const std::string_view key = record.KeyForm();
   // Without escapes the form is the key's ASCII, and GBK agrees with ASCII.
@@ -183,13 +181,20 @@ DbStatus SetFlags(RecordDb& db, const std::vector<String>& keys, const char16_t*
 
 }  // namespace
 
-StoredKeys::StoredKeys(RecordDb& db) {
+StoredKeys::StoredKeys(RecordDb& db, size_t checks, size_t listed) : db_(db) {
+  if (checks != SIZE_MAX && checks * 16 < listed) return;  // a few look-ups cost less
+  walked_ = true;
   db.ForEachRaw([this](const char* key, size_t length, const char*, size_t) {
     keys_.emplace_back(key, length);
   });
 }
 
 bool StoredKeys::Contains(const _NcItemData& record) const {
+  if (!record.stored) return false;
+  if (!walked_) {
+    String value;
+    return db_.GetText(record.Key(), value).ok;
+  }
   return std::binary_search(keys_.begin(), keys_.end(), StoredKeyBytes(record));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "base/list.h"
@@ -45,17 +46,24 @@ DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceI
 // removed from the list either, and the status says why.
 DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed);
 
+// A record text as the stored value gives it back: the JSON writer drops
+// U+0000 (line noise can put zero bytes into a frame).
+String AsStoredText(const String& text);
+
 // The key of a record as the database holds it (GBK bytes).
 std::string StoredKeyBytes(const _NcItemData& record);
 
-// Tells whether a record is still stored, from one walk over the keys (the
-// export's check, instead of one read per record).
+// Tells whether records are still stored (the export's and the upload's
+// check). For many records one walk over the keys; for a few of a large
+// database (`checks` of `listed`), one look-up each.
 class StoredKeys {
  public:
-  explicit StoredKeys(RecordDb& db);
+  explicit StoredKeys(RecordDb& db, size_t checks = SIZE_MAX, size_t listed = 0);
   bool Contains(const _NcItemData& record) const;
 
  private:
+  RecordDb& db_;
+  bool walked_ = false;
   std::vector<std::string> keys_;  // as stored, so in the database's order
 };
 

@@ -1,19 +1,23 @@
 #include "upload/upload_request.h"
 
+#include "store/record_store.h"
+
 std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db) {
   std::vector<UploadRecord> out;
+  size_t ticked = 0;
+  for (uint32_t i = 0; i < records.Count(); ++i) ticked += records[i].selected ? 1 : 0;
+  // The stored text is the one in the list; the database only says which are still there.
+  const StoredKeys stored(db, ticked, records.Count());
   for (uint32_t i = records.Count(); i-- > 0;) {
     const _NcItemData& r = records[i];
-    if (!r.selected) continue;
-    Json doc;
+    if (!r.selected || !stored.Contains(r)) continue;
     UploadRecord u;
     u.key = r.Key();
-    if (!db.GetJson(u.key, doc)) continue;
     u.serial = r.serial;
     u.uid = r.Uid();
     const RecordColumns columns = r.Columns();
     for (int c = 0; c < 15; ++c) u.columns[c] = columns.cell[c];
-    u.data = doc.PropertyStr(u"data", u"");
+    u.data = AsStoredText(r.Text());
     out.push_back(std::move(u));
   }
   return out;

@@ -19,8 +19,8 @@ struct UploadRecord {
   String data;  // the stored "data" text
 };
 
-// The ticked records from the bottom of the list to the top whose stored
-// record can be read, in upload order. UI thread.
+// The ticked records from the bottom of the list to the top that are still
+// stored, in upload order, with the text as stored. UI thread.
 std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db);
 
 // The report of a finished TCP upload: "已成功上传 %d 条数据!", a line with the

@@ -209,6 +209,23 @@ TEST_F(RecordListTest, SelectAllFromMemoryStoresWhatReadingBackWouldStore) {
   }
 }
 
+TEST_F(RecordListTest, StillStoredIsTheSameByWalkAndByLookUp) {
+  RecordDb db(Path("storage"));
+  VariedRecords().Store(db, 40);
+  NcItemList list;
+  ASSERT_TRUE(LoadRecordList(db, list, u""));
+  ASSERT_NE(list.Append(u"不在库中", TrickyTexts()[0], false, false, u""), nullptr);
+  for (uint32_t i = 0; i < 40; i += 3) ASSERT_TRUE(db.Delete(list[i].Key()));
+  list[1].stored = false;  // waiting to be stored
+  const StoredKeys walked(db);
+  const StoredKeys lookedUp(db, 1, list.Count());
+  for (uint32_t i = 0; i < list.Count(); ++i) {
+    const bool expected = i < 40 && i % 3 != 0 && i != 1;
+    EXPECT_EQ(walked.Contains(list[i]), expected) << i;
+    EXPECT_EQ(lookedUp.Contains(list[i]), expected) << i;
+  }
+}
+
 TEST(StoredValueTest, TheFastReaderAgreesWithTheParserOrLeavesItToIt) {
   struct Case {
     std::string value;
