@@ -64,6 +64,27 @@ void MainFrameWnd::Notify(const Notification& n) {
       {"itemselect", "ComboBits", &MainFrameWnd::OnSettingsComboNotified},
       {"itemselect", "ComboDeviceId", &MainFrameWnd::OnSettingsComboNotified},
       {"itemselect", "ComboServType", &MainFrameWnd::OnSettingsComboNotified},
+      {"textchanged", "EditFind", [](MainFrameWnd& w, const Notification&) { w.ApplyFindBar(); }},
+      {"selectchanged", "CheckDate",
+       [](MainFrameWnd& w, const Notification&) { w.ApplyFindBar(); }},
+      {"datechanged", "DateFrom", [](MainFrameWnd& w, const Notification&) { w.ApplyFindBar(); }},
+      {"datechanged", "DateTo", [](MainFrameWnd& w, const Notification&) { w.ApplyFindBar(); }},
+      {"itemselect", "ComboResult", [](MainFrameWnd& w, const Notification&) { w.ApplyFindBar(); }},
+      {"itemselect", "ComboUploaded",
+       [](MainFrameWnd& w, const Notification&) { w.ApplyFindBar(); }},
+      {"click", "BtnToday",
+       [](MainFrameWnd& w, const Notification&) {
+         w.SetDateRange(MainFrameWnd::DateShortcut::kToday);
+       }},
+      {"click", "BtnWeek",
+       [](MainFrameWnd& w, const Notification&) {
+         w.SetDateRange(MainFrameWnd::DateShortcut::kLastSevenDays);
+       }},
+      {"click", "BtnMonth",
+       [](MainFrameWnd& w, const Notification&) {
+         w.SetDateRange(MainFrameWnd::DateShortcut::kThisMonth);
+       }},
+      {"click", "BtnClearFind", [](MainFrameWnd& w, const Notification&) { w.ClearFind(); }},
       {"textchanged", "EditDeviceId",
        [](MainFrameWnd& w, const Notification&) { w.OnDeviceIdTextChanged(); }},
   };

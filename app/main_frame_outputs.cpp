@@ -27,7 +27,25 @@ void MainFrameWnd::ExportRecords() {
 }
 
 void MainFrameWnd::DeleteSelectedRecords() {
-  if (!ShowMessageBox(this, QStringLiteral("删除所有选定的项？"), MessageKind::kConfirm)) return;
+  // Ticks are stored and may lie far out of view or behind the filter: the
+  // question says how many go.
+  uint32_t ticked = 0, shownTicked = 0;
+  std::vector<uint32_t> newIndex(records_.Count(), UINT32_MAX);
+  for (uint32_t i = 0; i < records_.Count(); ++i) {
+    if (records_[i].selected) {
+      ++ticked;
+    } else {
+      newIndex[i] = i - ticked;
+    }
+  }
+  for (uint32_t row = 0; row < view_.RowCount(records_); ++row) {
+    shownTicked += records_[view_.RecordAt(row)].selected ? 1 : 0;
+  }
+  const QString question =
+      ticked > shownTicked
+          ? tr("删除 %1 条记录（其中 %2 条不在当前列表中）？").arg(ticked).arg(ticked - shownTicked)
+          : tr("删除 %1 条记录？").arg(ticked);
+  if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
   uint32_t removed = 0;
   const DbStatus deleted = ::DeleteSelectedRecords(records_, recordDb_, removed);
   if (!deleted) {
@@ -36,6 +54,7 @@ void MainFrameWnd::DeleteSelectedRecords() {
                    MessageKind::kError);
     return;
   }
+  view_.Removed(newIndex);
   model_->ResetAll();
   UpdateRecordCount();
   ShowMessageBox(this, QStringLiteral("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);

@@ -21,7 +21,7 @@ void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime
     record->stored = false;
     record->SetStatus(FromQString(tr("未保存")));
     const int row = records_.IndexBySerial(record->serial);
-    if (row >= 0) model_->RowsChanged(row, row);
+    if (row >= 0) RecordChanged(static_cast<uint32_t>(row));
   }
   if (!pendingTimer_.isActive()) pendingTimer_.start(pendingRetryMs_);
   // One box for a burst: shown after the records that failed with it are in.

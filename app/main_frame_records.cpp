@@ -4,25 +4,58 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <algorithm>
 
 #include "app/main_frame_wnd.h"
 #include "device/capture_replay.h"
+#include "store/record_sort.h"
 #include "store/record_store.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
-int MainFrameWnd::RowCount() const { return static_cast<int>(records_.Count()); }
+int MainFrameWnd::RowCount() const { return static_cast<int>(view_.RowCount(records_)); }
 
 QString MainFrameWnd::Cell(int row, int cell) const {
-  return ToQString(records_.Cell(static_cast<uint32_t>(row), cell));
+  const uint32_t index = view_.RecordAt(static_cast<uint32_t>(row));
+  if (cell == kTraceCodeColumn) return ToQString(TraceCode(records_[index]));
+  return ToQString(records_.Cell(index, cell));
 }
 
-bool MainFrameWnd::Checked(int row) const { return records_[row].selected; }
+bool MainFrameWnd::Checked(int row) const {
+  return records_[view_.RecordAt(static_cast<uint32_t>(row))].selected;
+}
 
-void* MainFrameWnd::Tag(int row) const { return const_cast<_NcItemData*>(records_.Element(row)); }
+void* MainFrameWnd::Tag(int row) const {
+  return const_cast<_NcItemData*>(records_.Element(view_.RecordAt(static_cast<uint32_t>(row))));
+}
+
+void MainFrameWnd::RecordChanged(uint32_t index) {
+  int row = static_cast<int>(index);
+  if (!view_.IsWhole()) {
+    const std::vector<uint32_t>& rows = view_.Rows();
+    const auto at = std::find(rows.begin(), rows.end(), index);
+    if (at == rows.end()) return;  // not shown
+    row = static_cast<int>(at - rows.begin());
+  }
+  model_->RowsChanged(row, row);
+}
 
 void MainFrameWnd::UpdateRecordCount() {
-  if (recordCount_) recordCount_->setText(QStringLiteral("共 %1 条记录").arg(records_.Count()));
+  if (!recordCount_) return;
+  uint32_t ticked = 0;
+  for (uint32_t i = 0; i < records_.Count(); ++i) ticked += records_[i].selected ? 1 : 0;
+  const uint32_t shown = view_.RowCount(records_);
+  uint32_t shownTicked = 0, failed = 0;
+  for (uint32_t row = 0; row < shown; ++row) {
+    const _NcItemData& record = records_[view_.RecordAt(row)];
+    shownTicked += record.selected ? 1 : 0;
+    failed += record.Failed() ? 1 : 0;
+  }
+  QString text =
+      tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(records_.Count()).arg(shown).arg(ticked);
+  if (ticked > shownTicked) text += tr("（其中 %1 条未显示）").arg(ticked - shownTicked);
+  text += tr("，合格 %1 条，不合格 %2 条").arg(shown - failed).arg(failed);
+  recordCount_->setText(text);
 }
 
 void MainFrameWnd::LoadStoredRecords() {
@@ -49,7 +82,8 @@ _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const Stri
   _NcItemData* record = records_.Append(storedKey ? *storedKey : RecordTestTime(text), text,
                                         selected, uploaded, settings_.deviceId);
   if (!record) return nullptr;
-  model_->RowsAppended(1);
+  const int row = view_.Appended(records_, records_.Count() - 1);
+  if (row >= 0) model_->RowsInserted(row, 1);
   UpdateRecordCount();
   return record;
 }
@@ -79,12 +113,15 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
     return;
   }
   record->selected = !record->selected;
-  model_->RowsChanged(row, row);
+  RecordChanged(static_cast<uint32_t>(row));
+  UpdateRecordCount();
 }
 
 void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
   const bool state = box->isChecked();
-  const DbStatus stored = SetRecordsSelected(recordDb_, records_, state);
+  // With a filter, only the rows shown change.
+  const std::vector<uint32_t>* shown = view_.IsWhole() ? nullptr : &view_.Rows();
+  const DbStatus stored = SetRecordsSelected(recordDb_, records_, state, shown);
   if (!stored) {
     // Nothing changed on disk (one write, all or none): the rows stay as they were.
     const QSignalBlocker quiet(box);
@@ -92,13 +129,18 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
     ShowMessageBox(this, tr("未能保存全选：%1").arg(ToQString(stored.text)), MessageKind::kError);
     return;
   }
-  for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = state;
-  model_->RowsChanged(0, static_cast<int>(records_.Count()) - 1);
+  if (shown) {
+    for (const uint32_t index : *shown) records_[index].selected = state;
+  } else {
+    for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = state;
+  }
+  model_->RowsChanged(0, RowCount() - 1);
+  UpdateRecordCount();
 }
 
 void MainFrameWnd::ShowUploadText(int row, const String& text) {
   records_[static_cast<uint32_t>(row)].SetStatus(text);
-  model_->RowsChanged(row, row);
+  RecordChanged(static_cast<uint32_t>(row));
 }
 
 void MainFrameWnd::ReplayCaptureFile() {

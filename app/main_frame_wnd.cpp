@@ -64,7 +64,17 @@ QStringList RequiredControlNames() {
           "TextPrintProgress",
           "BtnStopPrint",
           "TextUploadProgress",
-          "BtnStopUpload"};
+          "BtnStopUpload",
+          "EditFind",
+          "CheckDate",
+          "DateFrom",
+          "DateTo",
+          "BtnToday",
+          "BtnWeek",
+          "BtnMonth",
+          "ComboResult",
+          "ComboUploaded",
+          "BtnClearFind"};
 }
 
 MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
@@ -249,6 +259,7 @@ void MainFrameWnd::InitWindow() {
     widths << w.toInt();
   }
   datalist_->SetColumnWidths(widths);
+  InitFindBar();
   LoadStoredRecords();
   StoreRecordsLeftLastTime();
   connect(&pendingTimer_, &QTimer::timeout, this, [this] {

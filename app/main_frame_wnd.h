@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -21,6 +22,7 @@
 #include "output/print_job.h"
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
+#include "store/record_view.h"
 #include "ui/notification.h"
 #include "ui/record_list.h"
 #include "ui/skin.h"
@@ -28,6 +30,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,6 +40,9 @@ class QStackedWidget;
 // beside the executable, the database and the capture file in the current folder.
 struct MainFrameOptions {
   QString skinFolder;
+  // The day the date shortcuts ("今天", "近7天", "本月") count from; invalid:
+  // the system's date (tests fix it).
+  QDate today;
   std::string storageFolder = "storage";
   std::string capturePath = "data.txt";
   // Lists the serial ports (tests replace it); empty: the system's ports and
@@ -125,6 +131,15 @@ class MainFrameWnd : public QWidget,
   void OnChannelComboSelected(int channel);
   void FillChannelCombo(QComboBox* combo);
 
+  // Finding records (app/main_frame_find.cpp): the filter bar over the list
+  // and sorting by a click on a column header. Only the view changes.
+  void ApplyFindBar();
+  enum class DateShortcut { kToday, kLastSevenDays, kThisMonth };
+  void SetDateRange(DateShortcut shortcut);
+  void ClearFind();
+  void OnHeaderClicked(int section);
+  const RecordView& View() const { return view_; }
+
   const NcItemList& Records() const { return records_; }
   Settings& GetSettings() { return settings_; }
   RecordDb& Database() { return recordDb_; }
@@ -161,6 +176,10 @@ class MainFrameWnd : public QWidget,
   std::string PendingCapturePath() const { return options_.storageFolder + "-pending.txt"; }
   void ShowPage(int page);
   void UpdateRecordCount();
+  void InitFindBar();
+  QDate Today() const;
+  // The list's row of record `index` changed (its texts or check state).
+  void RecordChanged(uint32_t index);
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
   void StopUpload();
@@ -175,6 +194,7 @@ class MainFrameWnd : public QWidget,
   Skin skin_;
   ObjectList<SSerInfo> ports_;
   NcItemList records_;
+  RecordView view_;
   RecordDb recordDb_;
   FrameDecoder frameDecoder_;
   Settings settings_;
@@ -235,6 +255,12 @@ class MainFrameWnd : public QWidget,
   QLineEdit* channelEdits_[ProductNames::kChannels] = {};
   QComboBox* channelCombos_[ProductNames::kChannels] = {};
   RecordListModel* model_ = nullptr;
+  QLineEdit* editFind_ = nullptr;
+  QCheckBox* checkDate_ = nullptr;
+  QDateEdit* dateFrom_ = nullptr;
+  QDateEdit* dateTo_ = nullptr;
+  QComboBox* comboResult_ = nullptr;
+  QComboBox* comboUploaded_ = nullptr;
   QMargins caption_, sizeBox_;
   QSize roundCorner_;
 };

@@ -93,6 +93,31 @@ DeviceIdTable& DeviceIds() {
 
 }  // namespace
 
+namespace {
+
+// yyyymmdd from a test time's first six digits, or 0.
+uint32_t TestDateOf(const std::u16string& time) {
+  if (time.size() < 6) return 0;
+  uint32_t digits = 0;
+  for (int i = 0; i < 6; ++i) {
+    if (time[i] < u'0' || time[i] > u'9') return 0;
+    digits = digits * 10 + static_cast<uint32_t>(time[i] - u'0');
+  }
+  return 20000000 + digits;  // the detector writes the year in two digits: 20yy
+}
+
+}  // namespace
+
+void NcItemList::ReadDateAndResult(_NcItemData& record) {
+  std::string_view fields[7];
+  if (SplitForm(record.TextForm(), fields, 7) < 7) return;
+  thread_local std::u16string text;
+  FieldText(fields[0], text);
+  record.testDate_ = TestDateOf(text);
+  FieldText(fields[6], text);
+  record.failed_ = text == u"0";
+}
+
 String _NcItemData::Key() const { return UnescapeText(KeyForm()); }
 
 String _NcItemData::Text() const { return UnescapeText(TextForm()); }
@@ -205,6 +230,7 @@ _NcItemData* NcItemList::AppendForm(std::string_view key, std::string_view text,
   record.bytes_ = Keep(key, text);
   record.keyBytes_ = static_cast<uint32_t>(key.size());
   record.textBytes_ = static_cast<uint32_t>(text.size());
+  ReadDateAndResult(record);
   return &record;
 }
 

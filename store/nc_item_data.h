@@ -37,7 +37,8 @@ struct _NcItemData {
         stored(true),
         builtUploaded_(false),
         exact_(true),
-        uidReady_(false) {}
+        uidReady_(false),
+        failed_(false) {}
 
   // Increases with every record built in this run, so work done elsewhere (an
   // upload) can find its record again, or learn that it was deleted meanwhile.
@@ -56,6 +57,10 @@ struct _NcItemData {
   std::string_view KeyForm() const { return {bytes_, keyBytes_}; }
   std::string_view TextForm() const { return {bytes_ + keyBytes_, textBytes_}; }
   bool ExactForm() const { return exact_; }
+  // The test day from the test time, as yyyymmdd (0 when the time has no
+  // six leading digits), and whether the result field says the sample failed.
+  uint32_t TestDate() const { return testDate_; }
+  bool Failed() const { return failed_; }
   // The record hash with the device ID in force when the row was built:
   // 40 uppercase hexadecimal digits.
   String Uid() const;
@@ -71,7 +76,9 @@ struct _NcItemData {
   bool builtUploaded_ : 1;
   bool exact_ : 1;
   mutable bool uidReady_ : 1;
-  uint16_t deviceId_ = 0;        // the device ID's number in the process's table
+  bool failed_ : 1;
+  uint16_t deviceId_ = 0;  // the device ID's number in the process's table
+  uint32_t testDate_ = 0;
   const char* bytes_ = nullptr;  // key then text, in the list's byte store
   uint32_t keyBytes_ = 0;
   uint32_t textBytes_ = 0;
@@ -135,6 +142,7 @@ class NcItemList {
 
  private:
   const char* Keep(std::string_view first, std::string_view second);
+  static void ReadDateAndResult(_NcItemData& record);
   // Moves the bytes of the remaining records together once many were removed.
   void Compact();
 

@@ -198,11 +198,13 @@ bool StoredKeys::Contains(const _NcItemData& record) const {
   return std::binary_search(keys_.begin(), keys_.end(), StoredKeyBytes(record));
 }
 
-DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected) {
+DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected,
+                            const std::vector<uint32_t>* rows) {
   RecordDb::Batch batch;
   std::string value;
-  for (uint32_t i = 0; i < records.Count(); ++i) {
-    const _NcItemData& record = records[i];
+  const size_t count = rows ? rows->size() : records.Count();
+  for (size_t i = 0; i < count; ++i) {
+    const _NcItemData& record = records[rows ? (*rows)[i] : static_cast<uint32_t>(i)];
     if (!record.stored) continue;               // still waiting to be stored: nothing to change
     if (record.selected == selected) continue;  // stored as it is already
     if (record.plainValue) {

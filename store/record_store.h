@@ -72,7 +72,9 @@ class StoredKeys {
 // program's own layout are written from the list; others are read back and
 // only their flag changed. The list's flags are left to the caller (they
 // change only when the write succeeded).
-DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected);
+// With `rows`, only those records (indexes into the list).
+DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected,
+                            const std::vector<uint32_t>* rows = nullptr);
 // The "uploaded" flag of every readable record of `keys`, in one write that
 // reaches the disk.
 DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys);

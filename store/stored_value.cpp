@@ -193,6 +193,27 @@ void UnescapeText(std::string_view form, std::u16string& out) {
   out.resize(static_cast<size_t>(to - out.data()));
 }
 
+int SplitForm(std::string_view form, std::string_view* fields, int maximum) {
+  int count = 0;
+  size_t start = 0;
+  while (count < maximum) {
+    const size_t plus = form.find('+', start);
+    fields[count++] = form.substr(start, plus == std::string_view::npos ? plus : plus - start);
+    if (plus == std::string_view::npos) break;
+    start = plus + 1;
+  }
+  return count;
+}
+
+void FieldText(std::string_view field, std::u16string& out) {
+  UnescapeText(field, out);
+  size_t first = 0, last = out.size();
+  while (last > first && String::IsBlank(out[last - 1])) --last;
+  while (first < last && String::IsBlank(out[first])) ++first;
+  out.erase(last);
+  out.erase(0, first);
+}
+
 String UnescapeText(std::string_view form) {
   std::u16string text;
   UnescapeText(form, text);

@@ -24,6 +24,13 @@ void EscapeText(const char16_t* text, size_t length, std::string& form, bool& ex
 void UnescapeText(std::string_view form, std::u16string& out);
 String UnescapeText(std::string_view form);
 
+// The '+'-separated fields of a text in stored form ('+' is never escaped):
+// up to `maximum` of them into `fields`; returns how many there are (at most
+// `maximum`).
+int SplitForm(std::string_view form, std::string_view* fields, int maximum);
+// A field's text, trimmed of the blank set as the list trims fields.
+void FieldText(std::string_view field, std::u16string& out);
+
 struct StoredValue {
   // "data" in stored form: inside the bytes read, or in `converted` when the
   // value was written in another form. Valid as long as both are.

@@ -17,9 +17,9 @@ const QMargins kCellPadding(5, 6, 5, 0);  // left, top, right, bottom
 RecordListModel::RecordListModel(const RecordRowSource& source, QObject* parent)
     : QAbstractTableModel(parent), source_(source) {}
 
-void RecordListModel::RowsAppended(int count) {
-  if (count <= 0) return;
-  beginInsertRows(QModelIndex(), shown_, shown_ + count - 1);
+void RecordListModel::RowsInserted(int at, int count) {
+  if (count <= 0 || at < 0 || at > shown_) return;
+  beginInsertRows(QModelIndex(), at, at + count - 1);
   shown_ += count;
   endInsertRows();
 }

@@ -13,24 +13,24 @@ class RecordRowSource {
  public:
   virtual ~RecordRowSource() = default;
   virtual int RowCount() const = 0;
-  virtual QString Cell(int row, int cell) const = 0;  // cells 0 to 14
+  virtual QString Cell(int row, int cell) const = 0;  // cells 0 to 15
   virtual bool Checked(int row) const = 0;
   virtual void* Tag(int row) const = 0;
 };
 
-// One model over all records: column 0 is the row's check box, columns 1 to 15
-// the record's 15 cells. The model tells the view about rows only when told
-// (RowsAppended, RowsChanged, ResetAll), so it never shows a row the source is
-// still building.
+// One model over the shown records: column 0 is the row's check box, columns
+// 1 to 16 the record's 15 cells and its trace code. The model tells the view
+// about rows only when told (RowsInserted, RowsChanged, ResetAll), so it never
+// shows a row the source is still building.
 class RecordListModel : public QAbstractTableModel {
  public:
-  static constexpr int kColumns = 16;
+  static constexpr int kColumns = 17;
   static constexpr int kResultCell = 2;
 
   RecordListModel(const RecordRowSource& source, QObject* parent);
 
   void SetCaptions(const QStringList& captions) { captions_ = captions; }
-  void RowsAppended(int count);           // the source gained `count` rows at its end
+  void RowsInserted(int at, int count);   // the source gained `count` rows from row `at`
   void RowsChanged(int first, int last);  // texts or check states of these rows changed
   void ResetAll();
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -84,6 +85,8 @@ void WatchControl(QWidget* control, NotifySink* sink) {
   if (auto* combo = qobject_cast<QComboBox*>(control)) {
     QObject::connect(combo, &QComboBox::activated, combo,
                      [=](int) { Send(sink, "itemselect", combo); });
+  } else if (auto* date = qobject_cast<QDateEdit*>(control)) {
+    QObject::connect(date, &QDateEdit::dateChanged, date, [=] { Send(sink, "datechanged", date); });
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [=] { Send(sink, "textchanged", edit); });
     QObject::connect(edit, &QLineEdit::returnPressed, edit, [=] { Send(sink, "return", edit); });

@@ -39,7 +39,8 @@ QStringList MissingControls(const QWidget* root, const QStringList& names);
 // "click"; check boxes and checkable buttons are "selectchanged" (options of an
 // exclusive group only when they become selected); a combo item picked by the
 // operator is "itemselect"; typing in an edit box is "textchanged" and Enter
-// "return". Changes made by the program send nothing.
+// "return"; a date picked is "datechanged". Changes made by the program send
+// nothing (a program that sets a date blocks the signals meanwhile).
 void ConnectNotifications(QWidget* root, NotifySink* sink);
 void WatchControl(QWidget* control, NotifySink* sink);
 

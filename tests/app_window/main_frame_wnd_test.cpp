@@ -58,7 +58,7 @@ TEST_F(MainFrameWndTest, StoredRecordsAreListedInKeyOrderWithTheirColoursAndUplo
   EXPECT_EQ(model->data(Index(1, 1)).toString(), QStringLiteral("已上传"));
   EXPECT_EQ(model->data(Index(0, 1)).toString(), QString());
   EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("名称"));
-  EXPECT_EQ(w.RecordList()->horizontalHeader()->count(), 16);
+  EXPECT_EQ(w.RecordList()->horizontalHeader()->count(), 17);
   EXPECT_EQ(w.RecordList()->verticalHeader()->defaultSectionSize(), 28);
 }
 

@@ -97,7 +97,7 @@ TEST_F(OutputsTest, DeletionRemovesTickedRowsRecordsAndStoredEntriesTogether) {
   Tick({1, 3});
   confirmAnswer = false;
   Click("btn_delete");
-  EXPECT_EQ(messages, std::vector<std::string>{"删除所有选定的项？"});
+  EXPECT_EQ(messages, std::vector<std::string>{"删除 2 条记录？"});
   EXPECT_EQ(window_->Records().Count(), 5u) << "Cancel changes nothing";
   confirmAnswer = true;
   Click("btn_delete");
@@ -227,7 +227,7 @@ TEST_F(OutputsTest, WritesThatFailLeaveTheListAsStoredAndSaySo) {
   ASSERT_EQ(messages.size(), 4u);
   EXPECT_EQ(messages[0].rfind("未能保存勾选", 0), 0u) << messages[0];
   EXPECT_EQ(messages[1].rfind("未能保存全选：", 0), 0u) << messages[1];
-  EXPECT_EQ(messages[2], "删除所有选定的项？");
+  EXPECT_EQ(messages[2], "删除 1 条记录？");
   EXPECT_EQ(messages[3].rfind("未能删除，记录都还在：", 0), 0u) << messages[3];
   EXPECT_TRUE(window_->Records()[0].selected);
   EXPECT_FALSE(window_->Records()[1].selected) << "the tick that was not stored is not shown";
