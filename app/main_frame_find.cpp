@@ -56,6 +56,7 @@ void MainFrameWnd::ApplyFindBar() {
   filter.upload = static_cast<RecordFilter::Upload>(comboUploaded_->currentIndex());
   view_.SetFilter(records_, filter);
   model_->ResetAll();
+  CountRecords();
   UpdateRecordCount();
 }
 
@@ -95,6 +96,7 @@ void MainFrameWnd::ClearFind() {
   view_.Reset();
   datalist_->horizontalHeader()->setSortIndicatorShown(false);
   model_->ResetAll();
+  CountRecords();
   UpdateRecordCount();
 }
 

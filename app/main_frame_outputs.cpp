@@ -56,6 +56,7 @@ void MainFrameWnd::DeleteSelectedRecords() {
   }
   view_.Removed(newIndex);
   model_->ResetAll();
+  CountRecords();
   UpdateRecordCount();
   ShowMessageBox(this, QStringLiteral("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);
 }

@@ -29,38 +29,43 @@ void* MainFrameWnd::Tag(int row) const {
   return const_cast<_NcItemData*>(records_.Element(view_.RecordAt(static_cast<uint32_t>(row))));
 }
 
-void MainFrameWnd::RecordChanged(uint32_t index) {
+bool MainFrameWnd::RecordChanged(uint32_t index) {
   int row = static_cast<int>(index);
   if (!view_.IsWhole()) {
     const std::vector<uint32_t>& rows = view_.Rows();
     const auto at = std::find(rows.begin(), rows.end(), index);
-    if (at == rows.end()) return;  // not shown
+    if (at == rows.end()) return false;
     row = static_cast<int>(at - rows.begin());
   }
   model_->RowsChanged(row, row);
+  return true;
+}
+
+void MainFrameWnd::CountRecords() {
+  ticked_ = shownTicked_ = shownFailed_ = 0;
+  for (uint32_t i = 0; i < records_.Count(); ++i) ticked_ += records_[i].selected ? 1 : 0;
+  const uint32_t shown = view_.RowCount(records_);
+  for (uint32_t row = 0; row < shown; ++row) {
+    const _NcItemData& record = records_[view_.RecordAt(row)];
+    shownTicked_ += record.selected ? 1 : 0;
+    shownFailed_ += record.Failed() ? 1 : 0;
+  }
 }
 
 void MainFrameWnd::UpdateRecordCount() {
   if (!recordCount_) return;
-  uint32_t ticked = 0;
-  for (uint32_t i = 0; i < records_.Count(); ++i) ticked += records_[i].selected ? 1 : 0;
   const uint32_t shown = view_.RowCount(records_);
-  uint32_t shownTicked = 0, failed = 0;
-  for (uint32_t row = 0; row < shown; ++row) {
-    const _NcItemData& record = records_[view_.RecordAt(row)];
-    shownTicked += record.selected ? 1 : 0;
-    failed += record.Failed() ? 1 : 0;
-  }
   QString text =
-      tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(records_.Count()).arg(shown).arg(ticked);
-  if (ticked > shownTicked) text += tr("（其中 %1 条未显示）").arg(ticked - shownTicked);
-  text += tr("，合格 %1 条，不合格 %2 条").arg(shown - failed).arg(failed);
+      tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(records_.Count()).arg(shown).arg(ticked_);
+  if (ticked_ > shownTicked_) text += tr("（其中 %1 条未显示）").arg(ticked_ - shownTicked_);
+  text += tr("，合格 %1 条，不合格 %2 条").arg(shown - shownFailed_).arg(shownFailed_);
   recordCount_->setText(text);
 }
 
 void MainFrameWnd::LoadStoredRecords() {
   const DbStatus status = LoadRecordList(recordDb_, records_, settings_.deviceId);
   model_->ResetAll();
+  CountRecords();
   UpdateRecordCount();
   if (!status) {
     // The list stops at a damaged block: say so instead of showing it as complete.
@@ -83,7 +88,12 @@ _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const Stri
                                         selected, uploaded, settings_.deviceId);
   if (!record) return nullptr;
   const int row = view_.Appended(records_, records_.Count() - 1);
-  if (row >= 0) model_->RowsInserted(row, 1);
+  ticked_ += selected ? 1 : 0;
+  if (row >= 0) {
+    model_->RowsInserted(row, 1);
+    shownTicked_ += selected ? 1 : 0;
+    shownFailed_ += record->Failed() ? 1 : 0;
+  }
   UpdateRecordCount();
   return record;
 }
@@ -113,7 +123,9 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
     return;
   }
   record->selected = !record->selected;
-  RecordChanged(static_cast<uint32_t>(row));
+  const uint32_t change = record->selected ? 1u : static_cast<uint32_t>(-1);
+  ticked_ += change;
+  if (RecordChanged(static_cast<uint32_t>(row))) shownTicked_ += change;
   UpdateRecordCount();
 }
 
@@ -135,6 +147,7 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
     for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = state;
   }
   model_->RowsChanged(0, RowCount() - 1);
+  CountRecords();
   UpdateRecordCount();
 }
 

@@ -178,8 +178,12 @@ class MainFrameWnd : public QWidget,
   void UpdateRecordCount();
   void InitFindBar();
   QDate Today() const;
-  // The list's row of record `index` changed (its texts or check state).
-  void RecordChanged(uint32_t index);
+  // The list's row of record `index` changed (its texts or check state);
+  // false when the record is not shown.
+  bool RecordChanged(uint32_t index);
+  // Counts the ticked records, and the ticked and failed ones shown, for the
+  // status bar (after changes to many records; single ones count themselves).
+  void CountRecords();
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
   void StopUpload();
@@ -195,6 +199,9 @@ class MainFrameWnd : public QWidget,
   ObjectList<SSerInfo> ports_;
   NcItemList records_;
   RecordView view_;
+  uint32_t ticked_ = 0;
+  uint32_t shownTicked_ = 0;
+  uint32_t shownFailed_ = 0;
   RecordDb recordDb_;
   FrameDecoder frameDecoder_;
   Settings settings_;

@@ -1,5 +1,6 @@
 #include "store/nc_item_data.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #ifdef __SSE2__
@@ -55,7 +56,8 @@ bool BuildRecordColumns(const String& text, bool uploaded, RecordColumns& column
   FormatTestTime(c[9]);
   c[10] = WithUnit(f[3], kCelsius);
   c[11] = WithUnit(f[4], kPercent);
-  c[12] = FormatLocation(f[8], f[9]);
+  c[12] = FormatLocation(std::u16string_view(f[8].Handle(), f[8].Length()),
+                         std::u16string_view(f[9].Handle(), f[9].Length()));
   c[13] = f[5];
   c[14] = f[1];
   return true;
@@ -109,8 +111,15 @@ uint32_t TestDateOf(const std::u16string& time) {
 }  // namespace
 
 void NcItemList::ReadDateAndResult(_NcItemData& record) {
-  std::string_view fields[7];
-  if (SplitForm(record.TextForm(), fields, 7) < 7) return;
+  const std::string_view form = record.TextForm();
+  std::string_view fields[14];
+  const int count = SplitForm(form, fields, 14);
+  record.searchedTo_ = static_cast<uint16_t>(std::min<size_t>(form.size(), 0xFFFF));
+  if (count == 14 && fields[13].data() + fields[13].size() - form.data() <= 0xFFFF) {
+    record.searchedFrom_ = static_cast<uint16_t>(fields[7].data() - form.data());
+    record.searchedTo_ = static_cast<uint16_t>(fields[13].data() + fields[13].size() - form.data());
+  }
+  if (count < 7) return;
   thread_local std::u16string text;
   FieldText(fields[0], text);
   record.testDate_ = TestDateOf(text);
@@ -122,12 +131,23 @@ String _NcItemData::Key() const { return UnescapeText(KeyForm()); }
 
 String _NcItemData::Text() const { return UnescapeText(TextForm()); }
 
-String _NcItemData::Uid() const {
-  if (!uidReady_) {
-    const String hex = ComputeRecordHash(Text(), DeviceIds().Id(deviceId_));
-    hex.HexToBytes(uid_, sizeof uid_);
-    uidReady_ = true;
+void _NcItemData::ComputeUid() const {
+  const String hex = ComputeRecordHash(Text(), DeviceIds().Id(deviceId_));
+  hex.HexToBytes(uid_, sizeof uid_);
+  uidReady_ = true;
+}
+
+void _NcItemData::TraceDigits(char digits[12]) const {
+  if (!uidReady_) ComputeUid();
+  static const char kHex[] = "0123456789abcdef";
+  for (int i = 0; i < 6; ++i) {
+    digits[2 * i] = kHex[uid_[i] >> 4];
+    digits[2 * i + 1] = kHex[uid_[i] & 15];
   }
+}
+
+String _NcItemData::Uid() const {
+  if (!uidReady_) ComputeUid();
   static const char16_t kHex[] = u"0123456789ABCDEF";
   char16_t text[2 * sizeof uid_];
   for (size_t i = 0; i < sizeof uid_; ++i) {

@@ -61,9 +61,16 @@ struct _NcItemData {
   // six leading digits), and whether the result field says the sample failed.
   uint32_t TestDate() const { return testDate_; }
   bool Failed() const { return failed_; }
+  // The part of TextForm() from field 7 (place) to field 13 (sample name):
+  // every field the search box looks at.
+  std::string_view SearchedForm() const {
+    return TextForm().substr(searchedFrom_, searchedTo_ - searchedFrom_);
+  }
   // The record hash with the device ID in force when the row was built:
   // 40 uppercase hexadecimal digits.
   String Uid() const;
+  // Its first 12 digits, in lower case (the trace code, for searching).
+  void TraceDigits(char digits[12]) const;
   // The row's display texts; column 0 is Status().
   RecordColumns Columns() const;
   // Column 0: an upload reply or a storage note when one was set, otherwise
@@ -73,12 +80,15 @@ struct _NcItemData {
 
  private:
   friend class NcItemList;
+  void ComputeUid() const;
   bool builtUploaded_ : 1;
   bool exact_ : 1;
   mutable bool uidReady_ : 1;
   bool failed_ : 1;
   uint16_t deviceId_ = 0;  // the device ID's number in the process's table
   uint32_t testDate_ = 0;
+  uint16_t searchedFrom_ = 0;
+  uint16_t searchedTo_ = 0;
   const char* bytes_ = nullptr;  // key then text, in the list's byte store
   uint32_t keyBytes_ = 0;
   uint32_t textBytes_ = 0;

@@ -1,5 +1,7 @@
 #include "store/record_filter.h"
 
+#include <string.h>
+
 #include <cstring>
 #include <thread>
 
@@ -7,7 +9,8 @@
 
 namespace {
 
-constexpr int kSearchedFields[] = {13, 12, 7, 10, 11};  // sample, tested unit, place, unit, inspector
+constexpr int kSearchedFields[] = {13, 12, 7, 10,
+                                   11};  // sample, tested unit, place, unit, inspector
 
 void FoldCase(std::u16string& text) {
   for (char16_t& c : text) {
@@ -21,6 +24,28 @@ std::u16string Needle(const String& text) {
   std::u16string needle = trimmed.ToStd();
   FoldCase(needle);
   return needle;
+}
+
+// The length of the unit that starts at `at` in a stored form.
+size_t UnitLength(std::string_view form, size_t at) {
+  if (form[at] != '\\') return 1;
+  return at + 1 < form.size() && form[at + 1] == 'u' ? 6 : 2;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Whether `needle` (a text's stored form, Latin letters in lower case) is
+// in `field` (stored form), starting at a unit: a match cannot begin inside
+// an escape, and whole units then match whole units. Escapes are written in
+// lower case, so folding the field's letters only touches the text's own.
+bool FormContains(std::string_view field, std::string_view needle, bool fold) {
+  if (needle.size() > field.size()) return false;
+  for (size_t at = 0; at + needle.size() <= field.size(); at += UnitLength(field, at)) {
+    size_t i = 0;
+    while (i < needle.size() && (fold ? Lower(field[at + i]) : field[at + i]) == needle[i]) ++i;
+    if (i == needle.size()) return true;
+  }
+  return false;
 }
 
 bool IsHexDigits(const std::u16string& text) {
@@ -42,7 +67,8 @@ String TraceCode(const _NcItemData& record) { return record.Uid().Left(12); }
 
 RecordMatcher::RecordMatcher(const RecordFilter& filter) : filter_(filter) {
   needle_ = Needle(filter.text);
-  for (const char16_t c : needle_) needleHasLetters_ = needleHasLetters_ || (c >= u'a' && c <= u'z');
+  for (const char16_t c : needle_)
+    needleHasLetters_ = needleHasLetters_ || (c >= u'a' && c <= u'z');
   bool exact;
   EscapeText(needle_.data(), needle_.size(), needleForm_, exact);
   hexNeedle_ = IsHexDigits(needle_);
@@ -60,25 +86,30 @@ bool RecordMatcher::Matches(const _NcItemData& record) const {
 }
 
 bool RecordMatcher::TextMatches(const _NcItemData& record) const {
-  const std::string_view form = record.TextForm();
-  // Without Latin letters, a needle found in a field is found, in stored
-  // form, in the whole text: most records are ruled out by one search.
-  const bool inText = needleHasLetters_ || form.find(needleForm_) != std::string_view::npos;
-  if (inText) {
-    std::string_view fields[15];
-    const int count = SplitForm(form, fields, 15);
-    thread_local std::u16string field;
+  // A needle found in a field is found in the span of the searched fields:
+  // most records are ruled out by one search (by its first byte in either
+  // case when it has Latin letters).
+  const std::string_view span = record.SearchedForm();
+  bool inSpan;
+  if (needleHasLetters_) {
+    const char first = needleForm_[0];
+    inSpan =
+        std::memchr(span.data(), first, span.size()) ||
+        (first >= 'a' && first <= 'z' && std::memchr(span.data(), first - 'a' + 'A', span.size()));
+  } else {
+    inSpan = ::memmem(span.data(), span.size(), needleForm_.data(), needleForm_.size());
+  }
+  if (inSpan) {
+    std::string_view fields[14];
+    const int count = SplitForm(record.TextForm(), fields, 14);
     for (const int f : kSearchedFields) {
-      if (f >= count) continue;
-      FieldText(fields[f], field);
-      FoldCase(field);
-      if (field.find(needle_) != std::u16string::npos) return true;
+      if (f < count && FormContains(fields[f], needleForm_, needleHasLetters_)) return true;
     }
   }
   if (!hexNeedle_) return false;
-  std::u16string code = TraceCode(record).ToStd();
-  FoldCase(code);
-  return code.find(needle_) != std::u16string::npos;
+  char code[12];
+  record.TraceDigits(code);
+  return ::memmem(code, sizeof code, needleForm_.data(), needleForm_.size()) != nullptr;
 }
 
 std::vector<uint32_t> FilterRecords(const NcItemList& records, const RecordFilter& filter,

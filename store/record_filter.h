@@ -46,8 +46,8 @@ class RecordMatcher {
   bool TextMatches(const _NcItemData& record) const;
 
   RecordFilter filter_;
-  std::u16string needle_;      // folded to lower case
-  std::string needleForm_;     // the same in stored form, for a quick look over a whole text
+  std::u16string needle_;   // folded to lower case
+  std::string needleForm_;  // the same in stored form, for a quick look over a whole text
   bool needleHasLetters_ = false;
   bool hexNeedle_ = false;
 };

@@ -1,7 +1,10 @@
 #include "store/record_sort.h"
 
 #include <algorithm>
+#include <cstring>
+#include <numeric>
 #include <string>
+#include <thread>
 
 #include "store/record_filter.h"
 #include "store/record_text.h"
@@ -17,8 +20,40 @@ constexpr bool kNumeric[kSortColumns] = {false, false, false, true, false, false
 struct SortKey {
   bool number = false;
   double value = 0;
-  std::u16string text;
+  std::string text;  // UTF-8 (lone surrogates as three bytes): bytes compare in code point order
 };
+
+std::string Utf8(const std::u16string& text) {
+  std::string out;
+  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
+    out.assign(text.begin(), text.end());
+    return out;
+  }
+  out.reserve(text.size() * 3);
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    }
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
 
 // A decimal number that is the whole text (sign, digits, one point).
 bool ReadNumber(const std::u16string& text, double& value) {
@@ -49,57 +84,113 @@ bool ReadNumber(const std::u16string& text, double& value) {
 
 SortKey KeyOf(const _NcItemData& record, int column) {
   SortKey key;
+  thread_local std::u16string text;
+  text.clear();
   if (column == 0) {
-    key.text = record.Status().ToStd();
+    text = record.Status().ToStd();
   } else if (column == 2) {
-    key.text = record.Failed() ? u"不合格" : u"合格";
+    text = record.Failed() ? u"不合格" : u"合格";
   } else if (column == kTraceCodeColumn) {
-    key.text = TraceCode(record).ToStd();
+    text = TraceCode(record).ToStd();
   } else {
     std::string_view fields[15];
-    const int count = SplitForm(record.TextForm(), fields, 15);
+    const int field = column == 12 ? 9 : kFieldOf[column];
+    const int count = SplitForm(record.TextForm(), fields, field + 1);
     if (column == 12) {
-      std::u16string latitude, longitude;
+      thread_local std::u16string latitude, longitude;
+      latitude.clear();
+      longitude.clear();
       if (count > 9) {
         FieldText(fields[8], latitude);
         FieldText(fields[9], longitude);
       }
-      key.text = FormatLocation(String(latitude), String(longitude)).ToStd();
+      const String location = FormatLocation(latitude, longitude);
+      text.assign(location.Handle(), location.Length());
     } else if (kFieldOf[column] < count) {
-      FieldText(fields[kFieldOf[column]], key.text);
+      FieldText(fields[kFieldOf[column]], text);
     }
-    if (kNumeric[column]) key.number = ReadNumber(key.text, key.value);
+    if (kNumeric[column]) key.number = ReadNumber(text, key.value);
   }
+  if (!key.number) key.text = Utf8(text);
   return key;
 }
 
-// Code point order: surrogate pairs (above U+FFFF) after U+E000 to U+FFFF.
-char32_t Rank(char16_t c) {
-  if (c >= 0xE000) return c - 0x800u;
-  if (c >= 0xD800) return c + 0x2000u;
-  return c;
+// The first sixteen bytes of a text, or a number's order, as two integers:
+// most comparisons end there, without touching the texts.
+void PrefixOf(const SortKey& key, uint64_t& high, uint64_t& low) {
+  if (key.number) {
+    uint64_t bits;
+    std::memcpy(&bits, &key.value, sizeof bits);
+    high = (bits >> 63) ? ~bits : bits | (1ull << 63);
+    low = 0;
+    return;
+  }
+  high = low = 0;
+  for (size_t i = 0; i < 16; ++i) {
+    const uint64_t byte = i < key.text.size() ? static_cast<unsigned char>(key.text[i]) : 0;
+    (i < 8 ? high : low) = (i < 8 ? high : low) << 8 | byte;
+  }
 }
 
 bool Before(const SortKey& a, const SortKey& b) {
   if (a.number != b.number) return a.number;
-  if (a.number && a.value != b.value) return a.value < b.value;
-  if (a.number) return false;
-  return std::lexicographical_compare(a.text.begin(), a.text.end(), b.text.begin(), b.text.end(),
-                                      [](char16_t x, char16_t y) { return Rank(x) < Rank(y); });
+  if (a.number) return a.value < b.value;
+  return a.text < b.text;
 }
+
+struct Entry {
+  uint64_t high, low;  // PrefixOf
+  uint32_t position;   // in the rows as given: equal keys keep this order
+  bool number;
+};
 
 }  // namespace
 
-void SortRows(const NcItemList& records, std::vector<uint32_t>& rows, int column,
-              bool descending) {
+void SortRows(const NcItemList& records, std::vector<uint32_t>& rows, int column, bool descending) {
   if (column < 0 || column >= kSortColumns) return;
-  std::vector<std::pair<SortKey, uint32_t>> keyed;
-  keyed.reserve(rows.size());
-  for (const uint32_t row : rows) keyed.emplace_back(KeyOf(records[row], column), row);
-  std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto& a, const auto& b) {
-    return descending ? Before(b.first, a.first) : Before(a.first, b.first);
-  });
-  for (size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].second;
+  std::vector<SortKey> keys(rows.size());
+  std::vector<Entry> entries(rows.size());
+  auto fill = [&](size_t from, size_t to) {
+    for (size_t i = from; i < to; ++i) {
+      keys[i] = KeyOf(records[rows[i]], column);
+      Entry& e = entries[i];
+      PrefixOf(keys[i], e.high, e.low);
+      e.position = static_cast<uint32_t>(i);
+      e.number = keys[i].number;
+    }
+  };
+  // Numbers before texts and the keys in order (all reversed when
+  // descending), then the given order: a total order, so the plain sort is
+  // stable here.
+  auto before = [&](const Entry& a, const Entry& b) {
+    if (a.number != b.number) return descending ? b.number : a.number;
+    if (a.high != b.high) return descending ? b.high < a.high : a.high < b.high;
+    if (a.low != b.low) return descending ? b.low < a.low : a.low < b.low;
+    if (!a.number) {
+      const int order = keys[a.position].text.compare(keys[b.position].text);
+      if (order != 0) return descending ? order > 0 : order < 0;
+    }
+    return a.position < b.position;
+  };
+  const size_t half = rows.size() / 2;
+  if (rows.size() < 20000) {
+    fill(0, rows.size());
+    std::sort(entries.begin(), entries.end(), before);
+  } else {
+    // Two halves at once (keys, then each half sorted), merged at the end.
+    std::thread other([&] {
+      fill(half, rows.size());
+      std::sort(entries.begin() + static_cast<std::ptrdiff_t>(half), entries.end(), before);
+    });
+    fill(0, half);
+    std::sort(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(half), before);
+    other.join();
+    std::inplace_merge(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(half),
+                       entries.end(), before);
+  }
+  std::vector<uint32_t> sorted(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) sorted[i] = rows[entries[i].position];
+  rows.swap(sorted);
 }
 
 size_t SortedPosition(const NcItemList& records, const std::vector<uint32_t>& rows, uint32_t index,

@@ -1,21 +1,39 @@
 #include "store/record_text.h"
 
 #include <climits>
+#include <cstdio>
+#include <string_view>
 
 namespace {
 
+using View = std::u16string_view;
+
+// Positions as String counts them: a negative one from the end, clamped.
+size_t Clamp(long position, size_t length) {
+  long p = position < 0 ? static_cast<long>(length) + position : position;
+  if (p < 0) p = 0;
+  if (p > static_cast<long>(length)) p = static_cast<long>(length);
+  return static_cast<size_t>(p);
+}
+View Left(View s, long n) { return s.substr(0, n < 0 ? Clamp(n, s.size()) : Clamp(n, s.size())); }
+View Mid(View s, long start, long count) {
+  const size_t from = Clamp(start, s.size());
+  return s.substr(from, count < 0 ? 0 : static_cast<size_t>(count));
+}
+View Mid(View s, long start) { return s.substr(Clamp(start, s.size())); }
+
 // Reads an optional sign and the leading decimal digits after leading white
 // space, like the C library's atoi; 0 when there are none. Saturates.
-int LeadingInt(const String& s) {
-  uint32_t i = 0;
-  const uint32_t n = s.Length();
+int LeadingInt(View s) {
+  size_t i = 0;
+  const size_t n = s.size();
   auto space = [](char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
-  while (i < n && space(s.Element(i))) ++i;
+  while (i < n && space(s[i])) ++i;
   bool negative = false;
-  if (i < n && (s.Element(i) == u'+' || s.Element(i) == u'-')) negative = s.Element(i++) == u'-';
+  if (i < n && (s[i] == u'+' || s[i] == u'-')) negative = s[i++] == u'-';
   long long value = 0;
-  for (; i < n && s.Element(i) >= u'0' && s.Element(i) <= u'9'; ++i) {
-    value = value * 10 + (s.Element(i) - u'0');
+  for (; i < n && s[i] >= u'0' && s[i] <= u'9'; ++i) {
+    value = value * 10 + (s[i] - u'0');
     if (value > INT_MAX) value = INT_MAX + 1LL;
   }
   value = negative ? -value : value;
@@ -35,17 +53,22 @@ void FormatTestTime(String& time) {
   time = out;
 }
 
-String FormatLocation(const String& latitude, const String& longitude) {
-  const int point = longitude.Find(u".");
-  if (point < 0) return String(u"(0,0)");
-  const String lat = latitude.Left(-2);
-  const String lon = longitude.Left(-2);
-  const String head = lon.Left(point);
-  const String tail = lon.Mid(point + 1, 4);
-  String text;
-  text.Format(u"(%d°%02d'%02d.%02d\",%d°%02d'%02d.%02d\")", LeadingInt(lat.Mid(0, 2)),
-              LeadingInt(lat.Mid(2, 2)), LeadingInt(lat.Mid(5, 2)), LeadingInt(lat.Mid(7, 2)),
-              LeadingInt(head.Left(-2)), LeadingInt(head.Mid(-2)), LeadingInt(tail.Left(2)),
-              LeadingInt(tail.Mid(2)));
-  return text;
+String FormatLocation(View latitude, View longitude) {
+  const View longitudeText = longitude;
+  const size_t point = longitudeText.find(u'.');
+  if (point == View::npos) return String(u"(0,0)");
+  const View lat = Left(latitude, -2);
+  const View lon = Left(longitudeText, -2);
+  const View head = Left(lon, static_cast<long>(point));
+  const View tail = Mid(lon, static_cast<long>(point) + 1, 4);
+  // Formatted without allocating: the list builds this for every row it sorts.
+  char text[160];
+  const int n = std::snprintf(text, sizeof text, "(%d\x01%02d'%02d.%02d\",%d\x01%02d'%02d.%02d\")",
+                              LeadingInt(Mid(lat, 0, 2)), LeadingInt(Mid(lat, 2, 2)),
+                              LeadingInt(Mid(lat, 5, 2)), LeadingInt(Mid(lat, 7, 2)),
+                              LeadingInt(Left(head, -2)), LeadingInt(Mid(head, -2)),
+                              LeadingInt(Left(tail, 2)), LeadingInt(Mid(tail, 2)));
+  char16_t wide[160];
+  for (int i = 0; i < n; ++i) wide[i] = text[i] == '\x01' ? u'°' : static_cast<char16_t>(text[i]);
+  return String(wide, static_cast<uint32_t>(n));
 }

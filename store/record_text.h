@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include "base/string.h"
 
 // Display texts made from record fields. Plain functions.
@@ -14,4 +16,4 @@ void FormatTestTime(String& time);
 // The two digits after each decimal point print as seconds and the next two as
 // hundredths; no arithmetic on fractional minutes takes place. A longitude
 // without a '.' gives "(0,0)".
-String FormatLocation(const String& latitude, const String& longitude);
+String FormatLocation(std::u16string_view latitude, std::u16string_view longitude);

@@ -48,8 +48,9 @@ void RecordView::Rebuild(const NcItemList& records) {
 int RecordView::Appended(const NcItemList& records, uint32_t index) {
   if (whole_) return static_cast<int>(index);
   if (!RecordMatcher(filter_).Matches(records[index])) return -1;
-  const size_t at = sortColumn_ < 0 ? rows_.size()
-                                    : SortedPosition(records, rows_, index, sortColumn_, descending_);
+  const size_t at = sortColumn_ < 0
+                        ? rows_.size()
+                        : SortedPosition(records, rows_, index, sortColumn_, descending_);
   rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), index);
   return static_cast<int>(at);
 }

@@ -194,14 +194,34 @@ void UnescapeText(std::string_view form, std::u16string& out) {
 }
 
 int SplitForm(std::string_view form, std::string_view* fields, int maximum) {
+  if (maximum <= 0) return 0;
   int count = 0;
   size_t start = 0;
-  while (count < maximum) {
-    const size_t plus = form.find('+', start);
-    fields[count++] = form.substr(start, plus == std::string_view::npos ? plus : plus - start);
-    if (plus == std::string_view::npos) break;
-    start = plus + 1;
+  size_t i = 0;
+  const char* p = form.data();
+  const size_t n = form.size();
+#ifdef __SSE2__
+  // Sixteen bytes at a time: every '+' of a block from one mask.
+  const __m128i plus = _mm_set1_epi8('+');
+  for (; i + 16 <= n; i += 16) {
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)), plus)));
+    while (mask) {
+      const size_t at = i + static_cast<size_t>(__builtin_ctz(mask));
+      mask &= mask - 1;
+      fields[count++] = form.substr(start, at - start);
+      start = at + 1;
+      if (count == maximum) return count;
+    }
   }
+#endif
+  for (; i < n; ++i) {
+    if (p[i] != '+') continue;
+    fields[count++] = form.substr(start, i - start);
+    start = i + 1;
+    if (count == maximum) return count;
+  }
+  fields[count++] = form.substr(start);
   return count;
 }
 
