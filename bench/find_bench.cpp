@@ -65,8 +65,8 @@ void Run(int count) {
   double worst = 0;
   int worstColumn = 0;
   const char* only = std::getenv("FIND_BENCH_COLUMN");
-  for (int column = only ? std::atoi(only) : 0; column < (only ? std::atoi(only) + 1 : kSortColumns);
-       ++column) {
+  for (int column = only ? std::atoi(only) : 0;
+       column < (only ? std::atoi(only) + 1 : kSortColumns); ++column) {
     const double ms = Timed([&] { view.SetSort(records, column, column % 2 == 1); });
     if (std::getenv("FIND_BENCH_COLUMNS")) std::printf("    column %d: %.1f ms\n", column, ms);
     if (ms > worst) {

@@ -1,15 +1,81 @@
 #include "tools/records_command.h"
 
+#include <cstdio>
 #include <iostream>
+#include <unordered_set>
 
 #include "app/file_locations.h"
 #include "device/record_fields.h"
 #include "store/record_db.h"
+#include "store/record_filter.h"
+#include "store/record_store.h"
 #include "tools/tool_input.h"
 
 namespace {
 
 std::string Utf8(const String& text) { return text.ToBytes(cp::kUtf8); }
+
+// YYYY-MM-DD as yyyymmdd; false for anything else.
+bool ReadDay(const std::string& text, uint32_t& day) {
+  int year, month, date;
+  char tail;
+  if (text.size() != 10 ||
+      std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &year, &month, &date, &tail) != 3 || month < 1 ||
+      month > 12 || date < 1 || date > 31) {
+    return false;
+  }
+  day = static_cast<uint32_t>(year * 10000 + month * 100 + date);
+  return true;
+}
+
+// The filter options of `args` (removed from it); false with the reason.
+bool TakeFilter(std::vector<std::string>& args, RecordFilter& filter, std::string& deviceId,
+                std::string& problem) {
+  std::string find, from, to, result, uploaded;
+  bool missing = false;
+  TakeOption(args, "--find", find, missing);
+  TakeOption(args, "--from", from, missing);
+  TakeOption(args, "--to", to, missing);
+  TakeOption(args, "--result", result, missing);
+  TakeOption(args, "--uploaded", uploaded, missing);
+  TakeOption(args, "--device-id", deviceId, missing);
+  if (missing) {
+    problem = "an option lacks its value";
+    return false;
+  }
+  filter.text = String::FromBytes(find, cp::kUtf8);
+  if (!from.empty() && !ReadDay(from, filter.fromDate)) problem = "--from wants YYYY-MM-DD";
+  if (!to.empty() && !ReadDay(to, filter.toDate)) problem = "--to wants YYYY-MM-DD";
+  if (result == "合格") {
+    filter.result = RecordFilter::Result::kPassed;
+  } else if (result == "不合格") {
+    filter.result = RecordFilter::Result::kFailed;
+  } else if (!result.empty()) {
+    problem = "--result wants 合格 or 不合格";
+  }
+  if (uploaded == "yes") {
+    filter.upload = RecordFilter::Upload::kUploaded;
+  } else if (uploaded == "no") {
+    filter.upload = RecordFilter::Upload::kNotUploaded;
+  } else if (!uploaded.empty()) {
+    problem = "--uploaded wants yes or no";
+  }
+  return problem.empty();
+}
+
+// The stored keys of the records the filter accepts, as the window would
+// show them.
+std::unordered_set<std::string> MatchingKeys(RecordDb& db, const RecordFilter& filter,
+                                             const String& deviceId, std::ostream& err) {
+  NcItemList records;
+  const DbStatus loaded = LoadRecordList(db, records, deviceId);
+  if (!loaded) err << "residue-tool records: " << Utf8(loaded.text) << "\n";
+  std::unordered_set<std::string> keys;
+  for (const uint32_t index : FilterRecords(records, filter)) {
+    keys.insert(StoredKeyBytes(records[index]));
+  }
+  return keys;
+}
 
 }  // namespace
 
@@ -26,9 +92,16 @@ int RunRecordsCommand(std::vector<std::string> args, std::ostream& out, std::ost
       ++it;
     }
   }
+  RecordFilter filter;
+  std::string deviceId, problem;
+  const bool filterRead = TakeFilter(args, filter, deviceId, problem);
   if (folder.empty()) folder = LocateFiles().storageFolder;  // the program's own database
-  if (missing || !args.empty()) {
-    err << "usage: residue-tool records [--storage DIR] [--json]\n";
+  if (missing || !filterRead || !args.empty()) {
+    if (!problem.empty()) err << "residue-tool records: " << problem << "\n";
+    err << "usage: residue-tool records [--storage DIR] [--json] [--find TEXT] [--from "
+           "YYYY-MM-DD]\n"
+           "         [--to YYYY-MM-DD] [--result 合格|不合格] [--uploaded yes|no] [--device-id "
+           "ID]\n";
     return 2;
   }
   RecordDb db(folder, false);
@@ -36,8 +109,17 @@ int RunRecordsCommand(std::vector<std::string> args, std::ostream& out, std::ost
     err << "residue-tool records: " << Utf8(db.OpenStatus().text) << "\n";
     return 2;
   }
-  uint32_t printed = 0;
+  // With a filter, the records the record page would show with it, in stored order.
+  std::unordered_set<std::string> matching;
+  if (!filter.IsEmpty()) {
+    matching = MatchingKeys(db, filter, String::FromBytes(deviceId, cp::kUtf8), err);
+  }
+  uint32_t printed = 0, skipped = 0;
   const uint32_t visited = db.ForEach([&](String& key, Json& doc) {
+    if (!filter.IsEmpty() && !matching.count(key.ToBytes(cp::kGbk))) {
+      ++skipped;
+      return false;
+    }
     ++printed;
     out << Utf8(key) << '\t' << (doc.PropertyBool(u"selected", false) ? 1 : 0) << '\t'
         << (doc.PropertyBool(u"uploaded", false) ? 1 : 0);
@@ -53,8 +135,9 @@ int RunRecordsCommand(std::vector<std::string> args, std::ostream& out, std::ost
     out << '\n';
     return false;
   });
-  if (visited != printed) {
-    err << "residue-tool records: " << visited - printed << " stored values are not JSON\n";
+  if (visited != printed + skipped) {
+    err << "residue-tool records: " << visited - printed - skipped
+        << " stored values are not JSON\n";
   }
   return 0;
 }
