@@ -91,15 +91,23 @@ TEST_F(RecordFindTest, TheFilterLooksAtTheFieldsItNamesAndNothingElse) {
       {code.ToStd(), 0, 0, kAll, {}, {"inspector"}},
       {code.Mid(3, 5).ToStd(), 0, 0, kAll, {}, {"inspector"}},
       {(code + u"0").ToStd(), 0, 0, kAll, {}, {}},  // past the 12 digits
-      {u"", 20190301, 20190331, kAll, {}, {"sample", "tested", "place", "unit", "inspector",
-                                             "escape", "backslash", "midnight", "lastSecond",
-                                             "failed"}},
+      {u"",
+       20190301,
+       20190331,
+       kAll,
+       {},
+       {"sample", "tested", "place", "unit", "inspector", "escape", "backslash", "midnight",
+        "lastSecond", "failed"}},
       {u"", 20190401, 20190401, kAll, {}, {"nextMonth"}},
       {u"", 20200229, 0, kAll, {}, {"leapDay"}},
       {u"", 0, 20190228, kAll, {}, {}},
       {u"", 0, 0, RecordFilter::Result::kFailed, {}, {"failed"}},
       {u"", 0, 0, kAll, RecordFilter::Upload::kUploaded, {"unit"}},
-      {u"站", 20190301, 20190305, kAll, RecordFilter::Upload::kNotUploaded,
+      {u"站",
+       20190301,
+       20190305,
+       kAll,
+       RecordFilter::Upload::kNotUploaded,
        {"sample", "tested", "place", "inspector", "escape", "backslash", "midnight", "failed"}},
       {u"站", 0, 0, RecordFilter::Result::kPassed, RecordFilter::Upload::kUploaded, {"unit"}},
       {u"没有", 0, 0, kAll, {}, {}},
@@ -111,8 +119,8 @@ TEST_F(RecordFindTest, TheFilterLooksAtTheFieldsItNamesAndNothingElse) {
     filter.toDate = c.to;
     filter.result = c.result;
     filter.upload = c.upload;
-    EXPECT_EQ(Find(filter), c.expected) << String(c.text).ToBytes(cp::kUtf8) << " " << c.from
-                                        << "-" << c.to;
+    EXPECT_EQ(Find(filter), c.expected)
+        << String(c.text).ToBytes(cp::kUtf8) << " " << c.from << "-" << c.to;
   }
   EXPECT_EQ(Find(RecordFilter()).size(), named_.size());
 }
@@ -143,9 +151,12 @@ TEST(RecordSortTest, NumbersAsNumbersTextsByCodePointEqualKeysInStoredOrder) {
     const char16_t* inspector;
     const char16_t* time;
   } rows[] = {
-      {u"9.5", u"张", u"190305101010"},  {u"10.0", u"李", u"190305101009"},
-      {u"-1", u"张", u"190305101011"},   {u"abc", u"Zoe", u"190305101008"},
-      {u"9.50", u"\xd83d\xde00", u"190305101010"}, {u"", u"\uffff", u"190305101012"},
+      {u"9.5", u"张", u"190305101010"},
+      {u"10.0", u"李", u"190305101009"},
+      {u"-1", u"张", u"190305101011"},
+      {u"abc", u"Zoe", u"190305101008"},
+      {u"9.50", u"\xd83d\xde00", u"190305101010"},
+      {u"", u"\uffff", u"190305101012"},
   };
   for (const Row& r : rows) {
     // Written out, not through a frame: GBK has no U+FFFF or U+1F600.

@@ -7,7 +7,9 @@
 #include <sstream>
 
 #include "base/file_io.h"
+#include "device/frame_builder.h"
 #include "device/sample_record.h"
+#include "store/record_filter.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
 #include "tools/import_command.h"
@@ -130,6 +132,64 @@ TEST_F(RecordsCommandTest, RepairKeepsACopyAndBringsTheRecordsBack) {
   EXPECT_EQ(Run({"--storage", storage}), 0);
   const std::string listed = out_.str();
   EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RecordsCommandTest, FiltersPrintTheRecordsTheRecordPageWouldShowInStoredOrder) {
+  const std::string storage = Path("storage");
+  {
+    RecordDb db(storage);
+    const char16_t* samples[] = {u"毛豆", u"黄瓜", u"毛豆"};
+    const char16_t* times[] = {u"261130235959", u"261201000000", u"261201120000"};
+    for (int i = 0; i < 3; ++i) {
+      FrameFields f;
+      f.time = times[i];
+      f.sample = samples[i];
+      f.result = i == 2 ? u"1" : u"0";
+      const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
+      ASSERT_TRUE(StoreReceivedRecord(db, times[i], text).status);
+    }
+    ASSERT_TRUE(SetRecordUploaded(db, u"261201000000"));
+  }
+  struct Case {
+    std::vector<std::string> options;
+    int status;
+    std::vector<std::string> keys;
+  } cases[] = {
+      {{"--find", "毛豆"}, 0, {"261130235959", "261201120000"}},
+      {{"--from", "2026-12-01"}, 0, {"261201000000", "261201120000"}},
+      {{"--to", "2026-11-30"}, 0, {"261130235959"}},
+      {{"--result", "合格"}, 0, {"261201120000"}},
+      {{"--uploaded", "yes"}, 0, {"261201000000"}},
+      {{"--uploaded", "no", "--result", "不合格"}, 0, {"261130235959"}},
+      {{"--find", "没有"}, 0, {}},
+      {{"--from", "2026-13-01"}, 2, {}},
+      {{"--result", "pass"}, 2, {}},
+      {{"--find"}, 2, {}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"--storage", storage};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    EXPECT_EQ(Run(args), c.status) << c.options[0] << " " << err_.str();
+    std::vector<std::string> keys;
+    std::istringstream lines(out_.str());
+    for (std::string line; std::getline(lines, line);) keys.push_back(line.substr(0, 12));
+    EXPECT_EQ(keys, c.keys) << c.options[0];
+  }
+  // The trace code of the record page, with the device ID its hashes use.
+  NcItemList list;
+  {
+    RecordDb db(storage);
+    ASSERT_TRUE(LoadRecordList(db, list, u"0123456789ABCDEF"));
+  }
+  const std::string code = TraceCode(list[1]).ToBytes(cp::kUtf8);
+  ASSERT_EQ(Run({"--storage", storage, "--find", code, "--device-id", "0123456789ABCDEF"}), 0);
+  const std::string printed = out_.str();
+  EXPECT_EQ(printed.substr(0, 13), "261201000000\t");
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1);
 }
 
 }  // namespace
