@@ -13,6 +13,8 @@
 //   tick, scroll, page, row: a click on a row's box, a jump to the middle of
 //             the list, a switch to the settings page and back, a new
 //             detector row (each with its repaint)
+//   find, sort: "城" typed into the search box, then the rows shown sorted
+//             by the tested unit (each until the list is repainted)
 // Warm cache unless --cold, which drops the page cache (as root; otherwise
 // evicts the database's files) before each start.
 //   scale_bench [--cold] [SIZES...]     (default 10000 100000 300000 1000000)
@@ -24,6 +26,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -128,6 +131,19 @@ int RunChild(int argc, char** argv) {
              QCoreApplication::processEvents();
              paint();
            }));
+    // Finding: one character typed into the search box (every record looked
+    // at), then sorting the rows shown by the tested unit, then back.
+    auto* find = window->findChild<QLineEdit*>("EditFind");
+    Report("find", Timed([&] {
+             find->setText(QStringLiteral("城"));
+             window->ApplyFindBar();
+             paint();
+           }));
+    Report("sort", Timed([&] {
+             window->OnHeaderClicked(5);
+             paint();
+           }));
+    window->ClearFind();
     auto* all = window->findChild<QCheckBox*>("selall");
     Report("select", Timed([&] {
              all->click();
@@ -274,8 +290,8 @@ int main(int argc, char** argv) {
       "| records | start | over empty | peak memory at start / in all | 全选 (tick / untick / "
       "floor) | "
       "export | delete half | "
-      "close | tick | scroll | page | new row |\n");
-  std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+      "close | tick | scroll | page | new row | find | sort |\n");
+  std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   for (int records : sizes) {
     Run ops = RunWindow(self, records, "ops", cold);
     Run del = RunWindow(self, records, "delete", cold);
@@ -288,11 +304,11 @@ int main(int argc, char** argv) {
         "| %d | %.0f ms | %.0f ms | %.0f / %.0f MB | %.0f / %.0f / %.0f ms | %.0f ms | %.0f ms | "
         "%.0f ms "
         "| %.1f ms "
-        "| %.1f ms | %.1f ms | %.1f ms |\n",
+        "| %.1f ms | %.1f ms | %.1f ms | %.0f ms | %.0f ms |\n",
         records, start, start - emptyStart, v["startpeak"] / 1024.0, v["opspeak"] / 1024.0,
         Ms(v["select"]), Ms(v["unselect"]), Ms(v["floor"]), Ms(v["export"]),
         Ms(del.values["delete"]), Ms(ops.exitNs - v["closing"]), Ms(v["tick"]), Ms(v["scroll"]),
-        Ms(v["page"]), Ms(v["row"]));
+        Ms(v["page"]), Ms(v["row"]), Ms(v["find"]), Ms(v["sort"]));
     std::fflush(stdout);
   }
   fs::remove_all(kRoot / "run");

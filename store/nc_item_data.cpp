@@ -98,7 +98,8 @@ DeviceIdTable& DeviceIds() {
 namespace {
 
 // yyyymmdd from a test time's first six digits, or 0.
-uint32_t TestDateOf(const std::u16string& time) {
+template <class View>
+uint32_t TestDateOf(View time) {
   if (time.size() < 6) return 0;
   uint32_t digits = 0;
   for (int i = 0; i < 6; ++i) {
@@ -114,17 +115,36 @@ void NcItemList::ReadDateAndResult(_NcItemData& record) {
   const std::string_view form = record.TextForm();
   std::string_view fields[14];
   const int count = SplitForm(form, fields, 14);
+  // The searched span: the whole text when the fields are not all there.
   record.searchedTo_ = static_cast<uint16_t>(std::min<size_t>(form.size(), 0xFFFF));
   if (count == 14 && fields[13].data() + fields[13].size() - form.data() <= 0xFFFF) {
     record.searchedFrom_ = static_cast<uint16_t>(fields[7].data() - form.data());
     record.searchedTo_ = static_cast<uint16_t>(fields[13].data() + fields[13].size() - form.data());
   }
   if (count < 7) return;
+  // Most fields have nothing to unescape and no blanks but spaces to trim:
+  // read from the bytes. Others go the long way.
+  auto plain = [](std::string_view& field) {
+    if (field.find('\\') != std::string_view::npos) return false;
+    while (!field.empty() && (field.front() == ' ' || field.front() == '\v'))
+      field.remove_prefix(1);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\v')) field.remove_suffix(1);
+    return true;
+  };
   thread_local std::u16string text;
-  FieldText(fields[0], text);
-  record.testDate_ = TestDateOf(text);
-  FieldText(fields[6], text);
-  record.failed_ = text == u"0";
+  std::string_view time = fields[0], result = fields[6];
+  if (plain(time)) {
+    record.testDate_ = TestDateOf(time);
+  } else {
+    FieldText(fields[0], text);
+    record.testDate_ = TestDateOf(std::u16string_view(text));
+  }
+  if (plain(result)) {
+    record.failed_ = result == "0";
+  } else {
+    FieldText(fields[6], text);
+    record.failed_ = text == u"0";
+  }
 }
 
 String _NcItemData::Key() const { return UnescapeText(KeyForm()); }

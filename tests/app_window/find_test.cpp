@@ -91,8 +91,8 @@ TEST_F(FindTest, TypingFiltersAndClearingRestoresTheStoredOrder) {
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(Status(), "共 6 条，显示 0 条，已勾选 0 条，合格 0 条，不合格 0 条");
   Click("BtnClearFind");
-  EXPECT_EQ(Shown(), (Rows{"毛豆 30.0％", "黄瓜 9.5％", "毛豆 12.0％", "白菜 55.0％",
-                           "黄瓜 9.5％", "毛豆 70.0％"}));
+  EXPECT_EQ(Shown(), (Rows{"毛豆 30.0％", "黄瓜 9.5％", "毛豆 12.0％", "白菜 55.0％", "黄瓜 9.5％",
+                           "毛豆 70.0％"}));
   EXPECT_FALSE(window_->findChild<QCheckBox*>("CheckDate")->isChecked());
   EXPECT_TRUE(window_->View().IsWhole());
 }
@@ -103,8 +103,8 @@ TEST_F(FindTest, HeaderClicksSortUpDownAndBackWithTheArrow) {
   QHeaderView* header = window_->RecordList()->horizontalHeader();
   const int rate = 4;  // section: check boxes, status, name, result, rate
   window_->OnHeaderClicked(rate);
-  EXPECT_EQ(Shown(), (Rows{"黄瓜 9.5％", "黄瓜 9.5％", "毛豆 12.0％", "毛豆 30.0％",
-                           "白菜 55.0％", "毛豆 70.0％"}));
+  EXPECT_EQ(Shown(), (Rows{"黄瓜 9.5％", "黄瓜 9.5％", "毛豆 12.0％", "毛豆 30.0％", "白菜 55.0％",
+                           "毛豆 70.0％"}));
   EXPECT_TRUE(header->isSortIndicatorShown());
   EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
   window_->OnHeaderClicked(rate);
