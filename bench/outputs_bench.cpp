@@ -4,6 +4,7 @@
 // the 50,000 ticked records.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "output/export_text.h"
@@ -42,6 +43,35 @@ void BM_Export100k(benchmark::State& state) {
   std::filesystem::remove(out);
 }
 BENCHMARK(BM_Export100k)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The parts of the export: the walk over the keys, the text, the file.
+void BM_ExportParts100k(benchmark::State& state) {
+  std::filesystem::remove_all(Folder("residue_bench_export"));
+  RecordDb db(Folder("residue_bench_export"));
+  NcItemList records;
+  Fill(db, records);
+  const std::string out = Folder("residue_bench_export.txt");
+  double walk = 0, text = 0, file = 0;
+  for (auto _ : state) {
+    auto t0 = std::chrono::steady_clock::now();
+    const StoredKeys stored(db);
+    auto t1 = std::chrono::steady_clock::now();
+    int count = 0;
+    const std::string bytes = BuildExportBytes(
+        records, [&stored](const _NcItemData& r) { return stored.Contains(r); }, count);
+    auto t2 = std::chrono::steady_clock::now();
+    if (!WriteExportFile(out, bytes)) state.SkipWithError("export failed");
+    auto t3 = std::chrono::steady_clock::now();
+    walk += std::chrono::duration<double, std::milli>(t1 - t0).count();
+    text += std::chrono::duration<double, std::milli>(t2 - t1).count();
+    file += std::chrono::duration<double, std::milli>(t3 - t2).count();
+  }
+  state.counters["walk_ms"] = walk / state.iterations();
+  state.counters["text_ms"] = text / state.iterations();
+  state.counters["file_ms"] = file / state.iterations();
+  std::filesystem::remove(out);
+}
+BENCHMARK(BM_ExportParts100k)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_SelectAll100k(benchmark::State& state) {
   std::filesystem::remove_all(Folder("residue_bench_select"));

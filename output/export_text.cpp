@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 
 #include "base/file_io.h"
 #include "store/stored_value.h"
@@ -106,14 +107,31 @@ std::string BuildExportBytes(const NcItemList& records,
     AppendPadded(captions[i].Handle(), captions[i].Length(), out);
   }
   out.append("\r\n\r\n");
-  count = 0;
-  ExportLine line;
-  for (uint32_t i = records.Count(); i-- > 0;) {
-    const _NcItemData& record = records[i];
-    if (!stillStored(record)) continue;
-    line.Append(record, out);
-    ++count;
+  // Lines from the last record to the first; a long list in two halves at once.
+  auto lines = [&](uint32_t from, uint32_t to, std::string& text) {
+    ExportLine line;
+    int lineCount = 0;
+    for (uint32_t i = to; i-- > from;) {
+      const _NcItemData& record = records[i];
+      if (!stillStored(record)) continue;
+      line.Append(record, text);
+      ++lineCount;
+    }
+    return lineCount;
+  };
+  const uint32_t half = records.Count() / 2;
+  if (records.Count() < 20000) {
+    count = lines(0, records.Count(), out);
+    return out;
   }
+  std::string older;
+  older.reserve(static_cast<size_t>(half) * 240);
+  int olderCount = 0;
+  std::thread other([&] { olderCount = lines(0, half, older); });
+  count = lines(half, records.Count(), out);
+  other.join();
+  out += older;
+  count += olderCount;
   return out;
 }
 

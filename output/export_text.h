@@ -17,7 +17,7 @@ void PadCell(String& text);
 
 // The export file of `records` in the ANSI code page (GBK), last record
 // first, keeping only those `stillStored` says the database holds; `count` is
-// the number of record lines.
+// the number of record lines. `stillStored` may be called from two threads.
 std::string BuildExportBytes(const NcItemList& records,
                              const std::function<bool(const _NcItemData&)>& stillStored,
                              int& count);
