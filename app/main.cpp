@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -29,16 +30,19 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
   InstallQtChineseTranslations();  // Qt's own buttons and dialogs match the window
-  QString screenshot, page;
+  QString screenshot, page, find;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size()) {
       screenshot = args[++i];
     } else if (args[i] == QLatin1String("--page") && i + 1 < args.size()) {
       page = args[++i];
+    } else if (args[i] == QLatin1String("--find") && i + 1 < args.size()) {
+      find = args[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: residue-station [--screenshot FILE] [--page data|setup|scan|info]\n");
+                   "usage: residue-station [--screenshot FILE] [--page data|setup|scan|info] "
+                   "[--find TEXT]\n");
       return 2;
     }
   }
@@ -72,6 +76,13 @@ int main(int argc, char** argv) {
     clock_gettime(CLOCK_MONOTONIC, &now);
     std::fprintf(stderr, "shown: %u rows at %lld ns\n", window->Records().Count(),
                  now.tv_sec * 1000000000LL + now.tv_nsec);
+  }
+  if (!find.isEmpty()) {
+    // Opens with the record page's search box filled in.
+    if (auto* edit = window->findChild<QLineEdit*>(QStringLiteral("EditFind"))) {
+      edit->setText(find);
+      window->ApplyFindBar();
+    }
   }
   if (!page.isEmpty()) {
     if (auto* option = window->findChild<QPushButton*>(page)) option->click();
