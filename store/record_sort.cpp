@@ -20,40 +20,8 @@ constexpr bool kNumeric[kSortColumns] = {false, false, false, true, false, false
 struct SortKey {
   bool number = false;
   double value = 0;
-  std::string text;  // UTF-8 (lone surrogates as three bytes): bytes compare in code point order
+  std::string text;  // UTF-8: bytes compare in code point order
 };
-
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  if (std::all_of(text.begin(), text.end(), [](char16_t c) { return c < 0x80; })) {
-    out.assign(text.begin(), text.end());
-    return out;
-  }
-  out.reserve(text.size() * 3);
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 // A decimal number that is the whole text (sign, digits, one point).
 bool ReadNumber(const std::u16string& text, double& value) {
@@ -111,7 +79,7 @@ SortKey KeyOf(const _NcItemData& record, int column) {
     }
     if (kNumeric[column]) key.number = ReadNumber(text, key.value);
   }
-  if (!key.number) key.text = Utf8(text);
+  if (!key.number) key.text = cp::Utf16ToUtf8(text);
   return key;
 }
 
