@@ -29,16 +29,14 @@ void* MainFrameWnd::Tag(int row) const {
   return const_cast<_NcItemData*>(records_.Element(view_.RecordAt(static_cast<uint32_t>(row))));
 }
 
-bool MainFrameWnd::RecordChanged(uint32_t index) {
-  int row = static_cast<int>(index);
-  if (!view_.IsWhole()) {
-    const std::vector<uint32_t>& rows = view_.Rows();
-    const auto at = std::find(rows.begin(), rows.end(), index);
-    if (at == rows.end()) return false;
-    row = static_cast<int>(at - rows.begin());
+void MainFrameWnd::RecordChanged(uint32_t index) {
+  if (view_.IsWhole()) {
+    model_->RowsChanged(static_cast<int>(index), static_cast<int>(index));
+  } else {
+    // Finding the row would cost a look through every row shown, for each of
+    // many upload replies: the rows on screen are painted again instead.
+    model_->RowsChanged(0, RowCount() - 1);
   }
-  model_->RowsChanged(row, row);
-  return true;
 }
 
 void MainFrameWnd::CountRecords() {
@@ -125,7 +123,8 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
   record->selected = !record->selected;
   const uint32_t change = record->selected ? 1u : static_cast<uint32_t>(-1);
   ticked_ += change;
-  if (RecordChanged(static_cast<uint32_t>(row))) shownTicked_ += change;
+  shownTicked_ += change;  // a box is clicked on a row shown
+  RecordChanged(static_cast<uint32_t>(row));
   UpdateRecordCount();
 }
 

@@ -178,9 +178,8 @@ class MainFrameWnd : public QWidget,
   void UpdateRecordCount();
   void InitFindBar();
   QDate Today() const;
-  // The list's row of record `index` changed (its texts or check state);
-  // false when the record is not shown.
-  bool RecordChanged(uint32_t index);
+  // The list's row of record `index` changed (its texts or check state).
+  void RecordChanged(uint32_t index);
   // Counts the ticked records, and the ticked and failed ones shown, for the
   // status bar (after changes to many records; single ones count themselves).
   void CountRecords();
