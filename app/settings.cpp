@@ -2,6 +2,7 @@
 
 #include "base/config.h"
 #include "base/json.h"
+#include "output/results_notice.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ void Settings::Load() {
   serverPort = static_cast<uint16_t>(static_cast<unsigned long long>(wide));
 
   queryUrl = QueryUrl(*root);
+  noticeTitle = NoticeTitle(*root);
 
   ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
   ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
@@ -68,6 +70,10 @@ void Settings::Load() {
 String Settings::QueryUrl(const Json& root) {
   const String host = ReadString(root, u"serv_host", kDefaultServerHost);
   return ReadString(root, u"query_url", String(u"http://") + host + u"/trace?uid=");
+}
+
+String Settings::NoticeTitle(const Json& root) {
+  return ReadString(root, u"notice_title", kDefaultNoticeTitle);
 }
 
 void Settings::Save() {

@@ -29,6 +29,7 @@ struct Settings {
   String password;                     // "pass_word"
   String unitCode;                     // "dwbh"
   String unitName;                     // "dwmc"
+  String noticeTitle;                  // "notice_title": the results notice's title
   String serverType;                   // "serv_type"
   uint16_t serverPort = 0;             // "serv_port"
   std::string readProblem;             // why the file could not be read, "" when it was
@@ -57,4 +58,6 @@ struct Settings {
   // The trace-page prefix of a settings document: "query_url", or "http://" +
   // the server host + "/trace?uid=" when it is absent.
   static String QueryUrl(const class Json& root);
+  // The results notice's title: "notice_title", or the usual one.
+  static String NoticeTitle(const class Json& root);
 };

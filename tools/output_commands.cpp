@@ -9,11 +9,17 @@
 #include "app/settings.h"
 #include "base/file_io.h"
 #include "base/json.h"
+#include "output/csv_export.h"
 #include "output/export_text.h"
 #include "output/label_printer.h"
 #include "output/print_job.h"
+#include "output/results_notice.h"
 #include "output/tspl_preview.h"
+#include "output/xlsx_export.h"
+#include "store/record_filter.h"
+#include "store/record_stats.h"
 #include "store/record_store.h"
+#include "tools/filter_options.h"
 #include "tools/tool_input.h"
 
 namespace {
@@ -31,13 +37,25 @@ void EnsureGuiApplication() {
 }  // namespace
 
 int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
-  std::string folder, path;
+  std::string folder, path, format = "text", settingsPath;
   bool missing = false;
   TakeOption(args, "--storage", folder, missing);
   TakeOption(args, "--out", path, missing);
+  TakeOption(args, "--format", format, missing);
+  RecordFilter filter;
+  std::string deviceId, problem;
+  const bool filterRead = TakeFilter(args, filter, deviceId, problem);
   if (folder.empty()) folder = LocateFiles().storageFolder;  // the program's own database
-  if (missing || path.empty() || !args.empty()) {
-    err << "usage: residue-tool export [--storage DIR] --out FILE\n";
+  const bool knownFormat =
+      format == "text" || format == "csv" || format == "xlsx" || format == "pdf";
+  if (format == "text" && !filter.IsEmpty()) {
+    problem = "the text export writes every record; filters are for csv, xlsx and pdf";
+  }
+  if (missing || path.empty() || !args.empty() || !filterRead || !knownFormat || !problem.empty()) {
+    if (!problem.empty()) err << "residue-tool export: " << problem << "\n";
+    err << "usage: residue-tool export [--storage DIR] --out FILE [--format text|csv|xlsx|pdf]\n"
+           "         "
+        << kFilterUsage << "\n";
     return 2;
   }
   RecordDb db(folder, false);
@@ -46,19 +64,88 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     return 2;
   }
   NcItemList records;
-  const DbStatus loaded = LoadRecordList(db, records, u"");
+  const DbStatus loaded = LoadRecordList(db, records, String::FromBytes(deviceId, cp::kUtf8));
   if (!loaded) {
     err << "residue-tool export: only the records before a damaged part are exported: "
         << loaded.text.ToBytes(cp::kUtf8) << "\n";
   }
-  int count = 0;
-  const std::string bytes = BuildExportBytes(
-      records, [](const _NcItemData&) { return true; }, count);
-  if (!WriteExportFile(path, bytes)) {
-    err << "residue-tool export: cannot write '" << path << "'\n";
+  if (format == "text") {
+    int count = 0;
+    const std::string bytes = BuildExportBytes(
+        records, [](const _NcItemData&) { return true; }, count);
+    if (!WriteExportFile(path, bytes)) {
+      err << "residue-tool export: cannot write '" << path << "'\n";
+      return 2;
+    }
+    out << count << "\n";
+    return 0;
+  }
+  // The other formats: the records the record page shows with this filter,
+  // in stored order.
+  const std::vector<uint32_t> rows = FilterRecords(records, filter);
+  String error;
+  bool written = false;
+  if (format == "csv") {
+    written = ReplaceFileContent(path, BuildCsv(records, rows));
+    if (!written) error = u"cannot write the file";
+  } else if (format == "xlsx") {
+    const std::vector<StatsRow> stats =
+        RecordStats(records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);
+    written = WriteXlsx(path, records, rows, stats, nullptr, error);
+  } else {
+    EnsureGuiApplication();  // the notice's fonts
+    NoticeInfo info;
+    Json settings;
+    const std::string own = LocateFiles().settingsFile;
+    std::error_code ignored;
+    if (std::filesystem::is_regular_file(own, ignored)) settings.LoadFile(own);
+    info.title = Settings::NoticeTitle(settings);
+    info.testingUnit = settings.PropertyStr(u"dwmc", u"");
+    info.fromDate = filter.fromDate;
+    info.toDate = filter.toDate;
+    written = WriteResultsNotice(path, records, rows, info, error);
+  }
+  if (!written) {
+    err << "residue-tool export: '" << path << "': " << error.ToBytes(cp::kUtf8) << "\n";
     return 2;
   }
-  out << count << "\n";
+  out << rows.size() << "\n";
+  return 0;
+}
+
+int RunStatsCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+  std::string folder, by;
+  bool missing = false;
+  TakeOption(args, "--storage", folder, missing);
+  TakeOption(args, "--by", by, missing);
+  RecordFilter filter;
+  std::string deviceId, problem;
+  const bool filterRead = TakeFilter(args, filter, deviceId, problem);
+  if (folder.empty()) folder = LocateFiles().storageFolder;
+  StatsBy grouping = StatsBy::kPeriod;
+  if (by == "day") grouping = StatsBy::kDay;
+  if (by == "month") grouping = StatsBy::kMonth;
+  if (by == "product") grouping = StatsBy::kProduct;
+  if (!by.empty() && grouping == StatsBy::kPeriod) problem = "--by wants day, month or product";
+  if (missing || !args.empty() || !filterRead || !problem.empty()) {
+    if (!problem.empty()) err << "residue-tool stats: " << problem << "\n";
+    err << "usage: residue-tool stats [--storage DIR] [--by day|month|product]\n         "
+        << kFilterUsage << "\n";
+    return 2;
+  }
+  RecordDb db(folder, false);
+  if (!db.IsOpen()) {
+    err << "residue-tool stats: " << db.OpenStatus().text.ToBytes(cp::kUtf8) << "\n";
+    return 2;
+  }
+  NcItemList records;
+  const DbStatus loaded = LoadRecordList(db, records, String::FromBytes(deviceId, cp::kUtf8));
+  if (!loaded) err << "residue-tool stats: " << loaded.text.ToBytes(cp::kUtf8) << "\n";
+  const std::vector<uint32_t> rows = FilterRecords(records, filter);
+  for (const StatsRow& row : RecordStats(records, rows, grouping, filter.fromDate, filter.toDate)) {
+    out << row.label.ToBytes(cp::kUtf8) << '\t' << row.tested << '\t' << row.passed << '\t'
+        << row.failed << '\t' << RateText(row).ToBytes(cp::kUtf8) << '\n';
+  }
   return 0;
 }
 

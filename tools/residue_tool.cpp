@@ -23,7 +23,10 @@ const char kUsage[] =
     "          filter: --find TEXT --from YYYY-MM-DD --to YYYY-MM-DD --result 合格|不合格\n"
     "          --uploaded yes|no --device-id ID (the hash for a trace code in --find)\n"
     "  import [--storage DIR] FILE|- [--names FILE]  store the records of a capture\n"
-    "  export [--storage DIR] --out FILE  write the text export of a database's records\n"
+    "  export [--storage DIR] --out FILE [--format text|csv|xlsx|pdf] [filter]\n"
+    "          write the text export of every record, or the filtered records as CSV,\n"
+    "          an Excel workbook or the results notice (PDF)\n"
+    "  stats [--storage DIR] [--by day|month|product] [filter]  tested, passed, failed, rate\n"
     "  repair [--storage DIR]         keep a copy of the database folder, then repair it\n"
     "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n";
 
@@ -49,6 +52,7 @@ int main(int argc, char** argv) {
   if (command == "export") return RunExportCommand(args, std::cout, std::cerr);
   if (command == "label") return RunLabelCommand(args, std::cin, std::cout, std::cerr);
   if (command == "records") return RunRecordsCommand(args, std::cout, std::cerr);
+  if (command == "stats") return RunStatsCommand(args, std::cout, std::cerr);
   if (command == "repair") return RunRepairCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
