@@ -31,6 +31,13 @@ void MainFrameWnd::Notify(const Notification& n) {
       {"click", "BtnDeleteDevice",
        [](MainFrameWnd& w, const Notification&) { w.DeleteDeviceId(); }},
       {"click", "btn_export", [](MainFrameWnd& w, const Notification&) { w.ExportRecords(); }},
+      {"click", "btn_notice", [](MainFrameWnd& w, const Notification&) { w.SaveResultsNotice(); }},
+      {"click", "BtnStopOutput", [](MainFrameWnd& w, const Notification&) { w.StopOutput(); }},
+      {"selectchanged", "stats",
+       [](MainFrameWnd& w, const Notification&) {
+         w.ShowPage(4);
+         w.ShowStatistics();
+       }},
       {"click", "btn_delete",
        [](MainFrameWnd& w, const Notification&) { w.DeleteSelectedRecords(); }},
       {"click", "btn_print",

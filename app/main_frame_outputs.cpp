@@ -1,17 +1,57 @@
 // The record commands that write a file or remove records: the text export
 // and deletion.
+#include <QDate>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QUrl>
 
 #include "app/main_frame_wnd.h"
+#include "base/file_io.h"
+#include "output/csv_export.h"
 #include "output/export_text.h"
+#include "output/results_notice.h"
+#include "output/xlsx_export.h"
+#include "store/record_stats.h"
 #include "store/record_store.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
+#include "ui/url_opener.h"
+
+namespace {
+
+// The name the save dialogs propose: what and the day, "检测记录-20261206".
+QString ProposedName(const QString& what, const QDate& day) {
+  return QStringLiteral("%1-%2").arg(what, day.toString(QStringLiteral("yyyyMMdd")));
+}
+
+// The path with `extension` added when the operator typed no extension.
+QString WithExtension(const QString& path, const QString& extension) {
+  return QFileInfo(path).suffix().isEmpty() ? path + extension : path;
+}
+
+}  // namespace
 
 void MainFrameWnd::ExportRecords() {
-  const QString path = AskSaveFileName(this, QStringLiteral("文本文件(*.txt)"));
+  if (outputActive_) {
+    ShowMessageBox(this, tr("正在写入文件，请等它写完或按“停止”"), MessageKind::kError);
+    return;
+  }
+  // The text file keeps its own rules (every record, no extension added);
+  // the spreadsheet files hold the rows shown, filter and order applied.
+  const QStringList filters = {QStringLiteral("文本文件(*.txt)"),
+                               QStringLiteral("CSV 文件 (*.csv)"),
+                               QStringLiteral("Excel 工作簿 (*.xlsx)")};
+  int chosen = 0;
+  QString path =
+      AskSaveFileName(this, filters, ProposedName(QStringLiteral("检测记录"), Today()), &chosen);
   if (path.isEmpty()) return;
+  if (chosen == 1)
+    return StartOutput(OutputKind::kCsv, WithExtension(path, QStringLiteral(".csv")));
+  if (chosen == 2) {
+    return StartOutput(OutputKind::kXlsx, WithExtension(path, QStringLiteral(".xlsx")));
+  }
   int count = 0;
   const StoredKeys stored(recordDb_);
   const std::string bytes = BuildExportBytes(
@@ -59,4 +99,107 @@ void MainFrameWnd::DeleteSelectedRecords() {
   CountRecords();
   UpdateRecordCount();
   ShowMessageBox(this, QStringLiteral("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);
+}
+
+void MainFrameWnd::SaveResultsNotice() {
+  if (outputActive_) {
+    ShowMessageBox(this, tr("正在写入文件，请等它写完或按“停止”"), MessageKind::kError);
+    return;
+  }
+  int chosen = 0;
+  const QString path =
+      AskSaveFileName(this, {QStringLiteral("PDF 文件 (*.pdf)")},
+                      ProposedName(QStringLiteral("检测结果公示"), Today()), &chosen);
+  if (path.isEmpty()) return;
+  StartOutput(OutputKind::kNotice, WithExtension(path, QStringLiteral(".pdf")));
+}
+
+void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
+  // The worker gets its own copy of the rows shown: the list may grow meanwhile.
+  auto records = std::make_shared<NcItemList>();
+  std::vector<uint32_t> rows(view_.RowCount(records_));
+  for (uint32_t row = 0; row < rows.size(); ++row) {
+    records->AppendCopy(records_[view_.RecordAt(row)]);
+    rows[row] = row;
+  }
+  const RecordFilter filter = view_.Filter();
+  NoticeInfo notice;
+  notice.title = settings_.noticeTitle;
+  notice.testingUnit = settings_.unitName;
+  notice.fromDate = filter.fromDate;
+  notice.toDate = filter.toDate;
+  outputThread_.Wait(Thread::kInfinite);  // the previous worker has ended
+  outputThread_.Close();
+  outputStop_ = std::make_shared<std::atomic<bool>>(false);
+  std::shared_ptr<std::atomic<bool>> stop = outputStop_;
+  outputDone_ = 0;
+  outputTotal_ = rows.size();
+  outputActive_ = true;
+  const std::string file = path.toStdString();
+  outputThread_.Start([this, kind, path, file, records, rows, filter, notice, stop] {
+    auto progress = [this, stop](size_t done) {
+      outputDone_ = done;
+      if (!outputProgressPosted_.exchange(true)) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              outputProgressPosted_ = false;
+              if (outputActive_) {
+                textOutputProgress_->setText(
+                    tr("正在写入 %1/%2").arg(outputDone_.load()).arg(outputTotal_));
+              }
+            },
+            Qt::QueuedConnection);
+      }
+      return !*stop;
+    };
+    String error;
+    bool written = false;
+    if (kind == OutputKind::kCsv) {
+      written = ReplaceFileContent(file, BuildCsv(*records, rows));
+      if (!written) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
+    } else if (kind == OutputKind::kXlsx) {
+      const std::vector<StatsRow> stats =
+          RecordStats(*records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);
+      written = WriteXlsx(file, *records, rows, stats, progress, error);
+    } else {
+      written = WriteResultsNotice(file, *records, rows, notice, progress, error);
+    }
+    const QString reason = ToQString(error);
+    const int count = static_cast<int>(rows.size());
+    QMetaObject::invokeMethod(
+        this,
+        [this, kind, path, count, written, reason] {
+          OnOutputEnded(kind, path, count, written, reason);
+        },
+        Qt::QueuedConnection);
+  });
+  textOutputProgress_->setText(tr("正在写入 %1/%2").arg(0).arg(outputTotal_));
+  textOutputProgress_->show();
+  btnStopOutput_->show();
+}
+
+void MainFrameWnd::StopOutput() {
+  if (outputStop_) *outputStop_ = true;
+}
+
+void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count, bool written,
+                                 const QString& error) {
+  outputActive_ = false;
+  textOutputProgress_->hide();
+  btnStopOutput_->hide();
+  if (closing_) return;
+  if (!written) {
+    ShowMessageBox(this, tr("无法保存文件 %1：%2").arg(path, error), MessageKind::kError);
+    return;
+  }
+  if (kind != OutputKind::kNotice) {
+    ShowMessageBox(this, QStringLiteral("%1 条数据成功导出到 %2").arg(count).arg(path),
+                   MessageKind::kInformation);
+    return;
+  }
+  if (ShowMessageBox(this, tr("公示单已保存到 %1（%2 条记录）。现在打开吗？").arg(path).arg(count),
+                     MessageKind::kConfirm)) {
+    OpenUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString());
+  }
 }

@@ -74,7 +74,15 @@ QStringList RequiredControlNames() {
           "BtnMonth",
           "ComboResult",
           "ComboUploaded",
-          "BtnClearFind"};
+          "BtnClearFind",
+          "btn_notice",
+          "TextOutputProgress",
+          "BtnStopOutput",
+          "stats",
+          "TextStatsScope",
+          "StatsPeriodTable",
+          "StatsProductTable",
+          "StatsCharts"};
 }
 
 MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
@@ -238,6 +246,11 @@ void MainFrameWnd::InitWindow() {
   connect(&portTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPortTimer);
   printTimer_.setSingleShot(true);
   connect(&printTimer_, &QTimer::timeout, this, &MainFrameWnd::OnPrintTimer);
+  textOutputProgress_ = root_->findChild<QLabel*>("TextOutputProgress");
+  btnStopOutput_ = root_->findChild<QPushButton*>("BtnStopOutput");
+  textOutputProgress_->hide();
+  btnStopOutput_->hide();
+  btnStopOutput_->setText(tr("停止"));
   for (QWidget* progress :
        {static_cast<QWidget*>(textPrintProgress_), static_cast<QWidget*>(btnStopPrint_),
         static_cast<QWidget*>(textUploadProgress_), static_cast<QWidget*>(btnStopUpload_)}) {
@@ -377,6 +390,9 @@ void MainFrameWnd::closeEvent(QCloseEvent* event) {
     printJob_.Stop();        // the job walks the record list, which goes with the window
     labelDelivery_.reset();  // the label in flight is abandoned
     StopUpload();            // a running upload ends early and is awaited
+    if (outputStop_) *outputStop_ = true;  // a file being written is given up
+    outputThread_.Wait(Thread::kInfinite);
+    outputThread_.Close();
     // Replies the worker passed on before it ended still get their flags stored.
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     StoreUploadFlags();

@@ -91,8 +91,15 @@ class MainFrameWnd : public QWidget,
   void ShowUploadText(int row, const String& text);
   void ReplayCaptureFile();
 
-  // Export, labels, deletion.
+  // Export, labels, deletion. The export offers the text file (every
+  // record), CSV and XLSX (the rows shown); those and the results notice
+  // ("公示单", a PDF of the rows shown) are written on a worker.
   void ExportRecords();
+  void SaveResultsNotice();
+  void StopOutput();
+  bool IsWritingOutput() const { return outputActive_; }
+  // The statistics page ("统计") over the rows shown.
+  void ShowStatistics();
   void PrintSelectedRecords();
   void DeleteSelectedRecords();
   // Ends a running print job: the label in flight is abandoned (not counted)
@@ -166,6 +173,10 @@ class MainFrameWnd : public QWidget,
   void EndPrintJob(bool failed);
   void UpdatePrintProgress();
   void OnUploadEnded();
+  enum class OutputKind { kCsv, kXlsx, kNotice };
+  void StartOutput(OutputKind kind, const QString& path);
+  void OnOutputEnded(OutputKind kind, const QString& path, int count, bool written,
+                     const QString& error);
   void StoreUploadFlags();
   // Received records the database did not take (app/main_frame_pending.cpp).
   void KeepPendingRecord(_NcItemData* record, const String& testTime, const String& text);
@@ -236,6 +247,12 @@ class MainFrameWnd : public QWidget,
   int pendingRetryMs_ = 3000;
   String lastStoreError_;
   bool closing_ = false;
+  Thread outputThread_;
+  std::shared_ptr<std::atomic<bool>> outputStop_;
+  std::atomic<size_t> outputDone_{0};
+  size_t outputTotal_ = 0;
+  std::atomic<bool> outputProgressPosted_{false};
+  bool outputActive_ = false;
 
   QWidget* root_ = nullptr;
   QPushButton* closebtn_ = nullptr;
@@ -267,6 +284,8 @@ class MainFrameWnd : public QWidget,
   QDateEdit* dateTo_ = nullptr;
   QComboBox* comboResult_ = nullptr;
   QComboBox* comboUploaded_ = nullptr;
+  QLabel* textOutputProgress_ = nullptr;
+  QPushButton* btnStopOutput_ = nullptr;
   QMargins caption_, sizeBox_;
   QSize roundCorner_;
 };

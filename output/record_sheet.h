@@ -13,8 +13,8 @@ extern const char16_t* const kSheetCaptions[kSheetColumns];
 struct SheetCell {
   enum class Kind { kText, kNumber, kDateTime };
   Kind kind = Kind::kText;
-  String text;        // what a text file writes (the number as the detector wrote it)
-  double number = 0;  // kNumber
+  String text;           // what a text file writes (the number as the detector wrote it)
+  double number = 0;     // kNumber
   int dateTime[6] = {};  // kDateTime: year, month, day, hour, minute, second
 };
 

@@ -18,9 +18,9 @@ constexpr int kDpi = 72;
 constexpr double kWidth = 595.0 - 2 * 42.5;
 constexpr double kHeight = 842.0 - 2 * 42.5;
 constexpr double kRowHeight = 18;
-constexpr double kHeadHeight = 92;    // title, unit and dates, caption row (first page)
-constexpr double kFootHeight = 24;    // page number
-constexpr double kSummaryHeight = 80; // counts and signatures, on the last page
+constexpr double kHeadHeight = 92;     // title, unit and dates, caption row (first page)
+constexpr double kFootHeight = 24;     // page number
+constexpr double kSummaryHeight = 80;  // counts and signatures, on the last page
 // Columns: number, sample, tested unit, rate, result, test time.
 constexpr double kColumn[] = {0, 36, 136, 286, 346, 406, kWidth};
 
@@ -37,8 +37,8 @@ QString Day(uint32_t date) {
 
 void Captions(QPainter& p, double top, const QFont& bold) {
   p.setFont(bold);
-  const char16_t* captions[] = {u"序号", u"样品名称", u"被检单位/摊位", u"抑制率", u"检测结果",
-                                u"检测时间"};
+  const char16_t* captions[] = {u"序号",   u"样品名称", u"被检单位/摊位",
+                                u"抑制率", u"检测结果", u"检测时间"};
   p.fillRect(QRectF(0, top, kWidth, kRowHeight), QColor(0xEE, 0xF2, 0xF7));
   for (int c = 0; c < 6; ++c) {
     p.drawText(QRectF(kColumn[c] + 3, top, kColumn[c + 1] - kColumn[c] - 6, kRowHeight),
@@ -67,7 +67,7 @@ int NoticePages(size_t rows) {
 
 bool WriteResultsNotice(const std::string& path, const NcItemList& records,
                         const std::vector<uint32_t>& rows, const NoticeInfo& info,
-                        String& error) {
+                        const std::function<bool(size_t)>& progress, String& error) {
   namespace fs = std::filesystem;
   const fs::path target(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
@@ -116,7 +116,12 @@ bool WriteResultsNotice(const std::string& path, const NcItemList& records,
     Captions(p, top, bold);
     top += kRowHeight;
     p.setFont(text);
+    bool stopped = false;
     for (size_t i = 0; i < rows.size(); ++i) {
+      if (progress && i % 200 == 0 && !progress(i)) {
+        stopped = true;
+        break;
+      }
       if (top + kRowHeight > kHeight - kFootHeight) {
         footer();
         pdf.newPage();
@@ -154,13 +159,14 @@ bool WriteResultsNotice(const std::string& path, const NcItemList& records,
                    .arg(rows.size() - failed)
                    .arg(failed));
     p.setFont(text);
-    p.drawText(QRectF(0, top + 44, kWidth, 20), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("检测人：____________    审核人：____________    公示日期：____________"));
+    p.drawText(
+        QRectF(0, top + 44, kWidth, 20), Qt::AlignLeft | Qt::AlignVCenter,
+        QStringLiteral("检测人：____________    审核人：____________    公示日期：____________"));
     footer();
-    if (!p.end()) {
+    if (!p.end() || stopped) {
       std::error_code ignored;
       fs::remove(temporary, ignored);
-      error = u"文件没有写完，请检查磁盘空间";
+      error = stopped ? String(u"已停止，文件没有写入") : String(u"文件没有写完，请检查磁盘空间");
       return false;
     }
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,8 @@
 // needed, each numbered. Written with Qt's PDF writer; needs a GUI
 // application object (fonts). Safe on a worker thread.
 struct NoticeInfo {
-  String title;        // the "notice_title" setting
-  String testingUnit;  // the "dwmc" setting
+  String title;           // the "notice_title" setting
+  String testingUnit;     // the "dwmc" setting
   uint32_t fromDate = 0;  // yyyymmdd; 0: the first test day of the rows
   uint32_t toDate = 0;    // 0: the last
 };
@@ -24,9 +25,11 @@ constexpr char16_t kDefaultNoticeTitle[] = u"农产品农药残留快速检测�
 
 // False with the reason (Chinese) when the file was not written; an old file
 // is replaced only by a complete new one.
+// `progress` hears the rows written so far and stops the notice by
+// returning false.
 bool WriteResultsNotice(const std::string& path, const NcItemList& records,
                         const std::vector<uint32_t>& rows, const NoticeInfo& info,
-                        String& error);
+                        const std::function<bool(size_t)>& progress, String& error);
 
 // How many pages the notice of `rows` records takes.
 int NoticePages(size_t rows);

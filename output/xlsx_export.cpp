@@ -13,13 +13,15 @@ namespace {
 std::string Utf8(const String& text) { return text.ToBytes(cp::kUtf8); }
 
 // Column widths of the records sheet, in characters.
-constexpr double kWidths[kSheetColumns] = {10, 10, 9, 10, 14, 14, 12, 8, 11, 19, 8, 8, 26, 10, 6, 14, 9};
+constexpr double kWidths[kSheetColumns] = {10, 10, 9, 10, 14, 14, 12, 8, 11,
+                                           19, 8,  8, 26, 10, 6,  14, 9};
 
 void WriteStats(lxw_workbook* book, lxw_format* caption, lxw_format* percent,
                 const std::vector<StatsRow>& stats) {
   lxw_worksheet* sheet = workbook_add_worksheet(book, "统计");
   const char* captions[] = {"日期或名称", "检测数", "合格", "不合格", "不合格率"};
-  for (int c = 0; c < 5; ++c) worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), captions[c], caption);
+  for (int c = 0; c < 5; ++c)
+    worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(c), captions[c], caption);
   lxw_row_t row = 1;
   for (const StatsRow& s : stats) {
     worksheet_write_string(sheet, row, 0, Utf8(s.label).c_str(), nullptr);
@@ -81,8 +83,9 @@ bool WriteXlsx(const std::string& path, const NcItemList& records,
       if (cell.kind == SheetCell::Kind::kNumber) {
         worksheet_write_number(sheet, row, col, cell.number, nullptr);
       } else if (cell.kind == SheetCell::Kind::kDateTime) {
-        lxw_datetime when = {cell.dateTime[0], cell.dateTime[1], cell.dateTime[2],
-                             cell.dateTime[3], cell.dateTime[4], static_cast<double>(cell.dateTime[5])};
+        lxw_datetime when = {cell.dateTime[0], cell.dateTime[1],
+                             cell.dateTime[2], cell.dateTime[3],
+                             cell.dateTime[4], static_cast<double>(cell.dateTime[5])};
         worksheet_write_datetime(sheet, row, col, &when, dateTime);
       } else if (!cell.text.IsEmpty()) {
         worksheet_write_string(sheet, row, col, Utf8(cell.text).c_str(), nullptr);

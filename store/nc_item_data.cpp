@@ -274,6 +274,28 @@ _NcItemData* NcItemList::AppendForm(std::string_view key, std::string_view text,
   return &record;
 }
 
+void NcItemList::AppendCopy(const _NcItemData& record) {
+  _NcItemData& copy = items_.emplace_back();
+  copy.serial = nextSerial++;
+  copy.selected = record.selected;
+  copy.uploaded = record.uploaded;
+  copy.plainValue = record.plainValue;
+  copy.stored = record.stored;
+  copy.builtUploaded_ = record.builtUploaded_;
+  copy.exact_ = record.exact_;
+  copy.uidReady_ = record.uidReady_;
+  copy.failed_ = record.failed_;
+  copy.deviceId_ = record.deviceId_;
+  copy.testDate_ = record.testDate_;
+  copy.searchedFrom_ = record.searchedFrom_;
+  copy.searchedTo_ = record.searchedTo_;
+  copy.bytes_ = Keep(record.KeyForm(), record.TextForm());
+  copy.keyBytes_ = record.keyBytes_;
+  copy.textBytes_ = record.textBytes_;
+  if (record.status_) copy.status_ = std::make_unique<String>(*record.status_);
+  std::memcpy(copy.uid_, record.uid_, sizeof copy.uid_);
+}
+
 void NcItemList::SetKey(_NcItemData& record, const String& key) {
   std::string keyForm;
   bool exact = true;

@@ -121,6 +121,9 @@ class NcItemList {
   _NcItemData* AppendForm(std::string_view key, std::string_view text, bool exactText,
                           bool selected, bool uploaded, bool plainValue, const String& deviceId);
   void SetKey(_NcItemData& record, const String& key);
+  // Appends a copy of `record` (of another list): everything but its serial.
+  // For work on another thread, which must not read a list that grows.
+  void AppendCopy(const _NcItemData& record);
 
   // One display text of row `index`, from a small cache of built rows (the
   // rows on screen are asked for again and again while painting).

@@ -114,7 +114,8 @@ std::vector<StatsRow> RecordStats(const NcItemList& records, const std::vector<u
   out.resize(static_cast<size_t>(slots));
   for (long i = 0; i < slots; ++i) {
     if (monthly) {
-      const uint32_t months = firstMonth / 100 * 12 + firstMonth % 100 - 1 + static_cast<uint32_t>(i);
+      const uint32_t months =
+          firstMonth / 100 * 12 + firstMonth % 100 - 1 + static_cast<uint32_t>(i);
       out[static_cast<size_t>(i)].label = MonthLabel(months / 12 * 100 + months % 12 + 1);
     } else {
       out[static_cast<size_t>(i)].label = DayLabel(DateOf(firstDay + i));

@@ -59,4 +59,3 @@ bool TakeFilter(std::vector<std::string>& args, RecordFilter& filter, std::strin
   }
   return problem.empty();
 }
-

@@ -103,7 +103,7 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     info.testingUnit = settings.PropertyStr(u"dwmc", u"");
     info.fromDate = filter.fromDate;
     info.toDate = filter.toDate;
-    written = WriteResultsNotice(path, records, rows, info, error);
+    written = WriteResultsNotice(path, records, rows, info, nullptr, error);
   }
   if (!written) {
     err << "residue-tool export: '" << path << "': " << error.ToBytes(cp::kUtf8) << "\n";

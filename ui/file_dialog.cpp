@@ -1,9 +1,18 @@
 #include "ui/file_dialog.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace {
 SaveFileHandler handler = nullptr;
+
+// "CSV 文件 (*.csv)" gives ".csv".
+QString ExtensionOf(const QString& filter) {
+  const QRegularExpressionMatch match =
+      QRegularExpression(QStringLiteral("\\*(\\.[A-Za-z0-9]+)\\)")).match(filter);
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
 }  // namespace
 
 void SetSaveFileHandler(SaveFileHandler h) { handler = h; }
@@ -11,4 +20,21 @@ void SetSaveFileHandler(SaveFileHandler h) { handler = h; }
 QString AskSaveFileName(QWidget* owner, const QString& filter) {
   if (handler) return handler(filter);
   return QFileDialog::getSaveFileName(owner, QString(), QString(), filter);
+}
+
+QString AskSaveFileName(QWidget* owner, const QStringList& filters, const QString& proposedName,
+                        int* chosen) {
+  QString path, selected;
+  if (handler) {
+    path = handler(filters.join(QStringLiteral(";;")));
+    for (const QString& filter : filters) {
+      const QString extension = ExtensionOf(filter);
+      if (!extension.isEmpty() && path.endsWith(extension, Qt::CaseInsensitive)) selected = filter;
+    }
+  } else {
+    path = QFileDialog::getSaveFileName(owner, QString(), proposedName,
+                                        filters.join(QStringLiteral(";;")), &selected);
+  }
+  if (chosen) *chosen = std::max(0, static_cast<int>(filters.indexOf(selected)));
+  return path;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -8,6 +9,13 @@ class QWidget;
 // replacing a file and adds no extension. Empty when cancelled. UI thread.
 QString AskSaveFileName(QWidget* owner, const QString& filter);
 
-// Replaces the dialog by a function (tests): it gets the filter and returns the path.
+// The same with several filters and a proposed name; `chosen` gets the index
+// of the filter picked (with the test handler: the filter whose pattern the
+// returned path ends with, else 0).
+QString AskSaveFileName(QWidget* owner, const QStringList& filters, const QString& proposedName,
+                        int* chosen);
+
+// Replaces the dialog by a function (tests): it gets the filters (";;"
+// between them) and returns the path.
 using SaveFileHandler = QString (*)(const QString& filter);
 void SetSaveFileHandler(SaveFileHandler handler);

@@ -19,7 +19,11 @@ namespace {
 
 QString exportPath;
 QString AnswerExportPath(const QString& filter) {
-  EXPECT_EQ(filter, QStringLiteral("文本文件(*.txt)"));
+  // The text file first, then the spreadsheet formats (or the notice's PDF).
+  EXPECT_TRUE(filter ==
+                  QStringLiteral("文本文件(*.txt);;CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx)") ||
+              filter == QStringLiteral("PDF 文件 (*.pdf)"))
+      << filter.toStdString();
   return exportPath;
 }
 
