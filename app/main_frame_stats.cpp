@@ -3,16 +3,16 @@
 #include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
-#include <QHorizontalBarSeries>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
 #include <QHeaderView>
+#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QStackedBarSeries>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 
 #include "app/main_frame_wnd.h"
@@ -126,7 +126,8 @@ void MainFrameWnd::ShowStatistics() {
   const std::vector<StatsRow> products = RecordStats(records_, rows, StatsBy::kProduct);
   const bool monthly = used == StatsBy::kMonth;
   root_->findChild<QLabel*>("TextStatsScope")
-      ->setText((monthly ? tr("按月统计记录页当前显示的 %1 条记录") : tr("按日统计记录页当前显示的 %1 条记录"))
+      ->setText((monthly ? tr("按月统计记录页当前显示的 %1 条记录")
+                         : tr("按日统计记录页当前显示的 %1 条记录"))
                     .arg(rows.size()));
   FillTable(root_->findChild<QTableWidget*>("StatsPeriodTable"), monthly ? tr("月份") : tr("日期"),
             periods);

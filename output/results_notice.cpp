@@ -118,7 +118,7 @@ bool WriteResultsNotice(const std::string& path, const NcItemList& records,
     p.setFont(text);
     bool stopped = false;
     for (size_t i = 0; i < rows.size(); ++i) {
-      if (progress && i % 200 == 0 && !progress(i)) {
+      if (progress && i % 20 == 0 && !progress(i)) {
         stopped = true;
         break;
       }
