@@ -5,6 +5,7 @@
 
 namespace {
 SaveFileHandler handler = nullptr;
+int chosenFilter = -1;
 
 // "CSV 文件 (*.csv)" gives ".csv".
 QString ExtensionOf(const QString& filter) {
@@ -16,6 +17,8 @@ QString ExtensionOf(const QString& filter) {
 }  // namespace
 
 void SetSaveFileHandler(SaveFileHandler h) { handler = h; }
+
+void SetChosenSaveFilter(int index) { chosenFilter = index; }
 
 QString AskSaveFileName(QWidget* owner, const QString& filter) {
   if (handler) return handler(filter);
@@ -31,6 +34,7 @@ QString AskSaveFileName(QWidget* owner, const QStringList& filters, const QStrin
       const QString extension = ExtensionOf(filter);
       if (!extension.isEmpty() && path.endsWith(extension, Qt::CaseInsensitive)) selected = filter;
     }
+    if (chosenFilter >= 0 && chosenFilter < filters.size()) selected = filters[chosenFilter];
   } else {
     path = QFileDialog::getSaveFileName(owner, QString(), proposedName,
                                         filters.join(QStringLiteral(";;")), &selected);

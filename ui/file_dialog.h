@@ -19,3 +19,5 @@ QString AskSaveFileName(QWidget* owner, const QStringList& filters, const QStrin
 // between them) and returns the path.
 using SaveFileHandler = QString (*)(const QString& filter);
 void SetSaveFileHandler(SaveFileHandler handler);
+// With the handler: the filter the operator picks (-1: by the path's extension).
+void SetChosenSaveFilter(int index);

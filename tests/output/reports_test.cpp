@@ -44,8 +44,8 @@ class ReportsTest : public TempDirTest {
     Add(f);
     // A hand-made text: a CR LF inside a field, a time that is no time.
     rows_.push_back(list_.Count());
-    list_.Append(u"k", u"99+7+abc+20.1+30.2+1.0+1+第一行\r\n第二行+x+y+u+i+t+样品+50.0", false, true,
-                 u"");
+    list_.Append(u"k", u"99+7+abc+20.1+30.2+1.0+1+第一行\r\n第二行+x+y+u+i+t+样品+50.0", false,
+                 true, u"");
   }
   void Add(const FrameFields& f) {
     rows_.push_back(list_.Count());
@@ -61,7 +61,7 @@ TEST_F(ReportsTest, CsvQuotesWhatNeedsQuotingAndKeepsChineseInUtf8) {
     const char16_t* text;
     const char* field;
   } cases[] = {
-      {u"毛豆", "毛豆"},       {u"a,b", "\"a,b\""},        {u"say \"hi\"", "\"say \"\"hi\"\"\""},
+      {u"毛豆", "毛豆"},         {u"a,b", "\"a,b\""},       {u"say \"hi\"", "\"say \"\"hi\"\"\""},
       {u"a\r\nb", "\"a\r\nb\""}, {u"line\n", "\"line\n\""}, {u"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(CsvField(c.text), c.field);
@@ -101,20 +101,25 @@ for row in book['统计'].iter_rows():
   const std::string code = TraceCode(list_[0]).ToBytes(cp::kUtf8);
   EXPECT_NE(out.find("['检测记录', '统计']"), std::string::npos) << out;
   EXPECT_NE(out.find("A2 A1:Q4 4 17"), std::string::npos) << out;
-  EXPECT_NE(out.find("s:状态|s:名称|s:检测结果|s:抑制率(％)|s:被检单位|"), std::string::npos) << out;
-  EXPECT_NE(out.find("n:None|s:毛豆|s:不合格|n:87.5|s:A,B \"摊\"|s:东区|s:县农检站|s:张敏|n:50|"
-                     "d:2019-03-05 15:16:04|n:21.6|n:40.6|s:(36°12'34.56\",103°49'12.34\")|n:1|n:4|s:" +
-                     code + "|s:未上传"),
-            std::string::npos)
+  EXPECT_NE(out.find("s:状态|s:名称|s:检测结果|s:抑制率(％)|s:被检单位|"), std::string::npos)
+      << out;
+  EXPECT_NE(
+      out.find("n:None|s:毛豆|s:不合格|n:87.5|s:A,B \"摊\"|s:东区|s:县农检站|s:张敏|n:50|"
+               "d:2019-03-05 15:16:04|n:21.6|n:40.6|s:(36°12'34.56\",103°49'12.34\")|n:1|n:4|s:" +
+               code + "|s:未上传"),
+      std::string::npos)
       << out;
   // The hand-made record: text where no number or time could be read (the
   // format writes the CR of the field as _x000D_).
-  EXPECT_NE(out.find("s:已上传|s:样品|s:合格|s:abc|s:t|s:第一行_x000D_\n第二行|s:u|s:i|n:50|s:2099-- ::|"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find(
+          "s:已上传|s:样品|s:合格|s:abc|s:t|s:第一行_x000D_\n第二行|s:u|s:i|n:50|s:2099-- ::|"),
+      std::string::npos)
       << out;
-  EXPECT_NE(out.find("日期或名称|检测数|合格|不合格|不合格率\n2019-03-05|1|0|1|1\n2019-03-06|1|1|0|0\n"
-                     "日期不明|1|1|0|0"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("日期或名称|检测数|合格|不合格|不合格率\n2019-03-05|1|0|1|1\n2019-03-06|1|1|0|0\n"
+               "日期不明|1|1|0|0"),
+      std::string::npos)
       << out;
 }
 
@@ -150,8 +155,8 @@ TEST_F(ReportsTest, TheNoticeHasItsTextsOnNumberedPagesAndAFailureLeavesNothing)
   }
   for (const char* expected :
        {"农产品农药残留快速检测结果公示", "检测单位：县农检站", "检测日期：2019-03-01至2019-03-28",
-        "城东市场三号摊", "2019-03-0508:00:00", "共检测100批次，合格75批次，不合格25批次", "检测人：",
-        "第1页共3页", "第3页共3页"}) {
+        "城东市场三号摊", "2019-03-0508:00:00", "共检测100批次，合格75批次，不合格25批次",
+        "检测人：", "第1页共3页", "第3页共3页"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
   EXPECT_EQ(NoticePages(0), 1);
@@ -160,8 +165,8 @@ TEST_F(ReportsTest, TheNoticeHasItsTextsOnNumberedPagesAndAFailureLeavesNothing)
   EXPECT_FALSE(error.IsEmpty());
   // Stopped half-way: the old file stays as it was.
   std::ofstream(Path("old.pdf")) << "old";
-  EXPECT_FALSE(WriteResultsNotice(Path("old.pdf"), many, rows, info,
-                                  [](size_t done) { return done < 40; }, error));
+  EXPECT_FALSE(WriteResultsNotice(
+      Path("old.pdf"), many, rows, info, [](size_t done) { return done < 40; }, error));
   std::string old;
   ASSERT_TRUE(ReadWholeFile(Path("old.pdf"), old));
   EXPECT_EQ(old, "old");

@@ -1,8 +1,9 @@
 // Statistics against counts made by hand.
+#include "store/record_stats.h"
+
 #include <gtest/gtest.h>
 
 #include "device/frame_builder.h"
-#include "store/record_stats.h"
 
 namespace {
 

@@ -193,3 +193,69 @@ TEST_F(RecordsCommandTest, FiltersPrintTheRecordsTheRecordPageWouldShowInStoredO
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecordsCommandTest, ExportFormatsAndStatisticsTakeTheFilter) {
+  const std::string storage = Path("storage");
+  {
+    RecordDb db(storage);
+    const char16_t* times[] = {u"261130235959", u"261201000000", u"261203120000"};
+    for (int i = 0; i < 3; ++i) {
+      FrameFields f;
+      f.time = times[i];
+      f.sample = i == 1 ? u"黄瓜" : u"毛豆";
+      f.result = i == 0 ? u"0" : u"1";
+      const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
+      ASSERT_TRUE(StoreReceivedRecord(db, times[i], text).status);
+    }
+  }
+  auto run = [&](std::vector<std::string> args,
+                 int (*command)(std::vector<std::string>, std::ostream&, std::ostream&)) {
+    out_.str("");
+    err_.str("");
+    args.insert(args.begin(), {"--storage", storage});
+    return command(std::move(args), out_, err_);
+  };
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string printed;
+  } exports[] = {
+      {{"--out", Path("a.csv"), "--format", "csv", "--find", "毛豆"}, 0, "2\n"},
+      {{"--out", Path("a.xlsx"), "--format", "xlsx", "--from", "2026-12-01"}, 0, "2\n"},
+      {{"--out", Path("a.pdf"), "--format", "pdf"}, 0, "3\n"},
+      {{"--out", Path("a.txt")}, 0, "3\n"},
+      {{"--out", Path("b.txt"), "--find", "毛豆"}, 2, ""},  // the text file has every record
+      {{"--out", Path("c"), "--format", "ods"}, 2, ""},
+  };
+  for (const Case& c : exports) {
+    EXPECT_EQ(run(c.args, RunExportCommand), c.status) << c.args[1] << err_.str();
+    EXPECT_EQ(out_.str(), c.printed) << c.args[1];
+  }
+  std::string csv;
+  ASSERT_TRUE(ReadWholeFile(Path("a.csv"), csv));
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 3);
+  for (const char* file : {"a.xlsx", "a.pdf", "a.txt"}) {
+    EXPECT_TRUE(std::filesystem::exists(Path(file))) << file;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Path("b.txt")));
+
+  struct StatsCase {
+    std::vector<std::string> args;
+    std::string printed;
+  } stats[] = {
+      {{},
+       "2026-11-30\t1\t0\t1\t100.0%\n2026-12-01\t1\t1\t0\t0.0%\n2026-12-02\t0\t0\t0\t0.0%\n"
+       "2026-12-03\t1\t1\t0\t0.0%\n"},
+      {{"--by", "month"}, "2026-11\t1\t0\t1\t100.0%\n2026-12\t2\t2\t0\t0.0%\n"},
+      {{"--by", "product", "--result", "合格"}, "毛豆\t1\t1\t0\t0.0%\n黄瓜\t1\t1\t0\t0.0%\n"},
+  };
+  for (const StatsCase& c : stats) {
+    EXPECT_EQ(run(c.args, RunStatsCommand), 0) << err_.str();
+    EXPECT_EQ(out_.str(), c.printed);
+  }
+  EXPECT_EQ(run({"--by", "week"}, RunStatsCommand), 2);
+}
+
+}  // namespace
