@@ -1,5 +1,5 @@
 // Entry point: the skin beside the executable, the main window, the event loop.
-//   residue-station [--screenshot FILE] [--page data|setup|scan|info]
+//   residue-station [--screenshot FILE] [--page data|stats|setup|scan|info] [--find TEXT]
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
       find = args[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: residue-station [--screenshot FILE] [--page data|setup|scan|info] "
+                   "usage: residue-station [--screenshot FILE] [--page data|stats|setup|scan|info] "
                    "[--find TEXT]\n");
       return 2;
     }
