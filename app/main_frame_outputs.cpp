@@ -156,8 +156,14 @@ void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
     String error;
     bool written = false;
     if (kind == OutputKind::kCsv) {
-      written = ReplaceFileContent(file, BuildCsv(*records, rows));
-      if (!written) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
+      bool stopped = false;
+      const std::string csv = BuildCsv(*records, rows, progress, &stopped);
+      written = !stopped && ReplaceFileContent(file, csv);
+      if (stopped) {
+        error = u"已停止，文件没有写入";
+      } else if (!written) {
+        error = u"无法写入文件，请检查磁盘空间和文件夹权限";
+      }
     } else if (kind == OutputKind::kXlsx) {
       const std::vector<StatsRow> stats =
           RecordStats(*records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);

@@ -13,15 +13,21 @@ std::string CsvField(const String& text) {
   return quoted + "\"";
 }
 
-std::string BuildCsv(const NcItemList& records, const std::vector<uint32_t>& rows) {
+std::string BuildCsv(const NcItemList& records, const std::vector<uint32_t>& rows,
+                     const std::function<bool(size_t)>& progress, bool* stopped) {
+  if (stopped) *stopped = false;
   std::string out = "\xEF\xBB\xBF";
   for (int c = 0; c < kSheetColumns; ++c) {
     if (c) out += ',';
     out += CsvField(kSheetCaptions[c]);
   }
   out += "\r\n";
-  for (const uint32_t index : rows) {
-    const SheetRow row = MakeSheetRow(records[index]);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (progress && i % 1000 == 0 && !progress(i)) {
+      if (stopped) *stopped = true;
+      return std::string();
+    }
+    const SheetRow row = MakeSheetRow(records[rows[i]]);
     for (int c = 0; c < kSheetColumns; ++c) {
       if (c) out += ',';
       out += CsvField(row.cells[c].text);

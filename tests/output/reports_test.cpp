@@ -76,6 +76,15 @@ TEST_F(ReportsTest, CsvQuotesWhatNeedsQuotingAndKeepsChineseInUtf8) {
       << csv.substr(0, 700);
   EXPECT_NE(csv.find(",\"第一行\r\n第二行\","), std::string::npos);
   EXPECT_EQ(csv.substr(csv.size() - 2), "\r\n");
+  bool stopped = false;
+  EXPECT_EQ(BuildCsv(
+                list_, rows_, [](size_t) { return false; }, &stopped),
+            "");
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(BuildCsv(
+                list_, rows_, [](size_t) { return true; }, &stopped),
+            csv);
+  EXPECT_FALSE(stopped);
 }
 
 TEST_F(ReportsTest, TheWorkbookReadsBackWithItsTypesFrozenCaptionsFilterAndStatistics) {
