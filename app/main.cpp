@@ -1,5 +1,6 @@
 // Entry point: the skin beside the executable, the main window, the event loop.
-//   residue-station [--screenshot FILE] [--page data|stats|setup|scan|info] [--find TEXT]
+//   residue-station [--lang zh|en] [--screenshot FILE] [--page data|stats|setup|scan|info]
+//                   [--find TEXT]
 #include <QApplication>
 #include <QDir>
 #include <QFont>
@@ -29,26 +30,40 @@ bool AnswerOk(const QString& text, MessageKind, const QString&) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
-  InstallQtChineseTranslations();  // Qt's own buttons and dialogs match the window
-  QString screenshot, page, find;
+  QString screenshot, page, find, lang;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size()) {
       screenshot = args[++i];
     } else if (args[i] == QLatin1String("--page") && i + 1 < args.size()) {
       page = args[++i];
+    } else if (args[i] == QLatin1String("--lang") && i + 1 < args.size() &&
+               (args[i + 1] == QLatin1String("zh") || args[i + 1] == QLatin1String("en"))) {
+      lang = args[++i];
     } else if (args[i] == QLatin1String("--find") && i + 1 < args.size()) {
       find = args[++i];
     } else {
       std::fprintf(stderr,
-                   "usage: residue-station [--screenshot FILE] [--page data|stats|setup|scan|info] "
-                   "[--find TEXT]\n");
+                   "usage: residue-station [--lang zh|en] [--screenshot FILE] "
+                   "[--page data|stats|setup|scan|info] [--find TEXT]\n");
       return 2;
     }
   }
   if (!screenshot.isEmpty()) SetMessageBoxHandler(AnswerOk);
 
   const FileLocations locations = LocateFiles();
+  // The window's language; Qt's own buttons and dialogs follow it.
+  const QString language = ChooseLanguage(lang);
+  if (language == QLatin1String("zh")) {
+    InstallQtChineseTranslations();
+  } else {
+    const QString folder =
+        QString::fromStdString(locations.skinFolder) + QStringLiteral("/../translations");
+    if (!InstallProgramTranslation(folder, language)) {
+      std::fprintf(stderr, "residue-station: no %s translation in %s\n",
+                   language.toUtf8().constData(), folder.toUtf8().constData());
+    }
+  }
   std::string folderError;
   if (!PrepareFileLocations(locations, folderError)) {
     std::fprintf(stderr, "residue-station: %s\n", folderError.c_str());
@@ -64,7 +79,7 @@ int main(int argc, char** argv) {
   if (!window->Create(&error)) {
     std::fprintf(stderr, "residue-station: %s\n", error.toUtf8().constData());
     if (screenshot.isEmpty() && QGuiApplication::platformName() != QLatin1String("offscreen")) {
-      QMessageBox::critical(nullptr, QStringLiteral("错误"), error);
+      QMessageBox::critical(nullptr, QCoreApplication::translate("MessageBox", "错误"), error);
     }
     delete window;
     return 3;

@@ -40,12 +40,10 @@ void MainFrameWnd::ExportRecords() {
   }
   // The text file keeps its own rules (every record, no extension added);
   // the spreadsheet files hold the rows shown, filter and order applied.
-  const QStringList filters = {QStringLiteral("文本文件(*.txt)"),
-                               QStringLiteral("CSV 文件 (*.csv)"),
-                               QStringLiteral("Excel 工作簿 (*.xlsx)")};
+  const QStringList filters = {tr("文本文件(*.txt)"), tr("CSV 文件 (*.csv)"),
+                               tr("Excel 工作簿 (*.xlsx)")};
   int chosen = 0;
-  QString path =
-      AskSaveFileName(this, filters, ProposedName(QStringLiteral("检测记录"), Today()), &chosen);
+  QString path = AskSaveFileName(this, filters, ProposedName(tr("检测记录"), Today()), &chosen);
   if (path.isEmpty()) return;
   if (chosen == 1)
     return StartOutput(OutputKind::kCsv, WithExtension(path, QStringLiteral(".csv")));
@@ -59,10 +57,10 @@ void MainFrameWnd::ExportRecords() {
   // A file not written in full (a full disk, a removed stick) is a failure,
   // never reported as a success.
   if (!WriteExportFile(path.toStdString(), bytes)) {
-    ShowMessageBox(this, QStringLiteral("无法保存文件"), MessageKind::kError);
+    ShowMessageBox(this, tr("无法保存文件"), MessageKind::kError);
     return;
   }
-  ShowMessageBox(this, QStringLiteral("%1 条数据成功导出到 %2").arg(count).arg(path),
+  ShowMessageBox(this, tr("%1 条数据成功导出到 %2").arg(count).arg(path),
                  MessageKind::kInformation);
 }
 
@@ -98,7 +96,7 @@ void MainFrameWnd::DeleteSelectedRecords() {
   model_->ResetAll();
   CountRecords();
   UpdateRecordCount();
-  ShowMessageBox(this, QStringLiteral("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);
+  ShowMessageBox(this, tr("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);
 }
 
 void MainFrameWnd::SaveResultsNotice() {
@@ -107,9 +105,8 @@ void MainFrameWnd::SaveResultsNotice() {
     return;
   }
   int chosen = 0;
-  const QString path =
-      AskSaveFileName(this, {QStringLiteral("PDF 文件 (*.pdf)")},
-                      ProposedName(QStringLiteral("检测结果公示"), Today()), &chosen);
+  const QString path = AskSaveFileName(this, {tr("PDF 文件 (*.pdf)")},
+                                       ProposedName(tr("检测结果公示"), Today()), &chosen);
   if (path.isEmpty()) return;
   StartOutput(OutputKind::kNotice, WithExtension(path, QStringLiteral(".pdf")));
 }
@@ -200,7 +197,7 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
     return;
   }
   if (kind != OutputKind::kNotice) {
-    ShowMessageBox(this, QStringLiteral("%1 条数据成功导出到 %2").arg(count).arg(path),
+    ShowMessageBox(this, tr("%1 条数据成功导出到 %2").arg(count).arg(path),
                    MessageKind::kInformation);
     return;
   }

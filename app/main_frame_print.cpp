@@ -10,13 +10,12 @@
 
 void MainFrameWnd::PrintSelectedRecords() {
   if (settings_.deviceId.IsEmpty()) {
-    ShowMessageBox(
-        this, QStringLiteral("请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。"),
-        MessageKind::kError);
+    ShowMessageBox(this, tr("请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。"),
+                   MessageKind::kError);
     return;
   }
   if (printJob_.IsRunning()) {
-    ShowMessageBox(this, QStringLiteral("正在打印，请等待之前的打印完成"), MessageKind::kError);
+    ShowMessageBox(this, tr("正在打印，请等待之前的打印完成"), MessageKind::kError);
     return;
   }
   const LabelLayout layout = LabelLayout::FromSettings();
@@ -85,13 +84,13 @@ void MainFrameWnd::EndPrintJob(bool failed) {
   if (closing_) return;
   if (failed) {
     ShowMessageBox(this,
-                   QStringLiteral("标签没有送到打印机 %1：%2\n已打印 %3 个标签")
+                   tr("标签没有送到打印机 %1：%2\n已打印 %3 个标签")
                        .arg(ToQString(printJob_.Destination()), ToQString(printJob_.FailureText()))
                        .arg(printJob_.Printed()),
                    MessageKind::kError);
     return;
   }
-  ShowMessageBox(this, QStringLiteral("打印完成，共打印了 %1 个标签").arg(printJob_.Printed()),
+  ShowMessageBox(this, tr("打印完成，共打印了 %1 个标签").arg(printJob_.Printed()),
                  MessageKind::kInformation);
 }
 

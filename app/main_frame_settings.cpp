@@ -48,7 +48,8 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
     settings_.Save();
     editDeviceId_->setText(ToQString(settings_.deviceId));
   } else if (combo == comboServType_) {
-    settings_.serverType = text;
+    // The stored value is the Chinese name whatever the window's language shows.
+    settings_.serverType = combo->currentIndex() == 0 ? u"TCP服务器" : u"HTTP服务器";
     settings_.Save();
   }
 }
@@ -63,7 +64,7 @@ void MainFrameWnd::OnDeviceIdTextChanged() {
   editDeviceId_->setText(text.left(kMaxDeviceIdLength));
   editDeviceId_->setSelection(kMaxDeviceIdLength, 0);
   editDeviceId_->setCursorPosition(kMaxDeviceIdLength);
-  textTipId_->setText(QStringLiteral("ID长度不能超过16个字符"));
+  textTipId_->setText(tr("ID长度不能超过16个字符"));
 }
 
 void MainFrameWnd::SaveDeviceId() {

@@ -14,22 +14,21 @@
 
 void MainFrameWnd::UploadSelectedRecords() {
   if (uploadThread_.IsRunning()) {
-    ShowMessageBox(this, QStringLiteral("正在上传，请等待上传完成"), MessageKind::kError);
+    ShowMessageBox(this, tr("正在上传，请等待上传完成"), MessageKind::kError);
     return;
   }
   if (settings_.deviceId.IsEmpty()) {
-    ShowMessageBox(this, QStringLiteral("请先设置设备ID"), MessageKind::kError);
+    ShowMessageBox(this, tr("请先设置设备ID"), MessageKind::kError);
     return;
   }
   uint8_t deviceId[8];
   if (settings_.deviceId.HexToBytes(deviceId, 8) != 8) {
-    ShowMessageBox(this, QStringLiteral("设备ID不正确，必须是16进制字符，且长度为 16."),
-                   MessageKind::kError);
+    ShowMessageBox(this, tr("设备ID不正确，必须是16进制字符，且长度为 16."), MessageKind::kError);
     return;
   }
   const bool tcp = settings_.serverType == u"TCP服务器";
   if (!tcp && !(settings_.serverType == u"HTTP服务器")) {
-    ShowMessageBox(this, QStringLiteral("错误的服务器类型"), MessageKind::kError);
+    ShowMessageBox(this, tr("错误的服务器类型"), MessageKind::kError);
     return;
   }
   // The worker gets copies: the list may change while it runs.
@@ -149,8 +148,15 @@ void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {
       [this, accepted, unanswered] {
         StoreUploadFlags();  // the replies before this report are all in
         if (closing_) return;
-        ShowMessageBox(this, ToQString(UploadReport(accepted, unanswered, unstoredUploadFlags_)),
-                       MessageKind::kInformation);
+        // The report UploadReport words, in the window's language.
+        QString report = tr("已成功上传 %1 条数据!").arg(accepted);
+        if (unanswered > 0)
+          report += QLatin1Char('\n') + tr("%1 条数据没有收到服务器回复").arg(unanswered);
+        if (unstoredUploadFlags_ > 0) {
+          report += QLatin1Char('\n') +
+                    tr("%1 条数据的上传标记未能保存，下次会再上传").arg(unstoredUploadFlags_);
+        }
+        ShowMessageBox(this, report, MessageKind::kInformation);
       },
       Qt::QueuedConnection);
 }

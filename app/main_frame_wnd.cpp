@@ -92,7 +92,7 @@ MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
       windowPos_(kTakeSavedWidth | kTakeSavedHeight),
       serialLink_(*this, recordDb_, frameDecoder_, settings_.productNames) {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-  setWindowTitle(QStringLiteral("农残检测仪"));
+  setWindowTitle(tr("农残检测仪"));
   setWindowIcon(QIcon(skin_.FilePath(QStringLiteral("icon.png"))));
   resize(800, 572);
 }
@@ -317,7 +317,7 @@ void MainFrameWnd::FillPortCombo() {
 void MainFrameWnd::BuildChannelRows() {
   for (int i = 0; i < ProductNames::kChannels; ++i) {
     const int y = 30 * i + 10;
-    auto* label = new QLabel(QStringLiteral("通道%1:").arg(i + 1), productConfig_);
+    auto* label = new QLabel(tr("通道%1:").arg(i + 1), productConfig_);
     label->setGeometry(10, y, 50, 22);
     auto* combo = new QComboBox(productConfig_);
     combo->setGeometry(70, y, 180, 22);

@@ -86,8 +86,20 @@ QImage Icon(int size) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  if (argc == 3 && QByteArray(argv[1]) == "--icons") {
+    // The desktop icons of the installed program, in the hicolor theme's layout.
+    QDir out(QString::fromLocal8Bit(argv[2]));
+    bool ok = true;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+      const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+      ok = ok && out.mkpath(folder) &&
+           Icon(size).save(out.filePath(folder + QStringLiteral("/residue-station.png")));
+    }
+    if (!ok) std::fprintf(stderr, "draw_skin_images: cannot write into %s\n", argv[2]);
+    return ok ? 0 : 1;
+  }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: draw_skin_images OUTPUT_FOLDER\n");
+    std::fprintf(stderr, "usage: draw_skin_images OUTPUT_FOLDER | --icons OUTPUT_FOLDER\n");
     return 2;
   }
   QDir out(QString::fromLocal8Bit(argv[1]));

@@ -1,5 +1,6 @@
 #include "ui/message_box.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace {
@@ -15,17 +16,20 @@ bool ShowMessageBox(QWidget* owner, const QString& text, MessageKind kind, const
   switch (kind) {
     case MessageKind::kError:
       box.setIcon(QMessageBox::Critical);
-      box.setWindowTitle(title.isEmpty() ? QStringLiteral("错误") : title);
+      box.setWindowTitle(title.isEmpty() ? QCoreApplication::translate("MessageBox", "错误")
+                                         : title);
       box.setStandardButtons(QMessageBox::Ok);
       break;
     case MessageKind::kInformation:
       box.setIcon(QMessageBox::Information);
-      box.setWindowTitle(title.isEmpty() ? QStringLiteral("提示") : title);
+      box.setWindowTitle(title.isEmpty() ? QCoreApplication::translate("MessageBox", "提示")
+                                         : title);
       box.setStandardButtons(QMessageBox::Ok);
       break;
     case MessageKind::kConfirm:
       box.setIcon(QMessageBox::Warning);
-      box.setWindowTitle(title.isEmpty() ? QStringLiteral("确认") : title);
+      box.setWindowTitle(title.isEmpty() ? QCoreApplication::translate("MessageBox", "确认")
+                                         : title);
       box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
       break;
   }

@@ -19,3 +19,20 @@ bool InstallQtChineseTranslations() {
   qtbase = translator;
   return true;
 }
+
+QString ChooseLanguage(const QString& requested) {
+  if (requested == QLatin1String("zh") || requested == QLatin1String("en")) return requested;
+  return QLocale::system().language() == QLocale::Chinese ? QStringLiteral("zh")
+                                                          : QStringLiteral("en");
+}
+
+bool InstallProgramTranslation(const QString& folder, const QString& language) {
+  if (language == QLatin1String("zh")) return true;  // the source texts are Chinese
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(QStringLiteral("residue-station_") + language, folder)) {
+    delete translator;
+    return false;
+  }
+  QCoreApplication::installTranslator(translator);
+  return true;
+}

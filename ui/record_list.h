@@ -38,6 +38,9 @@ class RecordListModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  // A cell's text as shown: the program's own record texts ("合格", "已上传" ...)
+  // in the window's language, anything else as stored.
+  static QString DisplayText(const QString& stored);
 
  private:
   const RecordRowSource& source_;

@@ -1,0 +1,182 @@
+#!/usr/bin/env python3
+"""Fills translations/residue-station_en.ts from the table below.
+
+Run after lupdate has added new texts:
+  lupdate ... -ts translations/residue-station_en.ts && translations/english.py
+Texts without Chinese (style sheets, numbers) translate to themselves. A
+Chinese text missing from the table stays unfinished, which the test of the
+translation reports.
+"""
+import re
+import sys
+import xml.etree.ElementTree as ET
+
+ENGLISH = {
+    "农残检测仪 数据管理": "Residue Station data",
+    "版本": "Version",
+    "设置文件": "Settings file",
+    "记录数据库": "Record database",
+    "采集文件": "Capture file",
+    "农残检测仪": "Residue Station",
+    "检测记录": "Records",
+    "统计": "Statistics",
+    "设置": "Settings",
+    "追溯查询": "Trace",
+    "关于": "About",
+    "最小化": "Minimize",
+    "最大化": "Maximize",
+    "还原": "Restore",
+    "关闭": "Close",
+    "全选": "Select all",
+    "搜索名称、单位、位置、检验员、追溯码": "Search sample, unit, place, inspector, trace code",
+    "导出": "Export",
+    "公示单": "Notice",
+    "打印标签": "Print labels",
+    "删除": "Delete",
+    "上传": "Upload",
+    "日期": "Date",
+    "至": "to",
+    "今天": "Today",
+    "近7天": "Last 7 days",
+    "本月": "This month",
+    "检测结果": "Result",
+    "全部": "All",
+    "合格": "Pass",
+    "不合格": "Fail",
+    "上传状态": "Upload state",
+    "已上传": "Uploaded",
+    "未上传": "Not uploaded",
+    "清除": "Clear",
+    "|状态|名称|检测结果|抑制率|被检单位|位置|主检单位|检验员|检测标准|日期|温度|读数|经纬度|对照液A值|通道|追溯码":
+        "|State|Sample|Result|Inhibition|Tested unit|Place|Testing unit|Inspector|Standard|Time|"
+        "Temperature|Reading|Location|Control A|Channel|Trace code",
+    "串口": "Serial port",
+    "检测仪串口": "Detector port",
+    "波特率": "Baud rate",
+    "设备ID": "Device ID",
+    "已保存的ID": "Saved IDs",
+    "设备标签上的ID": "The ID on the device label",
+    "16位十六进制字符": "16 hexadecimal digits",
+    "保存": "Save",
+    "上传服务器": "Upload server",
+    "服务器类型": "Server type",
+    "TCP服务器": "TCP server",
+    "HTTP服务器": "HTTP server",
+    "通道产品名称": "Product names of the channels",
+    "保存通道设置": "Save channel names",
+    "扫描标签上的条码，或输入追溯码后按回车，打开该记录的追溯页面。":
+        "Scan the barcode on a label, or type a trace code and press Enter, to open the record's trace page.",
+    "追溯码": "Trace code",
+    "回放采集文件 data.txt": "Replay capture file data.txt",
+    "把当前目录下 data.txt 中的检测仪数据重新解码一遍":
+        "Decode the detector data in data.txt in the current folder again",
+    "停止": "Stop",
+    "正在写入文件，请等它写完或按“停止”": "A file is being written; wait until it is done or press Stop",
+    "文本文件(*.txt)": "Text file (*.txt)",
+    "CSV 文件 (*.csv)": "CSV file (*.csv)",
+    "Excel 工作簿 (*.xlsx)": "Excel workbook (*.xlsx)",
+    "无法保存文件": "Cannot save the file",
+    "%1 条数据成功导出到 %2": "%1 records exported to %2",
+    "删除 %1 条记录（其中 %2 条不在当前列表中）？":
+        "Delete %1 records (%2 of them are not in the list shown)?",
+    "删除 %1 条记录？": "Delete %1 records?",
+    "未能删除，记录都还在：%1": "Nothing was deleted; every record is still there: %1",
+    "已删除 %1 条数据!": "%1 records deleted!",
+    "PDF 文件 (*.pdf)": "PDF file (*.pdf)",
+    "检测结果公示": "Results notice",
+    "正在写入 %1/%2": "Writing %1/%2",
+    "无法保存文件 %1：%2": "Cannot save %1: %2",
+    "公示单已保存到 %1（%2 条记录）。现在打开吗？": "The notice is saved to %1 (%2 records). Open it now?",
+    "未保存": "Not stored",
+    "无法保存检测记录：%1\n有 %2 条记录等待保存，程序每隔几秒会再试一次；关闭程序时还没保存的记录会写入 %3，下次启动时保存。请检查磁盘空间和数据库文件夹。":
+        "Cannot store test records: %1\n%2 records are waiting; the program tries again every few "
+        "seconds. Records still waiting at close are written to %3 and stored at the next start. "
+        "Check the free disk space and the database folder.",
+    "请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。":
+        "Set the device ID first: open Settings, enter the ID on the device label and press Save.",
+    "正在打印，请等待之前的打印完成": "Printing; wait until the current job is done",
+    "标签没有送到打印机 %1：%2\n已打印 %3 个标签": "A label did not reach printer %1: %2\n%3 labels printed",
+    "打印完成，共打印了 %1 个标签": "Printing done: %1 labels printed",
+    "正在打印 %1/%2": "Printing %1/%2",
+    "共 %1 条，显示 %2 条，已勾选 %3 条": "%1 records, %2 shown, %3 ticked",
+    "（其中 %1 条未显示）": " (%1 of them not shown)",
+    "，合格 %1 条，不合格 %2 条": ", %1 passed, %2 failed",
+    "数据库有损坏的部分，只列出了能读出的 %1 条记录：%2\n请关闭程序，用 residue-tool repair 修复数据库（修复前会先复制一份）。":
+        "Part of the database is damaged; only the %1 records that could be read are listed: %2\n"
+        "Close the program and repair the database with residue-tool repair (it copies the folder first).",
+    "未能保存勾选，请检查磁盘空间和数据库文件夹 %1":
+        "The tick was not stored; check the free disk space and the database folder %1",
+    "未能保存全选：%1": "Select all was not stored: %1",
+    "回放采集文件 %1？\n文件中的检测记录会作为新记录存入数据库并显示在列表中。":
+        "Replay the capture file %1?\nIts test records are stored as new records and listed.",
+    "ID长度不能超过16个字符": "The ID has at most 16 characters",
+    "检测数": "Tested",
+    "不合格率": "Failure rate",
+    "合格与不合格": "Passed and failed",
+    "不合格率 %": "Failure rate %",
+    "各产品不合格率": "Failure rate per product",
+    "按月统计记录页当前显示的 %1 条记录": "Per month, the %1 records the record page shows",
+    "按日统计记录页当前显示的 %1 条记录": "Per day, the %1 records the record page shows",
+    "月份": "Month",
+    "名称": "Sample",
+    "正在上传，请等待上传完成": "Uploading; wait until the upload is done",
+    "请先设置设备ID": "Set the device ID first",
+    "设备ID不正确，必须是16进制字符，且长度为 16.": "The device ID is wrong: it must be 16 hexadecimal digits.",
+    "错误的服务器类型": "Unknown server type",
+    "正在上传 %1/%2": "Uploading %1/%2",
+    "已成功上传 %1 条数据!": "%1 records uploaded!",
+    "%1 条数据没有收到服务器回复": "%1 records got no reply from the server",
+    "%1 条数据的上传标记未能保存，下次会再上传": "%1 upload marks were not stored; those records go again next time",
+    "数据库正被另一个程序使用: %1": "The database is in use by another program: %1",
+    "数据库无法打开: %1\n%2\n\n修复数据库？修复前会先把整个文件夹复制一份。":
+        "The database cannot be opened: %1\n%2\n\nRepair it? The whole folder is copied first.",
+    "修复数据库完成，找回 %1 条记录。修复前的文件夹保存在 %2":
+        "Database repaired: %1 records recovered. The folder as it was is kept in %2",
+    "修复数据库失败: %1\n%2": "The database could not be repaired: %1\n%2",
+    "无法打开数据库: %1\n%2": "Cannot open the database: %1\n%2",
+    "无法读取设置文件 %1：%2\n程序按默认设置运行，改动的设置不会保存。请检查这个文件的权限。":
+        "Cannot read the settings file %1: %2\nThe program runs on default settings and changes are "
+        "not saved. Check the file's permissions.",
+    "通道%1:": "Channel %1:",
+    "错误": "Error",
+    "提示": "Note",
+    "确认": "Confirm",
+    "状态": "State",
+    "抑制率": "Inhibition",
+    "被检单位": "Tested unit",
+    "位置": "Place",
+    "主检单位": "Testing unit",
+    "检验员": "Inspector",
+    "检测标准": "Standard",
+    "温度": "Temperature",
+    "读数": "Reading",
+    "经纬度": "Location",
+    "对照液A值": "Control A",
+    "通道": "Channel",
+    "已上传，标记未保存": "Uploaded, mark not stored",
+}
+
+CHINESE = re.compile("[\u3000-\u9fff\uff00-\uffef]")
+
+
+def main(path):
+    tree = ET.parse(path)
+    missing = []
+    for message in tree.iter("message"):
+        source = message.find("source").text or ""
+        translation = message.find("translation")
+        english = ENGLISH.get(source) if CHINESE.search(source) else source
+        if english is None:
+            missing.append(source)
+            translation.set("type", "unfinished")
+            continue
+        translation.text = english
+        translation.attrib.pop("type", None)
+    tree.write(path, encoding="utf-8", xml_declaration=True)
+    for source in missing:
+        print("no English for: " + source, file=sys.stderr)
+    return 1 if missing else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "translations/residue-station_en.ts"))

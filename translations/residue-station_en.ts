@@ -1,0 +1,780 @@
+<?xml version='1.0' encoding='utf-8'?>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>ComputerExamine</name>
+    <message>
+        <source>农残检测仪 数据管理</source>
+        <translation>Residue Station data</translation>
+    </message>
+    <message>
+        <source>font-size: 20px; font-weight: bold; color: #1e4f8a;</source>
+        <translation>font-size: 20px; font-weight: bold; color: #1e4f8a;</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>设置文件</source>
+        <translation>Settings file</translation>
+    </message>
+    <message>
+        <source>记录数据库</source>
+        <translation>Record database</translation>
+    </message>
+    <message>
+        <source>采集文件</source>
+        <translation>Capture file</translation>
+    </message>
+</context>
+<context>
+    <name>MainFrame</name>
+    <message>
+        <source>农残检测仪</source>
+        <translation>Residue Station</translation>
+    </message>
+    <message>
+        <source>0,0,0,40</source>
+        <translation>0,0,0,40</translation>
+    </message>
+    <message>
+        <source>4,4,4,4</source>
+        <translation>4,4,4,4</translation>
+    </message>
+    <message>
+        <source>8,8</source>
+        <translation>8,8</translation>
+    </message>
+    <message>
+        <source>QWidget#mainframe { background: #f3f5f8; }
+QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
+QWidget#caption { background: #1e4f8a; }
+QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
+QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
+QPushButton[role="page"] { color: #d7e3f4; background: transparent; border: none; border-bottom: 3px solid transparent; padding: 8px 14px 6px 14px; font-size: 14px; }
+QPushButton[role="page"]:hover { color: white; }
+QPushButton[role="page"]:checked { color: white; border-bottom: 3px solid #5cc8ff; font-weight: bold; }
+QPushButton[role="window"] { color: white; background: transparent; border: none; font-size: 15px; min-width: 40px; max-width: 40px; min-height: 40px; max-height: 40px; }
+QPushButton[role="window"]:hover { background: #2b63a6; }
+QPushButton#closebtn:hover { background: #d9363e; }
+QPushButton[role="action"] { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="action"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QPushButton[role="action"]:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="primary"] { background: #1e6fd9; color: white; border: 1px solid #1e6fd9; border-radius: 4px; padding: 5px 18px; }
+QPushButton[role="primary"]:hover { background: #2a7de8; }
+QPushButton[role="danger"] { background: white; color: #c62828; border: 1px solid #e0a3a3; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="danger"]:hover { border-color: #c62828; }
+QGroupBox { background: white; border: 1px solid #d0d7e2; border-radius: 6px; margin-top: 14px; padding: 14px 10px 10px 10px; font-weight: bold; }
+QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; color: #1e4f8a; }
+QComboBox, QLineEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 6px; min-height: 20px; font-weight: normal; }
+QComboBox:focus, QLineEdit:focus { border-color: #1e6fd9; }
+QDateEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 2px 4px; min-height: 20px; }
+QDateEdit:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="chip"] { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 8px; }
+QPushButton[role="chip"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QTableView { background: white; border: 1px solid #d0d7e2; selection-background-color: #dbe9fb; selection-color: #1f2933; alternate-background-color: #f8fafc; }
+QHeaderView::section { background: #eef2f7; border: none; border-right: 1px solid #d8dee8; border-bottom: 1px solid #d0d7e2; padding: 5px 5px; font-weight: bold; color: #3e4c59; }
+QCheckBox { spacing: 6px; }
+QLabel#TextTipCom { font-weight: bold; }
+QLabel#TextTipId { color: #c62828; font-weight: normal; }
+QScrollArea { border: none; background: transparent; }
+QWidget#ProductConfig { background: white; }
+QWidget#ProductConfig QComboBox { border-image: url(skin:Combo_nor.png) 3 22 3 3; border-width: 3px 22px 3px 3px; padding: 1px 1px 1px 4px; border-radius: 0; background: transparent; min-height: 0; }
+QWidget#ProductConfig QComboBox:hover, QWidget#ProductConfig QComboBox:on { border-image: url(skin:Combo_over.png) 3 22 3 3; }
+QWidget#ProductConfig QComboBox::drop-down { width: 22px; border: none; }
+QWidget#ProductConfig QComboBox::down-arrow { image: none; }
+QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
+QWidget#ProductConfig QLabel { font-weight: normal; }
+QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</source>
+        <translation>QWidget#mainframe { background: #f3f5f8; }
+QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
+QWidget#caption { background: #1e4f8a; }
+QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
+QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
+QPushButton[role="page"] { color: #d7e3f4; background: transparent; border: none; border-bottom: 3px solid transparent; padding: 8px 14px 6px 14px; font-size: 14px; }
+QPushButton[role="page"]:hover { color: white; }
+QPushButton[role="page"]:checked { color: white; border-bottom: 3px solid #5cc8ff; font-weight: bold; }
+QPushButton[role="window"] { color: white; background: transparent; border: none; font-size: 15px; min-width: 40px; max-width: 40px; min-height: 40px; max-height: 40px; }
+QPushButton[role="window"]:hover { background: #2b63a6; }
+QPushButton#closebtn:hover { background: #d9363e; }
+QPushButton[role="action"] { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="action"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QPushButton[role="action"]:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="primary"] { background: #1e6fd9; color: white; border: 1px solid #1e6fd9; border-radius: 4px; padding: 5px 18px; }
+QPushButton[role="primary"]:hover { background: #2a7de8; }
+QPushButton[role="danger"] { background: white; color: #c62828; border: 1px solid #e0a3a3; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="danger"]:hover { border-color: #c62828; }
+QGroupBox { background: white; border: 1px solid #d0d7e2; border-radius: 6px; margin-top: 14px; padding: 14px 10px 10px 10px; font-weight: bold; }
+QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; color: #1e4f8a; }
+QComboBox, QLineEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 6px; min-height: 20px; font-weight: normal; }
+QComboBox:focus, QLineEdit:focus { border-color: #1e6fd9; }
+QDateEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 2px 4px; min-height: 20px; }
+QDateEdit:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="chip"] { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 8px; }
+QPushButton[role="chip"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QTableView { background: white; border: 1px solid #d0d7e2; selection-background-color: #dbe9fb; selection-color: #1f2933; alternate-background-color: #f8fafc; }
+QHeaderView::section { background: #eef2f7; border: none; border-right: 1px solid #d8dee8; border-bottom: 1px solid #d0d7e2; padding: 5px 5px; font-weight: bold; color: #3e4c59; }
+QCheckBox { spacing: 6px; }
+QLabel#TextTipCom { font-weight: bold; }
+QLabel#TextTipId { color: #c62828; font-weight: normal; }
+QScrollArea { border: none; background: transparent; }
+QWidget#ProductConfig { background: white; }
+QWidget#ProductConfig QComboBox { border-image: url(skin:Combo_nor.png) 3 22 3 3; border-width: 3px 22px 3px 3px; padding: 1px 1px 1px 4px; border-radius: 0; background: transparent; min-height: 0; }
+QWidget#ProductConfig QComboBox:hover, QWidget#ProductConfig QComboBox:on { border-image: url(skin:Combo_over.png) 3 22 3 3; }
+QWidget#ProductConfig QComboBox::drop-down { width: 22px; border: none; }
+QWidget#ProductConfig QComboBox::down-arrow { image: none; }
+QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
+QWidget#ProductConfig QLabel { font-weight: normal; }
+QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</translation>
+    </message>
+    <message>
+        <source>检测记录</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>page</source>
+        <translation>page</translation>
+    </message>
+    <message>
+        <source>统计</source>
+        <translation>Statistics</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>追溯查询</source>
+        <translation>Trace</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>window</source>
+        <translation>window</translation>
+    </message>
+    <message>
+        <source>最小化</source>
+        <translation>Minimize</translation>
+    </message>
+    <message>
+        <source>☐</source>
+        <translation>☐</translation>
+    </message>
+    <message>
+        <source>最大化</source>
+        <translation>Maximize</translation>
+    </message>
+    <message>
+        <source>❐</source>
+        <translation>❐</translation>
+    </message>
+    <message>
+        <source>还原</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>✕</source>
+        <translation>✕</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>搜索名称、单位、位置、检验员、追溯码</source>
+        <translation>Search sample, unit, place, inspector, trace code</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>action</source>
+        <translation>action</translation>
+    </message>
+    <message>
+        <source>公示单</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>打印标签</source>
+        <translation>Print labels</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>danger</source>
+        <translation>danger</translation>
+    </message>
+    <message>
+        <source>上传</source>
+        <translation>Upload</translation>
+    </message>
+    <message>
+        <source>primary</source>
+        <translation>primary</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>yyyy-MM-dd</source>
+        <translation>yyyy-MM-dd</translation>
+    </message>
+    <message>
+        <source>至</source>
+        <translation>to</translation>
+    </message>
+    <message>
+        <source>chip</source>
+        <translation>chip</translation>
+    </message>
+    <message>
+        <source>今天</source>
+        <translation>Today</translation>
+    </message>
+    <message>
+        <source>近7天</source>
+        <translation>Last 7 days</translation>
+    </message>
+    <message>
+        <source>本月</source>
+        <translation>This month</translation>
+    </message>
+    <message>
+        <source>检测结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>All</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>上传状态</source>
+        <translation>Upload state</translation>
+    </message>
+    <message>
+        <source>已上传</source>
+        <translation>Uploaded</translation>
+    </message>
+    <message>
+        <source>未上传</source>
+        <translation>Not uploaded</translation>
+    </message>
+    <message>
+        <source>清除</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>|状态|名称|检测结果|抑制率|被检单位|位置|主检单位|检验员|检测标准|日期|温度|读数|经纬度|对照液A值|通道|追溯码</source>
+        <translation>|State|Sample|Result|Inhibition|Tested unit|Place|Testing unit|Inspector|Standard|Time|Temperature|Reading|Location|Control A|Channel|Trace code</translation>
+    </message>
+    <message>
+        <source>26,56,70,70,64,110,90,110,60,70,140,60,60,180,76,44,110</source>
+        <translation>26,56,70,70,64,110,90,110,60,70,140,60,60,180,76,44,110</translation>
+    </message>
+    <message>
+        <source>串口</source>
+        <translation>Serial port</translation>
+    </message>
+    <message>
+        <source>检测仪串口</source>
+        <translation>Detector port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>1200</source>
+        <translation>1200</translation>
+    </message>
+    <message>
+        <source>2400</source>
+        <translation>2400</translation>
+    </message>
+    <message>
+        <source>4800</source>
+        <translation>4800</translation>
+    </message>
+    <message>
+        <source>9600</source>
+        <translation>9600</translation>
+    </message>
+    <message>
+        <source>19200</source>
+        <translation>19200</translation>
+    </message>
+    <message>
+        <source>38400</source>
+        <translation>38400</translation>
+    </message>
+    <message>
+        <source>57600</source>
+        <translation>57600</translation>
+    </message>
+    <message>
+        <source>115200</source>
+        <translation>115200</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>已保存的ID</source>
+        <translation>Saved IDs</translation>
+    </message>
+    <message>
+        <source>设备标签上的ID</source>
+        <translation>The ID on the device label</translation>
+    </message>
+    <message>
+        <source>16位十六进制字符</source>
+        <translation>16 hexadecimal digits</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>上传服务器</source>
+        <translation>Upload server</translation>
+    </message>
+    <message>
+        <source>服务器类型</source>
+        <translation>Server type</translation>
+    </message>
+    <message>
+        <source>TCP服务器</source>
+        <translation>TCP server</translation>
+    </message>
+    <message>
+        <source>HTTP服务器</source>
+        <translation>HTTP server</translation>
+    </message>
+    <message>
+        <source>通道产品名称</source>
+        <translation>Product names of the channels</translation>
+    </message>
+    <message>
+        <source>保存通道设置</source>
+        <translation>Save channel names</translation>
+    </message>
+    <message>
+        <source>font-size: 20px; font-weight: bold; color: #1e4f8a;</source>
+        <translation>font-size: 20px; font-weight: bold; color: #1e4f8a;</translation>
+    </message>
+    <message>
+        <source>扫描标签上的条码，或输入追溯码后按回车，打开该记录的追溯页面。</source>
+        <translation>Scan the barcode on a label, or type a trace code and press Enter, to open the record's trace page.</translation>
+    </message>
+    <message>
+        <source>追溯码</source>
+        <translation>Trace code</translation>
+    </message>
+    <message>
+        <source>font-size: 18px; padding: 8px;</source>
+        <translation>font-size: 18px; padding: 8px;</translation>
+    </message>
+    <message>
+        <source>回放采集文件 data.txt</source>
+        <translation>Replay capture file data.txt</translation>
+    </message>
+    <message>
+        <source>把当前目录下 data.txt 中的检测仪数据重新解码一遍</source>
+        <translation>Decode the detector data in data.txt in the current folder again</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+</context>
+<context>
+    <name>MainFrameWnd</name>
+    <message>
+        <source>正在写入文件，请等它写完或按“停止”</source>
+        <translation>A file is being written; wait until it is done or press Stop</translation>
+    </message>
+    <message>
+        <source>文本文件(*.txt)</source>
+        <translation>Text file (*.txt)</translation>
+    </message>
+    <message>
+        <source>CSV 文件 (*.csv)</source>
+        <translation>CSV file (*.csv)</translation>
+    </message>
+    <message>
+        <source>Excel 工作簿 (*.xlsx)</source>
+        <translation>Excel workbook (*.xlsx)</translation>
+    </message>
+    <message>
+        <source>检测记录</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>无法保存文件</source>
+        <translation>Cannot save the file</translation>
+    </message>
+    <message>
+        <source>%1 条数据成功导出到 %2</source>
+        <translation>%1 records exported to %2</translation>
+    </message>
+    <message>
+        <source>删除 %1 条记录（其中 %2 条不在当前列表中）？</source>
+        <translation>Delete %1 records (%2 of them are not in the list shown)?</translation>
+    </message>
+    <message>
+        <source>删除 %1 条记录？</source>
+        <translation>Delete %1 records?</translation>
+    </message>
+    <message>
+        <source>未能删除，记录都还在：%1</source>
+        <translation>Nothing was deleted; every record is still there: %1</translation>
+    </message>
+    <message>
+        <source>已删除 %1 条数据!</source>
+        <translation>%1 records deleted!</translation>
+    </message>
+    <message>
+        <source>PDF 文件 (*.pdf)</source>
+        <translation>PDF file (*.pdf)</translation>
+    </message>
+    <message>
+        <source>检测结果公示</source>
+        <translation>Results notice</translation>
+    </message>
+    <message>
+        <source>正在写入 %1/%2</source>
+        <translation>Writing %1/%2</translation>
+    </message>
+    <message>
+        <source>无法保存文件 %1：%2</source>
+        <translation>Cannot save %1: %2</translation>
+    </message>
+    <message>
+        <source>公示单已保存到 %1（%2 条记录）。现在打开吗？</source>
+        <translation>The notice is saved to %1 (%2 records). Open it now?</translation>
+    </message>
+    <message>
+        <source>未保存</source>
+        <translation>Not stored</translation>
+    </message>
+    <message>
+        <source>无法保存检测记录：%1
+有 %2 条记录等待保存，程序每隔几秒会再试一次；关闭程序时还没保存的记录会写入 %3，下次启动时保存。请检查磁盘空间和数据库文件夹。</source>
+        <translation>Cannot store test records: %1
+%2 records are waiting; the program tries again every few seconds. Records still waiting at close are written to %3 and stored at the next start. Check the free disk space and the database folder.</translation>
+    </message>
+    <message>
+        <source>请先设置设备ID，点击“设置”按钮，填写设备标签上的ID，并且点击保存。</source>
+        <translation>Set the device ID first: open Settings, enter the ID on the device label and press Save.</translation>
+    </message>
+    <message>
+        <source>正在打印，请等待之前的打印完成</source>
+        <translation>Printing; wait until the current job is done</translation>
+    </message>
+    <message>
+        <source>标签没有送到打印机 %1：%2
+已打印 %3 个标签</source>
+        <translation>A label did not reach printer %1: %2
+%3 labels printed</translation>
+    </message>
+    <message>
+        <source>打印完成，共打印了 %1 个标签</source>
+        <translation>Printing done: %1 labels printed</translation>
+    </message>
+    <message>
+        <source>正在打印 %1/%2</source>
+        <translation>Printing %1/%2</translation>
+    </message>
+    <message>
+        <source>共 %1 条，显示 %2 条，已勾选 %3 条</source>
+        <translation>%1 records, %2 shown, %3 ticked</translation>
+    </message>
+    <message>
+        <source>（其中 %1 条未显示）</source>
+        <translation> (%1 of them not shown)</translation>
+    </message>
+    <message>
+        <source>，合格 %1 条，不合格 %2 条</source>
+        <translation>, %1 passed, %2 failed</translation>
+    </message>
+    <message>
+        <source>数据库有损坏的部分，只列出了能读出的 %1 条记录：%2
+请关闭程序，用 residue-tool repair 修复数据库（修复前会先复制一份）。</source>
+        <translation>Part of the database is damaged; only the %1 records that could be read are listed: %2
+Close the program and repair the database with residue-tool repair (it copies the folder first).</translation>
+    </message>
+    <message>
+        <source>未能保存勾选，请检查磁盘空间和数据库文件夹 %1</source>
+        <translation>The tick was not stored; check the free disk space and the database folder %1</translation>
+    </message>
+    <message>
+        <source>未能保存全选：%1</source>
+        <translation>Select all was not stored: %1</translation>
+    </message>
+    <message>
+        <source>回放采集文件 %1？
+文件中的检测记录会作为新记录存入数据库并显示在列表中。</source>
+        <translation>Replay the capture file %1?
+Its test records are stored as new records and listed.</translation>
+    </message>
+    <message>
+        <source>ID长度不能超过16个字符</source>
+        <translation>The ID has at most 16 characters</translation>
+    </message>
+    <message>
+        <source>检测数</source>
+        <translation>Tested</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>不合格率</source>
+        <translation>Failure rate</translation>
+    </message>
+    <message>
+        <source>合格与不合格</source>
+        <translation>Passed and failed</translation>
+    </message>
+    <message>
+        <source>不合格率 %</source>
+        <translation>Failure rate %</translation>
+    </message>
+    <message>
+        <source>各产品不合格率</source>
+        <translation>Failure rate per product</translation>
+    </message>
+    <message>
+        <source>按月统计记录页当前显示的 %1 条记录</source>
+        <translation>Per month, the %1 records the record page shows</translation>
+    </message>
+    <message>
+        <source>按日统计记录页当前显示的 %1 条记录</source>
+        <translation>Per day, the %1 records the record page shows</translation>
+    </message>
+    <message>
+        <source>月份</source>
+        <translation>Month</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>正在上传，请等待上传完成</source>
+        <translation>Uploading; wait until the upload is done</translation>
+    </message>
+    <message>
+        <source>请先设置设备ID</source>
+        <translation>Set the device ID first</translation>
+    </message>
+    <message>
+        <source>设备ID不正确，必须是16进制字符，且长度为 16.</source>
+        <translation>The device ID is wrong: it must be 16 hexadecimal digits.</translation>
+    </message>
+    <message>
+        <source>错误的服务器类型</source>
+        <translation>Unknown server type</translation>
+    </message>
+    <message>
+        <source>正在上传 %1/%2</source>
+        <translation>Uploading %1/%2</translation>
+    </message>
+    <message>
+        <source>已成功上传 %1 条数据!</source>
+        <translation>%1 records uploaded!</translation>
+    </message>
+    <message>
+        <source>%1 条数据没有收到服务器回复</source>
+        <translation>%1 records got no reply from the server</translation>
+    </message>
+    <message>
+        <source>%1 条数据的上传标记未能保存，下次会再上传</source>
+        <translation>%1 upload marks were not stored; those records go again next time</translation>
+    </message>
+    <message>
+        <source>农残检测仪</source>
+        <translation>Residue Station</translation>
+    </message>
+    <message>
+        <source>数据库正被另一个程序使用: %1</source>
+        <translation>The database is in use by another program: %1</translation>
+    </message>
+    <message>
+        <source>数据库无法打开: %1
+%2
+
+修复数据库？修复前会先把整个文件夹复制一份。</source>
+        <translation>The database cannot be opened: %1
+%2
+
+Repair it? The whole folder is copied first.</translation>
+    </message>
+    <message>
+        <source>修复数据库完成，找回 %1 条记录。修复前的文件夹保存在 %2</source>
+        <translation>Database repaired: %1 records recovered. The folder as it was is kept in %2</translation>
+    </message>
+    <message>
+        <source>修复数据库失败: %1
+%2</source>
+        <translation>The database could not be repaired: %1
+%2</translation>
+    </message>
+    <message>
+        <source>无法打开数据库: %1
+%2</source>
+        <translation>Cannot open the database: %1
+%2</translation>
+    </message>
+    <message>
+        <source>无法读取设置文件 %1：%2
+程序按默认设置运行，改动的设置不会保存。请检查这个文件的权限。</source>
+        <translation>Cannot read the settings file %1: %2
+The program runs on default settings and changes are not saved. Check the file's permissions.</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>通道%1:</source>
+        <translation>Channel %1:</translation>
+    </message>
+</context>
+<context>
+    <name>MessageBox</name>
+    <message>
+        <source>错误</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>Confirm</translation>
+    </message>
+</context>
+<context>
+    <name>RecordList</name>
+    <message>
+        <source>状态</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Sample</translation>
+    </message>
+    <message>
+        <source>检测结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>抑制率</source>
+        <translation>Inhibition</translation>
+    </message>
+    <message>
+        <source>被检单位</source>
+        <translation>Tested unit</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>主检单位</source>
+        <translation>Testing unit</translation>
+    </message>
+    <message>
+        <source>检验员</source>
+        <translation>Inspector</translation>
+    </message>
+    <message>
+        <source>检测标准</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>温度</source>
+        <translation>Temperature</translation>
+    </message>
+    <message>
+        <source>读数</source>
+        <translation>Reading</translation>
+    </message>
+    <message>
+        <source>经纬度</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>对照液A值</source>
+        <translation>Control A</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>追溯码</source>
+        <translation>Trace code</translation>
+    </message>
+    <message>
+        <source>合格</source>
+        <translation>Pass</translation>
+    </message>
+    <message>
+        <source>不合格</source>
+        <translation>Fail</translation>
+    </message>
+    <message>
+        <source>已上传</source>
+        <translation>Uploaded</translation>
+    </message>
+    <message>
+        <source>未保存</source>
+        <translation>Not stored</translation>
+    </message>
+    <message>
+        <source>已上传，标记未保存</source>
+        <translation>Uploaded, mark not stored</translation>
+    </message>
+</context>
+</TS>
