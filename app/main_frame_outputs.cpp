@@ -15,6 +15,7 @@
 #include "store/record_stats.h"
 #include "store/record_store.h"
 #include "ui/file_dialog.h"
+#include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 #include "ui/url_opener.h"
@@ -193,7 +194,8 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
   btnStopOutput_->hide();
   if (closing_) return;
   if (!written) {
-    ShowMessageBox(this, tr("无法保存文件 %1：%2").arg(path, error), MessageKind::kError);
+    ShowMessageBox(this, tr("无法保存文件 %1：%2").arg(path, ShownLibraryText(error)),
+                   MessageKind::kError);
     return;
   }
   if (kind != OutputKind::kNotice) {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/main_frame_wnd.h"
+#include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
@@ -85,7 +86,8 @@ void MainFrameWnd::EndPrintJob(bool failed) {
   if (failed) {
     ShowMessageBox(this,
                    tr("标签没有送到打印机 %1：%2\n已打印 %3 个标签")
-                       .arg(ToQString(printJob_.Destination()), ToQString(printJob_.FailureText()))
+                       .arg(ToQString(printJob_.Destination()),
+                            ShownLibraryText(ToQString(printJob_.FailureText())))
                        .arg(printJob_.Printed()),
                    MessageKind::kError);
     return;

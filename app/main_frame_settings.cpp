@@ -8,6 +8,7 @@
 
 #include "app/main_frame_wnd.h"
 #include "device/device_id.h"
+#include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
@@ -71,7 +72,8 @@ void MainFrameWnd::SaveDeviceId() {
   const String id = FromQString(editDeviceId_->text());
   const DeviceIdCheck check = CheckDeviceId(id);
   if (check != DeviceIdCheck::kOk) {
-    ShowMessageBox(this, QString::fromUtf16(DeviceIdCheckMessage(check)), MessageKind::kError);
+    ShowMessageBox(this, ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(check))),
+                   MessageKind::kError);
     return;
   }
   // The combo mirrors the known IDs: a new one went first.

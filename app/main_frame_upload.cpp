@@ -6,6 +6,7 @@
 #include "app/main_frame_wnd.h"
 #include "app/trace_lookup.h"
 #include "store/record_store.h"
+#include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 #include "ui/url_opener.h"
@@ -99,7 +100,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
 }
 
 void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
-  const QString message = ToQString(text);
+  const QString message = ShownLibraryText(ToQString(text));
   QMetaObject::invokeMethod(
       this,
       [this, message, error] {

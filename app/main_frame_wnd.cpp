@@ -19,6 +19,7 @@
 
 #include "base/config.h"
 #include "device/record_hash.h"
+#include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
@@ -359,7 +360,7 @@ void MainFrameWnd::CenterAndShow() {
 }
 
 void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
-  const QString message = ToQString(text);
+  const QString message = ShownLibraryText(ToQString(text));
   QMetaObject::invokeMethod(
       this,
       [this, message, good] {

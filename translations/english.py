@@ -154,6 +154,60 @@ ENGLISH = {
     "对照液A值": "Control A",
     "通道": "Channel",
     "已上传，标记未保存": "Uploaded, mark not stored",
+    "设备ID长度必须是16个字符": "The device ID must have 16 characters",
+    "设备ID字符必须是 0-9 或 A-F": "The device ID may only hold 0-9 and A-F",
+    "串口设备不存在，请检查检测仪的数据线是否插好": "The serial device is not there; check the detector's cable",
+    "串口正被别的程序使用，请先关闭那个程序": "Another program uses the serial port; close it first",
+    "串口正被另一个程序使用，请先关闭那个程序": "Another program uses the serial port; close it first",
+    "当前用户 %1 没有使用这个串口的权限。请管理员把用户加入 %2 组（sudo usermod -aG %3 %4），然后重新登录":
+        "User %1 may not use this serial port. Ask an administrator to add the user to group %2 "
+        "(sudo usermod -aG %3 %4), then log in again",
+    "串口读写出错，请拔下检测仪再重新插上": "Serial port read or write failed; unplug the detector and plug it in again",
+    "这个设备不是串口": "This device is not a serial port",
+    "无法打开串口：%1": "Cannot open the serial port: %1",
+    "此串口未找到: %1": "Port not found: %1",
+    "初始化串口失败": "The serial port could not be set up",
+    "串口打开成功: %1": "Port open: %1",
+    "串口关闭": "Port closed",
+    "系统错误：%1": "System error: %1",
+    "找不到打印机的地址，请检查打印机设置": "The printer's address cannot be found; check the printer settings",
+    "打印机拒绝连接，请检查打印机是否开机、地址和端口是否正确":
+        "The printer refused the connection; check that it is on and that the address and port are right",
+    "连接打印机超时，请检查打印机是否开机、网线是否连好":
+        "Connecting to the printer timed out; check that it is on and its network cable is in",
+    "打印机没有及时收下标签，请检查打印机是否缺纸、卡纸或暂停":
+        "The printer did not take the label in time; check for paper out, a jam or pause",
+    "打印机断开了连接，标签没有打印": "The printer closed the connection; the label was not printed",
+    "已停止": "Stopped",
+    "找不到打印机设备，请检查打印机是否连好、设备名是否正确":
+        "The printer device is not there; check the cable and the device name",
+    "没有使用打印机设备的权限，请让管理员把用户加入 lp 组":
+        "No permission to use the printer device; ask an administrator to add the user to group lp",
+    "打印机设备正被别的程序使用": "Another program uses the printer device",
+    "打印服务拒绝了这个标签：%1": "The print service refused the label: %1",
+    "没有找到 lp 命令，请安装 cups-client": "The lp command is missing; install cups-client",
+    "打印服务没有及时回应，请检查 CUPS 打印队列": "The print service did not answer in time; check the CUPS queue",
+    "打印服务意外中止：%1": "The print service stopped unexpectedly: %1",
+    "无法写入文件 %1，请检查文件夹是否存在、可写、磁盘是否已满":
+        "Cannot write %1; check that the folder exists and is writable and the disk is not full",
+    "无法解析服务器网址，请检查上传网址和网络": "The server's name cannot be resolved; check the upload address and the network",
+    "无法连接服务器，请检查上传网址、服务器是否运行和网络":
+        "Cannot connect to the server; check the upload address, the server and the network",
+    "服务器没有及时回复，请稍后再试": "The server did not answer in time; try again later",
+    "无法建立安全连接：服务器的证书不受信任或加密协商失败，请联系服务器管理员":
+        "No secure connection: the server's certificate is not trusted or the encryption failed; "
+        "contact the server's administrator",
+    "上传已停止，服务器可能没有收到数据": "Upload stopped; the server may not have received the data",
+    "上传失败，请检查上传网址和网络": "Upload failed; check the upload address and the network",
+    "……（服务器的回复过长，只显示了前 %1 个字）": "... (the server's reply is long; only its first %1 characters are shown)",
+    "无法解析服务器网址": "The server's name cannot be resolved",
+    "无法连接服务器: %1": "Cannot connect to the server: %1",
+    "无法创建文件，请检查文件夹是否存在、是否可写": "Cannot create the file; check that the folder exists and is writable",
+    "已停止，文件没有写入": "Stopped; the file was not written",
+    "文件没有写完：%1": "The file was not written completely: %1",
+    "无法替换文件：%1": "Cannot replace the file: %1",
+    "文件没有写完，请检查磁盘空间": "The file was not written completely; check the free disk space",
+    "无法写入文件，请检查磁盘空间和文件夹权限": "Cannot write the file; check the free disk space and the folder's permissions",
 }
 
 CHINESE = re.compile("[\u3000-\u9fff\uff00-\uffef]")

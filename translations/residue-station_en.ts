@@ -28,6 +28,185 @@
     </message>
 </context>
 <context>
+    <name>Library</name>
+    <message>
+        <source>设备ID长度必须是16个字符</source>
+        <translation>The device ID must have 16 characters</translation>
+    </message>
+    <message>
+        <source>设备ID字符必须是 0-9 或 A-F</source>
+        <translation>The device ID may only hold 0-9 and A-F</translation>
+    </message>
+    <message>
+        <source>串口设备不存在，请检查检测仪的数据线是否插好</source>
+        <translation>The serial device is not there; check the detector's cable</translation>
+    </message>
+    <message>
+        <source>串口正被别的程序使用，请先关闭那个程序</source>
+        <translation>Another program uses the serial port; close it first</translation>
+    </message>
+    <message>
+        <source>串口正被另一个程序使用，请先关闭那个程序</source>
+        <translation>Another program uses the serial port; close it first</translation>
+    </message>
+    <message>
+        <source>当前用户 %1 没有使用这个串口的权限。请管理员把用户加入 %2 组（sudo usermod -aG %3 %4），然后重新登录</source>
+        <translation>User %1 may not use this serial port. Ask an administrator to add the user to group %2 (sudo usermod -aG %3 %4), then log in again</translation>
+    </message>
+    <message>
+        <source>串口读写出错，请拔下检测仪再重新插上</source>
+        <translation>Serial port read or write failed; unplug the detector and plug it in again</translation>
+    </message>
+    <message>
+        <source>这个设备不是串口</source>
+        <translation>This device is not a serial port</translation>
+    </message>
+    <message>
+        <source>无法打开串口：%1</source>
+        <translation>Cannot open the serial port: %1</translation>
+    </message>
+    <message>
+        <source>此串口未找到: %1</source>
+        <translation>Port not found: %1</translation>
+    </message>
+    <message>
+        <source>初始化串口失败</source>
+        <translation>The serial port could not be set up</translation>
+    </message>
+    <message>
+        <source>串口打开成功: %1</source>
+        <translation>Port open: %1</translation>
+    </message>
+    <message>
+        <source>串口关闭</source>
+        <translation>Port closed</translation>
+    </message>
+    <message>
+        <source>系统错误：%1</source>
+        <translation>System error: %1</translation>
+    </message>
+    <message>
+        <source>找不到打印机的地址，请检查打印机设置</source>
+        <translation>The printer's address cannot be found; check the printer settings</translation>
+    </message>
+    <message>
+        <source>打印机拒绝连接，请检查打印机是否开机、地址和端口是否正确</source>
+        <translation>The printer refused the connection; check that it is on and that the address and port are right</translation>
+    </message>
+    <message>
+        <source>连接打印机超时，请检查打印机是否开机、网线是否连好</source>
+        <translation>Connecting to the printer timed out; check that it is on and its network cable is in</translation>
+    </message>
+    <message>
+        <source>打印机没有及时收下标签，请检查打印机是否缺纸、卡纸或暂停</source>
+        <translation>The printer did not take the label in time; check for paper out, a jam or pause</translation>
+    </message>
+    <message>
+        <source>打印机断开了连接，标签没有打印</source>
+        <translation>The printer closed the connection; the label was not printed</translation>
+    </message>
+    <message>
+        <source>已停止</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>找不到打印机设备，请检查打印机是否连好、设备名是否正确</source>
+        <translation>The printer device is not there; check the cable and the device name</translation>
+    </message>
+    <message>
+        <source>没有使用打印机设备的权限，请让管理员把用户加入 lp 组</source>
+        <translation>No permission to use the printer device; ask an administrator to add the user to group lp</translation>
+    </message>
+    <message>
+        <source>打印机设备正被别的程序使用</source>
+        <translation>Another program uses the printer device</translation>
+    </message>
+    <message>
+        <source>打印服务拒绝了这个标签：%1</source>
+        <translation>The print service refused the label: %1</translation>
+    </message>
+    <message>
+        <source>没有找到 lp 命令，请安装 cups-client</source>
+        <translation>The lp command is missing; install cups-client</translation>
+    </message>
+    <message>
+        <source>打印服务没有及时回应，请检查 CUPS 打印队列</source>
+        <translation>The print service did not answer in time; check the CUPS queue</translation>
+    </message>
+    <message>
+        <source>打印服务意外中止：%1</source>
+        <translation>The print service stopped unexpectedly: %1</translation>
+    </message>
+    <message>
+        <source>无法写入文件 %1，请检查文件夹是否存在、可写、磁盘是否已满</source>
+        <translation>Cannot write %1; check that the folder exists and is writable and the disk is not full</translation>
+    </message>
+    <message>
+        <source>无法解析服务器网址，请检查上传网址和网络</source>
+        <translation>The server's name cannot be resolved; check the upload address and the network</translation>
+    </message>
+    <message>
+        <source>无法连接服务器，请检查上传网址、服务器是否运行和网络</source>
+        <translation>Cannot connect to the server; check the upload address, the server and the network</translation>
+    </message>
+    <message>
+        <source>服务器没有及时回复，请稍后再试</source>
+        <translation>The server did not answer in time; try again later</translation>
+    </message>
+    <message>
+        <source>无法建立安全连接：服务器的证书不受信任或加密协商失败，请联系服务器管理员</source>
+        <translation>No secure connection: the server's certificate is not trusted or the encryption failed; contact the server's administrator</translation>
+    </message>
+    <message>
+        <source>上传已停止，服务器可能没有收到数据</source>
+        <translation>Upload stopped; the server may not have received the data</translation>
+    </message>
+    <message>
+        <source>上传失败，请检查上传网址和网络</source>
+        <translation>Upload failed; check the upload address and the network</translation>
+    </message>
+    <message>
+        <source>……（服务器的回复过长，只显示了前 %1 个字）</source>
+        <translation>... (the server's reply is long; only its first %1 characters are shown)</translation>
+    </message>
+    <message>
+        <source>无法解析服务器网址</source>
+        <translation>The server's name cannot be resolved</translation>
+    </message>
+    <message>
+        <source>无法连接服务器: %1</source>
+        <translation>Cannot connect to the server: %1</translation>
+    </message>
+    <message>
+        <source>无法创建文件，请检查文件夹是否存在、是否可写</source>
+        <translation>Cannot create the file; check that the folder exists and is writable</translation>
+    </message>
+    <message>
+        <source>已停止，文件没有写入</source>
+        <translation>Stopped; the file was not written</translation>
+    </message>
+    <message>
+        <source>文件没有写完：%1</source>
+        <translation>The file was not written completely: %1</translation>
+    </message>
+    <message>
+        <source>无法替换文件：%1</source>
+        <translation>Cannot replace the file: %1</translation>
+    </message>
+    <message>
+        <source>文件没有写完，请检查磁盘空间</source>
+        <translation>The file was not written completely; check the free disk space</translation>
+    </message>
+    <message>
+        <source>无法写入文件，请检查磁盘空间和文件夹权限</source>
+        <translation>Cannot write the file; check the free disk space and the folder's permissions</translation>
+    </message>
+    <message>
+        <source>已上传，标记未保存</source>
+        <translation>Uploaded, mark not stored</translation>
+    </message>
+</context>
+<context>
     <name>MainFrame</name>
     <message>
         <source>农残检测仪</source>

@@ -5,6 +5,9 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 
+#include "ui/library_texts.h"
+#include "ui/record_list.h"
+
 namespace {
 
 // The standard buttons of the program's message boxes read Chinese.
@@ -13,6 +16,45 @@ TEST(QtTranslationsTest, StandardButtonsReadChinese) {
   QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   EXPECT_EQ(box.button(QDialogButtonBox::Ok)->text().toStdString(), "确定");
   EXPECT_EQ(box.button(QDialogButtonBox::Cancel)->text().toStdString(), "取消");
+}
+
+}  // namespace
+
+namespace {
+
+// The program's English: the window's own texts, the record texts it shows
+// and the libraries' texts with their values; stored values stay as stored.
+TEST(QtTranslationsTest, EnglishReachesLibraryTextsAndKeepsTheirValues) {
+  struct Case {
+    const char* chinese;
+    const char* english;
+  } cases[] = {
+      {"串口打开成功: /dev/ttyUSB0", "Port open: /dev/ttyUSB0"},
+      {"/dev/ttyUSB0: 串口正被别的程序使用，请先关闭那个程序",
+       "/dev/ttyUSB0: Another program uses the serial port; close it first"},
+      {"当前用户 op 没有使用这个串口的权限。请管理员把用户加入 dialout 组（sudo usermod -aG "
+       "dialout "
+       "op），然后重新登录",
+       "User op may not use this serial port. Ask an administrator to add the user to group "
+       "dialout "
+       "(sudo usermod -aG dialout op), then log in again"},
+      {"无法连接服务器，请检查上传网址、服务器是否运行和网络\nhttp://h/x",
+       "Cannot connect to the server; check the upload address, the server and the network\n"
+       "http://h/x"},
+      {"服务器的原话", "服务器的原话"},  // a server's own words stay
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShownLibraryText(QString::fromUtf8(c.chinese)).toStdString(), c.chinese)
+        << "no translation installed: as written";
+  }
+  ASSERT_TRUE(InstallProgramTranslation(QStringLiteral(TRANSLATIONS_DIR), QStringLiteral("en")));
+  for (const Case& c : cases) {
+    EXPECT_EQ(ShownLibraryText(QString::fromUtf8(c.chinese)).toStdString(), c.english);
+  }
+  EXPECT_EQ(RecordListModel::DisplayText(QStringLiteral("合格")).toStdString(), "Pass");
+  EXPECT_EQ(RecordListModel::DisplayText(QStringLiteral("毛豆")).toStdString(), "毛豆");
+  EXPECT_EQ(ChooseLanguage(QStringLiteral("zh")).toStdString(), "zh");
+  EXPECT_EQ(ChooseLanguage(QStringLiteral("en")).toStdString(), "en");
 }
 
 }  // namespace

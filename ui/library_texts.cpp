@@ -1,0 +1,106 @@
+#include "ui/library_texts.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace {
+
+// Every Chinese text the libraries make that the window may show; %1, %2 ...
+// stand for the values put in.
+const char* const kTexts[] = {
+    QT_TRANSLATE_NOOP("Library", "设备ID长度必须是16个字符"),
+    QT_TRANSLATE_NOOP("Library", "设备ID字符必须是 0-9 或 A-F"),
+    QT_TRANSLATE_NOOP("Library", "串口设备不存在，请检查检测仪的数据线是否插好"),
+    QT_TRANSLATE_NOOP("Library", "串口正被别的程序使用，请先关闭那个程序"),
+    QT_TRANSLATE_NOOP("Library", "串口正被另一个程序使用，请先关闭那个程序"),
+    QT_TRANSLATE_NOOP("Library",
+                      "当前用户 %1 没有使用这个串口的权限。请管理员把用户加入 %2 组（sudo usermod "
+                      "-aG %3 %4），然后重新登录"),
+    QT_TRANSLATE_NOOP("Library", "串口读写出错，请拔下检测仪再重新插上"),
+    QT_TRANSLATE_NOOP("Library", "这个设备不是串口"),
+    QT_TRANSLATE_NOOP("Library", "无法打开串口：%1"),
+    QT_TRANSLATE_NOOP("Library", "此串口未找到: %1"),
+    QT_TRANSLATE_NOOP("Library", "初始化串口失败"),
+    QT_TRANSLATE_NOOP("Library", "串口打开成功: %1"),
+    QT_TRANSLATE_NOOP("Library", "串口关闭"),
+    QT_TRANSLATE_NOOP("Library", "系统错误：%1"),
+    QT_TRANSLATE_NOOP("Library", "找不到打印机的地址，请检查打印机设置"),
+    QT_TRANSLATE_NOOP("Library", "打印机拒绝连接，请检查打印机是否开机、地址和端口是否正确"),
+    QT_TRANSLATE_NOOP("Library", "连接打印机超时，请检查打印机是否开机、网线是否连好"),
+    QT_TRANSLATE_NOOP("Library", "打印机没有及时收下标签，请检查打印机是否缺纸、卡纸或暂停"),
+    QT_TRANSLATE_NOOP("Library", "打印机断开了连接，标签没有打印"),
+    QT_TRANSLATE_NOOP("Library", "已停止"),
+    QT_TRANSLATE_NOOP("Library", "找不到打印机设备，请检查打印机是否连好、设备名是否正确"),
+    QT_TRANSLATE_NOOP("Library", "没有使用打印机设备的权限，请让管理员把用户加入 lp 组"),
+    QT_TRANSLATE_NOOP("Library", "打印机设备正被别的程序使用"),
+    QT_TRANSLATE_NOOP("Library", "打印服务拒绝了这个标签：%1"),
+    QT_TRANSLATE_NOOP("Library", "没有找到 lp 命令，请安装 cups-client"),
+    QT_TRANSLATE_NOOP("Library", "打印服务没有及时回应，请检查 CUPS 打印队列"),
+    QT_TRANSLATE_NOOP("Library", "打印服务意外中止：%1"),
+    QT_TRANSLATE_NOOP("Library", "无法写入文件 %1，请检查文件夹是否存在、可写、磁盘是否已满"),
+    QT_TRANSLATE_NOOP("Library", "无法解析服务器网址，请检查上传网址和网络"),
+    QT_TRANSLATE_NOOP("Library", "无法连接服务器，请检查上传网址、服务器是否运行和网络"),
+    QT_TRANSLATE_NOOP("Library", "服务器没有及时回复，请稍后再试"),
+    QT_TRANSLATE_NOOP("Library",
+                      "无法建立安全连接：服务器的证书不受信任或加密协商失败，请联系服务器管理员"),
+    QT_TRANSLATE_NOOP("Library", "上传已停止，服务器可能没有收到数据"),
+    QT_TRANSLATE_NOOP("Library", "上传失败，请检查上传网址和网络"),
+    QT_TRANSLATE_NOOP("Library", "……（服务器的回复过长，只显示了前 %1 个字）"),
+    QT_TRANSLATE_NOOP("Library", "无法解析服务器网址"),
+    QT_TRANSLATE_NOOP("Library", "无法连接服务器: %1"),
+    QT_TRANSLATE_NOOP("Library", "无法创建文件，请检查文件夹是否存在、是否可写"),
+    QT_TRANSLATE_NOOP("Library", "已停止，文件没有写入"),
+    QT_TRANSLATE_NOOP("Library", "文件没有写完：%1"),
+    QT_TRANSLATE_NOOP("Library", "无法替换文件：%1"),
+    QT_TRANSLATE_NOOP("Library", "文件没有写完，请检查磁盘空间"),
+    QT_TRANSLATE_NOOP("Library", "无法写入文件，请检查磁盘空间和文件夹权限"),
+    QT_TRANSLATE_NOOP("Library", "已上传，标记未保存"),
+};
+
+// The text with its values read from `line` by `pattern`, or a null string.
+QString Match(const QString& line, const QString& pattern) {
+  // The fixed pieces between the values, each matched as it is.
+  const QStringList pieces = pattern.split(QRegularExpression(QStringLiteral("%\\d")));
+  QStringList escaped;
+  for (const QString& piece : pieces) escaped << QRegularExpression::escape(piece);
+  const QString expression = escaped.join(QStringLiteral("(.*)"));
+  const QRegularExpressionMatch match =
+      QRegularExpression(QStringLiteral("^") + expression + QStringLiteral("$")).match(line);
+  if (!match.hasMatch()) return QString();
+  QString shown = QCoreApplication::translate("Library", pattern.toUtf8().constData());
+  // The values in the order of their numbers, wherever the translation puts them.
+  QList<int> numbers;
+  for (const QRegularExpressionMatch& n :
+       QRegularExpression(QStringLiteral("%(\\d)")).globalMatch(pattern)) {
+    numbers << n.captured(1).toInt();
+  }
+  for (int i = 0; i < numbers.size(); ++i) {
+    shown.replace(QStringLiteral("%") + QString::number(numbers[i]), match.captured(i + 1));
+  }
+  return shown;
+}
+
+QString ShownLine(const QString& line) {
+  for (const char* text : kTexts) {
+    const QString shown = Match(line, QString::fromUtf8(text));
+    if (!shown.isNull()) return shown;
+  }
+  // "head: known text", as a port or a folder in front of a reason.
+  for (const QString& separator : {QStringLiteral("："), QStringLiteral(": ")}) {
+    const int at = line.indexOf(separator);
+    if (at <= 0) continue;
+    const QString tail = line.mid(at + separator.size());
+    const QString shown = ShownLine(tail);
+    if (shown != tail) return line.left(at + separator.size()) + shown;
+  }
+  return line;
+}
+
+}  // namespace
+
+QString ShownLibraryText(const QString& text) {
+  QStringList lines = text.split(QLatin1Char('\n'));
+  for (QString& line : lines) line = ShownLine(line);
+  return lines.join(QLatin1Char('\n'));
+}
