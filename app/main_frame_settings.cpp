@@ -27,7 +27,7 @@ bool SelectText(QComboBox* combo, const String& text) {
 }  // namespace
 
 void MainFrameWnd::ShowSettings() {
-  SelectText(comboCom_, settings_.portName);
+  comboCom_->setCurrentIndex(comboCom_->findData(ToQString(settings_.portName)));
   SelectText(comboBits_, settings_.baudRate);
   comboServType_->setCurrentIndex(settings_.serverType == u"TCP服务器" ? 0 : 1);
   if (SelectText(comboDeviceId_, settings_.deviceId))
@@ -37,7 +37,7 @@ void MainFrameWnd::ShowSettings() {
 void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
   const String text = FromQString(combo->currentText());
   if (combo == comboCom_) {
-    settings_.portName = text;
+    settings_.portName = FromQString(combo->currentData().toString());  // the name, not its display
     settings_.Save();
     serialLink_.CloseSerialPort();  // the port timer reopens it with the new choice
   } else if (combo == comboBits_) {

@@ -308,8 +308,11 @@ void MainFrameWnd::ScanPorts() {
 
 void MainFrameWnd::FillPortCombo() {
   ScanPorts();
-  for (uint32_t i = 0; i < ports_.Count(); ++i)
-    comboCom_->addItem(ToQString(ports_[i].friendlyName));
+  // The port's name is what "com" stores; the window shows it in its language.
+  for (uint32_t i = 0; i < ports_.Count(); ++i) {
+    const QString name = ToQString(ports_[i].friendlyName);
+    comboCom_->addItem(ShownLibraryText(name), name);
+  }
   comboCom_->setCurrentIndex(-1);
   if (settings_.portName.IsEmpty() && ports_.Count() > 0)
     settings_.portName = ports_[0].friendlyName;
@@ -339,13 +342,15 @@ void MainFrameWnd::OnPortTimer() {
   // A detector plugged in after the start: while the chosen port is not
   // there, every tick looks again, and the port list follows quietly.
   if (!serialLink_.IsOpen() && !FindPortPath(ports_, settings_.portName)) {
-    const QString shown = comboCom_->currentText();
+    const QVariant chosen = comboCom_->currentData();
     ScanPorts();
     const QSignalBlocker quiet(comboCom_);
     comboCom_->clear();
-    for (uint32_t i = 0; i < ports_.Count(); ++i)
-      comboCom_->addItem(ToQString(ports_[i].friendlyName));
-    comboCom_->setCurrentIndex(comboCom_->findText(shown));
+    for (uint32_t i = 0; i < ports_.Count(); ++i) {
+      const QString name = ToQString(ports_[i].friendlyName);
+      comboCom_->addItem(ShownLibraryText(name), name);
+    }
+    comboCom_->setCurrentIndex(comboCom_->findData(chosen));
   }
   serialLink_.OnPortTimer(settings_.portName, settings_.baudRate, ports_);
 }

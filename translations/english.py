@@ -155,6 +155,7 @@ ENGLISH = {
     "通道": "Channel",
     "已上传，标记未保存": "Uploaded, mark not stored",
     "设备ID长度必须是16个字符": "The device ID must have 16 characters",
+    "虚拟串口 (%1)": "Virtual port (%1)",
     "设备ID字符必须是 0-9 或 A-F": "The device ID may only hold 0-9 and A-F",
     "串口设备不存在，请检查检测仪的数据线是否插好": "The serial device is not there; check the detector's cable",
     "串口正被别的程序使用，请先关闭那个程序": "Another program uses the serial port; close it first",

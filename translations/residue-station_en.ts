@@ -205,6 +205,10 @@
         <source>已上传，标记未保存</source>
         <translation>Uploaded, mark not stored</translation>
     </message>
+    <message>
+        <source>虚拟串口 (%1)</source>
+        <translation>Virtual port (%1)</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>

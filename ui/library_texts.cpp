@@ -10,6 +10,7 @@ namespace {
 // stand for the values put in.
 const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("Library", "设备ID长度必须是16个字符"),
+    QT_TRANSLATE_NOOP("Library", "虚拟串口 (%1)"),
     QT_TRANSLATE_NOOP("Library", "设备ID字符必须是 0-9 或 A-F"),
     QT_TRANSLATE_NOOP("Library", "串口设备不存在，请检查检测仪的数据线是否插好"),
     QT_TRANSLATE_NOOP("Library", "串口正被别的程序使用，请先关闭那个程序"),
