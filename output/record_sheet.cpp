@@ -1,6 +1,7 @@
 #include "output/record_sheet.h"
 
 #include "store/record_filter.h"
+#include "store/record_text.h"
 
 const char16_t* const kSheetCaptions[kSheetColumns] = {
     u"状态",     u"名称",      u"检测结果",     u"抑制率(％)", u"被检单位", u"位置",
@@ -24,36 +25,6 @@ const char16_t* UnitOf(int column) {
     default:
       return nullptr;  // not a number column
   }
-}
-
-// A decimal number that is the whole text.
-bool ReadDecimal(const String& text, double& value) {
-  const uint32_t n = text.Length();
-  uint32_t i = 0;
-  bool negative = false;
-  if (i < n && (text.Element(i) == u'-' || text.Element(i) == u'+')) {
-    negative = text.Element(i++) == u'-';
-  }
-  double number = 0, scale = 1;
-  bool digits = false, point = false;
-  for (; i < n; ++i) {
-    const char16_t c = text.Element(i);
-    if (c >= u'0' && c <= u'9') {
-      digits = true;
-      if (point) {
-        scale /= 10;
-        number += (c - u'0') * scale;
-      } else {
-        number = number * 10 + (c - u'0');
-      }
-    } else if (c == u'.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  value = negative ? -number : number;
-  return digits;
 }
 
 // "2019-03-05 15:16:04" as the list writes a 12-digit test time.
@@ -85,7 +56,9 @@ SheetRow MakeSheetRow(const _NcItemData& record) {
     if (const char16_t* unit = UnitOf(c)) {
       const uint32_t unitLength = String(unit).Length();
       if (cell.text.Length() >= unitLength) cell.text.SetLength(cell.text.Length() - unitLength);
-      if (ReadDecimal(cell.text, cell.number)) cell.kind = SheetCell::Kind::kNumber;
+      if (ReadDecimal(std::u16string_view(cell.text.Handle(), cell.text.Length()), cell.number)) {
+        cell.kind = SheetCell::Kind::kNumber;
+      }
     } else if (c == 9 && ReadDateTime(cell.text, cell.dateTime)) {
       cell.kind = SheetCell::Kind::kDateTime;
     }

@@ -23,33 +23,6 @@ struct SortKey {
   std::string text;  // UTF-8: bytes compare in code point order
 };
 
-// A decimal number that is the whole text (sign, digits, one point).
-bool ReadNumber(const std::u16string& text, double& value) {
-  size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
-  double number = 0, scale = 1;
-  bool digits = false, point = false;
-  for (; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c >= u'0' && c <= u'9') {
-      digits = true;
-      if (point) {
-        scale /= 10;
-        number += (c - u'0') * scale;
-      } else {
-        number = number * 10 + (c - u'0');
-      }
-    } else if (c == u'.' && !point) {
-      point = true;
-    } else {
-      return false;
-    }
-  }
-  value = negative ? -number : number;
-  return digits;
-}
-
 SortKey KeyOf(const _NcItemData& record, int column) {
   SortKey key;
   thread_local std::u16string text;
@@ -77,7 +50,7 @@ SortKey KeyOf(const _NcItemData& record, int column) {
     } else if (kFieldOf[column] < count) {
       FieldText(fields[kFieldOf[column]], text);
     }
-    if (kNumeric[column]) key.number = ReadNumber(text, key.value);
+    if (kNumeric[column]) key.number = ReadDecimal(text, key.value);
   }
   if (!key.number) key.text = cp::Utf16ToUtf8(text);
   return key;

@@ -72,3 +72,29 @@ String FormatLocation(View latitude, View longitude) {
   for (int i = 0; i < n; ++i) wide[i] = text[i] == '\x01' ? u'°' : static_cast<char16_t>(text[i]);
   return String(wide, static_cast<uint32_t>(n));
 }
+
+bool ReadDecimal(std::u16string_view text, double& value) {
+  size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+  double number = 0, scale = 1;
+  bool digits = false, point = false;
+  for (; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= u'0' && c <= u'9') {
+      digits = true;
+      if (point) {
+        scale /= 10;
+        number += (c - u'0') * scale;
+      } else {
+        number = number * 10 + (c - u'0');
+      }
+    } else if (c == u'.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  value = negative ? -number : number;
+  return digits;
+}

@@ -17,3 +17,7 @@ void FormatTestTime(String& time);
 // hundredths; no arithmetic on fractional minutes takes place. A longitude
 // without a '.' gives "(0,0)".
 String FormatLocation(std::u16string_view latitude, std::u16string_view longitude);
+
+// A decimal number that is the whole text (an optional sign, digits, at most
+// one point, at least one digit): the numbers of the list's number columns.
+bool ReadDecimal(std::u16string_view text, double& value);
