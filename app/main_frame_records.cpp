@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QSignalBlocker>
-#include <algorithm>
 
 #include "app/main_frame_wnd.h"
 #include "device/capture_replay.h"

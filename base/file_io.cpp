@@ -96,3 +96,17 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
   if (!ok) ::unlink(temp.c_str());
   return ok;
 }
+
+MadeFile ReplaceWithMadeFile(const std::string& path,
+                             const std::function<bool(const std::string& temporary)>& make) {
+  std::string temporary =
+      (std::filesystem::temp_directory_path() / "residue-output-XXXXXX").string();
+  const int fd = ::mkstemp(&temporary[0]);
+  if (fd < 0) return MadeFile::kNotMade;
+  ::close(fd);
+  std::string bytes;
+  const bool made = make(temporary) && ReadWholeFile(temporary, bytes) && !bytes.empty();
+  ::unlink(temporary.c_str());
+  if (!made) return MadeFile::kNotMade;
+  return ReplaceFileContent(path, bytes) ? MadeFile::kReplaced : MadeFile::kNotReplaced;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // Whole-file reads and crash-safe writes. Paths are native (UTF-8 on Linux).
@@ -25,3 +26,11 @@ bool WriteFully(int fd, const std::string& bytes, bool socket = false);
 // not be written (no write permission for this user, or no write bit at all)
 // is refused. False (old file as it was, no temporary left) on any failure.
 bool ReplaceFileContent(const std::string& path, const std::string& bytes);
+
+// For files a library writes to a path of its own (a workbook, a PDF): `make`
+// writes the file at a temporary path in the system's temporary folder, and
+// its bytes then replace `path` exactly as ReplaceFileContent does. The
+// temporary file is always removed.
+enum class MadeFile { kReplaced, kNotMade, kNotReplaced };
+MadeFile ReplaceWithMadeFile(const std::string& path,
+                             const std::function<bool(const std::string& temporary)>& make);

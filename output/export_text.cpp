@@ -13,12 +13,18 @@ constexpr int kCellWidth = 20;
 constexpr char16_t kCaptions[] =
     u"名称\t检测结果\t抑制率\t检测标准\t被检单位\t位置\t主检单位\t检验员\t对照液A值\t通道\t日期";
 
-// Appends `cell` in GBK, padded as PadCell pads it.
-void AppendPadded(const char16_t* cell, size_t length, std::string& out) {
+// The blanks after a cell: up to 20 display columns (a unit above U+0100
+// counts two), and at least one.
+size_t BlanksAfter(const char16_t* cell, size_t length) {
   int width = 0;
   for (size_t i = 0; i < length; ++i) width += cell[i] > 0x100 ? 2 : 1;
+  return static_cast<size_t>(width < kCellWidth ? kCellWidth - width : 1);
+}
+
+// Appends `cell` in GBK, padded as PadCell pads it.
+void AppendPadded(const char16_t* cell, size_t length, std::string& out) {
   cp::AppendGbk(cell, length, out);
-  out.append(static_cast<size_t>(width < kCellWidth ? kCellWidth - width : 1), ' ');
+  out.append(BlanksAfter(cell, length), ' ');
 }
 
 // One record's export line, straight from its text: the fields are found in
@@ -90,10 +96,7 @@ class ExportLine {
 }  // namespace
 
 void PadCell(String& text) {
-  int width = 0;
-  for (uint32_t i = 0; i < text.Length(); ++i) width += text.Element(i) > 0x100 ? 2 : 1;
-  const int blanks = width < kCellWidth ? kCellWidth - width : 1;
-  for (int i = 0; i < blanks; ++i) text.Append(u' ');
+  for (size_t i = BlanksAfter(text.Handle(), text.Length()); i > 0; --i) text.Append(u' ');
 }
 
 std::string BuildExportBytes(const NcItemList& records,

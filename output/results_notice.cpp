@@ -1,14 +1,12 @@
 #include "output/results_notice.h"
 
-#include <unistd.h>
-
 #include <QFont>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
-#include <filesystem>
 
+#include "base/file_io.h"
 #include "store/record_filter.h"
 
 namespace {
@@ -65,15 +63,12 @@ int NoticePages(size_t rows) {
   return pages;
 }
 
-bool WriteResultsNotice(const std::string& path, const NcItemList& records,
-                        const std::vector<uint32_t>& rows, const NoticeInfo& info,
-                        const std::function<bool(size_t)>& progress, String& error) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const std::string temporary =
-      (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp"))
-          .string();
+namespace {
+
+// The notice written to `file`.
+bool MakeNotice(const std::string& file, const NcItemList& records,
+                const std::vector<uint32_t>& rows, const NoticeInfo& info,
+                const std::function<bool(size_t)>& progress, String& error) {
   uint32_t from = info.fromDate, to = info.toDate, failed = 0;
   for (const uint32_t index : rows) {
     const _NcItemData& record = records[index];
@@ -84,7 +79,7 @@ bool WriteResultsNotice(const std::string& path, const NcItemList& records,
   }
   const int pages = NoticePages(rows.size());
   {
-    QPdfWriter pdf(QString::fromStdString(temporary));
+    QPdfWriter pdf(QString::fromStdString(file));
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     pdf.setResolution(kDpi);
@@ -164,24 +159,22 @@ bool WriteResultsNotice(const std::string& path, const NcItemList& records,
         QStringLiteral("检测人：____________    审核人：____________    公示日期：____________"));
     footer();
     if (!p.end() || stopped) {
-      std::error_code ignored;
-      fs::remove(temporary, ignored);
       error = stopped ? String(u"已停止，文件没有写入") : String(u"文件没有写完，请检查磁盘空间");
       return false;
     }
   }
-  std::error_code failure;
-  if (fs::file_size(temporary, failure) == 0 || failure) {
-    fs::remove(temporary, failure);
-    error = u"文件没有写完，请检查磁盘空间";
-    return false;
-  }
-  fs::rename(temporary, target, failure);
-  if (failure) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    error = String::FromBytes("无法替换文件：" + failure.message(), cp::kUtf8);
-    return false;
-  }
   return true;
+}
+
+}  // namespace
+
+bool WriteResultsNotice(const std::string& path, const NcItemList& records,
+                        const std::vector<uint32_t>& rows, const NoticeInfo& info,
+                        const std::function<bool(size_t)>& progress, String& error) {
+  const MadeFile made = ReplaceWithMadeFile(path, [&](const std::string& file) {
+    return MakeNotice(file, records, rows, info, progress, error);
+  });
+  if (made == MadeFile::kNotMade && error.IsEmpty()) error = u"文件没有写完，请检查磁盘空间";
+  if (made == MadeFile::kNotReplaced) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
+  return made == MadeFile::kReplaced;
 }

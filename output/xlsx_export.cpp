@@ -1,13 +1,12 @@
 #include "output/xlsx_export.h"
 
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <future>
 
+#include "base/file_io.h"
 #include "output/record_sheet.h"
 
 namespace {
@@ -38,20 +37,13 @@ void WriteStats(lxw_workbook* book, lxw_format* caption, lxw_format* percent,
   worksheet_set_column(sheet, 1, 4, 10, nullptr);
 }
 
-}  // namespace
-
-bool WriteXlsx(const std::string& path, const NcItemList& records,
-               const std::vector<uint32_t>& rows, const std::vector<StatsRow>& stats,
-               const std::function<bool(size_t)>& progress, String& error) {
-  namespace fs = std::filesystem;
-  const fs::path target(path);
-  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string temporary =
-      (folder / ("." + target.filename().string() + "." + std::to_string(::getpid()) + ".tmp"))
-          .string();
+// The workbook written to `file`.
+bool MakeWorkbook(const std::string& file, const NcItemList& records,
+                  const std::vector<uint32_t>& rows, const std::vector<StatsRow>& stats,
+                  const std::function<bool(size_t)>& progress, String& error) {
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;  // rows go to disk as they are written
-  lxw_workbook* book = workbook_new_opt(temporary.c_str(), &options);
+  lxw_workbook* book = workbook_new_opt(file.c_str(), &options);
   if (!book) {
     error = u"无法创建文件，请检查文件夹是否存在、是否可写";
     return false;
@@ -115,23 +107,27 @@ bool WriteXlsx(const std::string& path, const NcItemList& records,
   worksheet_autofilter(sheet, 0, 0, row - 1 > 0 ? row - 1 : 0, kSheetColumns - 1);
   WriteStats(book, caption, percent, stats);
   const lxw_error closed = workbook_close(book);
-  std::error_code ignored;
   if (stopped) {
-    fs::remove(temporary, ignored);
     error = u"已停止，文件没有写入";
     return false;
   }
   if (closed != LXW_NO_ERROR) {
-    fs::remove(temporary, ignored);
     error = String::FromBytes(std::string("文件没有写完：") + lxw_strerror(closed), cp::kUtf8);
     return false;
   }
-  std::error_code renamed;
-  fs::rename(temporary, target, renamed);
-  if (renamed) {
-    fs::remove(temporary, ignored);
-    error = String::FromBytes("无法替换文件：" + renamed.message(), cp::kUtf8);
-    return false;
-  }
   return true;
+}
+
+}  // namespace
+
+bool WriteXlsx(const std::string& path, const NcItemList& records,
+               const std::vector<uint32_t>& rows, const std::vector<StatsRow>& stats,
+               const std::function<bool(size_t)>& progress, String& error) {
+  const MadeFile made = ReplaceWithMadeFile(path, [&](const std::string& file) {
+    return MakeWorkbook(file, records, rows, stats, progress, error);
+  });
+  if (made == MadeFile::kNotMade && error.IsEmpty())
+    error = u"无法创建文件，请检查文件夹是否存在、是否可写";
+  if (made == MadeFile::kNotReplaced) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
+  return made == MadeFile::kReplaced;
 }

@@ -206,7 +206,6 @@ ENGLISH = {
     "无法创建文件，请检查文件夹是否存在、是否可写": "Cannot create the file; check that the folder exists and is writable",
     "已停止，文件没有写入": "Stopped; the file was not written",
     "文件没有写完：%1": "The file was not written completely: %1",
-    "无法替换文件：%1": "Cannot replace the file: %1",
     "文件没有写完，请检查磁盘空间": "The file was not written completely; check the free disk space",
     "无法写入文件，请检查磁盘空间和文件夹权限": "Cannot write the file; check the free disk space and the folder's permissions",
 }

@@ -190,10 +190,6 @@
         <translation>The file was not written completely: %1</translation>
     </message>
     <message>
-        <source>无法替换文件：%1</source>
-        <translation>Cannot replace the file: %1</translation>
-    </message>
-    <message>
         <source>文件没有写完，请检查磁盘空间</source>
         <translation>The file was not written completely; check the free disk space</translation>
     </message>
@@ -875,70 +871,6 @@ The program runs on default settings and changes are not saved. Check the file's
 </context>
 <context>
     <name>RecordList</name>
-    <message>
-        <source>状态</source>
-        <translation>State</translation>
-    </message>
-    <message>
-        <source>名称</source>
-        <translation>Sample</translation>
-    </message>
-    <message>
-        <source>检测结果</source>
-        <translation>Result</translation>
-    </message>
-    <message>
-        <source>抑制率</source>
-        <translation>Inhibition</translation>
-    </message>
-    <message>
-        <source>被检单位</source>
-        <translation>Tested unit</translation>
-    </message>
-    <message>
-        <source>位置</source>
-        <translation>Place</translation>
-    </message>
-    <message>
-        <source>主检单位</source>
-        <translation>Testing unit</translation>
-    </message>
-    <message>
-        <source>检验员</source>
-        <translation>Inspector</translation>
-    </message>
-    <message>
-        <source>检测标准</source>
-        <translation>Standard</translation>
-    </message>
-    <message>
-        <source>日期</source>
-        <translation>Date</translation>
-    </message>
-    <message>
-        <source>温度</source>
-        <translation>Temperature</translation>
-    </message>
-    <message>
-        <source>读数</source>
-        <translation>Reading</translation>
-    </message>
-    <message>
-        <source>经纬度</source>
-        <translation>Location</translation>
-    </message>
-    <message>
-        <source>对照液A值</source>
-        <translation>Control A</translation>
-    </message>
-    <message>
-        <source>通道</source>
-        <translation>Channel</translation>
-    </message>
-    <message>
-        <source>追溯码</source>
-        <translation>Trace code</translation>
-    </message>
     <message>
         <source>合格</source>
         <translation>Pass</translation>

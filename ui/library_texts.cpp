@@ -53,7 +53,6 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("Library", "无法创建文件，请检查文件夹是否存在、是否可写"),
     QT_TRANSLATE_NOOP("Library", "已停止，文件没有写入"),
     QT_TRANSLATE_NOOP("Library", "文件没有写完：%1"),
-    QT_TRANSLATE_NOOP("Library", "无法替换文件：%1"),
     QT_TRANSLATE_NOOP("Library", "文件没有写完，请检查磁盘空间"),
     QT_TRANSLATE_NOOP("Library", "无法写入文件，请检查磁盘空间和文件夹权限"),
     QT_TRANSLATE_NOOP("Library", "已上传，标记未保存"),

@@ -66,16 +66,6 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
 QString RecordListModel::DisplayText(const QString& stored) {
   // The record texts the program itself writes (results, upload states)
   // show in the window's language; stored records keep the Chinese.
-  static const char* const kCaptions[] = {
-      QT_TRANSLATE_NOOP("RecordList", "状态"),     QT_TRANSLATE_NOOP("RecordList", "名称"),
-      QT_TRANSLATE_NOOP("RecordList", "检测结果"), QT_TRANSLATE_NOOP("RecordList", "抑制率"),
-      QT_TRANSLATE_NOOP("RecordList", "被检单位"), QT_TRANSLATE_NOOP("RecordList", "位置"),
-      QT_TRANSLATE_NOOP("RecordList", "主检单位"), QT_TRANSLATE_NOOP("RecordList", "检验员"),
-      QT_TRANSLATE_NOOP("RecordList", "检测标准"), QT_TRANSLATE_NOOP("RecordList", "日期"),
-      QT_TRANSLATE_NOOP("RecordList", "温度"),     QT_TRANSLATE_NOOP("RecordList", "读数"),
-      QT_TRANSLATE_NOOP("RecordList", "经纬度"),   QT_TRANSLATE_NOOP("RecordList", "对照液A值"),
-      QT_TRANSLATE_NOOP("RecordList", "通道"),     QT_TRANSLATE_NOOP("RecordList", "追溯码")};
-  (void)kCaptions;  // the column captions come from the skin; listed for translation
   static const char* const kOwnTexts[] = {
       QT_TRANSLATE_NOOP("RecordList", "合格"), QT_TRANSLATE_NOOP("RecordList", "不合格"),
       QT_TRANSLATE_NOOP("RecordList", "已上传"), QT_TRANSLATE_NOOP("RecordList", "未保存"),
@@ -88,7 +78,7 @@ QString RecordListModel::DisplayText(const QString& stored) {
 
 QVariant RecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < captions_.size()) {
-    return QCoreApplication::translate("RecordList", captions_[section].toUtf8().constData());
+    return captions_[section];  // the skin's, translated as the skin is loaded
   }
   return QVariant();
 }
