@@ -24,6 +24,22 @@ class RecordsCommandTest : public TempDirTest {
     err_.str("");
     return RunRecordsCommand(std::move(args), out_, err_);
   }
+  struct Stored {
+    const char16_t* time;
+    const char16_t* sample;
+    bool failed;
+  };
+  // Records stored as the program stores them, each with its own time and sample.
+  static void StoreRecords(RecordDb& db, std::initializer_list<Stored> records) {
+    for (const Stored& r : records) {
+      FrameFields f;
+      f.time = r.time;
+      f.sample = r.sample;
+      f.result = r.failed ? u"0" : u"1";
+      const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
+      ASSERT_TRUE(StoreReceivedRecord(db, r.time, text).status);
+    }
+  }
   std::ostringstream out_, err_;
 };
 
@@ -142,16 +158,9 @@ TEST_F(RecordsCommandTest, FiltersPrintTheRecordsTheRecordPageWouldShowInStoredO
   const std::string storage = Path("storage");
   {
     RecordDb db(storage);
-    const char16_t* samples[] = {u"毛豆", u"黄瓜", u"毛豆"};
-    const char16_t* times[] = {u"261130235959", u"261201000000", u"261201120000"};
-    for (int i = 0; i < 3; ++i) {
-      FrameFields f;
-      f.time = times[i];
-      f.sample = samples[i];
-      f.result = i == 2 ? u"1" : u"0";
-      const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
-      ASSERT_TRUE(StoreReceivedRecord(db, times[i], text).status);
-    }
+    StoreRecords(db, {{u"261130235959", u"毛豆", true},
+                      {u"261201000000", u"黄瓜", true},
+                      {u"261201120000", u"毛豆", false}});
     ASSERT_TRUE(SetRecordUploaded(db, u"261201000000"));
   }
   struct Case {
@@ -200,15 +209,9 @@ TEST_F(RecordsCommandTest, ExportFormatsAndStatisticsTakeTheFilter) {
   const std::string storage = Path("storage");
   {
     RecordDb db(storage);
-    const char16_t* times[] = {u"261130235959", u"261201000000", u"261203120000"};
-    for (int i = 0; i < 3; ++i) {
-      FrameFields f;
-      f.time = times[i];
-      f.sample = i == 1 ? u"黄瓜" : u"毛豆";
-      f.result = i == 0 ? u"0" : u"1";
-      const String text = String::FromBytes(BuildFrame(f).substr(3), cp::kGbk);
-      ASSERT_TRUE(StoreReceivedRecord(db, times[i], text).status);
-    }
+    StoreRecords(db, {{u"261130235959", u"毛豆", true},
+                      {u"261201000000", u"黄瓜", false},
+                      {u"261203120000", u"毛豆", false}});
   }
   auto run = [&](std::vector<std::string> args,
                  int (*command)(std::vector<std::string>, std::ostream&, std::ostream&)) {
