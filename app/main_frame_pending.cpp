@@ -14,9 +14,9 @@
 #include "ui/qt_text.h"
 
 void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime,
-                                     const String& text) {
+                                     const String& text, const String& deviceId) {
   const bool episodeStarts = pendingRecords_.empty();
-  pendingRecords_.push_back(PendingRecord{record ? record->serial : 0, testTime, text});
+  pendingRecords_.push_back(PendingRecord{record ? record->serial : 0, testTime, text, deviceId});
   if (record) {
     record->stored = false;
     record->SetStatus(FromQString(tr("未保存")));
@@ -50,7 +50,8 @@ bool MainFrameWnd::RetryPendingRecords() {
   bool reopened = false;
   while (!pendingRecords_.empty()) {
     const PendingRecord& pending = pendingRecords_.front();
-    StoredRecord stored = StoreReceivedRecord(recordDb_, pending.testTime, pending.text);
+    StoredRecord stored =
+        StoreReceivedRecord(recordDb_, pending.testTime, pending.text, true, pending.deviceId);
     if (!stored.status && !reopened) {
       recordDb_.Reopen();
       reopened = true;
@@ -61,7 +62,19 @@ bool MainFrameWnd::RetryPendingRecords() {
       return false;
     }
     const int row = pending.serial ? records_.IndexBySerial(pending.serial) : -1;
-    if (row >= 0) {
+    if (row >= 0 && stored.duplicate) {
+      // The same test came twice while the disk refused both: the first copy
+      // is stored and listed, this row would show it a second time.
+      std::vector<uint32_t> newIndex(records_.Count());
+      for (uint32_t i = 0; i < records_.Count(); ++i)
+        newIndex[i] = i < static_cast<uint32_t>(row) ? i : i == static_cast<uint32_t>(row) ? UINT32_MAX : i - 1;
+      const uint64_t serial = pending.serial;
+      records_.RemoveIf([serial](const _NcItemData& r) { return r.serial == serial; });
+      view_.Removed(newIndex);
+      model_->ResetAll();
+      CountRecords();
+      UpdateRecordCount();
+    } else if (row >= 0) {
       _NcItemData& record = records_[static_cast<uint32_t>(row)];
       records_.SetKey(record, stored.key);
       record.stored = true;
@@ -102,9 +115,10 @@ void MainFrameWnd::StoreRecordsLeftLastTime() {
     String key = String::FromBytes(text.substr(0, text.find('+')), cp::kGbk);
     key.Trim();
     const String data = String::FromBytes(text, cp::kGbk);
-    const StoredRecord stored = StoreReceivedRecord(recordDb_, key, data);
+    const StoredRecord stored = StoreReceivedRecord(recordDb_, key, data, true, settings_.deviceId);
     allStored = allStored && stored.status.ok;
-    if (stored.status) AddRecordRow(false, false, data, &stored.key);
+    if (stored.status && !stored.duplicate)
+      AddRecordRow(false, false, data, &stored.key, settings_.deviceId);
   }
   if (allStored) std::remove(PendingCapturePath().c_str());
 }

@@ -80,9 +80,11 @@ void MainFrameWnd::LoadStoredRecords() {
 }
 
 _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const String& text,
-                                        const String* storedKey) {
+                                        const String* storedKey, const String& deviceId) {
+  const bool ownId = !deviceId.IsEmpty();
   _NcItemData* record = records_.Append(storedKey ? *storedKey : RecordTestTime(text), text,
-                                        selected, uploaded, settings_.deviceId);
+                                        selected, uploaded, ownId ? deviceId : settings_.deviceId,
+                                        ownId);
   if (!record) return nullptr;
   const int row = view_.Appended(records_, records_.Count() - 1);
   ticked_ += selected ? 1 : 0;
@@ -95,16 +97,41 @@ _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const Stri
   return record;
 }
 
-void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool stored) {
+void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool stored,
+                                  bool duplicate, const String& deviceId) {
   // Called on the receive thread (or by a replay on this one): the row is
   // added on the UI thread, in the order the records arrived.
   QMetaObject::invokeMethod(
       this,
-      [this, key, text, stored] {
-        _NcItemData* record = AddRecordRow(false, false, text, &key);
-        if (!stored) KeepPendingRecord(record, key, text);
+      [this, key, text, stored, duplicate, deviceId] {
+        if (duplicate) {
+          // Its row is there already: one test, one row.
+          ShowLinkNote(tr("重复数据已忽略"), true);
+          return;
+        }
+        _NcItemData* record = AddRecordRow(false, false, text, &key, deviceId);
+        if (!stored) KeepPendingRecord(record, key, text, deviceId);
       },
       Qt::QueuedConnection);
+}
+
+void MainFrameWnd::ShowLinkNote(const QString& text, bool good) {
+  textTipCom_->setText(text);
+  textTipCom_->setStyleSheet(good ? QStringLiteral("color: rgb(0, 153, 0);")
+                                  : QStringLiteral("color: rgb(255, 0, 0);"));
+}
+
+void MainFrameWnd::ReportDroppedFrames() {
+  // Once per burst: said when a tick passes with no new dropped frame.
+  const uint64_t dropped = frameDecoder_.DroppedFrames();
+  if (dropped != droppedSeen_) {
+    droppedSeen_ = dropped;
+    return;
+  }
+  if (dropped == droppedReported_) return;
+  const uint64_t burst = dropped - droppedReported_;
+  droppedReported_ = dropped;
+  ShowLinkNote(tr("已丢弃 %1 个不完整的数据帧").arg(burst), false);
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {

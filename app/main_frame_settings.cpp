@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "app/main_frame_wnd.h"
 #include "device/device_id.h"
+#include "store/record_store.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -45,8 +47,11 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
     settings_.Save();
     serialLink_.CloseSerialPort();
   } else if (combo == comboDeviceId_) {
-    settings_.deviceId = text;
-    settings_.Save();
+    if (!(text == settings_.deviceId) && !ChangeDeviceId([this, text] { settings_.deviceId = text; })) {
+      const QSignalBlocker quiet(combo);
+      SelectText(combo, settings_.deviceId);
+      return;
+    }
     editDeviceId_->setText(ToQString(settings_.deviceId));
   } else if (combo == comboServType_) {
     // The stored value is the Chinese name whatever the window's language shows.
@@ -68,21 +73,41 @@ void MainFrameWnd::OnDeviceIdTextChanged() {
   textTipId_->setText(tr("ID长度不能超过16个字符"));
 }
 
+bool MainFrameWnd::ChangeDeviceId(const std::function<void()>& change) {
+  // Records that do not name their ID yet were listed under the one in use:
+  // they keep it, so their trace codes do not change with the new one.
+  const DbStatus stamped = StampDeviceIds(recordDb_, records_);
+  if (!stamped) {
+    ShowMessageBox(this,
+                   tr("设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。"
+                      "请检查磁盘空间和数据库文件夹，然后再试。")
+                       .arg(QString::fromStdString(options_.storageFolder))
+                       .arg(ToQString(stamped.text)),
+                   MessageKind::kError);
+    return false;
+  }
+  change();
+  settings_.Save();
+  serialLink_.SetDeviceId(settings_.deviceId);
+  return true;
+}
+
 void MainFrameWnd::SaveDeviceId() {
-  const String id = FromQString(editDeviceId_->text());
-  const DeviceIdCheck check = CheckDeviceId(id);
-  if (check != DeviceIdCheck::kOk) {
-    ShowMessageBox(this, ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(check))),
+  String id = FromQString(editDeviceId_->text().trimmed());
+  if (!CanonicalDeviceId(id)) {
+    ShowMessageBox(this, ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(CheckDeviceId(id)))),
                    MessageKind::kError);
     return;
   }
+  editDeviceId_->setText(ToQString(id));  // kept and shown in upper case
+  int index = 0;
+  // Saved also when the ID was in use already: the ID in use and the file
+  // agree, so record hashes do not change back at the next start.
+  if (!ChangeDeviceId([this, &id, &index] { index = settings_.UseDeviceId(id); })) return;
   // The combo mirrors the known IDs: a new one went first.
-  const int index = settings_.UseDeviceId(id);
   if (comboDeviceId_->count() < static_cast<int>(settings_.knownDeviceIds.size()))
     comboDeviceId_->insertItem(0, ToQString(id));
-  // Saved also when the ID was known already: the ID in use and the file agree,
-  // so record hashes do not change back at the next start.
-  settings_.Save();
+  const QSignalBlocker quiet(comboDeviceId_);
   comboDeviceId_->setCurrentIndex(index);
   btnSaveDevice_->setEnabled(false);
 }
@@ -90,11 +115,11 @@ void MainFrameWnd::SaveDeviceId() {
 void MainFrameWnd::DeleteDeviceId() {
   const int index = comboDeviceId_->currentIndex();
   if (index < 0) return;
+  if (!ChangeDeviceId([this, index] { settings_.ForgetDeviceId(index); })) return;
+  const QSignalBlocker quiet(comboDeviceId_);
   comboDeviceId_->removeItem(index);
-  settings_.ForgetDeviceId(index);
   comboDeviceId_->setCurrentIndex(settings_.knownDeviceIds.empty() ? -1 : 0);
   editDeviceId_->setText(ToQString(settings_.deviceId));
-  settings_.Save();
 }
 
 void MainFrameWnd::FillChannelCombo(QComboBox* combo) {

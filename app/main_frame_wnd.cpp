@@ -18,6 +18,7 @@
 #include <QWindow>
 
 #include "base/config.h"
+#include "device/device_id.h"
 #include "device/record_hash.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
@@ -240,6 +241,20 @@ void MainFrameWnd::InitWindow() {
         },
         Qt::QueuedConnection);
   }
+  serialLink_.SetDeviceId(settings_.deviceId);
+  if (!settings_.deviceIdProblem.IsEmpty()) {
+    const QString text = tr("设置文件中的设备ID“%1”无效：%2\n程序在没有设备ID的情况下运行，"
+                            "请在“设置”页面输入检测仪标签上的16位设备ID。")
+                             .arg(ToQString(settings_.deviceIdProblem))
+                             .arg(ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(
+                                 CheckDeviceId(settings_.deviceIdProblem)))));
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+          if (!closing_) ShowMessageBox(this, text, MessageKind::kError);
+        },
+        Qt::QueuedConnection);
+  }
   for (const String& id : settings_.knownDeviceIds) comboDeviceId_->addItem(ToQString(id));
   comboDeviceId_->setCurrentIndex(-1);
   FillPortCombo();
@@ -339,6 +354,7 @@ void MainFrameWnd::BuildChannelRows() {
 }
 
 void MainFrameWnd::OnPortTimer() {
+  ReportDroppedFrames();
   // A detector plugged in after the start: while the chosen port is not
   // there, every tick looks again, and the port list follows quietly.
   if (!serialLink_.IsOpen() && !FindPortPath(ports_, settings_.portName)) {

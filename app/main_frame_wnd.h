@@ -76,16 +76,19 @@ class MainFrameWnd : public QWidget,
 
   void ShowPortStatus(const String& text, bool good) override;
   void ShowDatabaseError(const String& statusText) override;
-  void HandOverRecord(const String& key, const String& text, bool stored) override;
+  void HandOverRecord(const String& key, const String& text, bool stored, bool duplicate,
+                      const String& deviceId) override;
   // Tests shorten how often records that could not be stored are tried again.
   void SetPendingRetryInterval(int milliseconds) { pendingRetryMs_ = milliseconds; }
   int PendingRecordCount() const { return static_cast<int>(pendingRecords_.size()); }
 
   // Builds a record from `text` and appends it and its row; `storedKey` is the
-  // key it is stored under when that is not its test time. Null when the text
-  // is not a record.
+  // key it is stored under when that is not its test time, `deviceId` the ID
+  // its stored value names (empty: none, the station's ID is used). Null when
+  // the text is not a record.
   _NcItemData* AddRecordRow(bool selected, bool uploaded, const String& text,
-                            const String* storedKey = nullptr);
+                            const String* storedKey = nullptr,
+                            const String& deviceId = String(u""));
   void OnRecordCheckClicked(_NcItemData* record);
   void OnSelectAllChanged(QCheckBox* box);
   void ShowUploadText(int row, const String& text);
@@ -179,13 +182,20 @@ class MainFrameWnd : public QWidget,
                      const QString& error);
   void StoreUploadFlags();
   // Received records the database did not take (app/main_frame_pending.cpp).
-  void KeepPendingRecord(_NcItemData* record, const String& testTime, const String& text);
+  void KeepPendingRecord(_NcItemData* record, const String& testTime, const String& text,
+                         const String& deviceId);
   void ShowStoreProblem();
   bool RetryPendingRecords();
   void SavePendingRecordsForNextStart();
   void StoreRecordsLeftLastTime();
   std::string PendingCapturePath() const { return options_.storageFolder + "-pending.txt"; }
   void ShowPage(int page);
+  // A short note about the serial link in "TextTipCom" (a resent record, dropped frames).
+  void ShowLinkNote(const QString& text, bool good);
+  void ReportDroppedFrames();
+  // The station's device ID becomes `id`: earlier records keep theirs (stored
+  // first); false, with a message, when that could not be stored.
+  bool ChangeDeviceId(const std::function<void()>& change);
   void UpdateRecordCount();
   void InitFindBar();
   QDate Today() const;
@@ -241,12 +251,15 @@ class MainFrameWnd : public QWidget,
     uint64_t serial;  // its row, 0 when it has none
     String testTime;  // the key it asks for
     String text;
+    String deviceId;  // the ID it was captured under
   };
   std::vector<PendingRecord> pendingRecords_;
   QTimer pendingTimer_;
   int pendingRetryMs_ = 3000;
   String lastStoreError_;
   bool closing_ = false;
+  uint64_t droppedSeen_ = 0;      // dropped frames the last port tick saw
+  uint64_t droppedReported_ = 0;  // and those already reported
   Thread outputThread_;
   std::shared_ptr<std::atomic<bool>> outputStop_;
   std::atomic<size_t> outputDone_{0};

@@ -48,6 +48,7 @@ void SerialLink::OpenSerialPort(const String& portName, const String& baudRate,
   stopReceive_ = false;
   receiveThread_.Wait(Thread::kInfinite);
   receiveThread_.Close();
+  decoder_.Reset();  // a new connection: nothing of an earlier one completes a frame
   port_ = port;
   receiveThread_.Create(this, &SerialLink::ReceiveThreadProc, port);
 }
@@ -80,6 +81,9 @@ void SerialLink::ReceiveThreadProc(std::shared_ptr<SerialPort> port) {
       }
     }
   }
+  // A frame cut off by the closing (a pulled cable) is never completed by
+  // the bytes of the next connection.
+  decoder_.Reset();
   std::lock_guard<std::mutex> lock(portLock_);
   if (port->IsOpen()) {
     port->Close();
@@ -102,10 +106,22 @@ void SerialLink::Stop() {
   receiveThread_.Close();
 }
 
+void SerialLink::SetDeviceId(const String& id) {
+  std::lock_guard<std::mutex> lock(deviceIdLock_);
+  deviceId_ = id;
+}
+
 void SerialLink::OnRecordReceived(std::string& key, std::string& text) {
   const String data = String::FromBytes(text, cp::kAnsi);
-  const StoredRecord stored = StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data);
+  if (!IsRecordText(data)) return;  // nothing is stored that the list would not show
+  String deviceId;
+  {
+    std::lock_guard<std::mutex> lock(deviceIdLock_);
+    deviceId = deviceId_;
+  }
+  const StoredRecord stored =
+      StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data, true, deviceId);
   if (!stored.status) host_.ShowDatabaseError(stored.status.text);
   host_.HandOverRecord(stored.status ? stored.key : String::FromBytes(key, cp::kAnsi), data,
-                       stored.status.ok);
+                       stored.status.ok, stored.duplicate, deviceId);
 }

@@ -24,8 +24,11 @@ class SerialLinkHost {
   virtual void ShowDatabaseError(const String& statusText) = 0;
   // A received record for the list, in arrival order; `key` is the key it is
   // stored under, or, when `stored` is false, its test time (the window keeps
-  // it and stores it later). The window adds the row on its UI thread.
-  virtual void HandOverRecord(const String& key, const String& text, bool stored) = 0;
+  // it and stores it later). `deviceId` is the ID it was captured under. A
+  // `duplicate` is a test already stored, sent again: it gets no row. The
+  // window adds the row on its UI thread.
+  virtual void HandOverRecord(const String& key, const String& text, bool stored,
+                              bool duplicate, const String& deviceId) = 0;
 };
 
 // Keeps the configured serial port open and reads it on a receive thread: the
@@ -55,6 +58,8 @@ class SerialLink {
 
   // The decoder's record callback: stores the record and hands it over.
   void OnRecordReceived(std::string& key, std::string& text);
+  // The device ID records are captured under from now on (any thread).
+  void SetDeviceId(const String& id);
 
  private:
   bool ConfigureSerialPort(SerialPort& port, const String& baudRate);
@@ -68,5 +73,7 @@ class SerialLink {
   std::shared_ptr<SerialPort> port_;  // replaced on the UI thread only, while closed
   std::mutex portLock_;               // serialises closing the port
   std::atomic<bool> stopReceive_{false};
+  std::mutex deviceIdLock_;
+  String deviceId_ = String(u"");
   Thread receiveThread_;
 };

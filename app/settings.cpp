@@ -2,6 +2,7 @@
 
 #include "base/config.h"
 #include "base/json.h"
+#include "device/device_id.h"
 #include "output/results_notice.h"
 
 namespace {
@@ -38,6 +39,12 @@ void Settings::Load() {
   if (!root) return;
   portName = ReadString(*root, u"com", u"");
   deviceId = ReadString(*root, u"deviceid", u"");
+  // Kept as 16 upper-case digits; anything else is no ID (and said so once).
+  deviceIdProblem = String(u"");
+  if (!deviceId.IsEmpty() && !CanonicalDeviceId(deviceId)) {
+    deviceIdProblem = deviceId;
+    deviceId = u"";
+  }
   baudRate = ReadString(*root, u"bits", u"9600");
   serverType = ReadString(*root, u"serv_type", u"TCP服务器");
   serverHost = ReadString(*root, u"serv_host", kDefaultServerHost);
@@ -58,6 +65,13 @@ void Settings::Load() {
 
   ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
   ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
+  std::vector<String> ids;
+  for (String id : knownDeviceIds) {
+    bool seen = !CanonicalDeviceId(id);
+    for (const String& known : ids) seen = seen || known == id;
+    if (!seen) ids.push_back(id);
+  }
+  knownDeviceIds = ids;
   ReadDistinct(root->GetProperty(u"ways", true), productChoices);
   const Json* names = root->GetProperty(u"user_names", true);
   for (int i = 0; i < ProductNames::kChannels; ++i) {

@@ -32,6 +32,7 @@ struct Settings {
   String noticeTitle;                  // "notice_title": the results notice's title
   String serverType;                   // "serv_type"
   uint16_t serverPort = 0;             // "serv_port"
+  String deviceIdProblem;              // a "deviceid" in the file that is no device ID
   std::string readProblem;             // why the file could not be read, "" when it was
   std::vector<String> extraPorts;      // "extra_ports": device paths listed after the
                                        // system's ports (read only, never written)

@@ -166,7 +166,7 @@ int RunChild(int argc, char** argv) {
     VariedRecords().Next(key, text);
     QCoreApplication::processEvents();  // what showing the window left to do
     Report("row", Timed([&] {
-             window->HandOverRecord(key, text, true);
+             window->HandOverRecord(key, text, true, false, u"");
              QCoreApplication::processEvents();
              paint();
            }));

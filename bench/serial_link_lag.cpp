@@ -32,7 +32,7 @@ class CountingHost : public SerialLinkHost {
   void ShowDatabaseError(const String& text) override {
     std::printf("database error: %s\n", text.ToBytes(cp::kUtf8).c_str());
   }
-  void HandOverRecord(const String& key, const String&, bool) override {
+  void HandOverRecord(const String& key, const String&, bool, bool, const String&) override {
     std::lock_guard<std::mutex> lock(mutex);
     keys.push_back(key.ToBytes(cp::kUtf8));
     lastHandOverNs = MonotonicNs();

@@ -19,3 +19,15 @@ const char16_t* DeviceIdCheckMessage(DeviceIdCheck check) {
   }
   return u"";
 }
+
+bool CanonicalDeviceId(String& id) {
+  if (CheckDeviceId(id) != DeviceIdCheck::kOk) return false;
+  String upper(u"");
+  for (uint32_t i = 0; i < 16; ++i) {
+    char16_t c = id.Element(i);
+    if (c >= u'a' && c <= u'f') c = static_cast<char16_t>(c - u'a' + u'A');
+    upper.Append(c);
+  }
+  id = upper;
+  return true;
+}

@@ -10,3 +10,7 @@ DeviceIdCheck CheckDeviceId(const String& id);
 
 // The operator message for a failed check ("" for kOk).
 const char16_t* DeviceIdCheckMessage(DeviceIdCheck check);
+
+// Brings an ID to the one form it is kept in, 16 upper-case hexadecimal
+// digits; false (id unchanged) when it is not a device ID at all.
+bool CanonicalDeviceId(String& id);

@@ -19,6 +19,19 @@ std::string TrimKey(const char* begin, const char* end) {
 
 }  // namespace
 
+bool IsWholeFrame(const uint8_t frame[FrameDecoder::kFrameSize]) {
+  constexpr uint32_t kEnd = FrameDecoder::kFrameSize;
+  if (std::memcmp(frame, kMarker, 3) != 0) return false;
+  if (frame[kEnd - 2] != '\r' || frame[kEnd - 1] != '\n') return false;
+  for (uint32_t i = 3; i < 15; ++i) {
+    if (frame[i] < '0' || frame[i] > '9') return false;
+  }
+  if (frame[15] != '+') return false;
+  int separators = 0;
+  for (uint32_t i = 15; i < kEnd; ++i) separators += frame[i] == '+' ? 1 : 0;
+  return separators >= 14;
+}
+
 int ParseChannel(const uint8_t digits[2]) {
   int i = 0;
   while (i < 2 && IsKeySpace(static_cast<char>(digits[i]))) ++i;
@@ -59,6 +72,7 @@ void FrameDecoder::Replay(const uint8_t* bytes, size_t count, ProductNames& name
     inFrame_ = false;
     count_ = 0;
     StepAll(bytes, count, names, records);
+    if (inFrame_ && count_ > 3) ++dropped_;  // the file ends inside a frame
     inFrame_ = liveInFrame;
     count_ = liveCount;
     std::memcpy(buffer_, liveBuffer, liveCount);
@@ -90,10 +104,41 @@ bool FrameDecoder::Step(uint8_t byte, ProductNames& names, Record& record) {
     return false;
   }
   if (count_ < kFrameSize) return false;
+  if (!IsWholeFrame(buffer_)) {
+    ++dropped_;
+    Resynchronise();
+    return false;
+  }
   bool complete = CompleteFrame(names, record);
   inFrame_ = false;
   count_ = 0;
   return complete;
+}
+
+void FrameDecoder::Resynchronise() {
+  for (uint32_t at = 1; at + 3 <= kFrameSize; ++at) {
+    if (std::memcmp(buffer_ + at, kMarker, 3) == 0) {
+      count_ = kFrameSize - at;
+      std::memmove(buffer_, buffer_ + at, count_);
+      return;  // still in a frame: the one that starts here
+    }
+  }
+  // No marker: only the last two bytes can still begin one.
+  std::memmove(buffer_, buffer_ + kFrameSize - 2, 2);
+  count_ = 2;
+  inFrame_ = false;
+}
+
+void FrameDecoder::Reset() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (inFrame_ && count_ > 3) ++dropped_;
+  inFrame_ = false;
+  count_ = 0;
+}
+
+uint64_t FrameDecoder::DroppedFrames() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return dropped_;
 }
 
 bool FrameDecoder::CompleteFrame(ProductNames& names, Record& record) {

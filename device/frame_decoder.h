@@ -12,9 +12,14 @@
 // Cuts detector frames out of a byte stream. A frame is 179 bytes: ":NC", the
 // record text (15 '+'-separated fields) and CR LF. The decoder hunts for ":NC",
 // collects 179 bytes, prints the channel's configured product name over the
-// sample name, and hands the record key (the trimmed text before the first
-// '+', normally the 12 time digits) and the 176-byte record text (GBK) to the
-// record callback. Nothing else is validated.
+// sample name, and hands the record key (the 12 time digits) and the 176-byte
+// record text (GBK) to the record callback.
+//
+// Only a whole frame is a record: CR LF at its end, 12 digits of test time
+// followed by '+', and at least 15 fields. Anything else (a stray ":NC" in
+// line noise, a frame with a byte lost) is dropped and counted, and the hunt
+// goes on inside the bytes already collected, so a real frame that began
+// within them is still found. Reset() drops a frame cut off by a closed port.
 //
 // Feeding is serialised: the receive thread and a capture replay may push at
 // the same time. A chunk given to PushBytes or Replay goes in whole, never mixed
@@ -42,6 +47,12 @@ class FrameDecoder {
   // the live stream; a frame left unfinished at the end of `bytes` is dropped.
   void Replay(const uint8_t* bytes, size_t count, ProductNames& names);
 
+  // Starts a fresh hunt (the port closed or opened again): a frame being
+  // collected is dropped, and counted when it had more than its marker.
+  void Reset();
+  // Frames dropped so far, as incomplete or malformed.
+  uint64_t DroppedFrames() const;
+
   // For diagnosis and tests: whether a frame is being collected, and its length so far.
   bool InFrame() const;
   uint32_t Count() const;
@@ -55,6 +66,8 @@ class FrameDecoder {
   // Both run with mutex_ held. Step returns true when `record` was filled.
   bool Step(uint8_t byte, ProductNames& names, Record& record);
   bool CompleteFrame(ProductNames& names, Record& record);
+  // After a malformed frame: hunts again from the byte behind its marker.
+  void Resynchronise();
   // Runs Step over the bytes (mutex_ held) and collects the finished records.
   void StepAll(const uint8_t* bytes, size_t count, ProductNames& names,
                std::vector<Record>& records);
@@ -64,6 +77,7 @@ class FrameDecoder {
   bool inFrame_ = false;
   uint8_t buffer_[kFrameSize] = {};
   uint32_t count_ = 0;
+  uint64_t dropped_ = 0;
   RecordCallback callback_;
 };
 
@@ -71,3 +85,7 @@ class FrameDecoder {
 // C library reads it: leading white space and one sign skipped, digits up to the
 // first non-digit, no digits giving 0.
 int ParseChannel(const uint8_t digits[2]);
+
+// Whether the 179 bytes are a whole detector frame: the marker, 12 digits of
+// test time and '+', at least 15 fields, CR LF at the end.
+bool IsWholeFrame(const uint8_t frame[FrameDecoder::kFrameSize]);

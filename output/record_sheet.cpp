@@ -1,5 +1,6 @@
 #include "output/record_sheet.h"
 
+#include "base/calendar.h"
 #include "store/record_filter.h"
 #include "store/record_text.h"
 
@@ -41,8 +42,8 @@ bool ReadDateTime(const String& text, int parts[6]) {
     }
     parts[p] = value;
   }
-  return parts[1] >= 1 && parts[1] <= 12 && parts[2] >= 1 && parts[2] <= 31 && parts[3] < 24 &&
-         parts[4] < 60 && parts[5] < 60;
+  return IsCalendarDate(static_cast<uint32_t>(parts[0] * 10000 + parts[1] * 100 + parts[2])) &&
+         parts[3] < 24 && parts[4] < 60 && parts[5] < 60;
 }
 
 }  // namespace

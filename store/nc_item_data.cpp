@@ -8,6 +8,7 @@
 #endif
 #include <mutex>
 
+#include "base/calendar.h"
 #include "device/record_fields.h"
 #include "device/record_hash.h"
 #include "store/record_text.h"
@@ -95,21 +96,6 @@ DeviceIdTable& DeviceIds() {
 
 }  // namespace
 
-namespace {
-
-// yyyymmdd from a test time's first six digits, or 0.
-template <class View>
-uint32_t TestDateOf(View time) {
-  if (time.size() < 6) return 0;
-  uint32_t digits = 0;
-  for (int i = 0; i < 6; ++i) {
-    if (time[i] < u'0' || time[i] > u'9') return 0;
-    digits = digits * 10 + static_cast<uint32_t>(time[i] - u'0');
-  }
-  return 20000000 + digits;  // the detector writes the year in two digits: 20yy
-}
-
-}  // namespace
 
 void NcItemList::ReadDateAndResult(_NcItemData& record) {
   const std::string_view form = record.TextForm();
@@ -134,10 +120,10 @@ void NcItemList::ReadDateAndResult(_NcItemData& record) {
   thread_local std::u16string text;
   std::string_view time = fields[0], result = fields[6];
   if (plain(time)) {
-    record.testDate_ = TestDateOf(time);
+    record.testDate_ = TestDayOf(time);
   } else {
     FieldText(fields[0], text);
-    record.testDate_ = TestDateOf(std::u16string_view(text));
+    record.testDate_ = TestDayOf(std::u16string_view(text));
   }
   if (plain(result)) {
     record.failed_ = result == "0";
@@ -150,6 +136,8 @@ void NcItemList::ReadDateAndResult(_NcItemData& record) {
 String _NcItemData::Key() const { return UnescapeText(KeyForm()); }
 
 String _NcItemData::Text() const { return UnescapeText(TextForm()); }
+
+String _NcItemData::DeviceId() const { return DeviceIds().Id(deviceId_); }
 
 void _NcItemData::ComputeUid() const {
   const String hex = ComputeRecordHash(Text(), DeviceIds().Id(deviceId_));
@@ -242,18 +230,18 @@ bool NcItemList::IsRecordForm(std::string_view text) {
 }
 
 _NcItemData* NcItemList::Append(const String& key, const String& text, bool selected, bool uploaded,
-                                const String& deviceId) {
+                                const String& deviceId, bool deviceIdStored) {
   if (!IsRecordText(text)) return nullptr;
   std::string keyForm, textForm;
   bool exact = true;
   EscapeText(key.Handle(), key.Length(), keyForm, exact);
   EscapeText(text.Handle(), text.Length(), textForm, exact);
-  return AppendForm(keyForm, textForm, exact, selected, uploaded, true, deviceId);
+  return AppendForm(keyForm, textForm, exact, selected, uploaded, true, deviceId, deviceIdStored);
 }
 
 _NcItemData* NcItemList::AppendForm(std::string_view key, std::string_view text, bool exactText,
                                     bool selected, bool uploaded, bool plainValue,
-                                    const String& deviceId) {
+                                    const String& deviceId, bool deviceIdStored) {
   if (!IsRecordForm(text)) return nullptr;
   _NcItemData& record = items_.emplace_back();
   record.serial = nextSerial++;
@@ -267,6 +255,7 @@ _NcItemData* NcItemList::AppendForm(std::string_view key, std::string_view text,
     lastDeviceNumber_ = DeviceIds().Number(deviceId);
   }
   record.deviceId_ = lastDeviceNumber_;
+  record.deviceIdStored = deviceIdStored;
   record.bytes_ = Keep(key, text);
   record.keyBytes_ = static_cast<uint32_t>(key.size());
   record.textBytes_ = static_cast<uint32_t>(text.size());
@@ -281,6 +270,7 @@ void NcItemList::AppendCopy(const _NcItemData& record) {
   copy.uploaded = record.uploaded;
   copy.plainValue = record.plainValue;
   copy.stored = record.stored;
+  copy.deviceIdStored = record.deviceIdStored;
   copy.builtUploaded_ = record.builtUploaded_;
   copy.exact_ = record.exact_;
   copy.uidReady_ = record.uidReady_;

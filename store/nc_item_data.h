@@ -35,6 +35,7 @@ struct _NcItemData {
         uploaded(false),
         plainValue(true),
         stored(true),
+        deviceIdStored(false),
         builtUploaded_(false),
         exact_(true),
         uidReady_(false),
@@ -50,6 +51,9 @@ struct _NcItemData {
   bool plainValue : 1;
   // The record is in the database under Key() (false while it waits to be stored).
   bool stored : 1;
+  // Its stored value names the device ID it was captured under ("deviceid");
+  // without, it was given the station's ID when it was loaded.
+  bool deviceIdStored : 1;
 
   String Key() const;   // the test time, or the key it is stored under
   String Text() const;  // the record text as received or stored
@@ -66,9 +70,11 @@ struct _NcItemData {
   std::string_view SearchedForm() const {
     return TextForm().substr(searchedFrom_, searchedTo_ - searchedFrom_);
   }
-  // The record hash with the device ID in force when the row was built:
-  // 40 uppercase hexadecimal digits.
+  // The record hash with the record's device ID: 40 uppercase hexadecimal digits.
   String Uid() const;
+  // The device ID the record was captured under (or, when its value names
+  // none, the station's ID when it was loaded). Its trace code and uploads use it.
+  String DeviceId() const;
   // Its first 12 digits, in lower case (the trace code, for searching).
   void TraceDigits(char digits[12]) const;
   // The row's display texts; column 0 is Status().
@@ -114,12 +120,13 @@ class NcItemList {
   // Appends the record of `text` stored under `key`, its hash to be computed
   // with `deviceId`. Null (nothing appended) when the text is not a record.
   _NcItemData* Append(const String& key, const String& text, bool selected, bool uploaded,
-                      const String& deviceId);
+                      const String& deviceId, bool deviceIdStored = false);
   // The same with key and text already in stored form (`exactText`: the
   // text's form is exact), and whether the stored value is the program's own
   // form of them (plainValue).
   _NcItemData* AppendForm(std::string_view key, std::string_view text, bool exactText,
-                          bool selected, bool uploaded, bool plainValue, const String& deviceId);
+                          bool selected, bool uploaded, bool plainValue, const String& deviceId,
+                          bool deviceIdStored = false);
   void SetKey(_NcItemData& record, const String& key);
   // Appends a copy of `record` (of another list): everything but its serial.
   // For work on another thread, which must not read a list that grows.

@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/calendar.h"
 #include "store/stored_value.h"
 
 namespace {
@@ -55,10 +56,7 @@ void Count(StatsRow& row, const _NcItemData& record) {
   }
 }
 
-bool ValidDay(uint32_t date) {
-  const uint32_t m = date / 100 % 100, d = date % 100;
-  return date && m >= 1 && m <= 12 && d >= 1 && d <= 31;
-}
+bool ValidDay(uint32_t date) { return IsCalendarDate(date); }
 
 }  // namespace
 

@@ -3,16 +3,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "device/device_id.h"
 #include "store/stored_value.h"
 
 namespace {
 
-Json NewRecordValue(const String& text) {
+Json NewRecordValue(const String& text, const String& deviceId) {
   Json value;
   value.SetPropertyStr(u"data", text);  // all of it, even past a zero byte from line noise
   value.SetPropertyBool(u"selected", false);
   value.SetPropertyBool(u"uploaded", false);
+  if (!deviceId.IsEmpty()) value.SetPropertyStr(u"deviceid", deviceId);
   return value;
+}
+
+// The "deviceid" member of a value read with the JSON parser, when it is one.
+String StoredDeviceId(const Json& doc) {
+  String id = doc.PropertyStr(u"deviceid", u"");
+  return CanonicalDeviceId(id) ? id : String(u"");
 }
 
 String Channel(const String& text) {
@@ -21,13 +29,16 @@ String Channel(const String& text) {
   return fields.Count() > 1 ? fields[1].Trim() : String(u"");
 }
 
-// Whether `key` is free or already holds exactly this record text.
-bool KeyTakesText(RecordDb& db, const String& key, const String& text) {
+enum class KeyHolds { kNothing, kThisText, kOther };
+
+// What `key` holds: nothing, exactly this record text, or another record.
+KeyHolds KeyHoldsText(RecordDb& db, const String& key, const String& text) {
   String stored;
-  if (!db.GetText(key, stored)) return true;  // absent (or unreadable: the put will tell)
+  if (!db.GetText(key, stored)) return KeyHolds::kNothing;  // (or unreadable: the put will tell)
   Json doc;
-  if (doc.Parse(stored.Handle(), static_cast<int>(stored.Length())) == -1) return false;
-  return AsStoredText(text) == doc.PropertyStr(u"data", u"");
+  if (doc.Parse(stored.Handle(), static_cast<int>(stored.Length())) == -1) return KeyHolds::kOther;
+  return AsStoredText(text) == doc.PropertyStr(u"data", u"") ? KeyHolds::kThisText
+                                                               : KeyHolds::kOther;
 }
 
 bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) {
@@ -69,33 +80,44 @@ unsigned long NumberOf(const String& key, const String& base) {
 }  // namespace
 
 StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text,
-                                 bool durable) {
+                                 bool durable, const String& deviceId) {
   String chosen = key;
-  if (!KeyTakesText(db, chosen, text)) {
+  KeyHolds holds = KeyHoldsText(db, chosen, text);
+  if (holds == KeyHolds::kOther) {
     const String base = key + u"+" + Channel(text);
     chosen = base;
-    if (!KeyTakesText(db, chosen, text)) {
+    holds = KeyHoldsText(db, chosen, text);
+    if (holds == KeyHolds::kOther) {
       // The numbered keys of this second and channel: only the last one is
       // looked at (one seek), so a busy second costs the same as a quiet one.
       String last;
       if (!db.LastKeyWithPrefix(base + u"+", last)) {
         chosen = NumberedKey(base, 2);
-      } else if (KeyTakesText(db, last, text)) {
-        chosen = last;  // the same record again
+        holds = KeyHolds::kNothing;
+      } else if ((holds = KeyHoldsText(db, last, text)) == KeyHolds::kThisText) {
+        chosen = last;
       } else {
         chosen = NumberedKey(base, std::max(2ul, NumberOf(last, base) + 1));
+        holds = KeyHolds::kNothing;
       }
     }
   }
-  DbStatus status = db.PutJson(chosen, NewRecordValue(text), durable);
-  return StoredRecord{chosen, status};
+  if (holds == KeyHolds::kThisText) {
+    // The same test sent again: the stored record, its flags and its device
+    // ID stay as they are.
+    return StoredRecord{chosen, DbStatus{true, String(u"")}, true};
+  }
+  DbStatus status = db.PutJson(chosen, NewRecordValue(text, deviceId), durable);
+  return StoredRecord{chosen, status, false};
 }
 
 _NcItemData* AppendLoadedRecord(NcItemList& records, const String& key, const Json& doc,
                                 const String& deviceId) {
+  const String storedId = StoredDeviceId(doc);
   _NcItemData* record =
       records.Append(key, doc.PropertyStr(u"data", u""), doc.PropertyBool(u"selected", false),
-                     doc.PropertyBool(u"uploaded", false), deviceId);
+                     doc.PropertyBool(u"uploaded", false),
+                     storedId.IsEmpty() ? deviceId : storedId, !storedId.IsEmpty());
   if (record) record->plainValue = false;  // flag changes read the value back
   return record;
 }
@@ -131,6 +153,8 @@ DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceI
   StoredValue value;
   std::string keyForm;
   std::u16string wide;
+  std::string lastIdBytes;  // the last stored device ID met, and as a String
+  String lastId;
   db.ForEachRaw(
       [&](const char* key, size_t keyLength, const char* bytes, size_t length) {
         const bool plainKey = IsAscii(key, keyLength) && !std::memchr(key, '\\', keyLength) &&
@@ -144,8 +168,13 @@ DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceI
           keyForm.assign(key, keyLength);
         }
         if (ReadStoredValue(bytes, length, value)) {
+          const bool ownId = !value.deviceId.empty();
+          if (ownId && value.deviceId != lastIdBytes) {
+            lastIdBytes.assign(value.deviceId);
+            lastId = String::FromBytes(lastIdBytes, cp::kUtf8);
+          }
           records.AppendForm(keyForm, value.text, value.exact, value.selected, value.uploaded,
-                             value.plain, deviceId);
+                             value.plain, ownId ? lastId : deviceId, ownId);
           return;
         }
         cp::ToUtf16(bytes, length, cp::kAnsi, wide);
@@ -198,6 +227,15 @@ bool StoredKeys::Contains(const _NcItemData& record) const {
   return std::binary_search(keys_.begin(), keys_.end(), StoredKeyBytes(record));
 }
 
+namespace {
+
+// The record's "deviceid" as stored: empty when its value names none.
+std::string StoredIdBytes(const _NcItemData& record) {
+  return record.deviceIdStored ? record.DeviceId().ToBytes(cp::kUtf8) : std::string();
+}
+
+}  // namespace
+
 DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected,
                             const std::vector<uint32_t>* rows) {
   RecordDb::Batch batch;
@@ -208,7 +246,8 @@ DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool select
     if (!record.stored) continue;               // still waiting to be stored: nothing to change
     if (record.selected == selected) continue;  // stored as it is already
     if (record.plainValue) {
-      MakeStoredValue(record.TextForm(), record.ExactForm(), selected, record.uploaded, value);
+      MakeStoredValue(record.TextForm(), record.ExactForm(), selected, record.uploaded, value,
+                      StoredIdBytes(record));
       batch.PutBytes(StoredKeyBytes(record), value);
       continue;
     }
@@ -237,4 +276,33 @@ DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& remo
   }
   removed = records.RemoveIf([](const _NcItemData& r) { return r.selected; });
   return DbStatus{true, String(u"")};
+}
+
+DbStatus StampDeviceIds(RecordDb& db, NcItemList& records) {
+  RecordDb::Batch batch;
+  std::string value;
+  std::vector<uint32_t> stamped;
+  for (uint32_t i = 0; i < records.Count(); ++i) {
+    const _NcItemData& record = records[i];
+    if (!record.stored || record.deviceIdStored) continue;
+    String id = record.DeviceId();
+    if (!CanonicalDeviceId(id)) continue;  // captured with no ID: nothing to keep
+    if (record.plainValue) {
+      MakeStoredValue(record.TextForm(), record.ExactForm(), record.selected, record.uploaded,
+                      value, id.ToBytes(cp::kUtf8));
+      batch.PutBytes(StoredKeyBytes(record), value);
+    } else {
+      Json doc;
+      if (!db.GetJson(record.Key(), doc)) continue;
+      doc.SetPropertyStr(u"deviceid", id);
+      batch.PutJson(record.Key(), doc);
+    }
+    stamped.push_back(i);
+  }
+  if (batch.IsEmpty()) return DbStatus{true, String(u"")};
+  DbStatus status = db.Write(batch, true);
+  if (status) {
+    for (const uint32_t i : stamped) records[i].deviceIdStored = true;
+  }
+  return status;
 }

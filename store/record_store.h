@@ -13,17 +13,20 @@
 // the calling thread.
 
 // Stores a record received from the detector as {"data": text, "selected":
-// false, "uploaded": false}, written durably. Usually under `key` (the test
-// time); when that key already holds a different record (several channels
-// finishing in the same second) it goes under a key that sorts right after:
-// key + "+" + channel, then key + "+" + channel + "+002", "+003" ... The same
-// text again overwrites its own entry. Returns the key used and the write's result.
+// false, "uploaded": false, "deviceid": the device ID it was captured under
+// (left out when there is none)}, written durably. Usually under `key` (the
+// test time); when that key already holds a different record (several
+// channels finishing in the same second) it goes under a key that sorts right
+// after: key + "+" + channel, then key + "+" + channel + "+002", "+003" ...
+// The same text again is the same test sent again: nothing is written and
+// `duplicate` says so. Returns the key used and the write's result.
 struct [[nodiscard]] StoredRecord {
   String key;
   DbStatus status;
+  bool duplicate = false;
 };
 StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text,
-                                 bool durable = true);
+                                 bool durable = true, const String& deviceId = String(u""));
 
 // Builds the record of one stored entry and appends it; it keeps `key`, the
 // key it is stored under. Null when "data" has fewer than 15 fields (such an
@@ -75,6 +78,11 @@ class StoredKeys {
 // With `rows`, only those records (indexes into the list).
 DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected,
                             const std::vector<uint32_t>* rows = nullptr);
+// Writes the device ID each listed record was given at load into the stored
+// values that name none, in one write that reaches the disk: run before the
+// station's ID changes, so earlier records keep their trace codes.
+DbStatus StampDeviceIds(RecordDb& db, NcItemList& records);
+
 // The "uploaded" flag of every readable record of `keys`, in one write that
 // reaches the disk.
 DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys);

@@ -12,6 +12,7 @@ namespace {
 constexpr char kHead[] = "{\"data\":\"";
 constexpr char kSelected[] = "\",\"selected\":";
 constexpr char kUploaded[] = ",\"uploaded\":";
+constexpr char kDeviceId[] = ",\"deviceid\":\"";
 constexpr char kHex[] = "0123456789abcdef";
 
 // The escape letter the compact writer uses for a unit, or 0 when it writes
@@ -294,6 +295,14 @@ bool ReadStoredValue(const char* bytes, size_t length, StoredValue& value) {
   const char* bodyEnd = p - 1;
   if (!Take(p, end, kSelected + 1) || !TakeBool(p, end, value.selected)) return false;
   if (!Take(p, end, kUploaded) || !TakeBool(p, end, value.uploaded)) return false;
+  value.deviceId = std::string_view();
+  if (Take(p, end, kDeviceId)) {
+    // The device ID the record was captured under: 16 upper-case hexadecimal digits.
+    const char* id = p;
+    while (p != end && ((*p >= '0' && *p <= '9') || (*p >= 'A' && *p <= 'F'))) ++p;
+    if (p - id != 16 || !Take(p, end, "\"")) return false;
+    value.deviceId = std::string_view(id, 16);
+  }
   if (!Take(p, end, "}") || p != end) return false;
   value.plain = plain;
   value.text = std::string_view(body, static_cast<size_t>(bodyEnd - body));
@@ -309,7 +318,7 @@ bool ReadStoredValue(const char* bytes, size_t length, StoredValue& value) {
 }
 
 void MakeStoredValue(std::string_view form, bool exact, bool selected, bool uploaded,
-                     std::string& out) {
+                     std::string& out, std::string_view deviceId) {
   if (!exact) {
     // Units the writer treats its own way: let it write them.
     Json value;
@@ -317,11 +326,13 @@ void MakeStoredValue(std::string_view form, bool exact, bool selected, bool uplo
     value.SetPropertyStr(u"data", text);
     value.SetPropertyBool(u"selected", selected);
     value.SetPropertyBool(u"uploaded", uploaded);
+    if (!deviceId.empty())
+      value.SetPropertyStr(u"deviceid", String::FromBytes(std::string(deviceId), cp::kUtf8));
     out = value.ToText(false).ToBytes(cp::kGbk);
     return;
   }
   const size_t head = sizeof kHead - 1;
-  out.resize(head + form.size() + 48);
+  out.resize(head + form.size() + 48 + sizeof kDeviceId + deviceId.size());
   char* p = out.data();
   std::memcpy(p, kHead, head);
   p += head;
@@ -336,6 +347,12 @@ void MakeStoredValue(std::string_view form, bool exact, bool selected, bool uplo
   put(selected ? "true" : "false");
   put(kUploaded);
   put(uploaded ? "true" : "false");
+  if (!deviceId.empty()) {
+    put(kDeviceId);
+    std::memcpy(p, deviceId.data(), deviceId.size());
+    p += deviceId.size();
+    put("\"");
+  }
   put("}");
   out.resize(static_cast<size_t>(p - out.data()));
 }

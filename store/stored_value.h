@@ -7,7 +7,7 @@
 #include "base/string.h"
 
 // The stored value of a record, {"data": text, "selected": bool, "uploaded":
-// bool}, as the program's compact JSON writer makes it in GBK bytes, read and
+// bool} and, for records captured under a device ID, "deviceid": the ID, as the program's compact JSON writer makes it in GBK bytes, read and
 // written directly: the start-up load and a flag change of many records do
 // without a Json tree per record. Plain functions.
 //
@@ -39,6 +39,8 @@ struct StoredValue {
   bool selected = false;
   bool uploaded = false;
   bool exact = false;  // the text's form is exact (see above)
+  // The "deviceid" member (16 upper-case hexadecimal digits), empty when absent.
+  std::string_view deviceId;
   // The bytes are exactly what MakeStoredValue makes of the three fields.
   bool plain = false;
 };
@@ -49,6 +51,7 @@ struct StoredValue {
 bool ReadStoredValue(const char* bytes, size_t length, StoredValue& value);
 
 // The stored bytes of a record value: what Json::ToText(false) of the value
-// gives in GBK. `form` is the text's stored form.
+// gives in GBK. `form` is the text's stored form; `deviceId` (ASCII) is
+// written as the "deviceid" member when not empty.
 void MakeStoredValue(std::string_view form, bool exact, bool selected, bool uploaded,
-                     std::string& out);
+                     std::string& out, std::string_view deviceId = {});

@@ -64,6 +64,12 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
     for (uint32_t i = 0; i < kRecordFieldCount; ++i) out << '\t' << Utf8(fields[i]);
     out << '\n';
   });
-  decoder.PushBytes(reinterpret_cast<const uint8_t*>(capture.data()), capture.size(), names);
+  // As a replay: a frame the capture ends inside counts as dropped too.
+  decoder.Replay(reinterpret_cast<const uint8_t*>(capture.data()), capture.size(), names);
+  const uint64_t dropped = decoder.DroppedFrames();
+  if (dropped > 0) {
+    err << "residue-tool decode: dropped " << dropped << " incomplete frame"
+        << (dropped == 1 ? "" : "s") << " (a damaged frame, or bytes lost on the line)\n";
+  }
   return 0;
 }

@@ -35,11 +35,11 @@ bool TakeFilter(std::vector<std::string>& args, RecordFilter& filter, std::strin
   TakeOption(args, "--to", to, missing);
   TakeOption(args, "--result", result, missing);
   TakeOption(args, "--uploaded", uploaded, missing);
-  TakeOption(args, "--device-id", deviceId, missing);
   if (missing) {
     problem = "an option lacks its value";
     return false;
   }
+  if (!TakeDeviceId(args, deviceId, problem)) return false;
   filter.text = String::FromBytes(find, cp::kUtf8);
   if (!from.empty() && !ReadDay(from, filter.fromDate)) problem = "--from wants YYYY-MM-DD";
   if (!to.empty() && !ReadDay(to, filter.toDate)) problem = "--to wants YYYY-MM-DD";

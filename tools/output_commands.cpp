@@ -151,9 +151,12 @@ int RunStatsCommand(std::vector<std::string> args, std::ostream& out, std::ostre
 
 int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostream& out,
                     std::ostream& err) {
-  std::string deviceId, settingsPath, tsplPath, pngPath;
+  std::string deviceId, settingsPath, tsplPath, pngPath, problem;
+  if (!TakeDeviceId(args, deviceId, problem)) {
+    err << "residue-tool label: " << problem << "\n";
+    return 2;
+  }
   bool missing = false;
-  TakeOption(args, "--device-id", deviceId, missing);
   TakeOption(args, "--settings", settingsPath, missing);
   TakeOption(args, "--tspl", tsplPath, missing);
   TakeOption(args, "--png", pngPath, missing);

@@ -11,10 +11,12 @@ namespace {
 // Reads the device ID option and the record text; false (after a message) on bad arguments.
 bool ReadArguments(const char* command, std::vector<std::string>& args, std::istream& in,
                    String& deviceId, String& text, std::ostream& err) {
-  std::string id;
-  bool missing = false;
-  TakeOption(args, "--device-id", id, missing);
-  if (missing || !args.empty()) {
+  std::string id, problem;
+  if (!TakeDeviceId(args, id, problem)) {
+    err << "residue-tool " << command << ": " << problem << "\n";
+    return false;
+  }
+  if (!args.empty()) {
     err << "usage: residue-tool " << command << " [--device-id ID] < RECORD\n";
     return false;
   }

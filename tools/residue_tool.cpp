@@ -22,7 +22,7 @@ const char kUsage[] =
     "  records [--storage DIR] [--json] [filter]  list the records stored in a database folder;\n"
     "          filter: --find TEXT --from YYYY-MM-DD --to YYYY-MM-DD --result 合格|不合格\n"
     "          --uploaded yes|no --device-id ID (the hash for a trace code in --find)\n"
-    "  import [--storage DIR] FILE|- [--names FILE]  store the records of a capture\n"
+    "  import [--storage DIR] [--device-id ID] FILE|- [--names FILE]  store the records of a capture\n"
     "  export [--storage DIR] --out FILE [--format text|csv|xlsx|pdf] [filter]\n"
     "          write the text export of every record, or the filtered records as CSV,\n"
     "          an Excel workbook or the results notice (PDF)\n"

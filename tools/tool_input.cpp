@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "device/device_id.h"
 #include "device/product_names.h"
 
 bool ReadInput(const std::string& path, std::istream& in, std::string& bytes) {
@@ -45,5 +46,21 @@ bool LoadProductNamesFile(const std::string& path, ProductNames& names, std::str
     if (!line.empty() && line.back() == '\r') line.pop_back();
     names.Set(index++, String::FromBytes(line, cp::kUtf8));
   }
+  return true;
+}
+
+bool TakeDeviceId(std::vector<std::string>& args, std::string& id, std::string& problem) {
+  bool missing = false;
+  if (!TakeOption(args, "--device-id", id, missing)) {
+    if (missing) problem = "--device-id lacks its value";
+    return !missing;
+  }
+  String canonical = String::FromBytes(id, cp::kUtf8);
+  if (!CanonicalDeviceId(canonical)) {
+    problem = "--device-id " + id + ": " +
+              String(DeviceIdCheckMessage(CheckDeviceId(canonical))).ToBytes(cp::kUtf8);
+    return false;
+  }
+  id = canonical.ToBytes(cp::kUtf8);
   return true;
 }

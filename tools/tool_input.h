@@ -18,3 +18,8 @@ bool LoadProductNamesFile(const std::string& path, ProductNames& names, std::str
 // option is absent; `missingValue` is set when it is the last argument.
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value,
                 bool& missingValue);
+
+// Takes "--device-id ID" from args: lower-case digits are brought to upper
+// case; an ID that is not 16 hexadecimal digits is refused with the device-ID
+// message in `problem` (UTF-8). True when absent or valid.
+bool TakeDeviceId(std::vector<std::string>& args, std::string& id, std::string& problem);

@@ -188,6 +188,8 @@ int HttpObject::Send(const void* body, int length, Memory<char>& reply) {
   failure_ = Failure::kOther;
   failureDetail_.clear();
   replyCut_ = false;
+  statusCode_ = 0;
+  incomplete_ = false;
   if (!requestOpen_) return -1;
   requestOpen_ = false;
   CURL* curl = curl_easy_init();
@@ -226,11 +228,15 @@ int HttpObject::Send(const void* body, int length, Memory<char>& reply) {
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   bool aborted = false;
   const CURLcode result = Perform(curl, abortFlag_, aborted);
+  long status = 0;
+  if (curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) statusCode_ = status;
   curl_slist_free_all(headers);
   curl_easy_cleanup(curl);
   replyCut_ = collected.cut;
   failure_ = aborted ? Failure::kAborted : collected.cut ? Failure::kNone : FailureOf(result);
   failureDetail_ = detail[0] ? detail : curl_easy_strerror(result);
+  // Part of a reply came, then the connection failed: the body is not whole.
+  incomplete_ = failure_ != Failure::kNone && collected.length > 0;
   // A request that failed before any reply byte is -1; whatever was read counts.
   if (failure_ != Failure::kNone && collected.length == 0) return -1;
   if (collected.length > 0) reply[static_cast<uint32_t>(collected.length)] = 0;

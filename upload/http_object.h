@@ -54,6 +54,10 @@ class HttpObject {
   const std::string& LastFailureDetail() const { return failureDetail_; }
   // Whether the last reply was longer than kMaxReply and was cut there.
   bool ReplyCut() const { return replyCut_; }
+  // The status code of the last reply (0 when none came), and whether its
+  // body ended early because the connection failed.
+  long StatusCode() const { return statusCode_; }
+  bool ReplyIncomplete() const { return incomplete_; }
 
   const String& Host() const { return host_; }
   uint16_t Port() const { return port_; }
@@ -77,6 +81,8 @@ class HttpObject {
   Failure failure_ = Failure::kNone;
   std::string failureDetail_;
   bool replyCut_ = false;
+  long statusCode_ = 0;
+  bool incomplete_ = false;
 };
 
 // Form encoding: the text in UTF-8, a space as "%20", every byte above 0x7F as

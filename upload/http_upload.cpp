@@ -83,8 +83,24 @@ String HttpOutcomeText(int length, const String& reply, bool cut, HttpObject::Fa
   return shown + note;
 }
 
-void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
-                   UploadHost& host, UploadAbort& abort) {
+String HttpReplyProblem(long status, bool incomplete) {
+  String text(u"");
+  if (status >= 300 && status < 400) {
+    text.Format(u"服务器要求转到别的网址（HTTP %ld），数据没有上传，请检查上传网址", status);
+  } else if (status != 0 && (status < 200 || status >= 300)) {
+    text.Format(u"服务器返回错误（HTTP %ld），数据可能没有被接收，请稍后再试或联系服务器管理员",
+                status);
+  } else if (incomplete) {
+    text = u"服务器的回复不完整（连接中途断开），数据可能没有被接收，请稍后再试";
+  }
+  return text;
+}
+
+namespace {
+
+// One post; the text for the box, and whether it tells of a failure.
+String PostOnce(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
+                UploadAbort& abort, bool& failed) {
   HttpObject http;
   http.SetAgent(u"pelmora http request component 1.0");
   http.SetAbortFlag(&abort.StopFlag());
@@ -99,7 +115,38 @@ void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadR
   const String text = DecodeReplyText(reply, length);
   Trace(u"%s", text.Handle());
   if (length < 0) Trace(u"%hs", http.LastFailureDetail().c_str());
-  if (abort.Requested()) return;
-  host.ShowUploadMessage(
-      HttpOutcomeText(length, text, http.ReplyCut(), http.LastFailure(), settings.url), length < 0);
+  const String outcome =
+      HttpOutcomeText(length, text, http.ReplyCut(), http.LastFailure(), settings.url);
+  failed = length < 0;
+  if (failed) return outcome;
+  const String problem = HttpReplyProblem(http.StatusCode(), http.ReplyIncomplete());
+  if (problem.IsEmpty()) return outcome;
+  failed = true;
+  return problem + u"\n" + settings.url + (outcome.IsEmpty() ? String(u"") : u"\n" + outcome);
+}
+
+}  // namespace
+
+void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
+                   UploadHost& host, UploadAbort& abort) {
+  const std::vector<std::vector<UploadRecord>> groups = GroupByDeviceId(records);
+  String shown(u"");
+  bool anyFailed = false;
+  for (size_t g = 0; g < groups.size() || (g == 0 && groups.empty()); ++g) {
+    const std::vector<UploadRecord>& group = groups.empty() ? records : groups[g];
+    bool failed = false;
+    const String outcome = PostOnce(settings, group, abort, failed);
+    if (abort.Requested()) return;
+    anyFailed = anyFailed || failed;
+    if (groups.size() > 1) {
+      String head;
+      head.Format(u"设备 %s（%d 条）：", group.front().deviceId.Handle(),
+                  static_cast<int>(group.size()));
+      shown += (shown.IsEmpty() ? String(u"") : String(u"\n\n")) + head + u"\n" + outcome;
+    } else {
+      shown = outcome;
+    }
+    if (abort.StopRequested()) break;
+  }
+  host.ShowUploadMessage(shown, anyFailed);
 }

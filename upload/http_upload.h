@@ -32,7 +32,13 @@ constexpr uint32_t kShownReplyChars = 2000;
 String HttpOutcomeText(int length, const String& reply, bool cut, HttpObject::Failure failure,
                        const String& url);
 
-// One HTTP upload on the calling worker thread: one form post of all records;
-// the server's reply is shown in a "提示" box. Records are not changed.
+// Why a reply is no answer: a status outside 2xx (a redirect included), or a
+// body the connection cut short. Empty for an answer.
+String HttpReplyProblem(long status, bool incomplete);
+
+// One HTTP upload on the calling worker thread: one form post per device ID
+// the records were captured under; the server's replies are shown in one box,
+// with the error icon when a post failed or got no proper answer. Records are
+// not changed.
 void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
                    UploadHost& host, UploadAbort& abort);

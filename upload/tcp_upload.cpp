@@ -39,7 +39,7 @@ class Exchange {
       if (abort_.Requested()) return false;
       if (done_ == pending_.size()) NextFrame();
       const bool sending = done_ < pending_.size();
-      if (!sending && lines_ >= sent_.Count()) return true;  // every frame answered
+      if (!sending && answeredCount_ >= frames_) return true;  // every frame answered
       const auto idle =
           std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity);
       const int idleLeft = settings_.idleTimeoutMs - static_cast<int>(idle.count());
@@ -101,8 +101,7 @@ class Exchange {
     TraceA("buf0: %.*s", static_cast<int>(n), chunk);
     for (const std::string& line : buffer_.Add(chunk, static_cast<size_t>(n))) {
       TraceA("buf: %s", line.c_str());
-      if (HandleUploadReply(line)) ++accepted_;
-      ++lines_;
+      HandleUploadReply(line);
     }
     if (buffer_.Overflowed()) {
       host_.ShowUploadMessage(u"Server return error content", true);
@@ -111,19 +110,22 @@ class Exchange {
     return static_cast<int>(n);
   }
 
-  bool HandleUploadReply(const std::string& line) {
+  // A line counts only as the first answer for a record sent in this
+  // exchange: a repeated answer or one for a uid never sent is ignored.
+  void HandleUploadReply(const std::string& line) {
     String uid, status;
-    if (!SplitReplyLine(line, uid, status)) return false;
+    if (!SplitReplyLine(line, uid, status)) return;
     Trace(u"打印hash: %s", uid.Handle());
     const long index = sent_.Find(uid);
-    if (index < 0) return false;
+    if (index < 0 || answered_[static_cast<size_t>(index)]) return;
     const UploadRecord& record = records_[static_cast<size_t>(index)];
     Trace(u"检测hash: %s", record.uid.Handle());
     answered_[static_cast<size_t>(index)] = true;
+    ++answeredCount_;
     const bool accepted = status == u"ok";
+    if (accepted) ++accepted_;
     host_.ShowUploadReply(record.serial, record.key, accepted ? String(u"已上传") : status,
                           accepted);
-    return accepted;
   }
 
   const int fd_;
@@ -138,15 +140,26 @@ class Exchange {
   SentRecords sent_;
   std::vector<bool> wasSent_, answered_;
   ReplyLineBuffer buffer_;
-  size_t lines_ = 0;
+  int answeredCount_ = 0;
   int accepted_ = 0;
 };
 
 }  // namespace
 
-void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRecord>& records,
-                  UploadHost& host, UploadAbort& abort) {
-  const std::string header = BuildUploadHeader(settings.deviceId);
+namespace {
+
+struct ExchangeResult {
+  bool finished = false;  // false: connect failed (reported) or aborted
+  int accepted = 0;
+  int unanswered = 0;
+};
+
+// One connection: the header of `deviceId` and the frames of `records`.
+ExchangeResult UploadUnderOneId(const TcpUploadSettings& settings, const uint8_t deviceId[8],
+                                const std::vector<UploadRecord>& records, UploadHost& host,
+                                UploadAbort& abort) {
+  ExchangeResult result;
+  const std::string header = BuildUploadHeader(deviceId);
   const std::string hostName = settings.host.ToBytes(cp::kAnsi);
   IoError error;
   std::string address;  // stays empty while the name does not resolve
@@ -155,20 +168,48 @@ void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRec
                             settings.connectTimeoutMs, &abort.StopFlag(), error, &address);
   if (fd < 0) {
     if (error.failure == IoFailure::kAborted) {
-      if (!abort.Requested()) host.ShowUploadResult(0, 0);
-      return;
+      result.finished = !abort.Requested();
+      return result;
     }
     if (error.failure == IoFailure::kResolve || address.empty()) {
       host.ShowUploadMessage(u"无法解析服务器网址", true);
-      return;
+      return result;
     }
     String text;
     text.Format(u"无法连接服务器: %hs:%d", address.c_str(), static_cast<int>(settings.port));
     host.ShowUploadMessage(text, true);
-    return;
+    return result;
   }
   Exchange exchange(fd, settings, records, host, abort);
-  const bool finished = exchange.Run(header);
+  result.finished = exchange.Run(header);
   ::close(fd);
-  if (finished) host.ShowUploadResult(exchange.Accepted(), exchange.Unanswered());
+  result.accepted = exchange.Accepted();
+  result.unanswered = exchange.Unanswered();
+  return result;
+}
+
+}  // namespace
+
+void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRecord>& records,
+                  UploadHost& host, UploadAbort& abort) {
+  int accepted = 0, unanswered = 0;
+  std::vector<std::vector<UploadRecord>> groups = GroupByDeviceId(records);
+  if (groups.empty()) groups.emplace_back();  // the header alone, under the station's ID
+  for (const std::vector<UploadRecord>& group : groups) {
+    uint8_t deviceId[8];
+    // A record carries the ID it was captured under; one without takes the station's.
+    if (group.empty() || group.front().deviceId.HexToBytes(deviceId, 8) != 8)
+      std::copy(settings.deviceId, settings.deviceId + 8, deviceId);
+    const ExchangeResult result = UploadUnderOneId(settings, deviceId, group, host, abort);
+    accepted += result.accepted;
+    unanswered += result.unanswered;
+    if (!result.finished) {
+      // A later ID would meet the same server: the report of what went out
+      // before still comes, unless the window is closing.
+      if (!abort.Requested() && accepted + unanswered > 0) host.ShowUploadResult(accepted, unanswered);
+      return;
+    }
+    if (abort.StopRequested()) break;
+  }
+  host.ShowUploadResult(accepted, unanswered);
 }

@@ -15,12 +15,28 @@ std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db) 
     u.key = r.Key();
     u.serial = r.serial;
     u.uid = r.Uid();
+    u.deviceId = r.DeviceId();
     const RecordColumns columns = r.Columns();
     for (int c = 0; c < 15; ++c) u.columns[c] = columns.cell[c];
     u.data = AsStoredText(r.Text());
     out.push_back(std::move(u));
   }
   return out;
+}
+
+std::vector<std::vector<UploadRecord>> GroupByDeviceId(const std::vector<UploadRecord>& records) {
+  std::vector<std::vector<UploadRecord>> groups;
+  std::vector<String> ids;
+  for (const UploadRecord& record : records) {
+    size_t g = 0;
+    while (g < ids.size() && !(ids[g] == record.deviceId)) ++g;
+    if (g == ids.size()) {
+      ids.push_back(record.deviceId);
+      groups.emplace_back();
+    }
+    groups[g].push_back(record);
+  }
+  return groups;
 }
 
 String UploadReport(int accepted, int unanswered, int unstored) {

@@ -15,6 +15,7 @@ struct UploadRecord {
   uint64_t serial = 0;  // finds the record again when a reply comes back
   String key;
   String uid;
+  String deviceId;  // the ID the record was captured under (its uid is made with it)
   String columns[15];
   String data;  // the stored "data" text
 };
@@ -22,6 +23,10 @@ struct UploadRecord {
 // The ticked records from the bottom of the list to the top that are still
 // stored, in upload order, with the text as stored. UI thread.
 std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db);
+
+// The records grouped by the device ID they were captured under, in the order
+// the IDs first appear, each group in the given order.
+std::vector<std::vector<UploadRecord>> GroupByDeviceId(const std::vector<UploadRecord>& records);
 
 // The report of a finished TCP upload: "已成功上传 %d 条数据!", a line with the
 // records the server never answered and one with the accepted records whose

@@ -31,9 +31,11 @@ class RecordingHost : public SerialLinkHost {
     std::lock_guard<std::mutex> lock(mutex_);
     errors.push_back(text.ToBytes(cp::kUtf8));
   }
-  void HandOverRecord(const String& key, const String& text, bool) override {
+  void HandOverRecord(const String& key, const String& text, bool, bool duplicate,
+                      const String& deviceId) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    keys.push_back(key.ToBytes(cp::kUtf8));
+    keys.push_back(key.ToBytes(cp::kUtf8) + (duplicate ? " (again)" : ""));
+    ids.push_back(deviceId.ToBytes(cp::kUtf8));
     texts.push_back(text.ToBytes(cp::kGbk));
     changed_.notify_all();
   }
@@ -48,7 +50,7 @@ class RecordingHost : public SerialLinkHost {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<std::string> statuses, errors, keys, texts;
+  std::vector<std::string> statuses, errors, keys, texts, ids;
 };
 
 std::string Frame(const char16_t* time, const char16_t* channel) {
@@ -139,6 +141,45 @@ TEST_F(SerialLinkTest, UnpluggedPortClosesAndIsReopenedWhenItIsBack) {
   EXPECT_EQ(host_.LastStatus(), "串口打开成功: " + PortName(0).ToBytes(cp::kUtf8) + " [green]");
   ASSERT_TRUE(second.Write(Frame(u"261206090000", u"02")));
   EXPECT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 1; }));
+}
+
+TEST_F(SerialLinkTest, ACablePulledMidFrameLeavesNoSplicedRecord) {
+  const std::string link = Path("detector");
+  auto first = std::make_unique<PtyPair>();
+  ASSERT_EQ(::symlink(first->Path().c_str(), link.c_str()), 0);
+  AddPort(link);
+  link_->SetDeviceId(u"0123456789ABCDEF");
+  Tick(PortName(0));
+  const std::string a = Frame(u"261206080001", u"01");
+  const std::string b = Frame(u"261206080002", u"02");
+  const std::string c = Frame(u"261206080003", u"03");
+  ASSERT_TRUE(first->Write(a + b.substr(0, 100)));
+  ASSERT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 1; }));
+  // Let the half frame reach the decoder before the cable goes.
+  for (int i = 0; i < 200 && decoder_.Count() < 100; ++i) std::this_thread::sleep_for(5ms);
+  ASSERT_EQ(decoder_.Count(), 100u);
+  first->CloseLeader();
+  ASSERT_TRUE(host_.WaitFor([&] { return host_.statuses.back() == "串口关闭 [red]"; }));
+  first.reset();
+
+  PtyPair second;
+  ::unlink(link.c_str());
+  ASSERT_EQ(::symlink(second.Path().c_str(), link.c_str()), 0);
+  Tick(PortName(0));
+  ASSERT_TRUE(link_->IsOpen());
+  // The rest of the cut frame, then a whole one, then the same one again.
+  ASSERT_TRUE(second.Write(b.substr(100) + c + c));
+  ASSERT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 3; }));
+  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206080001", "261206080003",
+                                                  "261206080003 (again)"}));
+  EXPECT_EQ(decoder_.DroppedFrames(), 1u);
+  EXPECT_EQ(host_.ids[0], "0123456789ABCDEF");
+  String stored;
+  EXPECT_FALSE(db_->GetText(u"261206080002", stored)) << "no half frame stored";
+  ASSERT_TRUE(db_->GetText(u"261206080003", stored));
+  EXPECT_NE(stored.ToBytes(cp::kUtf8).find("\"deviceid\":\"0123456789ABCDEF\""),
+            std::string::npos)
+      << stored.ToBytes(cp::kUtf8);
 }
 
 TEST_F(SerialLinkTest, AbsentOrUnnamedPortsAndRefusedBaudTexts) {

@@ -70,9 +70,21 @@ TEST_F(SettingsTest, LoadingTakesValuesAsTheyStandAndDropsWhatDoesNotFit) {
        [](const Settings& s) { EXPECT_TRUE(s.queryUrl == u""); }},
       {R"({"bits": "", "com": 5})",
        [](const Settings& s) { EXPECT_TRUE(s.baudRate == u"" && s.portName == u""); }},
-      {R"({"ids": ["A", "", "A", 5, "B"]})",
+      {R"({"ids": ["0123456789ABCDEF", "", "0123456789abcdef", 5, "B", "FEDCBA9876543210"]})",
        [](const Settings& s) {
-         EXPECT_EQ(Std(s.knownDeviceIds), (std::vector<std::u16string>{u"A", u"B"}));
+         EXPECT_EQ(Std(s.knownDeviceIds),
+                   (std::vector<std::u16string>{u"0123456789ABCDEF", u"FEDCBA9876543210"}));
+       }},
+      // The ID is kept in the one form the server and the trace codes use.
+      {R"({"deviceid": "0123456789abcdef"})",
+       [](const Settings& s) {
+         EXPECT_TRUE(s.deviceId == u"0123456789ABCDEF");
+         EXPECT_TRUE(s.deviceIdProblem.IsEmpty());
+       }},
+      {R"({"deviceid": "ZZZ"})",
+       [](const Settings& s) {
+         EXPECT_TRUE(s.deviceId.IsEmpty());
+         EXPECT_TRUE(s.deviceIdProblem == u"ZZZ");
        }},
       {R"({"ways": "黄瓜"})", [](const Settings& s) { EXPECT_TRUE(s.productChoices.empty()); }},
       {R"({"extra_ports": ["/tmp/detector", "", "/dev/pts/9"]})",

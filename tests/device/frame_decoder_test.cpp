@@ -144,6 +144,127 @@ TEST(FrameDecoderTest, FramesWithoutSeparatorOrCallbackAreDropped) {
   EXPECT_EQ(names.Get(3).Length(), 10u) << "the name is still applied without a callback";
 }
 
+// Frames 0..n-1 of the sample on channels 01.., so every record can be told apart.
+std::vector<std::string> NumberedFrames(int n) {
+  std::vector<std::string> frames;
+  char channel[3];
+  for (int i = 0; i < n; ++i) {
+    std::snprintf(channel, sizeof channel, "%02d", i % 100);
+    frames.push_back(SampleFrameOnChannel(channel));
+  }
+  return frames;
+}
+
+TEST(FrameDecoderTest, DamagedFramesAreDroppedAndTheNextRealFrameIsStillFound) {
+  const std::vector<std::string> frames = NumberedFrames(6);
+  struct Case {
+    const char* what;
+    int damaged;     // the frame that is damaged
+    size_t offset;   // where
+    bool dropByte;   // one byte lost there; otherwise a stray ":NC" put in before it
+  } cases[] = {
+      {"stray marker before a frame", 2, 0, false},
+      {"stray marker inside a frame", 2, 40, false},
+      {"stray marker just before the CR LF", 2, 176, false},
+      {"byte lost in the time", 3, 5, true},
+      {"byte lost in the text", 3, 100, true},
+      {"CR lost", 3, 177, true},
+      {"LF lost", 3, 178, true},
+      {"first byte of the marker lost", 3, 0, true},
+  };
+  for (const Case& c : cases) {
+    std::string stream;
+    for (int i = 0; i < static_cast<int>(frames.size()); ++i) {
+      std::string frame = frames[i];
+      if (i == c.damaged) {
+        if (c.dropByte)
+          frame.erase(c.offset, 1);
+        else
+          frame.insert(c.offset, "xx:NC");
+      }
+      stream += frame;
+    }
+    Collector collector;
+    collector.Push(stream);
+    std::vector<std::string> expected;
+    for (int i = 0; i < static_cast<int>(frames.size()); ++i) {
+      // Damage inside a frame costs that frame; a stray marker before it costs nothing.
+      const bool lost = i == c.damaged && (c.dropByte || c.offset > 0);
+      if (!lost) expected.push_back(frames[i].substr(3));
+    }
+    std::vector<std::string> got;
+    for (const Record& r : collector.records) got.push_back(r.text);
+    EXPECT_EQ(got, expected) << c.what;
+    // Without its ':' a frame is never begun, so nothing is dropped then.
+    const uint64_t dropped = collector.decoder.DroppedFrames();
+    EXPECT_GE(dropped, c.dropByte && c.offset == 0 ? 0u : 1u) << c.what;
+    EXPECT_LE(dropped, 2u) << c.what;
+    for (const Record& r : collector.records) EXPECT_EQ(r.key, "190305151604") << c.what;
+  }
+}
+
+TEST(FrameDecoderTest, OnlyWholeFramesBecomeRecords) {
+  const std::string good = SampleFrame();
+  auto with = [&](size_t at, const std::string& bytes) {
+    std::string frame = good;
+    frame.replace(at, bytes.size(), bytes);
+    return frame;
+  };
+  struct Case {
+    const char* what;
+    std::string frame;
+    bool record;
+  } cases[] = {
+      {"the sample", good, true},
+      {"no CR LF", with(177, "  "), false},
+      {"LF CR", with(177, "\n\r"), false},
+      {"a letter in the time", with(8, "x"), false},
+      {"a blank in the time", with(3, " "), false},
+      {"no '+' after the time", with(15, " "), false},
+      {"14 fields", with(172, " "), false},
+      {"a '+' in a text field (16 fields)", with(50, "+"), true},
+  };
+  for (const Case& c : cases) {
+    Collector collector;
+    collector.Push(c.frame);
+    EXPECT_EQ(collector.records.size(), c.record ? 1u : 0u) << c.what;
+    EXPECT_EQ(collector.decoder.DroppedFrames(), c.record ? 0u : 1u) << c.what;
+  }
+}
+
+TEST(FrameDecoderTest, NoiseWithMarkersStoresNothing) {
+  std::string noise;
+  uint32_t state = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    state = state * 1103515245u + 12345u;
+    noise += static_cast<char>(state >> 24);
+    if (i % 4000 == 0) noise += ":NC";
+  }
+  Collector collector;
+  collector.Push(noise + SampleFrame());
+  ASSERT_EQ(collector.records.size(), 1u);
+  EXPECT_EQ(collector.records[0].text, SampleFrame().substr(3));
+  EXPECT_GE(collector.decoder.DroppedFrames(), 50u);
+}
+
+TEST(FrameDecoderTest, ResetDropsTheFrameCutOffByAClosedPort) {
+  const std::vector<std::string> frames = NumberedFrames(3);
+  Collector collector;
+  collector.Push(frames[0] + frames[1].substr(0, 90));
+  collector.decoder.Reset();  // the cable is pulled
+  collector.Push(frames[1].substr(90) + frames[2]);
+  ASSERT_EQ(collector.records.size(), 2u);
+  EXPECT_EQ(collector.records[0].text, frames[0].substr(3));
+  EXPECT_EQ(collector.records[1].text, frames[2].substr(3));
+  EXPECT_EQ(collector.decoder.DroppedFrames(), 1u);
+
+  // Without the reset the rest of the stream still never forms a spliced record.
+  Collector unreset;
+  unreset.Push(frames[0] + frames[1].substr(0, 90) + frames[2]);
+  ASSERT_EQ(unreset.records.size(), 2u);
+  EXPECT_EQ(unreset.records[1].text, frames[2].substr(3));
+}
+
 TEST(FrameDecoderTest, ReplayDuringReceptionCorruptsNoFrame) {
   Collector collector;
   std::string live;

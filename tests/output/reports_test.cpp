@@ -169,6 +169,19 @@ TEST_F(ReportsTest, TheNoticeHasItsTextsOnNumberedPagesAndAFailureLeavesNothing)
     EXPECT_NE(text.find(expected), std::string::npos) << expected;
   }
   EXPECT_EQ(NoticePages(0), 1);
+  // Impossible test days (a detector clock can say Feb 30th) are no days.
+  for (const char16_t* time : {u"190230080000", u"190231080000"}) {
+    FrameFields f;
+    f.time = time;
+    many.Append(u"k", String::FromBytes(BuildFrame(f).substr(3), cp::kGbk), false, false, u"");
+    rows.push_back(many.Count() - 1);
+  }
+  ASSERT_TRUE(WriteResultsNotice(Path("odd.pdf"), many, rows, info, nullptr, error));
+  const std::vector<StatsRow> stats = RecordStats(many, rows, StatsBy::kPeriod);
+  ASSERT_FALSE(stats.empty());
+  EXPECT_TRUE(stats.back().label == u"日期不明");
+  EXPECT_EQ(stats.back().tested, 2u);
+  EXPECT_TRUE(WriteXlsx(Path("odd.xlsx"), many, rows, stats, nullptr, error));
   // A folder that is not there: a reason, and no file.
   EXPECT_FALSE(WriteResultsNotice(Path("no/such/notice.pdf"), many, rows, info, nullptr, error));
   EXPECT_FALSE(error.IsEmpty());

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <random>
+
+#include "base/calendar.h"
 #include "device/frame_builder.h"
 
 namespace {
@@ -64,6 +68,65 @@ TEST_F(RecordStatsTest, LongRangesCountByMonthAcrossTheYear) {
   EXPECT_EQ(used, StatsBy::kMonth);
   EXPECT_TRUE(RecordStats(list_, {}, StatsBy::kPeriod).empty());
   EXPECT_TRUE(RecordStats(list_, {}, StatsBy::kProduct).empty());
+}
+
+TEST_F(RecordStatsTest, ImpossibleTestTimesCountAsDateUnknown) {
+  Add(u"190228080000", u"毛豆", false);
+  Add(u"190230080000", u"毛豆", false);  // Feb 30th: a detector clock can say so
+  Add(u"190231080000", u"毛豆", false);
+  Add(u"190229080000", u"毛豆", false);  // 2019 is no leap year
+  Add(u"190300080000", u"毛豆", false);  // day 0
+  Add(u"191301080000", u"毛豆", false);  // month 13
+  Add(u"190301240000", u"毛豆", false);  // 24 o'clock
+  Add(u"200229080000", u"毛豆", true);   // 2020 is a leap year
+  for (const StatsBy by : {StatsBy::kPeriod, StatsBy::kDay, StatsBy::kMonth}) {
+    const Table lines = Lines(RecordStats(list_, rows_, by));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "日期不明 6 6 0 0.0%");
+  }
+  EXPECT_EQ(list_[1].TestDate(), 0u);
+  EXPECT_EQ(list_[7].TestDate(), 20200229u);
+}
+
+// The reference: what the C library makes of the same time.
+uint32_t ReferenceDay(const std::string& t) {
+  auto two = [&t](int at) { return std::stoi(t.substr(at, 2)); };
+  std::tm tm = {};
+  tm.tm_year = 100 + two(0);
+  tm.tm_mon = two(2) - 1;
+  tm.tm_mday = two(4);
+  tm.tm_hour = two(6);
+  tm.tm_min = two(8);
+  tm.tm_sec = two(10);
+  std::tm copy = tm;
+  timegm(&copy);  // normalises out-of-range parts
+  const bool same = copy.tm_year == tm.tm_year && copy.tm_mon == tm.tm_mon &&
+                    copy.tm_mday == tm.tm_mday && copy.tm_hour == tm.tm_hour &&
+                    copy.tm_min == tm.tm_min && copy.tm_sec == tm.tm_sec;
+  return same ? static_cast<uint32_t>(20000000 + two(0) * 10000 + two(2) * 100 + two(4)) : 0;
+}
+
+TEST_F(RecordStatsTest, RandomTestTimesAgreeWithTheCLibraryAndNeverCrashTheStatistics) {
+  std::mt19937 random(20261207);
+  // Digits that land near the edges often: months 0..13, days 0..32.
+  auto pick = [&random](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  for (int i = 0; i < 3000; ++i) {
+    char time[13];
+    std::snprintf(time, sizeof time, "%02d%02d%02d%02d%02d%02d", pick(0, 99), pick(0, 13),
+                  pick(0, 32), pick(0, 25), pick(0, 61), pick(0, 61));
+    EXPECT_EQ(TestDayOf(std::string(time)), ReferenceDay(time)) << time;
+    if (i < 400) {
+      Add(String::FromBytes(time, cp::kUtf8).Handle(), u"毛豆", i % 3 == 0);
+      EXPECT_EQ(list_[list_.Count() - 1].TestDate(), ReferenceDay(time)) << time;
+    }
+  }
+  for (const StatsBy by : {StatsBy::kPeriod, StatsBy::kDay, StatsBy::kMonth}) {
+    uint64_t counted = 0;
+    for (const StatsRow& row : RecordStats(list_, rows_, by)) counted += row.tested;
+    EXPECT_EQ(counted, rows_.size());
+  }
 }
 
 }  // namespace

@@ -32,12 +32,15 @@ class LoopbackServer {
     if (thread_.joinable()) thread_.join();
     ::close(listener_);
   }
-  void Start(Serve serve) {
-    thread_ = std::thread([this, serve] {
-      const int fd = ::accept(listener_, nullptr, nullptr);
-      if (fd < 0) return;
-      serve(fd);
-      ::close(fd);
+  // Serves `connections` connections, one after the other.
+  void Start(Serve serve, int connections = 1) {
+    thread_ = std::thread([this, serve, connections] {
+      for (int i = 0; i < connections; ++i) {
+        const int fd = ::accept(listener_, nullptr, nullptr);
+        if (fd < 0) return;
+        serve(fd);
+        ::close(fd);
+      }
     });
   }
   void Join() {

@@ -43,6 +43,12 @@ UploadRecord Record(uint64_t serial, const char16_t* time) {
 
 std::string Uid(const UploadRecord& r) { return r.uid.ToBytes(cp::kUtf8); }
 
+std::string UidOfHeaderId(const std::string& frame, const std::string& id) {
+  return ComputeRecordHash(String::FromBytes(frame.substr(3), cp::kGbk),
+                           String::FromBytes(id, cp::kUtf8))
+      .ToBytes(cp::kUtf8);
+}
+
 TcpUploadSettings Settings(int port) {
   TcpUploadSettings s;
   s.host = u"127.0.0.1";
@@ -136,7 +142,6 @@ TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
     std::string lower = Uid(records[3]);
     for (char& c : lower) c = static_cast<char>(std::tolower(c));
     LoopbackServer::Send(fd, lower + ":ok\n" + Uid(records[4]) + ":OK\n");
-    LoopbackServer::Read(fd, 1);  // until the client is done
   });
   RecordingHost host;
   UploadAbort abort;
@@ -147,9 +152,108 @@ TEST(TcpUploadTest, FramesGoInOrderAndEachReplyUpdatesItsRecord) {
                                             "190305151607", "190305151608"}));
   EXPECT_EQ(host.replies,
             (std::vector<std::string>{"11 已上传 +", "12 ok\r", "13 已上传 +", "15 OK"}));
-  // Five lines came, so nothing more is awaited; the lower-case one matched no record.
+  // The lower-case line matched no record; the server then closed.
   EXPECT_EQ(host.messages,
             std::vector<std::string>{"已成功上传 2 条数据!\n1 条数据没有收到服务器回复"});
+}
+
+TEST(TcpUploadTest, OnlyTheFirstAnswerForARecordSentCounts) {
+  const std::vector<UploadRecord> records = Records(10);
+  std::vector<UploadRecord> strangers = Records(40);
+  strangers.erase(strangers.begin(), strangers.begin() + 10);  // 30 uids never sent
+  struct Case {
+    const char* what;
+    std::function<std::string()> replies;
+    std::string report;
+    size_t shown;  // replies passed to the window
+  } cases[] = {
+      {"every record answered twice",
+       [&] {
+         std::string out;
+         for (const UploadRecord& r : records) out += Uid(r) + ":ok\n" + Uid(r) + ":ok\n";
+         return out;
+       },
+       "已成功上传 10 条数据!", 10},
+      {"30 answers for uids never sent come first",
+       [&] {
+         std::string out;
+         for (const UploadRecord& r : strangers) out += Uid(r) + ":ok\n";
+         for (const UploadRecord& r : records) out += Uid(r) + ":ok\n";
+         return out;
+       },
+       "已成功上传 10 条数据!", 10},
+      {"a refusal, then an ok for the same record",
+       [&] {
+         std::string out = Uid(records[0]) + ":full\n" + Uid(records[0]) + ":ok\n";
+         for (size_t i = 1; i < records.size(); ++i) out += Uid(records[i]) + ":ok\n";
+         return out;
+       },
+       "已成功上传 9 条数据!", 10},
+  };
+  for (const Case& c : cases) {
+    LoopbackServer server;
+    server.Start([&](int fd) {
+      LoopbackServer::Read(fd, 10 + 10 * 179);
+      // Line by line, so the client may think it is done early.
+      const std::string all = c.replies();
+      for (size_t at = 0; at < all.size();) {
+        const size_t end = all.find('\n', at) + 1;
+        LoopbackServer::Send(fd, all.substr(at, end - at));
+        at = end;
+      }
+      LoopbackServer::Read(fd, 1);  // open until the client is done
+    });
+    RecordingHost host;
+    UploadAbort abort;
+    TcpUploadSettings s = Settings(server.Port());
+    s.idleTimeoutMs = 60000;  // only counting the answers right ends this in time
+    EXPECT_EQ(RunBounded(s, records, host, abort), "ended") << c.what;
+    server.Join();
+    EXPECT_EQ(host.messages, std::vector<std::string>{c.report}) << c.what;
+    EXPECT_EQ(host.replies.size(), c.shown) << c.what;
+  }
+}
+
+TEST(TcpUploadTest, RecordsOfSeveralDeviceIdsGoUnderTheirOwnHeaders) {
+  std::vector<UploadRecord> records = Records(5);
+  const char16_t* ids[] = {u"0123456789ABCDEF", u"FEDCBA9876543210"};
+  for (size_t i = 0; i < records.size(); ++i) {
+    records[i].deviceId = ids[i % 2];
+    records[i].uid = ComputeRecordHash(records[i].data, records[i].deviceId);
+  }
+  LoopbackServer server;
+  std::mutex seenLock;
+  std::vector<std::string> seen;  // per connection: the header's ID and the keys sent
+  server.Start(
+      [&](int fd) {
+        String id;
+        const std::string header = LoopbackServer::Read(fd, 10);
+        std::string line;
+        for (size_t i = 2; i < header.size(); ++i) {
+          char hex[3];
+          std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(header[i]));
+          line += hex;
+        }
+        const int frames = line == "0123456789ABCDEF" ? 3 : 2;
+        for (int i = 0; i < frames; ++i) {
+          const std::string frame = LoopbackServer::Read(fd, 179);
+          line += " " + frame.substr(3, 12);
+          // The server makes the uid from the header's ID, as a real one does.
+          LoopbackServer::Send(
+              fd, UidOfHeaderId(frame, line.substr(0, 16)) + ":ok\n");
+        }
+        std::lock_guard<std::mutex> lock(seenLock);
+        seen.push_back(line);
+      },
+      2);
+  RecordingHost host;
+  UploadAbort abort;
+  EXPECT_EQ(RunBounded(Settings(server.Port()), records, host, abort), "ended");
+  server.Join();
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "0123456789ABCDEF 190305151600 190305151602 190305151604",
+                      "FEDCBA9876543210 190305151601 190305151603"}));
+  EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 5 条数据!"});
 }
 
 TEST(TcpUploadTest, ReportCountsOnlyWhatTheServerConfirmed) {
