@@ -89,7 +89,7 @@ bool RecordDb::LockedElsewhere() const {
   return IsLockFailure(openStatus_);
 }
 
-DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
+DbStatus RecordDb::KeepCopy(const std::string& folder, std::string& backup) {
   namespace fs = std::filesystem;
   char stamp[32];
   const std::time_t now = std::time(nullptr);
@@ -103,6 +103,12 @@ DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
     return DbStatus{false,
                     String::FromBytes("IO error: " + backup + ": " + error.message(), cp::kUtf8)};
   }
+  return DbStatus{true, String(u"")};
+}
+
+DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
+  DbStatus copied = KeepCopy(folder, backup);
+  if (!copied) return copied;
   leveldb::Options options;
   options.env = TableReadEnv();
   return StatusOf(leveldb::RepairDB(folder, options));

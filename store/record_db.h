@@ -55,6 +55,8 @@ class RecordDb {
   // `backup`), then rebuilds the database from what its files still hold.
   // Call with no RecordDb open on the folder.
   static DbStatus Repair(const std::string& folder, std::string& backup);
+  // The copy alone (before any change a person may want to undo).
+  static DbStatus KeepCopy(const std::string& folder, std::string& backup);
   // Closes the database and opens the folder again (after a repair, or to
   // clear an error leveldb keeps after a failed write). Waits for running
   // operations; safe while other threads use the database.

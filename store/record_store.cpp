@@ -186,6 +186,25 @@ DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceI
   return status;
 }
 
+bool IsListedValue(const char* bytes, size_t length, const char** why) {
+  StoredValue value;
+  if (ReadStoredValue(bytes, length, value)) {
+    if (NcItemList::IsRecordForm(value.text)) return true;
+    if (why) *why = "fewer than 15 fields";
+    return false;
+  }
+  std::u16string wide;
+  cp::ToUtf16(bytes, length, cp::kAnsi, wide);
+  Json doc;
+  if (doc.Parse(wide.data(), static_cast<int>(wide.size())) == -1) {
+    if (why) *why = "not JSON";
+    return false;
+  }
+  if (IsRecordText(doc.PropertyStr(u"data", u""))) return true;
+  if (why) *why = "fewer than 15 fields";
+  return false;
+}
+
 bool SetRecordSelected(RecordDb& db, const String& key, bool selected) {
   return SetFlag(db, key, u"selected", selected);
 }

@@ -39,6 +39,11 @@ _NcItemData* AppendLoadedRecord(NcItemList& records, const String& key, const Js
 // JSON is skipped). The status tells whether the walk reached the end.
 DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceId);
 
+// Whether the start-up load lists a stored value: false for a value that is
+// not JSON or whose "data" has fewer than 15 fields (line noise stored by an
+// older version). `why` says which.
+bool IsListedValue(const char* bytes, size_t length, const char** why = nullptr);
+
 // Rewrite one flag of a stored record; nothing happens (false) when the record
 // cannot be read. A single tick is not forced to disk.
 [[nodiscard]] bool SetRecordSelected(RecordDb& db, const String& key, bool selected);

@@ -1,5 +1,6 @@
 #include "tools/records_command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <unordered_set>
@@ -117,5 +118,75 @@ int RunRepairCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   }
   const uint32_t records = db.ForEach([](String&, Json&) { return false; });
   out << "backup " << backup << "\nrecords " << records << "\n";
+  return 0;
+}
+
+namespace {
+
+// A key as a person can read it: printable ASCII as it is, other bytes as \xNN.
+std::string ShownKey(const std::string& key) {
+  std::string shown;
+  for (const unsigned char c : key) {
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      shown += static_cast<char>(c);
+    } else {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      shown += hex;
+    }
+  }
+  return shown.empty() ? "(empty key)" : shown;
+}
+
+}  // namespace
+
+int RunCheckCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+  std::string folder;
+  bool missing = false;
+  TakeOption(args, "--storage", folder, missing);
+  const auto fix = std::find(args.begin(), args.end(), "--fix");
+  const bool fixing = fix != args.end();
+  if (fixing) args.erase(fix);
+  if (folder.empty()) folder = LocateFiles().storageFolder;
+  if (missing || !args.empty()) {
+    err << "usage: residue-tool check [--storage DIR] [--fix]\n";
+    return 2;
+  }
+  std::vector<std::string> hidden;
+  {
+    RecordDb db(folder, false);
+    if (!db.IsOpen()) {
+      err << "residue-tool check: " << Utf8(db.OpenStatus().text) << "\n";
+      return 2;
+    }
+    DbStatus walked;
+    db.ForEachRaw(
+        [&](const char* key, size_t keyLength, const char* value, size_t length) {
+          const char* why = "";
+          if (IsListedValue(value, length, &why)) return;
+          hidden.emplace_back(key, keyLength);
+          out << ShownKey(hidden.back()) << "\t" << why << "\n";
+        },
+        &walked);
+    if (!walked) err << "residue-tool check: " << Utf8(walked.text) << "\n";
+  }
+  out << hidden.size() << " stored entries the record list cannot show\n";
+  if (hidden.empty()) return 0;
+  if (!fixing) return 1;
+  std::string backup;
+  const DbStatus copied = RecordDb::KeepCopy(folder, backup);
+  if (!copied) {
+    err << "residue-tool check: " << Utf8(copied.text) << "\n";
+    return 1;
+  }
+  RecordDb db(folder, false);
+  RecordDb::Batch batch;
+  for (const std::string& key : hidden) batch.DeleteBytes(key);
+  const DbStatus removed = db.Write(batch, true);
+  if (!removed) {
+    err << "residue-tool check: " << Utf8(removed.text) << "\n";
+    return 1;
+  }
+  out << "backup " << backup << "\nremoved " << hidden.size() << "\n";
   return 0;
 }

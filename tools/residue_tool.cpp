@@ -28,6 +28,8 @@ const char kUsage[] =
     "          an Excel workbook or the results notice (PDF)\n"
     "  stats [--storage DIR] [--by day|month|product] [filter]  tested, passed, failed, rate\n"
     "  repair [--storage DIR]         keep a copy of the database folder, then repair it\n"
+    "  check [--storage DIR] [--fix]  list stored entries the window cannot show; --fix keeps\n"
+    "          a copy of the folder, then removes them\n"
     "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n";
 
 }  // namespace
@@ -54,6 +56,7 @@ int main(int argc, char** argv) {
   if (command == "records") return RunRecordsCommand(args, std::cout, std::cerr);
   if (command == "stats") return RunStatsCommand(args, std::cout, std::cerr);
   if (command == "repair") return RunRepairCommand(args, std::cout, std::cerr);
+  if (command == "check") return RunCheckCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }

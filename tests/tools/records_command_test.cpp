@@ -262,3 +262,47 @@ TEST_F(RecordsCommandTest, ExportFormatsAndStatisticsTakeTheFilter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RecordsCommandTest, CheckListsWhatTheWindowCannotShowAndFixRemovesItAfterACopy) {
+  const std::string storage = Path("storage");
+  {
+    RecordDb db(storage);
+    StoreRecords(db, {{u"190305151604", u"毛豆", false}});
+    RecordDb::Batch noise;  // what an older version stored from line noise
+    noise.PutBytes(std::string("\x01\xFE:N", 4), "{\"data\":\"a+b+c\",\"selected\":false}");
+    noise.PutBytes("", "{\"data\":\"\",\"selected\":false,\"uploaded\":false}");
+    noise.PutBytes("190305151605", "{broken");
+    ASSERT_TRUE(db.Write(noise, true));
+  }
+  std::ostringstream out, err;
+  EXPECT_EQ(RunCheckCommand({"--storage", storage}, out, err), 1) << err.str();
+  EXPECT_EQ(out.str(),
+            "(empty key)\tfewer than 15 fields\n"
+            "\\x01\\xFE:N\tfewer than 15 fields\n"
+            "190305151605\tnot JSON\n"
+            "3 stored entries the record list cannot show\n");
+
+  std::ostringstream fixed, fixErr;
+  ASSERT_EQ(RunCheckCommand({"--storage", storage, "--fix"}, fixed, fixErr), 0) << fixErr.str();
+  const std::string said = fixed.str();
+  const size_t at = said.find("backup ");
+  ASSERT_NE(at, std::string::npos) << said;
+  const std::string backup = said.substr(at + 7, said.find('\n', at) - at - 7);
+  EXPECT_NE(said.find("removed 3\n"), std::string::npos) << said;
+  {
+    RecordDb copy(backup, false);  // the copy still holds everything
+    EXPECT_EQ(copy.ForEachRaw([](const char*, size_t, const char*, size_t) {}), 4u);
+  }
+  std::ostringstream again, againErr;
+  EXPECT_EQ(RunCheckCommand({"--storage", storage}, again, againErr), 0);
+  EXPECT_EQ(again.str(), "0 stored entries the record list cannot show\n");
+  ASSERT_EQ(Run({"--storage", storage}), 0);
+  const std::string left = out_.str();
+  EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 1) << "the record stays";
+  std::ostringstream none, noneErr;
+  EXPECT_EQ(RunCheckCommand({"--storage", Path("absent")}, none, noneErr), 2);
+}
+
+}  // namespace
