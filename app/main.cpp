@@ -14,6 +14,7 @@
 #include "app/file_locations.h"
 #include "app/main_frame_wnd.h"
 #include "base/config.h"
+#include "base/file_io.h"
 #include "ui/message_box.h"
 #include "ui/qt_translations.h"
 
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
   }
   if (!screenshot.isEmpty()) SetMessageBoxHandler(AnswerOk);
 
+  RemoveStaleOutputTemporaries();  // left by an export a crash interrupted
   const FileLocations locations = LocateFiles();
   // The window's language; Qt's own buttons and dialogs follow it.
   const QString language = ChooseLanguage(lang);

@@ -46,6 +46,10 @@ void MainFrameWnd::ExportRecords() {
   int chosen = 0;
   QString path = AskSaveFileName(this, filters, ProposedName(tr("检测记录"), Today()), &chosen);
   if (path.isEmpty()) return;
+  if (!AcceptsOutput(chosen == 1   ? WithExtension(path, QStringLiteral(".csv"))
+                     : chosen == 2 ? WithExtension(path, QStringLiteral(".xlsx"))
+                                   : path))
+    return;
   if (chosen == 1)
     return StartOutput(OutputKind::kCsv, WithExtension(path, QStringLiteral(".csv")));
   if (chosen == 2) {
@@ -109,7 +113,15 @@ void MainFrameWnd::SaveResultsNotice() {
   const QString path = AskSaveFileName(this, {tr("PDF 文件 (*.pdf)")},
                                        ProposedName(tr("检测结果公示"), Today()), &chosen);
   if (path.isEmpty()) return;
-  StartOutput(OutputKind::kNotice, WithExtension(path, QStringLiteral(".pdf")));
+  const QString file = WithExtension(path, QStringLiteral(".pdf"));
+  if (AcceptsOutput(file)) StartOutput(OutputKind::kNotice, file);
+}
+
+bool MainFrameWnd::AcceptsOutput(const QString& path) {
+  const std::string problem = OutputPathProblem(path.toStdString());
+  if (problem.empty()) return true;
+  ShowMessageBox(this, ShownLibraryText(QString::fromStdString(problem)), MessageKind::kError);
+  return false;
 }
 
 void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {

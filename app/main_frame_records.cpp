@@ -9,6 +9,7 @@
 #include "device/capture_replay.h"
 #include "store/record_sort.h"
 #include "store/record_store.h"
+#include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
@@ -190,5 +191,10 @@ void MainFrameWnd::ReplayCaptureFile() {
           MessageKind::kConfirm)) {
     return;
   }
-  ::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames);
+  std::string problem;
+  if (!::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames, &problem)) {
+    ShowMessageBox(this,
+                   tr("无法回放采集文件：%1").arg(ShownLibraryText(QString::fromStdString(problem))),
+                   MessageKind::kError);
+  }
 }

@@ -178,6 +178,8 @@ class MainFrameWnd : public QWidget,
   void OnUploadEnded();
   enum class OutputKind { kCsv, kXlsx, kNotice };
   void StartOutput(OutputKind kind, const QString& path);
+  // False, after saying why, when `path` is a device, a FIFO, a folder or a link loop.
+  bool AcceptsOutput(const QString& path);
   void OnOutputEnded(OutputKind kind, const QString& path, int count, bool written,
                      const QString& error);
   void StoreUploadFlags();

@@ -121,11 +121,14 @@ void LoadDocument(ConfigDocument& doc) {
     return;
   }
   std::string bytes;
-  if (!ReadWholeFile(doc.path, bytes)) {
+  std::string problem;
+  if (!ReadWholeFile(doc.path, bytes, &problem)) {
     const int code = errno;
-    doc.readError = std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
-                    : code                                         ? std::strerror(code)
-                                                                   : std::string("cannot be read");
+    const bool tooBig = problem.find("文件太大") == 0;
+    doc.readError = tooBig ? problem
+                    : std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
+                    : code                                           ? std::strerror(code)
+                                                                     : std::string("cannot be read");
     return;
   }
   String text;

@@ -1,14 +1,36 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <iosfwd>
 #include <string>
 
 // Whole-file reads and crash-safe writes. Paths are native (UTF-8 on Linux).
 // Plain functions, safe on any thread for different files.
 
+// Files read whole (settings, product names, captures) are small; a bigger
+// one, or a device that never ends, is refused instead of filling memory.
+constexpr size_t kMaxReadBytes = size_t{64} << 20;
+
 // Reads the whole file into `bytes`. False (bytes cleared) when the path is
-// missing, a folder, or cannot be read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
+// missing, a folder, cannot be read or holds more than `limit` bytes; then
+// `problem`, when given, says why in Chinese with the path (UTF-8).
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* problem = nullptr,
+                   size_t limit = kMaxReadBytes);
+// The same for an open stream (standard input): at most `limit` bytes.
+bool ReadWholeStream(std::istream& in, std::string& bytes, std::string* problem = nullptr,
+                     size_t limit = kMaxReadBytes);
+
+// Why an output may not go to `path`, in Chinese with the path (UTF-8): it is
+// (or a link leads to) something other than a regular file, such as a device,
+// a FIFO or a folder, or the links go round in a loop. Empty when the path
+// is a regular file or nothing yet. Every file write below checks it first.
+std::string OutputPathProblem(const std::string& path);
+
+// Removes what outputs interrupted by a crash left in the temporary folder
+// (the workbook and notice are made there first): files of processes that
+// are gone. Run at start.
+void RemoveStaleOutputTemporaries();
 
 // Writes all of `bytes` to a descriptor, going on after interrupted or short
 // writes. On a socket a vanished peer is an error, never a signal. False with

@@ -185,6 +185,13 @@ class FolderTransport : public NamedTransport {
     std::error_code fsError;
     std::filesystem::create_directories(folder_, fsError);
     const std::string base = NextBaseName();
+    for (const char* extension : {".tspl", ".png"}) {
+      const std::string refused = OutputPathProblem(base + extension);
+      if (!refused.empty()) {
+        error = Text(refused);
+        return false;
+      }
+    }
     if (!ReplaceFileContent(base + ".tspl", tspl)) {
       error =
           u"无法写入文件 " + Text(base + ".tspl") + u"，请检查文件夹是否存在、可写、磁盘是否已满";

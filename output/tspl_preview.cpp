@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "base/file_io.h"
 #include "base/string.h"
 
 namespace {
@@ -115,5 +116,6 @@ QImage RenderTsplLabel(const std::string& tspl) {
 }
 
 bool RenderTsplPreview(const std::string& tspl, const std::string& pngPath) {
+  if (!OutputPathProblem(pngPath).empty()) return false;  // never over a device or FIFO
   return RenderTsplLabel(tspl).save(QString::fromStdString(pngPath), "PNG");
 }

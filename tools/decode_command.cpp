@@ -45,8 +45,9 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
   }
 
   std::string capture;
-  if (!ReadInput(capturePath, in, capture)) {
-    err << "residue-tool decode: cannot read '" << capturePath << "'\n";
+  std::string why;
+  if (!ReadInput(capturePath, in, capture, &why)) {
+    err << "residue-tool decode: cannot read '" << capturePath << "'" << (why.empty() ? "" : ": " + why) << "\n";
     return kUsageError;
   }
 

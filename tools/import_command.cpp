@@ -28,8 +28,9 @@ int RunImportCommand(std::vector<std::string> args, std::istream& in, std::ostre
     return 2;
   }
   std::string capture;
-  if (!ReadInput(args[0], in, capture)) {
-    err << "residue-tool import: cannot read '" << args[0] << "'\n";
+  std::string why;
+  if (!ReadInput(args[0], in, capture, &why)) {
+    err << "residue-tool import: cannot read '" << args[0] << "'" << (why.empty() ? "" : ": " + why) << "\n";
     return 2;
   }
   RecordDb db(folder);

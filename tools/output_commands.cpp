@@ -58,6 +58,11 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
         << kFilterUsage << "\n";
     return 2;
   }
+  const std::string refused = OutputPathProblem(path);
+  if (!refused.empty()) {
+    err << "residue-tool export: " << refused << "\n";
+    return 2;
+  }
   RecordDb db(folder, false);
   if (!db.IsOpen()) {
     err << "residue-tool export: " << db.OpenStatus().text.ToBytes(cp::kUtf8) << "\n";
@@ -163,6 +168,13 @@ int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostrea
   if (missing || tsplPath.empty() || !args.empty()) {
     err << "usage: residue-tool label --device-id ID [--settings FILE] --tspl OUT [--png OUT]\n";
     return 2;
+  }
+  for (const std::string& out : {tsplPath, pngPath}) {
+    const std::string refused = out.empty() ? "" : OutputPathProblem(out);
+    if (!refused.empty()) {
+      err << "residue-tool label: " << refused << "\n";
+      return 2;
+    }
   }
   Json settings;
   if (settingsPath.empty()) {

@@ -10,10 +10,10 @@
 #include "device/device_id.h"
 #include "device/product_names.h"
 
-bool ReadInput(const std::string& path, std::istream& in, std::string& bytes) {
-  if (path != "-") return ReadWholeFile(path, bytes);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+bool ReadInput(const std::string& path, std::istream& in, std::string& bytes,
+               std::string* problem) {
+  if (path != "-") return ReadWholeFile(path, bytes, problem);
+  return ReadWholeStream(in, bytes, problem);
 }
 
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value,
@@ -31,8 +31,9 @@ bool TakeOption(std::vector<std::string>& args, const std::string& name, std::st
 
 bool LoadProductNamesFile(const std::string& path, ProductNames& names, std::string& problem) {
   std::string bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    problem = "cannot read names file '" + path + "'";
+  std::string why;
+  if (!ReadWholeFile(path, bytes, &why)) {
+    problem = "cannot read names file '" + path + "'" + (why.empty() ? "" : ": " + why);
     return false;
   }
   std::istringstream lines(bytes);

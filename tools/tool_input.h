@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-// Reads a named file, or all of `in` when the name is "-". False when the file
-// cannot be read.
-bool ReadInput(const std::string& path, std::istream& in, std::string& bytes);
+// Reads a named file, or all of `in` when the name is "-", at most 64 MiB.
+// False when it cannot be read or is bigger; `problem` then says why.
+bool ReadInput(const std::string& path, std::istream& in, std::string& bytes,
+               std::string* problem = nullptr);
 
 class ProductNames;
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -303,6 +305,33 @@ TEST_F(RecordsCommandTest, CheckListsWhatTheWindowCannotShowAndFixRemovesItAfter
   EXPECT_EQ(std::count(left.begin(), left.end(), '\n'), 1) << "the record stays";
   std::ostringstream none, noneErr;
   EXPECT_EQ(RunCheckCommand({"--storage", Path("absent")}, none, noneErr), 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RecordsCommandTest, ExportsGoOnlyToRegularOrNewFiles) {
+  const std::string storage = Path("storage");
+  {
+    RecordDb db(storage);
+    StoreRecords(db, {{u"190305151604", u"毛豆", false}});
+  }
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+  for (const char* format : {"text", "csv", "xlsx"}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunExportCommand({"--storage", storage, "--out", Path("fifo"), "--format", format},
+                               out, err),
+              2)
+        << format;
+    EXPECT_NE(err.str().find("不是普通文件: " + Path("fifo")), std::string::npos) << err.str();
+  }
+  struct stat st;
+  ASSERT_EQ(::stat(Path("fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "left as it was";
+  std::ostringstream out, err;
+  EXPECT_EQ(RunExportCommand({"--storage", storage, "--out", Path("records.txt")}, out, err), 0)
+      << err.str();
 }
 
 }  // namespace
