@@ -189,9 +189,21 @@ bool MainFrameWnd::OpenDatabase(QString* error) {
       QFileInfo(QString::fromStdString(options_.storageFolder)).absoluteFilePath();
   QString reason = ToQString(recordDb_.OpenStatus().text);
   QString text;
-  if (recordDb_.LockedElsewhere()) {
+  const RecordDb::OpenProblem problem = recordDb_.Problem();
+  const QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+  if (problem == RecordDb::OpenProblem::kLocked) {
     text = tr("数据库正被另一个程序使用: %1").arg(folder);
-  } else if (recordDb_.Damaged() &&
+  } else if (problem == RecordDb::OpenProblem::kNoPermission) {
+    text = tr("没有权限访问数据库文件夹 %1（当前用户 %2）\n请让管理员把这个文件夹交给当前用户，"
+              "或用有权限的账户启动程序。\n%3")
+               .arg(folder, user, reason);
+  } else if (problem == RecordDb::OpenProblem::kReadOnly) {
+    text = tr("数据库文件夹 %1 所在的磁盘是只读的，无法保存记录。\n请把数据库放到可写的磁盘上。\n%2")
+               .arg(folder, reason);
+  } else if (problem == RecordDb::OpenProblem::kNotAFolder) {
+    text = tr("数据库路径 %1 不是文件夹，而是一个文件。\n请把这个文件移走或改名后再启动程序。")
+               .arg(folder);
+  } else if (problem == RecordDb::OpenProblem::kDamaged &&
              ShowMessageBox(
                  this,
                  tr("数据库无法打开: %1\n%2\n\n修复数据库？修复前会先把整个文件夹复制一份。")

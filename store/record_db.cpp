@@ -21,8 +21,22 @@ String Text(const leveldb::Slice& bytes) {
 }
 
 // leveldb names its lock file when another holder keeps the folder.
+bool Says(const DbStatus& status, const char* words) {
+  return !status.ok && status.text.ToBytes(cp::kUtf8).find(words) != std::string::npos;
+}
+
+// Another process holds the folder's lock (leveldb's texts for EAGAIN, and
+// for a second open inside this process).
 bool IsLockFailure(const DbStatus& status) {
-  return !status.ok && status.text.ToBytes(cp::kUtf8).find("/LOCK") != std::string::npos;
+  return Says(status, "/LOCK") && (Says(status, "Resource temporarily unavailable") ||
+                                   Says(status, "already held by process"));
+}
+
+// The folder or its files may not be read or written by this user, or the
+// disk is mounted read-only: no repair helps.
+bool IsAccessFailure(const DbStatus& status) {
+  return Says(status, "Permission denied") || Says(status, "Read-only file system") ||
+         Says(status, "Operation not permitted");
 }
 
 DbStatus StatusOf(const leveldb::Status& status) {
@@ -48,9 +62,22 @@ void RecordDb::Open() {
   db_.reset();
   damaged_ = false;
   std::error_code error;
+  if (fs::exists(folder_, error) && !fs::is_directory(folder_, error)) {
+    openStatus_ = StatusOf(leveldb::Status::InvalidArgument(folder_, "Not a directory"));
+    return;
+  }
   const bool hasCurrent = fs::exists(folder_ + "/CURRENT", error);
-  const bool emptyOrAbsent = !fs::exists(folder_, error) ||
-                             (fs::is_directory(folder_, error) && fs::is_empty(folder_, error));
+  std::error_code listError;
+  const bool emptyOrAbsent =
+      !fs::exists(folder_, listError) ||
+      (fs::is_directory(folder_, listError) && fs::is_empty(folder_, listError));
+  for (const std::error_code& e : {error, listError}) {
+    if (e == std::errc::permission_denied) {
+      // A folder this user may not look into is no damaged database.
+      openStatus_ = StatusOf(leveldb::Status::IOError(folder_, "Permission denied"));
+      return;
+    }
+  }
   // leveldb makes the folder and its lock file even when told not to create a
   // database, so an absent database is refused before leveldb sees the path.
   if (!hasCurrent && !createIfMissing_) {
@@ -73,7 +100,7 @@ void RecordDb::Open() {
   if (status.ok()) {
     db_.reset(db);
   } else {
-    damaged_ = hasCurrent && !IsLockFailure(openStatus_);
+    damaged_ = hasCurrent && !IsLockFailure(openStatus_) && !IsAccessFailure(openStatus_);
   }
 }
 
@@ -82,6 +109,17 @@ RecordDb::~RecordDb() = default;
 void RecordDb::Reopen() {
   std::unique_lock<std::shared_mutex> hold(lock_);  // no operation runs meanwhile
   Open();
+}
+
+RecordDb::OpenProblem RecordDb::Problem() const {
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  if (db_) return OpenProblem::kNone;
+  if (IsLockFailure(openStatus_)) return OpenProblem::kLocked;
+  if (Says(openStatus_, "Read-only file system")) return OpenProblem::kReadOnly;
+  if (IsAccessFailure(openStatus_)) return OpenProblem::kNoPermission;
+  if (Says(openStatus_, "Not a directory")) return OpenProblem::kNotAFolder;
+  if (damaged_) return OpenProblem::kDamaged;
+  return OpenProblem::kOther;
 }
 
 bool RecordDb::LockedElsewhere() const {

@@ -49,6 +49,9 @@ class RecordDb {
   bool LockedElsewhere() const;
   // The open failed on a folder that holds database files: a repair may help.
   bool Damaged() const { return damaged_; }
+  // Why the open failed, for a message that names the real cause.
+  enum class OpenProblem { kNone, kLocked, kNoPermission, kReadOnly, kNotAFolder, kDamaged, kOther };
+  OpenProblem Problem() const;
   const std::string& Folder() const { return folder_; }
 
   // Copies the folder to `<folder>.backup-<yyyyMMdd-HHmmss>` (its path in

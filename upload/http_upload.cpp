@@ -118,11 +118,14 @@ String PostOnce(const HttpUploadSettings& settings, const std::vector<UploadReco
   const String outcome =
       HttpOutcomeText(length, text, http.ReplyCut(), http.LastFailure(), settings.url);
   failed = length < 0;
-  if (failed) return outcome;
-  const String problem = HttpReplyProblem(http.StatusCode(), http.ReplyIncomplete());
+  // A status outside 2xx tells more than a send the server cut short after it.
+  const long status = http.StatusCode();
+  const bool badStatus = status != 0 && (status < 200 || status >= 300);
+  if (failed && !badStatus) return outcome;
+  const String problem = HttpReplyProblem(status, !failed && http.ReplyIncomplete());
   if (problem.IsEmpty()) return outcome;
   failed = true;
-  return problem + u"\n" + settings.url + (outcome.IsEmpty() ? String(u"") : u"\n" + outcome);
+  return problem + u"\n" + settings.url + (length > 0 ? u"\n" + outcome : String(u""));
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <leveldb/db.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +16,7 @@
 #include "device/frame_builder.h"
 #include "device/sample_record.h"
 #include "store/record_store.h"
+#include "tests/support/as_user.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -275,6 +278,72 @@ TEST_F(RecordDbTest, AFolderWithFilesButNoDatabaseIsNeverWrittenOver) {
   EXPECT_TRUE(db.Damaged());
   EXPECT_FALSE(db.LockedElsewhere());
   EXPECT_FALSE(std::filesystem::exists(Storage() + "/CURRENT"));
+}
+
+TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
+  using Problem = RecordDb::OpenProblem;
+  // Made while this user may: a database, then taken away from ordinary users.
+  auto makeDatabase = [](const std::string& folder) {
+    RecordDb db(folder);
+    ASSERT_TRUE(StoreReceivedRecord(db, u"190305151604", String::FromBytes(SampleFrame().substr(3), cp::kGbk)).status);
+  };
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& folder)> prepare;
+    bool ordinaryUser;
+    Problem expected;
+  } cases[] = {
+      {"a plain file", [](const std::string& f) { std::ofstream(f) << "x"; }, false,
+       Problem::kNotAFolder},
+      {"a folder nobody else may enter",
+       [&](const std::string& f) {
+         makeDatabase(f);
+         ::chmod(f.c_str(), 0700);
+       },
+       true, Problem::kNoPermission},
+      {"a folder nobody else may write",
+       [&](const std::string& f) {
+         makeDatabase(f);
+         ::chmod(f.c_str(), 0755);
+         for (const auto& e : std::filesystem::directory_iterator(f)) ::chmod(e.path().c_str(), 0644);
+       },
+       true, Problem::kNoPermission},
+      {"files without a database",
+       [](const std::string& f) {
+         std::filesystem::create_directories(f);
+         std::ofstream(f + "/000005.ldb") << "x";
+       },
+       false, Problem::kDamaged},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string folder = Path("case" + std::to_string(n++));
+    // The ordinary user must reach the temporary folder itself.
+    ::chmod(Path("").c_str(), 0755);
+    c.prepare(folder);
+    if (c.ordinaryUser) {
+      const Problem expected = c.expected;
+      EXPECT_TRUE(AsOrdinaryUser([&folder, expected] {
+        RecordDb db(folder);
+        return !db.IsOpen() && db.Problem() == expected && !db.Damaged();
+      })) << c.what;
+    } else {
+      RecordDb db(folder);
+      EXPECT_FALSE(db.IsOpen()) << c.what;
+      EXPECT_EQ(db.Problem(), c.expected) << c.what << ": " << db.OpenStatus().text.ToBytes(cp::kUtf8);
+    }
+  }
+  // The control: the same user opens a folder that is open to everyone.
+  const std::string open = Path("open");
+  makeDatabase(open);
+  ::chmod(open.c_str(), 0777);
+  for (const auto& e : std::filesystem::directory_iterator(open)) ::chmod(e.path().c_str(), 0666);
+  EXPECT_TRUE(AsOrdinaryUser([&open] { return RecordDb(open).IsOpen(); }));
+  // Held by another program (here another handle): only that is "locked".
+  RecordDb first(Storage());
+  RecordDb second(Storage());
+  EXPECT_EQ(second.Problem(), Problem::kLocked);
+  EXPECT_EQ(first.Problem(), Problem::kNone);
 }
 
 // A stopped detector clock: every record has the same test time. They keep

@@ -214,6 +214,88 @@ TEST(HttpUploadTest, TheBoxShowsTheReplysStartOrTheReasonAndTheUrl) {
   }
 }
 
+TEST(HttpUploadTest, AReplyThatIsNoAnswerIsShownAsAnErrorWithItsStatus) {
+  struct Case {
+    const char* what;
+    std::string reply;
+    std::string starts;  // what the box begins with
+  } cases[] = {
+      {"2xx", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", "ok"},
+      {"204", "HTTP/1.0 204 No Content\r\n\r\n", ""},
+      {"500", "HTTP/1.0 500 Internal Server Error\r\nContent-Length: 4\r\n\r\noops",
+       "error: 服务器返回错误（HTTP 500）"},
+      {"404", "HTTP/1.0 404 Not Found\r\n\r\n", "error: 服务器返回错误（HTTP 404）"},
+      {"redirect", "HTTP/1.0 302 Found\r\nLocation: http://elsewhere/\r\n\r\n",
+       "error: 服务器要求转到别的网址（HTTP 302）"},
+      {"cut body", "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly ten b",
+       "error: 服务器的回复不完整"},
+  };
+  for (const Case& c : cases) {
+    LoopbackServer server;
+    server.Start([&c](int fd) {
+      LoopbackServer::Read(fd, 1);
+      LoopbackServer::Send(fd, c.reply);
+    });
+    HttpUploadSettings s;
+    s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/x",
+                              cp::kUtf8);
+    RecordingHost host;
+    UploadAbort abort;
+    RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04")}, host, abort);
+    server.Join();
+    ASSERT_EQ(host.messages.size(), 1u) << c.what;
+    EXPECT_EQ(host.messages[0].rfind(c.starts, 0), 0u) << c.what << ": " << host.messages[0];
+    const bool error = host.messages[0].rfind("error: ", 0) == 0;
+    EXPECT_EQ(error, c.starts.rfind("error: ", 0) == 0) << c.what;
+  }
+}
+
+TEST(HttpUploadTest, RecordsOfSeveralDeviceIdsGoInOnePostPerId) {
+  LoopbackServer server;
+  std::vector<std::string> posts;
+  server.Start(
+      [&posts](int fd) {
+        // One request: read until the body's end (HTTP/1.0, the client sends it whole).
+        std::string request;
+        char buffer[4096];
+        for (;;) {
+          const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+          if (got <= 0) break;
+          request.append(buffer, static_cast<size_t>(got));
+          const size_t head = request.find("\r\n\r\n");
+          const size_t length = request.find("Content-Length: ");
+          if (head != std::string::npos && length != std::string::npos &&
+              request.size() >= head + 4 + std::stoul(request.substr(length + 16)))
+            break;
+        }
+        posts.push_back(request);
+        LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok");
+      },
+      2);
+  std::vector<UploadRecord> records = {Record(u"毛豆", u"1"), Record(u"黄瓜", u"2"),
+                                       Record(u"白菜", u"3")};
+  records[0].deviceId = records[2].deviceId = u"0123456789ABCDEF";
+  records[1].deviceId = u"FEDCBA9876543210";
+  HttpUploadSettings s;
+  s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/x", cp::kUtf8);
+  RecordingHost host;
+  UploadAbort abort;
+  RunHttpUpload(s, records, host, abort);
+  server.Join();
+  ASSERT_EQ(posts.size(), 2u);
+  auto count = [](const std::string& post, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = post.find(what); at != std::string::npos; at = post.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(posts[0], "yangpinmingcheng"), 2u);
+  EXPECT_EQ(count(posts[1], "yangpinmingcheng"), 1u);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_NE(host.messages[0].find("设备 0123456789ABCDEF（2 条）"), std::string::npos)
+      << host.messages[0];
+  EXPECT_NE(host.messages[0].find("设备 FEDCBA9876543210（1 条）"), std::string::npos);
+}
+
 TEST(HttpUploadTest, AHugeReplyIsReadOnlyUpToItsLimit) {
   LoopbackServer server;
   server.Start([](int fd) {
