@@ -260,4 +260,40 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
   EXPECT_EQ(db.ForEach([](String&, Json&) { return false; }), 5u);
 }
 
+// The detector sends a test again (its resend), and a capture is replayed
+// twice: one test is one row and one record, and deleting it leaves nothing
+// another row would show.
+TEST_F(MainFrameWndTest, AResentTestIsNeitherListedNorCountedTwice) {
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  MainFrameWnd& w = Open();
+  auto* replay = w.findChild<QPushButton*>("debug");
+  auto* tip = w.findChild<QLabel*>("TextTipCom");
+  replay->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 4; }, 5000));
+  // The capture's frame broken by line noise is said once the burst is over.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return tip->text() == QStringLiteral("已丢弃 1 个不完整的数据帧"); }, 5000))
+      << tip->text().toStdString();
+  replay->click();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("重复数据已忽略"); }, 5000))
+      << tip->text().toStdString();
+  QTest::qWait(50);
+  EXPECT_EQ(w.Records().Count(), 4u);
+  EXPECT_EQ(w.RecordList()->model()->rowCount(), 4);
+  RecordDb& db = w.Database();
+  EXPECT_EQ(db.ForEach([](String&, Json&) { return false; }), 4u);
+
+  ClickCheckBox(0);
+  w.DeleteSelectedRecords();
+  EXPECT_EQ(w.Records().Count(), 3u);
+  messages.clear();
+  for (int row = 0; row < 3; ++row) ClickCheckBox(row);
+  EXPECT_TRUE(messages.empty()) << messages[0];
+  EXPECT_EQ(db.ForEach([](String&, Json& doc) {
+    EXPECT_TRUE(doc.PropertyBool(u"selected", false));
+    return false;
+  }),
+            3u);
+}
+
 }  // namespace

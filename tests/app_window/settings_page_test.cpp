@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "device/record_hash.h"
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/pty_pair.h"
 
@@ -61,9 +62,12 @@ TEST_F(SettingsPageTest, DeviceIdIsCutAtSixteenCheckedAndSavedOnTop) {
   save->click();
   EXPECT_TRUE(messages.empty()) << "lower-case hexadecimal is accepted";
   EXPECT_FALSE(save->isEnabled());
+  // ... and kept in upper case, the form the server makes trace codes from.
   auto* ids = Control<QComboBox>("ComboDeviceId");
-  EXPECT_EQ(ids->currentText(), QStringLiteral("0123456789abcdef"));
-  EXPECT_EQ(FileList(u"ids"), (std::vector<std::u16string>{u"0123456789abcdef"}));
+  EXPECT_EQ(ids->currentText(), QStringLiteral("0123456789ABCDEF"));
+  EXPECT_EQ(edit->text(), QStringLiteral("0123456789ABCDEF"));
+  EXPECT_EQ(FileList(u"ids"), (std::vector<std::u16string>{u"0123456789ABCDEF"}));
+  EXPECT_EQ(std::u16string(Settings().PropertyStr(u"deviceid", u"")), u"0123456789ABCDEF");
 
   Type(edit, "0123456789ABCDEG");
   save->click();
@@ -72,7 +76,7 @@ TEST_F(SettingsPageTest, DeviceIdIsCutAtSixteenCheckedAndSavedOnTop) {
   Type(edit, "0123");
   save->click();
   EXPECT_EQ(messages.back(), "设备ID长度必须是16个字符");
-  EXPECT_TRUE(window_->GetSettings().deviceId == u"0123456789abcdef")
+  EXPECT_TRUE(window_->GetSettings().deviceId == u"0123456789ABCDEF")
       << "refused IDs change nothing";
 
   Type(edit, "FEDCBA9876543210");
@@ -80,7 +84,53 @@ TEST_F(SettingsPageTest, DeviceIdIsCutAtSixteenCheckedAndSavedOnTop) {
   EXPECT_EQ(ids->itemText(0), QStringLiteral("FEDCBA9876543210"));
   EXPECT_EQ(ids->currentIndex(), 0);
   EXPECT_EQ(FileList(u"ids"),
-            (std::vector<std::u16string>{u"FEDCBA9876543210", u"0123456789abcdef"}));
+            (std::vector<std::u16string>{u"FEDCBA9876543210", u"0123456789ABCDEF"}));
+}
+
+// Labels already on samples must keep finding their record: a new device ID
+// changes the trace codes of new records only, also after a restart.
+TEST_F(SettingsPageTest, ChangingTheDeviceIdKeepsEveryEarlierTraceCode) {
+  std::ofstream(settingsFile_) << R"({"deviceid": "AAAAAAAAAAAAAAAA"})";
+  // Records as an older version stored them: without a device ID of their own.
+  Store({RecordText(u"261206100000", u"01", u"1"), RecordText(u"261206100001", u"02", u"0")});
+  Open();
+  std::vector<std::string> before;
+  for (uint32_t i = 0; i < 2; ++i) before.push_back(window_->Records()[i].Uid().ToBytes(cp::kUtf8));
+  Type(Control<QLineEdit>("EditDeviceId"), "bbbbbbbbbbbbbbbb");
+  Control<QPushButton>("BtnSaveDevice")->click();
+  ASSERT_TRUE(messages.empty()) << messages[0];
+  EXPECT_TRUE(window_->GetSettings().deviceId == u"BBBBBBBBBBBBBBBB");
+  // A record that arrives now is captured under the new ID.
+  window_->HandOverRecord(u"261206100002", RecordText(u"261206100002", u"03", u"1"), false, false,
+                          u"BBBBBBBBBBBBBBBB");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Records().Count() == 3; }, 5000));
+  const std::string fresh = window_->Records()[2].Uid().ToBytes(cp::kUtf8);
+  CloseWindow();
+
+  Open();
+  ASSERT_EQ(window_->Records().Count(), 3u);
+  for (uint32_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(window_->Records()[i].Uid().ToBytes(cp::kUtf8), before[i]) << i;
+    EXPECT_TRUE(window_->Records()[i].DeviceId() == u"AAAAAAAAAAAAAAAA");
+  }
+  EXPECT_TRUE(window_->Records()[2].DeviceId() == u"BBBBBBBBBBBBBBBB");
+  EXPECT_EQ(window_->Records()[2].Uid().ToBytes(cp::kUtf8), fresh);
+  EXPECT_NE(fresh, ComputeRecordHash(RecordText(u"261206100002", u"03", u"1"), u"AAAAAAAAAAAAAAAA")
+                       .ToBytes(cp::kUtf8));
+  // A tick written from memory keeps the stored ID.
+  ClickCheckBox(0);
+  CloseWindow();
+  Open();
+  EXPECT_TRUE(window_->Records()[0].selected);
+  EXPECT_EQ(window_->Records()[0].Uid().ToBytes(cp::kUtf8), before[0]);
+}
+
+TEST_F(SettingsPageTest, AnInvalidDeviceIdInTheFileIsNamedOnceAndNotUsed) {
+  std::ofstream(settingsFile_) << R"({"deviceid": "ZZZ"})";
+  Open();
+  ASSERT_TRUE(QTest::qWaitFor([] { return !messages.empty(); }, 5000));
+  EXPECT_NE(messages[0].find("设置文件中的设备ID“ZZZ”无效"), std::string::npos) << messages[0];
+  EXPECT_TRUE(window_->GetSettings().deviceId.IsEmpty());
 }
 
 TEST_F(SettingsPageTest, SavingAKnownIdAgainStillSavesItAsTheIdInUse) {

@@ -242,6 +242,13 @@ TEST(StoredValueTest, TheFastReaderAgreesWithTheParserOrLeavesItToIt) {
       {"{\"data\":\"x\\u12\",\"selected\":true,\"uploaded\":false}", false, false},
       {"{\"data\":\"x\xA1\xE3\",\"selected\":true,\"uploaded\":false}", false, false},
       {"{\"data\":\"x\",\"selected\":true}", false, false},
+      // The device ID a record was captured under.
+      {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false,\"deviceid\":\"0123456789ABCDEF\"}",
+       true, true},
+      {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false,\"deviceid\":\"0123456789abcdef\"}",
+       false, false},
+      {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false,\"deviceid\":\"0123\"}", false,
+       false},
       {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false} ", false, false},
       {"{\"data\":\"x", false, false},
   };
@@ -257,8 +264,10 @@ TEST(StoredValueTest, TheFastReaderAgreesWithTheParserOrLeavesItToIt) {
     EXPECT_TRUE(UnescapeText(value.text) == String(doc.PropertyStr(u"data", u"")));
     EXPECT_EQ(value.selected, doc.PropertyBool(u"selected", false));
     EXPECT_EQ(value.uploaded, doc.PropertyBool(u"uploaded", false));
+    EXPECT_EQ(std::string(value.deviceId), String(doc.PropertyStr(u"deviceid", u"")).ToBytes(cp::kUtf8));
     std::string made;
-    MakeStoredValue(value.text, value.exact, value.selected, value.uploaded, made);
+    MakeStoredValue(value.text, value.exact, value.selected, value.uploaded, made,
+                    value.deviceId);
     EXPECT_EQ(made, doc.ToText(false).ToBytes(cp::kGbk)) << "what the writer makes";
     if (c.plain) {
       EXPECT_EQ(made, c.value);
@@ -287,6 +296,9 @@ TEST(StoredValueTest, StoredFormRoundTripsAndIsTheWritersWhereItCanBe) {
     std::string made;
     MakeStoredValue(form, exact, true, false, made);
     EXPECT_EQ(made, written);
+    value.SetPropertyStr(u"deviceid", u"0123456789ABCDEF");
+    MakeStoredValue(form, exact, true, false, made, "0123456789ABCDEF");
+    EXPECT_EQ(made, value.ToText(false).ToBytes(cp::kGbk)) << "with the device ID";
     bool hasOwnUnits = false;
     for (uint32_t i = 0; i < text.Length(); ++i) {
       hasOwnUnits = hasOwnUnits || text.Element(i) == 0 ||
