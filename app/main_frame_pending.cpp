@@ -67,7 +67,9 @@ bool MainFrameWnd::RetryPendingRecords() {
       // is stored and listed, this row would show it a second time.
       std::vector<uint32_t> newIndex(records_.Count());
       for (uint32_t i = 0; i < records_.Count(); ++i)
-        newIndex[i] = i < static_cast<uint32_t>(row) ? i : i == static_cast<uint32_t>(row) ? UINT32_MAX : i - 1;
+        newIndex[i] = i < static_cast<uint32_t>(row)    ? i
+                      : i == static_cast<uint32_t>(row) ? UINT32_MAX
+                                                        : i - 1;
       const uint64_t serial = pending.serial;
       records_.RemoveIf([serial](const _NcItemData& r) { return r.serial == serial; });
       view_.Removed(newIndex);

@@ -83,9 +83,9 @@ void MainFrameWnd::LoadStoredRecords() {
 _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const String& text,
                                         const String* storedKey, const String& deviceId) {
   const bool ownId = !deviceId.IsEmpty();
-  _NcItemData* record = records_.Append(storedKey ? *storedKey : RecordTestTime(text), text,
-                                        selected, uploaded, ownId ? deviceId : settings_.deviceId,
-                                        ownId);
+  _NcItemData* record =
+      records_.Append(storedKey ? *storedKey : RecordTestTime(text), text, selected, uploaded,
+                      ownId ? deviceId : settings_.deviceId, ownId);
   if (!record) return nullptr;
   const int row = view_.Appended(records_, records_.Count() - 1);
   ticked_ += selected ? 1 : 0;
@@ -193,8 +193,8 @@ void MainFrameWnd::ReplayCaptureFile() {
   }
   std::string problem;
   if (!::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames, &problem)) {
-    ShowMessageBox(this,
-                   tr("无法回放采集文件：%1").arg(ShownLibraryText(QString::fromStdString(problem))),
-                   MessageKind::kError);
+    ShowMessageBox(
+        this, tr("无法回放采集文件：%1").arg(ShownLibraryText(QString::fromStdString(problem))),
+        MessageKind::kError);
   }
 }

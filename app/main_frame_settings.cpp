@@ -47,7 +47,8 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
     settings_.Save();
     serialLink_.CloseSerialPort();
   } else if (combo == comboDeviceId_) {
-    if (!(text == settings_.deviceId) && !ChangeDeviceId([this, text] { settings_.deviceId = text; })) {
+    if (!(text == settings_.deviceId) &&
+        !ChangeDeviceId([this, text] { settings_.deviceId = text; })) {
       const QSignalBlocker quiet(combo);
       SelectText(combo, settings_.deviceId);
       return;
@@ -95,7 +96,8 @@ bool MainFrameWnd::ChangeDeviceId(const std::function<void()>& change) {
 void MainFrameWnd::SaveDeviceId() {
   String id = FromQString(editDeviceId_->text().trimmed());
   if (!CanonicalDeviceId(id)) {
-    ShowMessageBox(this, ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(CheckDeviceId(id)))),
+    ShowMessageBox(this,
+                   ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(CheckDeviceId(id)))),
                    MessageKind::kError);
     return;
   }

@@ -198,8 +198,9 @@ bool MainFrameWnd::OpenDatabase(QString* error) {
               "或用有权限的账户启动程序。\n%3")
                .arg(folder, user, reason);
   } else if (problem == RecordDb::OpenProblem::kReadOnly) {
-    text = tr("数据库文件夹 %1 所在的磁盘是只读的，无法保存记录。\n请把数据库放到可写的磁盘上。\n%2")
-               .arg(folder, reason);
+    text =
+        tr("数据库文件夹 %1 所在的磁盘是只读的，无法保存记录。\n请把数据库放到可写的磁盘上。\n%2")
+            .arg(folder, reason);
   } else if (problem == RecordDb::OpenProblem::kNotAFolder) {
     text = tr("数据库路径 %1 不是文件夹，而是一个文件。\n请把这个文件移走或改名后再启动程序。")
                .arg(folder);
@@ -258,8 +259,8 @@ void MainFrameWnd::InitWindow() {
     const QString text = tr("设置文件中的设备ID“%1”无效：%2\n程序在没有设备ID的情况下运行，"
                             "请在“设置”页面输入检测仪标签上的16位设备ID。")
                              .arg(ToQString(settings_.deviceIdProblem))
-                             .arg(ShownLibraryText(QString::fromUtf16(DeviceIdCheckMessage(
-                                 CheckDeviceId(settings_.deviceIdProblem)))));
+                             .arg(ShownLibraryText(QString::fromUtf16(
+                                 DeviceIdCheckMessage(CheckDeviceId(settings_.deviceIdProblem)))));
     QMetaObject::invokeMethod(
         this,
         [this, text] {

@@ -27,8 +27,8 @@ class SerialLinkHost {
   // it and stores it later). `deviceId` is the ID it was captured under. A
   // `duplicate` is a test already stored, sent again: it gets no row. The
   // window adds the row on its UI thread.
-  virtual void HandOverRecord(const String& key, const String& text, bool stored,
-                              bool duplicate, const String& deviceId) = 0;
+  virtual void HandOverRecord(const String& key, const String& text, bool stored, bool duplicate,
+                              const String& deviceId) = 0;
 };
 
 // Keeps the configured serial port open and reads it on a receive thread: the

@@ -96,7 +96,6 @@ DeviceIdTable& DeviceIds() {
 
 }  // namespace
 
-
 void NcItemList::ReadDateAndResult(_NcItemData& record) {
   const std::string_view form = record.TextForm();
   std::string_view fields[14];

@@ -50,7 +50,15 @@ class RecordDb {
   // The open failed on a folder that holds database files: a repair may help.
   bool Damaged() const { return damaged_; }
   // Why the open failed, for a message that names the real cause.
-  enum class OpenProblem { kNone, kLocked, kNoPermission, kReadOnly, kNotAFolder, kDamaged, kOther };
+  enum class OpenProblem {
+    kNone,
+    kLocked,
+    kNoPermission,
+    kReadOnly,
+    kNotAFolder,
+    kDamaged,
+    kOther
+  };
   OpenProblem Problem() const;
   const std::string& Folder() const { return folder_; }
 

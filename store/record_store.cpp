@@ -38,7 +38,7 @@ KeyHolds KeyHoldsText(RecordDb& db, const String& key, const String& text) {
   Json doc;
   if (doc.Parse(stored.Handle(), static_cast<int>(stored.Length())) == -1) return KeyHolds::kOther;
   return AsStoredText(text) == doc.PropertyStr(u"data", u"") ? KeyHolds::kThisText
-                                                               : KeyHolds::kOther;
+                                                             : KeyHolds::kOther;
 }
 
 bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) {
@@ -79,8 +79,8 @@ unsigned long NumberOf(const String& key, const String& base) {
 
 }  // namespace
 
-StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text,
-                                 bool durable, const String& deviceId) {
+StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& text, bool durable,
+                                 const String& deviceId) {
   String chosen = key;
   KeyHolds holds = KeyHoldsText(db, chosen, text);
   if (holds == KeyHolds::kOther) {
@@ -116,8 +116,8 @@ _NcItemData* AppendLoadedRecord(NcItemList& records, const String& key, const Js
   const String storedId = StoredDeviceId(doc);
   _NcItemData* record =
       records.Append(key, doc.PropertyStr(u"data", u""), doc.PropertyBool(u"selected", false),
-                     doc.PropertyBool(u"uploaded", false),
-                     storedId.IsEmpty() ? deviceId : storedId, !storedId.IsEmpty());
+                     doc.PropertyBool(u"uploaded", false), storedId.IsEmpty() ? deviceId : storedId,
+                     !storedId.IsEmpty());
   if (record) record->plainValue = false;  // flag changes read the value back
   return record;
 }

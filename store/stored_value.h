@@ -7,9 +7,9 @@
 #include "base/string.h"
 
 // The stored value of a record, {"data": text, "selected": bool, "uploaded":
-// bool} and, for records captured under a device ID, "deviceid": the ID, as the program's compact JSON writer makes it in GBK bytes, read and
-// written directly: the start-up load and a flag change of many records do
-// without a Json tree per record. Plain functions.
+// bool} and, for records captured under a device ID, "deviceid": the ID, as the program's compact
+// JSON writer makes it in GBK bytes, read and written directly: the start-up load and a flag change
+// of many records do without a Json tree per record. Plain functions.
 //
 // The record list keeps texts in their stored form: the "data" string as the
 // writer escapes it (every unit above U+0100 as \uxxxx), with two additions

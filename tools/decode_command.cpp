@@ -47,7 +47,8 @@ int RunDecodeCommand(const std::vector<std::string>& args, std::istream& in, std
   std::string capture;
   std::string why;
   if (!ReadInput(capturePath, in, capture, &why)) {
-    err << "residue-tool decode: cannot read '" << capturePath << "'" << (why.empty() ? "" : ": " + why) << "\n";
+    err << "residue-tool decode: cannot read '" << capturePath << "'"
+        << (why.empty() ? "" : ": " + why) << "\n";
     return kUsageError;
   }
 

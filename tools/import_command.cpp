@@ -30,7 +30,8 @@ int RunImportCommand(std::vector<std::string> args, std::istream& in, std::ostre
   std::string capture;
   std::string why;
   if (!ReadInput(args[0], in, capture, &why)) {
-    err << "residue-tool import: cannot read '" << args[0] << "'" << (why.empty() ? "" : ": " + why) << "\n";
+    err << "residue-tool import: cannot read '" << args[0] << "'" << (why.empty() ? "" : ": " + why)
+        << "\n";
     return 2;
   }
   RecordDb db(folder);

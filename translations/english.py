@@ -208,6 +208,39 @@ ENGLISH = {
     "文件没有写完：%1": "The file was not written completely: %1",
     "文件没有写完，请检查磁盘空间": "The file was not written completely; check the free disk space",
     "无法写入文件，请检查磁盘空间和文件夹权限": "Cannot write the file; check the free disk space and the folder's permissions",
+    "不是普通文件: %1（符号链接形成循环）": "Not a regular file: %1 (the links go round in a loop)",
+    "不是普通文件: %1（这是文件夹）": "Not a regular file: %1 (it is a folder)",
+    "不是普通文件: %1（设备、管道或其他特殊文件）": "Not a regular file: %1 (a device, a pipe or another special file)",
+    "文件太大（%1，最多 %2），没有读取: %3": "File too large (%1, at most %2), not read: %3",
+    "这是一个文件夹，不是文件: %1": "This is a folder, not a file: %1",
+    "无法打开文件: %1": "Cannot open the file: %1",
+    "服务器要求转到别的网址（HTTP %1），数据没有上传，请检查上传网址":
+        "The server redirects elsewhere (HTTP %1); nothing was uploaded. Check the upload address",
+    "服务器返回错误（HTTP %1），数据可能没有被接收，请稍后再试或联系服务器管理员":
+        "The server answered with an error (HTTP %1); the data may not have been received. "
+        "Try again later or contact the server's administrator",
+    "服务器的回复不完整（连接中途断开），数据可能没有被接收，请稍后再试":
+        "The server's reply is incomplete (the connection broke); the data may not have been "
+        "received. Try again later",
+    "设备 %1（%2 条）：": "Device %1 (%2 records):",
+    "重复数据已忽略": "A record sent again was ignored",
+    "已丢弃 %1 个不完整的数据帧": "Dropped %1 incomplete frames",
+    "无法回放采集文件：%1": "Cannot replay the capture file: %1",
+    "设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。请检查磁盘空间和数据库文件夹，然后再试。":
+        "The device ID was not changed: the device ID of the earlier records could not be stored "
+        "in the database %1 (%2). Check the free disk space and the database folder, then try again.",
+    "数据库路径 %1 不是文件夹，而是一个文件。\n请把这个文件移走或改名后再启动程序。":
+        "The database path %1 is a file, not a folder.\nMove or rename the file, then start the "
+        "program again.",
+    "设置文件中的设备ID“%1”无效：%2\n程序在没有设备ID的情况下运行，请在“设置”页面输入检测仪标签上的16位设备ID。":
+        "The device ID \"%1\" in the settings file is not valid: %2\nThe program runs without a "
+        "device ID; enter the 16-digit ID from the detector's label on the Settings page.",
+    "没有权限访问数据库文件夹 %1（当前用户 %2）\n请让管理员把这个文件夹交给当前用户，或用有权限的账户启动程序。\n%3":
+        "No permission to use the database folder %1 (user %2)\nAsk an administrator to give the "
+        "folder to this user, or start the program from an account that may use it.\n%3",
+    "数据库文件夹 %1 所在的磁盘是只读的，无法保存记录。\n请把数据库放到可写的磁盘上。\n%2":
+        "The database folder %1 is on a read-only disk; records cannot be stored.\nPut the "
+        "database on a writable disk.\n%2",
 }
 
 CHINESE = re.compile("[\u3000-\u9fff\uff00-\uffef]")

@@ -205,6 +205,46 @@
         <source>虚拟串口 (%1)</source>
         <translation>Virtual port (%1)</translation>
     </message>
+    <message>
+        <source>不是普通文件: %1（符号链接形成循环）</source>
+        <translation>Not a regular file: %1 (the links go round in a loop)</translation>
+    </message>
+    <message>
+        <source>不是普通文件: %1（这是文件夹）</source>
+        <translation>Not a regular file: %1 (it is a folder)</translation>
+    </message>
+    <message>
+        <source>不是普通文件: %1（设备、管道或其他特殊文件）</source>
+        <translation>Not a regular file: %1 (a device, a pipe or another special file)</translation>
+    </message>
+    <message>
+        <source>文件太大（%1，最多 %2），没有读取: %3</source>
+        <translation>File too large (%1, at most %2), not read: %3</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹，不是文件: %1</source>
+        <translation>This is a folder, not a file: %1</translation>
+    </message>
+    <message>
+        <source>无法打开文件: %1</source>
+        <translation>Cannot open the file: %1</translation>
+    </message>
+    <message>
+        <source>服务器要求转到别的网址（HTTP %1），数据没有上传，请检查上传网址</source>
+        <translation>The server redirects elsewhere (HTTP %1); nothing was uploaded. Check the upload address</translation>
+    </message>
+    <message>
+        <source>服务器返回错误（HTTP %1），数据可能没有被接收，请稍后再试或联系服务器管理员</source>
+        <translation>The server answered with an error (HTTP %1); the data may not have been received. Try again later or contact the server's administrator</translation>
+    </message>
+    <message>
+        <source>服务器的回复不完整（连接中途断开），数据可能没有被接收，请稍后再试</source>
+        <translation>The server's reply is incomplete (the connection broke); the data may not have been received. Try again later</translation>
+    </message>
+    <message>
+        <source>设备 %1（%2 条）：</source>
+        <translation>Device %1 (%2 records):</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -852,6 +892,50 @@ The program runs on default settings and changes are not saved. Check the file's
     <message>
         <source>通道%1:</source>
         <translation>Channel %1:</translation>
+    </message>
+    <message>
+        <source>重复数据已忽略</source>
+        <translation>A record sent again was ignored</translation>
+    </message>
+    <message>
+        <source>已丢弃 %1 个不完整的数据帧</source>
+        <translation>Dropped %1 incomplete frames</translation>
+    </message>
+    <message>
+        <source>无法回放采集文件：%1</source>
+        <translation>Cannot replay the capture file: %1</translation>
+    </message>
+    <message>
+        <source>设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。请检查磁盘空间和数据库文件夹，然后再试。</source>
+        <translation>The device ID was not changed: the device ID of the earlier records could not be stored in the database %1 (%2). Check the free disk space and the database folder, then try again.</translation>
+    </message>
+    <message>
+        <source>没有权限访问数据库文件夹 %1（当前用户 %2）
+请让管理员把这个文件夹交给当前用户，或用有权限的账户启动程序。
+%3</source>
+        <translation>No permission to use the database folder %1 (user %2)
+Ask an administrator to give the folder to this user, or start the program from an account that may use it.
+%3</translation>
+    </message>
+    <message>
+        <source>数据库文件夹 %1 所在的磁盘是只读的，无法保存记录。
+请把数据库放到可写的磁盘上。
+%2</source>
+        <translation>The database folder %1 is on a read-only disk; records cannot be stored.
+Put the database on a writable disk.
+%2</translation>
+    </message>
+    <message>
+        <source>数据库路径 %1 不是文件夹，而是一个文件。
+请把这个文件移走或改名后再启动程序。</source>
+        <translation>The database path %1 is a file, not a folder.
+Move or rename the file, then start the program again.</translation>
+    </message>
+    <message>
+        <source>设置文件中的设备ID“%1”无效：%2
+程序在没有设备ID的情况下运行，请在“设置”页面输入检测仪标签上的16位设备ID。</source>
+        <translation>The device ID "%1" in the settings file is not valid: %2
+The program runs without a device ID; enter the 16-digit ID from the detector's label on the Settings page.</translation>
     </message>
 </context>
 <context>

@@ -56,6 +56,18 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("Library", "文件没有写完，请检查磁盘空间"),
     QT_TRANSLATE_NOOP("Library", "无法写入文件，请检查磁盘空间和文件夹权限"),
     QT_TRANSLATE_NOOP("Library", "已上传，标记未保存"),
+    QT_TRANSLATE_NOOP("Library", "不是普通文件: %1（符号链接形成循环）"),
+    QT_TRANSLATE_NOOP("Library", "不是普通文件: %1（这是文件夹）"),
+    QT_TRANSLATE_NOOP("Library", "不是普通文件: %1（设备、管道或其他特殊文件）"),
+    QT_TRANSLATE_NOOP("Library", "文件太大（%1，最多 %2），没有读取: %3"),
+    QT_TRANSLATE_NOOP("Library", "这是一个文件夹，不是文件: %1"),
+    QT_TRANSLATE_NOOP("Library", "无法打开文件: %1"),
+    QT_TRANSLATE_NOOP("Library", "服务器要求转到别的网址（HTTP %1），数据没有上传，请检查上传网址"),
+    QT_TRANSLATE_NOOP(
+        "Library", "服务器返回错误（HTTP %1），数据可能没有被接收，请稍后再试或联系服务器管理员"),
+    QT_TRANSLATE_NOOP("Library",
+                      "服务器的回复不完整（连接中途断开），数据可能没有被接收，请稍后再试"),
+    QT_TRANSLATE_NOOP("Library", "设备 %1（%2 条）："),
 };
 
 // The text with its values read from `line` by `pattern`, or a null string.

@@ -206,7 +206,8 @@ void RunTcpUpload(const TcpUploadSettings& settings, const std::vector<UploadRec
     if (!result.finished) {
       // A later ID would meet the same server: the report of what went out
       // before still comes, unless the window is closing.
-      if (!abort.Requested() && accepted + unanswered > 0) host.ShowUploadResult(accepted, unanswered);
+      if (!abort.Requested() && accepted + unanswered > 0)
+        host.ShowUploadResult(accepted, unanswered);
       return;
     }
     if (abort.StopRequested()) break;

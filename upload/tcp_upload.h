@@ -9,7 +9,7 @@
 struct TcpUploadSettings {
   String host;  // empty: this machine
   uint16_t port = 3620;
-  uint8_t deviceId[8] = {};  // for records that carry no device ID of their own
+  uint8_t deviceId[8] = {};      // for records that carry no device ID of their own
   int connectTimeoutMs = 10000;  // resolving and connecting
   // How long the server may stay silent: while frames go out, neither taking
   // bytes nor answering; after the last frame, sending nothing.

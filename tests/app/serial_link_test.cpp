@@ -170,15 +170,14 @@ TEST_F(SerialLinkTest, ACablePulledMidFrameLeavesNoSplicedRecord) {
   // The rest of the cut frame, then a whole one, then the same one again.
   ASSERT_TRUE(second.Write(b.substr(100) + c + c));
   ASSERT_TRUE(host_.WaitFor([&] { return host_.keys.size() == 3; }));
-  EXPECT_EQ(host_.keys, (std::vector<std::string>{"261206080001", "261206080003",
-                                                  "261206080003 (again)"}));
+  EXPECT_EQ(host_.keys,
+            (std::vector<std::string>{"261206080001", "261206080003", "261206080003 (again)"}));
   EXPECT_EQ(decoder_.DroppedFrames(), 1u);
   EXPECT_EQ(host_.ids[0], "0123456789ABCDEF");
   String stored;
   EXPECT_FALSE(db_->GetText(u"261206080002", stored)) << "no half frame stored";
   ASSERT_TRUE(db_->GetText(u"261206080003", stored));
-  EXPECT_NE(stored.ToBytes(cp::kUtf8).find("\"deviceid\":\"0123456789ABCDEF\""),
-            std::string::npos)
+  EXPECT_NE(stored.ToBytes(cp::kUtf8).find("\"deviceid\":\"0123456789ABCDEF\""), std::string::npos)
       << stored.ToBytes(cp::kUtf8);
 }
 

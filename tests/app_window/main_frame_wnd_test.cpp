@@ -275,7 +275,8 @@ TEST_F(MainFrameWndTest, AResentTestIsNeitherListedNorCountedTwice) {
       [&] { return tip->text() == QStringLiteral("已丢弃 1 个不完整的数据帧"); }, 5000))
       << tip->text().toStdString();
   replay->click();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("重复数据已忽略"); }, 5000))
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return tip->text() == QStringLiteral("重复数据已忽略"); }, 5000))
       << tip->text().toStdString();
   QTest::qWait(50);
   EXPECT_EQ(w.Records().Count(), 4u);

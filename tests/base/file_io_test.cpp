@@ -99,8 +99,12 @@ TEST_F(ReplaceFileTest, OnlyRegularFilesOrNewOnesAreWritten) {
     std::string path;
     bool refused;
   } cases[] = {
-      {Path("fifo"), true},    {Path("folder"), true},   {Path("loop-a"), true},
-      {Path("to-fifo"), true}, {device, true},           {Path("new.txt"), false},
+      {Path("fifo"), true},
+      {Path("folder"), true},
+      {Path("loop-a"), true},
+      {Path("to-fifo"), true},
+      {device, true},
+      {Path("new.txt"), false},
       {Path("dangling-dir/new.txt"), false},
   };
   for (const Case& c : cases) {

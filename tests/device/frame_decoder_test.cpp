@@ -159,9 +159,9 @@ TEST(FrameDecoderTest, DamagedFramesAreDroppedAndTheNextRealFrameIsStillFound) {
   const std::vector<std::string> frames = NumberedFrames(6);
   struct Case {
     const char* what;
-    int damaged;     // the frame that is damaged
-    size_t offset;   // where
-    bool dropByte;   // one byte lost there; otherwise a stray ":NC" put in before it
+    int damaged;    // the frame that is damaged
+    size_t offset;  // where
+    bool dropByte;  // one byte lost there; otherwise a stray ":NC" put in before it
   } cases[] = {
       {"stray marker before a frame", 2, 0, false},
       {"stray marker inside a frame", 2, 40, false},

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <leveldb/db.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -285,7 +284,9 @@ TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
   // Made while this user may: a database, then taken away from ordinary users.
   auto makeDatabase = [](const std::string& folder) {
     RecordDb db(folder);
-    ASSERT_TRUE(StoreReceivedRecord(db, u"190305151604", String::FromBytes(SampleFrame().substr(3), cp::kGbk)).status);
+    ASSERT_TRUE(StoreReceivedRecord(db, u"190305151604",
+                                    String::FromBytes(SampleFrame().substr(3), cp::kGbk))
+                    .status);
   };
   struct Case {
     const char* what;
@@ -305,7 +306,8 @@ TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
        [&](const std::string& f) {
          makeDatabase(f);
          ::chmod(f.c_str(), 0755);
-         for (const auto& e : std::filesystem::directory_iterator(f)) ::chmod(e.path().c_str(), 0644);
+         for (const auto& e : std::filesystem::directory_iterator(f))
+           ::chmod(e.path().c_str(), 0644);
        },
        true, Problem::kNoPermission},
       {"files without a database",
@@ -330,7 +332,8 @@ TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
     } else {
       RecordDb db(folder);
       EXPECT_FALSE(db.IsOpen()) << c.what;
-      EXPECT_EQ(db.Problem(), c.expected) << c.what << ": " << db.OpenStatus().text.ToBytes(cp::kUtf8);
+      EXPECT_EQ(db.Problem(), c.expected)
+          << c.what << ": " << db.OpenStatus().text.ToBytes(cp::kUtf8);
     }
   }
   // The control: the same user opens a folder that is open to everyone.

@@ -247,8 +247,7 @@ TEST(StoredValueTest, TheFastReaderAgreesWithTheParserOrLeavesItToIt) {
        true, true},
       {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false,\"deviceid\":\"0123456789abcdef\"}",
        false, false},
-      {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false,\"deviceid\":\"0123\"}", false,
-       false},
+      {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false,\"deviceid\":\"0123\"}", false, false},
       {"{\"data\":\"x\",\"selected\":true,\"uploaded\":false} ", false, false},
       {"{\"data\":\"x", false, false},
   };
@@ -264,10 +263,10 @@ TEST(StoredValueTest, TheFastReaderAgreesWithTheParserOrLeavesItToIt) {
     EXPECT_TRUE(UnescapeText(value.text) == String(doc.PropertyStr(u"data", u"")));
     EXPECT_EQ(value.selected, doc.PropertyBool(u"selected", false));
     EXPECT_EQ(value.uploaded, doc.PropertyBool(u"uploaded", false));
-    EXPECT_EQ(std::string(value.deviceId), String(doc.PropertyStr(u"deviceid", u"")).ToBytes(cp::kUtf8));
+    EXPECT_EQ(std::string(value.deviceId),
+              String(doc.PropertyStr(u"deviceid", u"")).ToBytes(cp::kUtf8));
     std::string made;
-    MakeStoredValue(value.text, value.exact, value.selected, value.uploaded, made,
-                    value.deviceId);
+    MakeStoredValue(value.text, value.exact, value.selected, value.uploaded, made, value.deviceId);
     EXPECT_EQ(made, doc.ToText(false).ToBytes(cp::kGbk)) << "what the writer makes";
     if (c.plain) {
       EXPECT_EQ(made, c.value);

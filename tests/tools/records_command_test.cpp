@@ -1,7 +1,6 @@
 #include "tools/records_command.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>

@@ -237,8 +237,8 @@ TEST(HttpUploadTest, AReplyThatIsNoAnswerIsShownAsAnErrorWithItsStatus) {
       LoopbackServer::Send(fd, c.reply);
     });
     HttpUploadSettings s;
-    s.url = String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/x",
-                              cp::kUtf8);
+    s.url =
+        String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/x", cp::kUtf8);
     RecordingHost host;
     UploadAbort abort;
     RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04")}, host, abort);

@@ -239,8 +239,7 @@ TEST(TcpUploadTest, RecordsOfSeveralDeviceIdsGoUnderTheirOwnHeaders) {
           const std::string frame = LoopbackServer::Read(fd, 179);
           line += " " + frame.substr(3, 12);
           // The server makes the uid from the header's ID, as a real one does.
-          LoopbackServer::Send(
-              fd, UidOfHeaderId(frame, line.substr(0, 16)) + ":ok\n");
+          LoopbackServer::Send(fd, UidOfHeaderId(frame, line.substr(0, 16)) + ":ok\n");
         }
         std::lock_guard<std::mutex> lock(seenLock);
         seen.push_back(line);
@@ -250,9 +249,9 @@ TEST(TcpUploadTest, RecordsOfSeveralDeviceIdsGoUnderTheirOwnHeaders) {
   UploadAbort abort;
   EXPECT_EQ(RunBounded(Settings(server.Port()), records, host, abort), "ended");
   server.Join();
-  EXPECT_EQ(seen, (std::vector<std::string>{
-                      "0123456789ABCDEF 190305151600 190305151602 190305151604",
-                      "FEDCBA9876543210 190305151601 190305151603"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"0123456789ABCDEF 190305151600 190305151602 190305151604",
+                                      "FEDCBA9876543210 190305151601 190305151603"}));
   EXPECT_EQ(host.messages, std::vector<std::string>{"已成功上传 5 条数据!"});
 }
 
