@@ -85,7 +85,8 @@ TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
     const char* message;
   } cases[] = {
       {R"({})", "请先设置设备ID"},
-      {R"({"deviceid": "0123456789ABCDE"})", "设备ID不正确，必须是16进制字符，且长度为 16."},
+      // An ID in the file that is none is not used (and said so once the window is up).
+      {R"({"deviceid": "0123456789ABCDE"})", "请先设置设备ID"},
       {R"({"deviceid": "0123456789ABCDEF", "serv_type": "FTP"})", "错误的服务器类型"},
   };
   for (const Case& c : cases) {
@@ -140,10 +141,11 @@ TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCap
   confirmAnswer = true;
   debug->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Records().Count() == 4; }, 20000));
-  debug->click();  // each selection replays the file once; the same records overwrite themselves
-  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Records().Count() == 8; }, 20000));
+  debug->click();  // each selection replays the file once; the same tests are not listed again
+  QTest::qWait(100);
+  EXPECT_EQ(window_->Records().Count(), 4u);
   uint32_t stored = window_->Database().ForEach([](String&, Json&) { return false; });
-  EXPECT_EQ(stored, 5u) << "four records and the frame broken by noise, each stored once";
+  EXPECT_EQ(stored, 4u) << "four records, each stored once; the frame broken by noise is none";
 }
 
 // A server that hangs: the window shows progress and stays usable, the stop
