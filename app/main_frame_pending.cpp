@@ -117,6 +117,7 @@ void MainFrameWnd::StoreRecordsLeftLastTime() {
     String key = String::FromBytes(text.substr(0, text.find('+')), cp::kGbk);
     key.Trim();
     const String data = String::FromBytes(text, cp::kGbk);
+    if (!IsRecordText(data)) continue;  // never stored: the list could not show it
     const StoredRecord stored = StoreReceivedRecord(recordDb_, key, data, true, settings_.deviceId);
     allStored = allStored && stored.status.ok;
     if (stored.status && !stored.duplicate)

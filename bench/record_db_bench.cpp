@@ -15,19 +15,30 @@ namespace {
 
 constexpr int kRecords = 100000;
 
-std::string FilledDatabase() {
-  static const std::string folder = [] {
-    std::string path = (std::filesystem::temp_directory_path() / "residue_bench_storage").string();
-    std::filesystem::remove_all(path);
-    RecordDb db(path);
-    StoreSampleRecords(db, kRecords, 3);
-    return path;
-  }();
-  return folder;
+// Values as an older version stored them, and with the device ID of each record.
+std::string FilledDatabase(bool withDeviceIds) {
+  static const std::string folders[2] = {
+      [] {
+        std::string path =
+            (std::filesystem::temp_directory_path() / "residue_bench_storage").string();
+        std::filesystem::remove_all(path);
+        RecordDb db(path);
+        StoreSampleRecords(db, kRecords, 3);
+        return path;
+      }(),
+      [] {
+        std::string path =
+            (std::filesystem::temp_directory_path() / "residue_bench_storage_ids").string();
+        std::filesystem::remove_all(path);
+        RecordDb db(path);
+        StoreSampleRecords(db, kRecords, 3, 0, u"FEDCBA9876543210");
+        return path;
+      }()};
+  return folders[withDeviceIds ? 1 : 0];
 }
 
 void BM_LoadAllRecords(benchmark::State& state) {
-  const std::string folder = FilledDatabase();
+  const std::string folder = FilledDatabase(state.range(0) != 0);
   RecordDb db(folder);
   const String deviceId(u"0123456789ABCDEF");
   for (auto _ : state) {
@@ -40,7 +51,7 @@ void BM_LoadAllRecords(benchmark::State& state) {
   }
   state.counters["records"] = kRecords;
 }
-BENCHMARK(BM_LoadAllRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_LoadAllRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // A stopped detector clock: 20,000 records with one test time and channel,
 // stored as the program stores them (argument 1: each write synced).

@@ -9,9 +9,9 @@
 // Fills a database with `count` copies of the sample record under distinct
 // test times, in batches of 1000, as the program would have stored them.
 // Every `selectedEvery`-th record is ticked, every `uploadedEvery`-th uploaded
-// (0: none).
+// (0: none). With `deviceId`, each value names it, as values stored now do.
 inline void StoreSampleRecords(RecordDb& db, int count, int selectedEvery = 0,
-                               int uploadedEvery = 0) {
+                               int uploadedEvery = 0, const char16_t* deviceId = nullptr) {
   const std::string text = SampleFrame().substr(3);
   for (int start = 0; start < count; start += 1000) {
     RecordDb::Batch batch;
@@ -24,6 +24,7 @@ inline void StoreSampleRecords(RecordDb& db, int count, int selectedEvery = 0,
       value.SetPropertyStr(u"data", String::FromBytes(bytes, cp::kGbk).Handle());
       value.SetPropertyBool(u"selected", selectedEvery > 0 && i % selectedEvery == 0);
       value.SetPropertyBool(u"uploaded", uploadedEvery > 0 && i % uploadedEvery == 0);
+      if (deviceId) value.SetPropertyStr(u"deviceid", deviceId);
       batch.PutJson(String::FromBytes(time, cp::kGbk), value);
     }
     if (!db.Write(batch)) std::fprintf(stderr, "cannot fill the benchmark's database\n");
