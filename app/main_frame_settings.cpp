@@ -2,6 +2,7 @@
 // server type and the product names of the 20 channels. Each change is saved
 // at once, except typed channel names, which wait for their save button.
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,7 +78,11 @@ void MainFrameWnd::OnDeviceIdTextChanged() {
 bool MainFrameWnd::ChangeDeviceId(const std::function<void()>& change) {
   // Records that do not name their ID yet were listed under the one in use:
   // they keep it, so their trace codes do not change with the new one.
+  // One write; about two seconds at a million records an older version
+  // stored, once: the operator sees the wait.
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const DbStatus stamped = StampDeviceIds(recordDb_, records_);
+  QGuiApplication::restoreOverrideCursor();
   if (!stamped) {
     ShowMessageBox(this,
                    tr("设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。"

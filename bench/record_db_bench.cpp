@@ -53,6 +53,25 @@ void BM_LoadAllRecords(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadAllRecords)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A station that chooses another device ID after an upgrade: every record
+// an older version stored gets the ID in use written into its value first.
+void BM_StampDeviceIds(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string folder =
+        (std::filesystem::temp_directory_path() / "residue_bench_stamp").string();
+    std::filesystem::remove_all(folder);
+    std::filesystem::copy(FilledDatabase(false), folder, std::filesystem::copy_options::recursive);
+    RecordDb db(folder);
+    NcItemList records;
+    if (!LoadRecordList(db, records, u"0123456789ABCDEF")) state.SkipWithError("not loaded");
+    state.ResumeTiming();
+    if (!StampDeviceIds(db, records)) state.SkipWithError("not stamped");
+  }
+  state.counters["records"] = kRecords;
+}
+BENCHMARK(BM_StampDeviceIds)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // A stopped detector clock: 20,000 records with one test time and channel,
 // stored as the program stores them (argument 1: each write synced).
 void BM_StoreSameTimeRecords(benchmark::State& state) {
