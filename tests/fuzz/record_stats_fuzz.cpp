@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (TestDayOf(time) != ReferenceDay(time)) std::abort();
     std::string text = sample;
     text.replace(0, 12, time);
-    if (!records.Append(String::FromBytes(time, cp::kGbk), String::FromBytes(text, cp::kGbk),
-                        false, false, u""))
+    if (!records.Append(String::FromBytes(time, cp::kGbk), String::FromBytes(text, cp::kGbk), false,
+                        false, u""))
       std::abort();
     rows.push_back(records.Count() - 1);
   }
