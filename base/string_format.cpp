@@ -11,7 +11,7 @@
 
 namespace {
 
-struct Spec {
+struct Directive {
   std::string flags;
   int width = -1;
   int precision = -1;
@@ -19,9 +19,9 @@ struct Spec {
   char conversion = 0;
 };
 
-void Pad(std::u16string& out, const std::u16string& body, const Spec& spec) {
-  size_t width = spec.width > 0 ? size_t(spec.width) : 0;
-  bool left = spec.flags.find('-') != std::string::npos;
+void Pad(std::u16string& out, const std::u16string& body, const Directive& directive) {
+  size_t width = directive.width > 0 ? size_t(directive.width) : 0;
+  bool left = directive.flags.find('-') != std::string::npos;
   if (body.size() >= width) {
     out += body;
   } else if (left) {
@@ -35,12 +35,12 @@ void Pad(std::u16string& out, const std::u16string& body, const Spec& spec) {
 
 // Formats one numeric conversion with the C library and widens the ASCII result.
 template <class V>
-bool FormatNumber(std::u16string& out, const Spec& spec, V value) {
-  std::string format = "%" + spec.flags;
-  if (spec.width >= 0) format += std::to_string(spec.width);
-  if (spec.precision >= 0) format += "." + std::to_string(spec.precision);
-  format += spec.length;
-  format += spec.conversion;
+bool FormatNumber(std::u16string& out, const Directive& directive, V value) {
+  std::string format = "%" + directive.flags;
+  if (directive.width >= 0) format += std::to_string(directive.width);
+  if (directive.precision >= 0) format += "." + std::to_string(directive.precision);
+  format += directive.length;
+  format += directive.conversion;
   CLocaleScope cLocale;
   char small[128];
   int n = std::snprintf(small, sizeof small, format.c_str(), value);
@@ -60,9 +60,9 @@ bool FormatNumber(std::u16string& out, const Spec& spec, V value) {
 // The common integer conversions ("%d", "%5d", "%02d", "%-3u") without the C
 // library: formatting texts such as the location column is on the record path.
 template <class V>
-bool FormatPlainInteger(std::u16string& out, const Spec& spec, V value) {
-  if (spec.precision >= 0 || spec.flags.find_first_not_of("-0") != std::string::npos) {
-    return FormatNumber(out, spec, value);
+bool FormatPlainInteger(std::u16string& out, const Directive& directive, V value) {
+  if (directive.precision >= 0 || directive.flags.find_first_not_of("-0") != std::string::npos) {
+    return FormatNumber(out, directive, value);
   }
   char16_t digits[24];
   int n = 0;
@@ -74,9 +74,9 @@ bool FormatPlainInteger(std::u16string& out, const Spec& spec, V value) {
     magnitude /= 10;
   } while (magnitude);
   int length = n + (negative ? 1 : 0);
-  int pad = spec.width > length ? spec.width - length : 0;
-  bool left = spec.flags.find('-') != std::string::npos;
-  bool zeros = !left && spec.flags.find('0') != std::string::npos;
+  int pad = directive.width > length ? directive.width - length : 0;
+  bool left = directive.flags.find('-') != std::string::npos;
+  bool zeros = !left && directive.flags.find('0') != std::string::npos;
   if (!left && !zeros) out.append(pad, u' ');
   if (negative) out += u'-';
   if (zeros) out.append(pad, u'0');
@@ -85,30 +85,30 @@ bool FormatPlainInteger(std::u16string& out, const Spec& spec, V value) {
   return true;
 }
 
-bool FormatSigned(std::u16string& out, const Spec& spec, va_list& args) {
-  const std::string& l = spec.length;
-  if (l.empty()) return FormatPlainInteger(out, spec, va_arg(args, int));
-  if (l == "ll") return FormatNumber(out, spec, va_arg(args, long long));
-  if (l == "l") return FormatNumber(out, spec, va_arg(args, long));
-  if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, ptrdiff_t));
-  if (l == "j") return FormatNumber(out, spec, va_arg(args, intmax_t));
-  return FormatNumber(out, spec, va_arg(args, int));
+bool FormatSigned(std::u16string& out, const Directive& directive, va_list& args) {
+  const std::string& l = directive.length;
+  if (l.empty()) return FormatPlainInteger(out, directive, va_arg(args, int));
+  if (l == "ll") return FormatNumber(out, directive, va_arg(args, long long));
+  if (l == "l") return FormatNumber(out, directive, va_arg(args, long));
+  if (l == "z" || l == "t") return FormatNumber(out, directive, va_arg(args, ptrdiff_t));
+  if (l == "j") return FormatNumber(out, directive, va_arg(args, intmax_t));
+  return FormatNumber(out, directive, va_arg(args, int));
 }
 
-bool FormatUnsigned(std::u16string& out, const Spec& spec, va_list& args) {
-  const std::string& l = spec.length;
-  if (spec.conversion == 'u' && l.empty())
-    return FormatPlainInteger(out, spec, va_arg(args, unsigned));
-  if (l == "ll") return FormatNumber(out, spec, va_arg(args, unsigned long long));
-  if (l == "l") return FormatNumber(out, spec, va_arg(args, unsigned long));
-  if (l == "z" || l == "t") return FormatNumber(out, spec, va_arg(args, size_t));
-  if (l == "j") return FormatNumber(out, spec, va_arg(args, uintmax_t));
-  return FormatNumber(out, spec, va_arg(args, unsigned));
+bool FormatUnsigned(std::u16string& out, const Directive& directive, va_list& args) {
+  const std::string& l = directive.length;
+  if (directive.conversion == 'u' && l.empty())
+    return FormatPlainInteger(out, directive, va_arg(args, unsigned));
+  if (l == "ll") return FormatNumber(out, directive, va_arg(args, unsigned long long));
+  if (l == "l") return FormatNumber(out, directive, va_arg(args, unsigned long));
+  if (l == "z" || l == "t") return FormatNumber(out, directive, va_arg(args, size_t));
+  if (l == "j") return FormatNumber(out, directive, va_arg(args, uintmax_t));
+  return FormatNumber(out, directive, va_arg(args, unsigned));
 }
 
-bool FormatText(std::u16string& out, const Spec& spec, va_list& args) {
+bool FormatText(std::u16string& out, const Directive& directive, va_list& args) {
   std::u16string body;
-  if (spec.length == "h") {
+  if (directive.length == "h") {
     const char* s = va_arg(args, const char*);
     if (!s) s = "(null)";
     cp::ToUtf16(s, std::strlen(s), cp::kAnsi, body);
@@ -116,15 +116,16 @@ bool FormatText(std::u16string& out, const Spec& spec, va_list& args) {
     const char16_t* s = va_arg(args, const char16_t*);
     body = s ? s : u"(null)";
   }
-  if (spec.precision >= 0 && body.size() > size_t(spec.precision)) body.resize(spec.precision);
-  Pad(out, body, spec);
+  if (directive.precision >= 0 && body.size() > size_t(directive.precision))
+    body.resize(directive.precision);
+  Pad(out, body, directive);
   return true;
 }
 
-bool FormatChar(std::u16string& out, const Spec& spec, va_list& args) {
+bool FormatChar(std::u16string& out, const Directive& directive, va_list& args) {
   int c = va_arg(args, int);
-  char16_t ch = spec.length == "h" ? static_cast<unsigned char>(c) : static_cast<char16_t>(c);
-  Pad(out, std::u16string(1, ch), spec);
+  char16_t ch = directive.length == "h" ? static_cast<unsigned char>(c) : static_cast<char16_t>(c);
+  Pad(out, std::u16string(1, ch), directive);
   return true;
 }
 
@@ -151,41 +152,41 @@ bool FormatAll(const char16_t* p, va_list& args, std::u16string& out) {
       out += *p++;
       continue;
     }
-    Spec spec;
+    Directive directive;
     while (*p && *p < 0x80 && std::strchr("-+ #0", static_cast<char>(*p))) {
-      spec.flags += static_cast<char>(*p++);
+      directive.flags += static_cast<char>(*p++);
     }
-    spec.width = ReadCount(p, args);
-    if (spec.width < -1) {  // a negative '*' width means left alignment
-      spec.flags += '-';
-      spec.width = -spec.width;
+    directive.width = ReadCount(p, args);
+    if (directive.width < -1) {  // a negative '*' width means left alignment
+      directive.flags += '-';
+      directive.width = -directive.width;
     }
     if (*p == u'.') {
       ++p;
-      spec.precision = ReadCount(p, args);
-      if (spec.precision < 0) spec.precision = 0;
+      directive.precision = ReadCount(p, args);
+      if (directive.precision < 0) directive.precision = 0;
     }
     if (p[0] == u'I' && p[1] == u'6' && p[2] == u'4') {
-      spec.length = "ll";
+      directive.length = "ll";
       p += 3;
     } else {
       while (*p == u'h' || *p == u'l' || *p == u'z' || *p == u'j' || *p == u't' || *p == u'L') {
-        spec.length += static_cast<char>(*p++);
+        directive.length += static_cast<char>(*p++);
       }
     }
     if (*p == 0 || *p >= 0x80) return false;
-    spec.conversion = static_cast<char>(*p++);
+    directive.conversion = static_cast<char>(*p++);
     bool ok;
-    switch (spec.conversion) {
+    switch (directive.conversion) {
       case 'd':
       case 'i':
-        ok = FormatSigned(out, spec, args);
+        ok = FormatSigned(out, directive, args);
         break;
       case 'u':
       case 'o':
       case 'x':
       case 'X':
-        ok = FormatUnsigned(out, spec, args);
+        ok = FormatUnsigned(out, directive, args);
         break;
       case 'e':
       case 'E':
@@ -195,20 +196,20 @@ bool FormatAll(const char16_t* p, va_list& args, std::u16string& out) {
       case 'G':
       case 'a':
       case 'A':
-        ok = spec.length == "L" ? FormatNumber(out, spec, va_arg(args, long double))
-                                : FormatNumber(out, spec, va_arg(args, double));
+        ok = directive.length == "L" ? FormatNumber(out, directive, va_arg(args, long double))
+                                     : FormatNumber(out, directive, va_arg(args, double));
         break;
       case 'p':
-        spec.length.clear();
-        ok = FormatNumber(out, spec, va_arg(args, void*));
+        directive.length.clear();
+        ok = FormatNumber(out, directive, va_arg(args, void*));
         break;
       case 's':
       case 'S':
-        ok = FormatText(out, spec, args);
+        ok = FormatText(out, directive, args);
         break;
       case 'c':
       case 'C':
-        ok = FormatChar(out, spec, args);
+        ok = FormatChar(out, directive, args);
         break;
       default:
         ok = false;  // includes %n, which writes through a pointer

@@ -345,7 +345,7 @@ TEST_F(SerialLinkTest, DetectorSimulatorFramesArriveWholeThroughNoiseAndSharedSe
 namespace {
 
 TEST(DetectorSimTest, AStoppedSimulatorLeavesNoLinkBehind) {
-  const std::string link = ::testing::TempDir() + "/stopped-sim";
+  const std::string link = ::testing::TempDir() + "/stopped-sim-" + std::to_string(::getpid());
   {
     ChildProcess sim({DETECTOR_SIM, "--link", link, "--frames", "1", "--start-delay-ms", "60000"});
     ASSERT_EQ(sim.ReadLine(), "PORT " + link);

@@ -1,6 +1,7 @@
 #include "device/frame_decoder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdio>
@@ -319,7 +320,7 @@ TEST(CaptureReplayTest, ReplaysAFileAndRefusesMissingOnes) {
   Collector collector;
   EXPECT_FALSE(ReplayCaptureFile("/nonexistent/data.txt", collector.decoder, collector.names));
   EXPECT_FALSE(ReplayCaptureFile("/tmp", collector.decoder, collector.names));
-  std::string path = ::testing::TempDir() + "replay_capture.txt";
+  std::string path = ::testing::TempDir() + "replay_capture-" + std::to_string(::getpid()) + ".txt";
   {
     std::ofstream file(path, std::ios::binary);
     file << SampleFrame() << kSampleTrailer << SampleFrame();

@@ -1,6 +1,7 @@
 #include "tools/decode_command.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -24,7 +25,7 @@ Outcome Decode(const std::vector<std::string>& args, const std::string& input = 
 }
 
 std::string WriteTemp(const std::string& name, const std::string& content) {
-  std::string path = ::testing::TempDir() + name;
+  std::string path = ::testing::TempDir() + std::to_string(::getpid()) + "-" + name;
   std::ofstream(path, std::ios::binary) << content;
   return path;
 }

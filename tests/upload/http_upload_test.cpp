@@ -1,6 +1,7 @@
 #include "upload/http_upload.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -320,7 +321,7 @@ TEST(HttpUploadTest, AHugeReplyIsReadOnlyUpToItsLimit) {
 // operator is told so instead of seeing an empty box.
 TEST(HttpUploadTest, AnUntrustedCertificateIsRefusedWithItsReason) {
   if (std::system("command -v openssl > /dev/null") != 0) GTEST_SKIP() << "openssl missing";
-  const std::string dir = ::testing::TempDir() + "/untrusted-tls";
+  const std::string dir = ::testing::TempDir() + "/untrusted-tls-" + std::to_string(::getpid());
   std::filesystem::create_directories(dir);
   ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1"
                          " -keyout " +
