@@ -134,13 +134,22 @@ void MainFrameWnd::StoreUploadFlags() {
   for (const auto& flag : pendingUploadFlags_) keys.push_back(flag.second);
   const bool stored = SetRecordsUploaded(recordDb_, keys).ok;
   if (!stored) unstoredUploadFlags_ += static_cast<int>(keys.size());
+  std::vector<uint32_t> changed;
   for (const auto& flag : pendingUploadFlags_) {
     const int row = records_.IndexBySerial(flag.first);
     if (row < 0) continue;
     if (stored) records_[static_cast<uint32_t>(row)].uploaded = true;
+    changed.push_back(static_cast<uint32_t>(row));
     ShowUploadText(row, stored ? String(u"已上传") : String(u"已上传，标记未保存"));
   }
   pendingUploadFlags_.clear();
+  // Under an upload-state filter a record may now belong to the rows shown,
+  // or no longer: the rows follow the flags, and so do the counts.
+  if (view_.Changed(records_, changed)) {
+    model_->ResetAll();
+    CountRecords();
+    UpdateRecordCount();
+  }
 }
 
 void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {

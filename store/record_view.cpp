@@ -1,6 +1,8 @@
 #include "store/record_view.h"
 
+#include <algorithm>
 #include <numeric>
+#include <unordered_set>
 
 #include "store/record_sort.h"
 
@@ -62,4 +64,32 @@ void RecordView::Removed(const std::vector<uint32_t>& newIndex) {
     if (newIndex[row] != UINT32_MAX) rows_[kept++] = newIndex[row];
   }
   rows_.resize(kept);
+}
+
+bool RecordView::Changed(const NcItemList& records, const std::vector<uint32_t>& indexes) {
+  if (whole_ || indexes.empty()) return false;
+  const RecordMatcher matcher(filter_);
+  std::unordered_set<uint32_t> changed(indexes.begin(), indexes.end());
+  std::unordered_set<uint32_t> shown;
+  // One pass: rows that no longer match go, the changed ones that stay are noted.
+  size_t kept = 0;
+  for (const uint32_t index : rows_) {
+    if (changed.count(index)) {
+      if (!matcher.Matches(records[index])) continue;
+      shown.insert(index);
+    }
+    rows_[kept++] = index;
+  }
+  bool moved = kept != rows_.size();
+  rows_.resize(kept);
+  for (const uint32_t index : changed) {
+    if (shown.count(index) || !matcher.Matches(records[index])) continue;
+    const size_t at = sortColumn_ < 0
+                          ? static_cast<size_t>(
+                                std::lower_bound(rows_.begin(), rows_.end(), index) - rows_.begin())
+                          : SortedPosition(records, rows_, index, sortColumn_, descending_);
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), index);
+    moved = true;
+  }
+  return moved;
 }

@@ -35,6 +35,10 @@ class RecordView {
   // Record `index` was appended to the list: the row it is shown at, or -1
   // when the filter hides it.
   int Appended(const NcItemList& records, uint32_t index);
+  // Records `indexes` changed in what the filter looks at (an upload reply):
+  // each is now shown or hidden as the filter says, at its place. True when
+  // a row came or went.
+  bool Changed(const NcItemList& records, const std::vector<uint32_t>& indexes);
   // Records were removed from the list: `newIndex[i]` is where record i went,
   // UINT32_MAX for a removed one.
   void Removed(const std::vector<uint32_t>& newIndex);

@@ -166,4 +166,46 @@ TEST_F(FindTest, ANewDetectorRowShowsWhenTheFilterTakesItAndTheTraceCodeFindsIt)
   EXPECT_EQ(Shown(), (Rows{"黄瓜 10.0％"}));
 }
 
+// The status bar counts ticked rows that are hidden: a tick on a row shown
+// is never counted as hidden, with or without a filter.
+TEST_F(FindTest, ATickOnAShownRowIsNeverCountedAsHidden) {
+  StoreSix();
+  Open();
+  ClickCheckBox(0);
+  EXPECT_EQ(Status(), "共 6 条，显示 6 条，已勾选 1 条，合格 3 条，不合格 3 条");
+  Type(QStringLiteral("毛豆"));
+  ClickCheckBox(1);
+  EXPECT_EQ(Status(), "共 6 条，显示 3 条，已勾选 2 条，合格 1 条，不合格 2 条");
+  ClickCheckBox(1);
+  ClickCheckBox(0);
+  EXPECT_EQ(Status(), "共 6 条，显示 3 条，已勾选 0 条，合格 1 条，不合格 2 条");
+}
+
+// An upload reply changes what the "上传状态" filter looks at: the row joins
+// the rows shown at once and stays when the search text grows.
+TEST_F(FindTest, AFreshlyUploadedRowJoinsTheUploadedFilterAndStaysWhenTheTextGrows) {
+  StoreSix();
+  {
+    RecordDb db(options_.storageFolder);
+    ASSERT_TRUE(SetRecordUploaded(db, u"261204080000"));
+  }
+  Open();
+  Pick("ComboUploaded", 1);  // 已上传
+  Type(QStringLiteral("毛"));
+  ASSERT_EQ(Shown(), (Rows{"毛豆 30.0％"}));
+  const _NcItemData& fresh = window_->Records()[2];  // 毛豆 12.0, not uploaded yet
+  window_->ShowUploadReply(fresh.serial, fresh.Key(), u"已上传", true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown().size() == 2; }, 5000));
+  EXPECT_EQ(Shown(), (Rows{"毛豆 30.0％", "毛豆 12.0％"}));
+  EXPECT_EQ(Status(), "共 6 条，显示 2 条，已勾选 0 条，合格 0 条，不合格 2 条");
+  Type(QStringLiteral("毛豆"));
+  EXPECT_EQ(Shown(), (Rows{"毛豆 30.0％", "毛豆 12.0％"}));
+  // Under "未上传" the same reply takes the row away.
+  Pick("ComboUploaded", 2);
+  ASSERT_EQ(Shown(), (Rows{"毛豆 70.0％"}));
+  const _NcItemData& last = window_->Records()[5];
+  window_->ShowUploadReply(last.serial, last.Key(), u"已上传", true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown().empty(); }, 5000));
+}
+
 }  // namespace

@@ -218,4 +218,38 @@ TEST(RecordViewTest, NewRecordsFindTheirPlaceAndRemovalsKeepTheRest) {
   EXPECT_EQ(view.RecordAt(5), 5u);
 }
 
+TEST(RecordViewTest, ARecordWhoseUploadFlagChangesJoinsOrLeavesTheRowsInItsPlace) {
+  NcItemList list;
+  const char16_t* rates[] = {u"30.0", u"10.0", u"20.0", u"40.0"};
+  for (const char16_t* rate : rates) {
+    FrameFields f;
+    f.rate = rate;
+    list.Append(u"k", Text(f), false, false, u"");
+  }
+  list[0].uploaded = true;
+  struct Case {
+    const char* what;
+    RecordFilter::Upload upload;
+    int sortColumn;
+    std::vector<uint32_t> uploadedNow;  // flags set before Changed
+    std::vector<uint32_t> rows;
+  } cases[] = {
+      {"joins in stored order", RecordFilter::Upload::kUploaded, -1, {2}, {0, 2}},
+      {"joins in rate order", RecordFilter::Upload::kUploaded, 3, {1, 3}, {1, 0, 3}},
+      {"leaves", RecordFilter::Upload::kNotUploaded, -1, {1, 2}, {3}},
+      {"nothing to do", RecordFilter::Upload::kUploaded, -1, {}, {0}},
+  };
+  for (const Case& c : cases) {
+    for (uint32_t i = 1; i < list.Count(); ++i) list[i].uploaded = false;
+    RecordView view;
+    RecordFilter filter;
+    filter.upload = c.upload;
+    view.SetFilter(list, filter);
+    if (c.sortColumn >= 0) view.SetSort(list, c.sortColumn, false);
+    for (const uint32_t i : c.uploadedNow) list[i].uploaded = true;
+    EXPECT_EQ(view.Changed(list, c.uploadedNow), !c.uploadedNow.empty()) << c.what;
+    EXPECT_EQ(view.Rows(), c.rows) << c.what;
+  }
+}
+
 }  // namespace
