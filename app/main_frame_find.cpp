@@ -54,10 +54,7 @@ void MainFrameWnd::ApplyFindBar() {
   }
   filter.result = static_cast<RecordFilter::Result>(comboResult_->currentIndex());
   filter.upload = static_cast<RecordFilter::Upload>(comboUploaded_->currentIndex());
-  view_.SetFilter(records_, filter);
-  model_->ResetAll();
-  CountRecords();
-  UpdateRecordCount();
+  book_.SetFilter(filter);
 }
 
 void MainFrameWnd::SetDateRange(DateShortcut shortcut) {
@@ -93,11 +90,8 @@ void MainFrameWnd::ClearFind() {
     control->blockSignals(false);
   }
   // The full list in its stored order.
-  view_.Reset();
   datalist_->horizontalHeader()->setSortIndicatorShown(false);
-  model_->ResetAll();
-  CountRecords();
-  UpdateRecordCount();
+  book_.ResetView();
 }
 
 void MainFrameWnd::OnHeaderClicked(int section) {
@@ -106,15 +100,15 @@ void MainFrameWnd::OnHeaderClicked(int section) {
   // Ascending, descending, then the stored order again.
   int sortColumn = column;
   bool descending = false;
-  if (view_.SortColumn() == column) {
-    descending = !view_.SortDescending();
-    if (view_.SortDescending()) sortColumn = -1;
+  const RecordView& view = book_.View();
+  if (view.SortColumn() == column) {
+    descending = !view.SortDescending();
+    if (view.SortDescending()) sortColumn = -1;
   }
-  view_.SetSort(records_, sortColumn, descending);
+  book_.SetSort(sortColumn, descending);
   QHeaderView* header = datalist_->horizontalHeader();
   header->setSortIndicatorShown(sortColumn >= 0);
   if (sortColumn >= 0) {
     header->setSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
   }
-  model_->ResetAll();
 }

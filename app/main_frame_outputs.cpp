@@ -58,7 +58,8 @@ void MainFrameWnd::ExportRecords() {
   int count = 0;
   const StoredKeys stored(recordDb_);
   const std::string bytes = BuildExportBytes(
-      records_, [&stored](const _NcItemData& record) { return stored.Contains(record); }, count);
+      book_.Records(), [&stored](const _NcItemData& record) { return stored.Contains(record); },
+      count);
   // A file not written in full (a full disk, a removed stick) is a failure,
   // never reported as a success.
   if (!WriteExportFile(path.toStdString(), bytes)) {
@@ -72,35 +73,21 @@ void MainFrameWnd::ExportRecords() {
 void MainFrameWnd::DeleteSelectedRecords() {
   // Ticks are stored and may lie far out of view or behind the filter: the
   // question says how many go.
-  uint32_t ticked = 0, shownTicked = 0;
-  std::vector<uint32_t> newIndex(records_.Count(), UINT32_MAX);
-  for (uint32_t i = 0; i < records_.Count(); ++i) {
-    if (records_[i].selected) {
-      ++ticked;
-    } else {
-      newIndex[i] = i - ticked;
-    }
-  }
-  for (uint32_t row = 0; row < view_.RowCount(records_); ++row) {
-    shownTicked += records_[view_.RecordAt(row)].selected ? 1 : 0;
-  }
+  const uint32_t ticked = book_.GetCounts().ticked;
+  const uint32_t shownTicked = book_.GetCounts().shownTicked;
   const QString question =
       ticked > shownTicked
           ? tr("删除 %1 条记录（其中 %2 条不在当前列表中）？").arg(ticked).arg(ticked - shownTicked)
           : tr("删除 %1 条记录？").arg(ticked);
   if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
   uint32_t removed = 0;
-  const DbStatus deleted = ::DeleteSelectedRecords(records_, recordDb_, removed);
+  const DbStatus deleted = book_.DeleteTicked(removed);
   if (!deleted) {
     // One write, all or none: every row stays, as every record is still stored.
     ShowMessageBox(this, tr("未能删除，记录都还在：%1").arg(ToQString(deleted.text)),
                    MessageKind::kError);
     return;
   }
-  view_.Removed(newIndex);
-  model_->ResetAll();
-  CountRecords();
-  UpdateRecordCount();
   ShowMessageBox(this, tr("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);
 }
 
@@ -127,12 +114,12 @@ bool MainFrameWnd::AcceptsOutput(const QString& path) {
 void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
   // The worker gets its own copy of the rows shown: the list may grow meanwhile.
   auto records = std::make_shared<NcItemList>();
-  std::vector<uint32_t> rows(view_.RowCount(records_));
+  std::vector<uint32_t> rows(book_.RowCount());
   for (uint32_t row = 0; row < rows.size(); ++row) {
-    records->AppendCopy(records_[view_.RecordAt(row)]);
+    records->AppendCopy(book_.Records()[book_.RecordAt(row)]);
     rows[row] = row;
   }
-  const RecordFilter filter = view_.Filter();
+  const RecordFilter filter = book_.View().Filter();
   NoticeInfo notice;
   notice.title = settings_.noticeTitle;
   notice.testingUnit = settings_.unitName;

@@ -19,9 +19,7 @@ void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime
   pendingRecords_.push_back(PendingRecord{record ? record->serial : 0, testTime, text, deviceId});
   if (record) {
     record->stored = false;
-    record->SetStatus(FromQString(tr("未保存")));
-    const int row = records_.IndexBySerial(record->serial);
-    if (row >= 0) RecordChanged(static_cast<uint32_t>(row));
+    book_.SetStatus(record->serial, FromQString(tr("未保存")));
   }
   if (!pendingTimer_.isActive()) pendingTimer_.start(pendingRetryMs_);
   // One box for a burst: shown after the records that failed with it are in.
@@ -61,26 +59,12 @@ bool MainFrameWnd::RetryPendingRecords() {
       lastStoreError_ = stored.status.text;
       return false;
     }
-    const int row = pending.serial ? records_.IndexBySerial(pending.serial) : -1;
-    if (row >= 0 && stored.duplicate) {
+    if (pending.serial && stored.duplicate) {
       // The same test came twice while the disk refused both: the first copy
       // is stored and listed, this row would show it a second time.
-      std::vector<uint32_t> newIndex(records_.Count());
-      for (uint32_t i = 0; i < records_.Count(); ++i)
-        newIndex[i] = i < static_cast<uint32_t>(row)    ? i
-                      : i == static_cast<uint32_t>(row) ? UINT32_MAX
-                                                        : i - 1;
-      const uint64_t serial = pending.serial;
-      records_.RemoveIf([serial](const _NcItemData& r) { return r.serial == serial; });
-      view_.Removed(newIndex);
-      model_->ResetAll();
-      CountRecords();
-      UpdateRecordCount();
-    } else if (row >= 0) {
-      _NcItemData& record = records_[static_cast<uint32_t>(row)];
-      records_.SetKey(record, stored.key);
-      record.stored = true;
-      ShowUploadText(row, u"");
+      book_.Forget(pending.serial);
+    } else if (pending.serial) {
+      book_.MarkStored(pending.serial, stored.key);
     }
     pendingRecords_.erase(pendingRecords_.begin());
   }

@@ -22,7 +22,7 @@ void MainFrameWnd::PrintSelectedRecords() {
   const LabelLayout layout = LabelLayout::FromSettings();
   labelDelivery_ =
       std::make_unique<LabelDelivery>(OpenLabelTransport(layout.device, labelTimeouts_));
-  printJob_.Start(&records_, settings_.queryUrl,
+  printJob_.Start(&book_.Records(), settings_.queryUrl,
                   std::make_unique<LabelPrinter>(layout, std::make_unique<NoLabelTransport>()),
                   labelDelivery_->Destination());
   ++printJobNumber_;

@@ -13,63 +13,55 @@
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
 
-int MainFrameWnd::RowCount() const { return static_cast<int>(view_.RowCount(records_)); }
+int MainFrameWnd::RowCount() const { return static_cast<int>(book_.RowCount()); }
 
 QString MainFrameWnd::Cell(int row, int cell) const {
-  const uint32_t index = view_.RecordAt(static_cast<uint32_t>(row));
-  if (cell == kTraceCodeColumn) return ToQString(TraceCode(records_[index]));
-  return ToQString(records_.Cell(index, cell));
+  const uint32_t index = book_.RecordAt(static_cast<uint32_t>(row));
+  if (cell == kTraceCodeColumn) return ToQString(TraceCode(book_.Records()[index]));
+  return ToQString(book_.Records().Cell(index, cell));
 }
 
 bool MainFrameWnd::Checked(int row) const {
-  return records_[view_.RecordAt(static_cast<uint32_t>(row))].selected;
+  return book_.Records()[book_.RecordAt(static_cast<uint32_t>(row))].selected;
 }
 
 void* MainFrameWnd::Tag(int row) const {
-  return const_cast<_NcItemData*>(records_.Element(view_.RecordAt(static_cast<uint32_t>(row))));
+  return const_cast<_NcItemData*>(
+      book_.Records().Element(book_.RecordAt(static_cast<uint32_t>(row))));
 }
 
-void MainFrameWnd::RecordChanged(uint32_t index) {
-  if (view_.IsWhole()) {
-    model_->RowsChanged(static_cast<int>(index), static_cast<int>(index));
-  } else {
-    // Finding the row would cost a look through every row shown, for each of
-    // many upload replies: the rows on screen are painted again instead.
-    model_->RowsChanged(0, RowCount() - 1);
+void MainFrameWnd::OnBookChanged(const RecordBook::Change& change) {
+  if (!model_) return;
+  switch (change.kind) {
+    case RecordBook::Change::Kind::kReset:
+      model_->ResetAll();
+      break;
+    case RecordBook::Change::Kind::kInserted:
+      model_->RowsInserted(change.first, 1);
+      break;
+    case RecordBook::Change::Kind::kRows:
+      if (change.first <= change.last) model_->RowsChanged(change.first, change.last);
+      break;
   }
-}
-
-void MainFrameWnd::CountRecords() {
-  ticked_ = shownTicked_ = shownFailed_ = 0;
-  for (uint32_t i = 0; i < records_.Count(); ++i) ticked_ += records_[i].selected ? 1 : 0;
-  const uint32_t shown = view_.RowCount(records_);
-  for (uint32_t row = 0; row < shown; ++row) {
-    const _NcItemData& record = records_[view_.RecordAt(row)];
-    shownTicked_ += record.selected ? 1 : 0;
-    shownFailed_ += record.Failed() ? 1 : 0;
-  }
+  UpdateRecordCount();
 }
 
 void MainFrameWnd::UpdateRecordCount() {
   if (!recordCount_) return;
-  const uint32_t shown = view_.RowCount(records_);
-  QString text =
-      tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(records_.Count()).arg(shown).arg(ticked_);
-  if (ticked_ > shownTicked_) text += tr("（其中 %1 条未显示）").arg(ticked_ - shownTicked_);
-  text += tr("，合格 %1 条，不合格 %2 条").arg(shown - shownFailed_).arg(shownFailed_);
+  const RecordBook::Counts& c = book_.GetCounts();
+  QString text = tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(c.total).arg(c.shown).arg(c.ticked);
+  if (c.ticked > c.shownTicked) text += tr("（其中 %1 条未显示）").arg(c.ticked - c.shownTicked);
+  text += tr("，合格 %1 条，不合格 %2 条").arg(c.shown - c.shownFailed).arg(c.shownFailed);
   recordCount_->setText(text);
 }
 
 void MainFrameWnd::LoadStoredRecords() {
-  const DbStatus status = LoadRecordList(recordDb_, records_, settings_.deviceId);
-  model_->ResetAll();
-  CountRecords();
-  UpdateRecordCount();
+  const DbStatus status = book_.Load(settings_.deviceId);
   if (!status) {
     // The list stops at a damaged block: say so instead of showing it as complete.
     const QString text = tr("数据库有损坏的部分，只列出了能读出的 %1 条记录：%2\n"
                             "请关闭程序，用 residue-tool repair 修复数据库（修复前会先复制一份）。")
-                             .arg(records_.Count())
+                             .arg(book_.Records().Count())
                              .arg(ToQString(status.text));
     QMetaObject::invokeMethod(
         this,
@@ -83,19 +75,8 @@ void MainFrameWnd::LoadStoredRecords() {
 _NcItemData* MainFrameWnd::AddRecordRow(bool selected, bool uploaded, const String& text,
                                         const String* storedKey, const String& deviceId) {
   const bool ownId = !deviceId.IsEmpty();
-  _NcItemData* record =
-      records_.Append(storedKey ? *storedKey : RecordTestTime(text), text, selected, uploaded,
-                      ownId ? deviceId : settings_.deviceId, ownId);
-  if (!record) return nullptr;
-  const int row = view_.Appended(records_, records_.Count() - 1);
-  ticked_ += selected ? 1 : 0;
-  if (row >= 0) {
-    model_->RowsInserted(row, 1);
-    shownTicked_ += selected ? 1 : 0;
-    shownFailed_ += record->Failed() ? 1 : 0;
-  }
-  UpdateRecordCount();
-  return record;
+  return book_.Add(storedKey ? *storedKey : RecordTestTime(text), text, selected, uploaded,
+                   ownId ? deviceId : settings_.deviceId, ownId);
 }
 
 void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool stored,
@@ -136,50 +117,27 @@ void MainFrameWnd::ReportDroppedFrames() {
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
-  const int row = record ? records_.IndexBySerial(record->serial) : -1;
-  if (row < 0 || records_.Element(static_cast<uint32_t>(row)) != record) return;
+  const int index = record ? book_.Records().IndexBySerial(record->serial) : -1;
+  if (index < 0 || book_.Records().Element(static_cast<uint32_t>(index)) != record) return;
   // The click arrives before the box changes: the new state is the opposite.
   // The row shows what is stored: a tick that could not be stored goes back.
-  if (!SetRecordSelected(recordDb_, record->Key(), !record->selected)) {
+  if (!book_.SetTicked(record->serial, !record->selected)) {
     ShowMessageBox(this,
                    tr("未能保存勾选，请检查磁盘空间和数据库文件夹 %1")
                        .arg(QString::fromStdString(options_.storageFolder)),
                    MessageKind::kError);
-    return;
   }
-  record->selected = !record->selected;
-  const uint32_t change = record->selected ? 1u : static_cast<uint32_t>(-1);
-  ticked_ += change;
-  shownTicked_ += change;  // a box is clicked on a row shown
-  RecordChanged(static_cast<uint32_t>(row));
-  UpdateRecordCount();
 }
 
 void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
   const bool state = box->isChecked();
-  // With a filter, only the rows shown change.
-  const std::vector<uint32_t>* shown = view_.IsWhole() ? nullptr : &view_.Rows();
-  const DbStatus stored = SetRecordsSelected(recordDb_, records_, state, shown);
+  const DbStatus stored = book_.TickShown(state);
   if (!stored) {
     // Nothing changed on disk (one write, all or none): the rows stay as they were.
     const QSignalBlocker quiet(box);
     box->setChecked(!state);
     ShowMessageBox(this, tr("未能保存全选：%1").arg(ToQString(stored.text)), MessageKind::kError);
-    return;
   }
-  if (shown) {
-    for (const uint32_t index : *shown) records_[index].selected = state;
-  } else {
-    for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = state;
-  }
-  model_->RowsChanged(0, RowCount() - 1);
-  CountRecords();
-  UpdateRecordCount();
-}
-
-void MainFrameWnd::ShowUploadText(int row, const String& text) {
-  records_[static_cast<uint32_t>(row)].SetStatus(text);
-  RecordChanged(static_cast<uint32_t>(row));
 }
 
 void MainFrameWnd::ReplayCaptureFile() {

@@ -81,7 +81,7 @@ bool MainFrameWnd::ChangeDeviceId(const std::function<void()>& change) {
   // One write; about two seconds at a million records an older version
   // stored, once: the operator sees the wait.
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const DbStatus stamped = StampDeviceIds(recordDb_, records_);
+  const DbStatus stamped = book_.KeepDeviceIds();
   QGuiApplication::restoreOverrideCursor();
   if (!stamped) {
     ShowMessageBox(this,

@@ -117,13 +117,12 @@ QChartView* ProductChart(const std::vector<StatsRow>& rows) {
 }  // namespace
 
 void MainFrameWnd::ShowStatistics() {
-  std::vector<uint32_t> rows(view_.RowCount(records_));
-  for (uint32_t row = 0; row < rows.size(); ++row) rows[row] = view_.RecordAt(row);
-  const RecordFilter& filter = view_.Filter();
+  const std::vector<uint32_t> rows = book_.ShownRecords();
+  const RecordFilter& filter = book_.View().Filter();
   StatsBy used = StatsBy::kDay;
   const std::vector<StatsRow> periods =
-      RecordStats(records_, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate, &used);
-  const std::vector<StatsRow> products = RecordStats(records_, rows, StatsBy::kProduct);
+      RecordStats(book_.Records(), rows, StatsBy::kPeriod, filter.fromDate, filter.toDate, &used);
+  const std::vector<StatsRow> products = RecordStats(book_.Records(), rows, StatsBy::kProduct);
   const bool monthly = used == StatsBy::kMonth;
   root_->findChild<QLabel*>("TextStatsScope")
       ->setText((monthly ? tr("按月统计记录页当前显示的 %1 条记录")

@@ -33,7 +33,7 @@ void MainFrameWnd::UploadSelectedRecords() {
     return;
   }
   // The worker gets copies: the list may change while it runs.
-  std::vector<UploadRecord> records = TakeUploadSnapshot(records_, recordDb_);
+  std::vector<UploadRecord> records = TakeUploadSnapshot(book_.Records(), recordDb_);
   uploadThread_.Wait(Thread::kInfinite);  // the previous worker has ended; let it go
   uploadThread_.Close();
   uploadAbort_ = std::make_shared<UploadAbort>();
@@ -93,8 +93,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
           return;
         }
         // The operator may have deleted the record meanwhile: then nothing changes.
-        const int row = records_.IndexBySerial(serial);
-        if (row >= 0) ShowUploadText(row, text);
+        book_.SetStatus(serial, text);
       },
       Qt::QueuedConnection);
 }
@@ -130,26 +129,9 @@ void MainFrameWnd::ShowUploadProgress(int sent, int total) {
 
 void MainFrameWnd::StoreUploadFlags() {
   if (pendingUploadFlags_.empty()) return;
-  std::vector<String> keys;
-  for (const auto& flag : pendingUploadFlags_) keys.push_back(flag.second);
-  const bool stored = SetRecordsUploaded(recordDb_, keys).ok;
-  if (!stored) unstoredUploadFlags_ += static_cast<int>(keys.size());
-  std::vector<uint32_t> changed;
-  for (const auto& flag : pendingUploadFlags_) {
-    const int row = records_.IndexBySerial(flag.first);
-    if (row < 0) continue;
-    if (stored) records_[static_cast<uint32_t>(row)].uploaded = true;
-    changed.push_back(static_cast<uint32_t>(row));
-    ShowUploadText(row, stored ? String(u"已上传") : String(u"已上传，标记未保存"));
-  }
+  if (!book_.MarkUploaded(pendingUploadFlags_))
+    unstoredUploadFlags_ += static_cast<int>(pendingUploadFlags_.size());
   pendingUploadFlags_.clear();
-  // Under an upload-state filter a record may now belong to the rows shown,
-  // or no longer: the rows follow the flags, and so do the counts.
-  if (view_.Changed(records_, changed)) {
-    model_->ResetAll();
-    CountRecords();
-    UpdateRecordCount();
-  }
 }
 
 void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {

@@ -292,6 +292,7 @@ void MainFrameWnd::InitWindow() {
   BuildChannelRows();
 
   model_ = new RecordListModel(*this, this);
+  book_.SetListener([this](const RecordBook::Change& change) { OnBookChanged(change); });
   model_->SetCaptions(datalist_->property("columnCaptions").toString().split(QLatin1Char('|')));
   datalist_->setModel(model_);
   datalist_->setItemDelegate(

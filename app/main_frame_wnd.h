@@ -21,6 +21,7 @@
 #include "output/label_delivery.h"
 #include "output/print_job.h"
 #include "store/nc_item_data.h"
+#include "store/record_book.h"
 #include "store/record_db.h"
 #include "store/record_view.h"
 #include "ui/notification.h"
@@ -91,7 +92,6 @@ class MainFrameWnd : public QWidget,
                             const String& deviceId = String(u""));
   void OnRecordCheckClicked(_NcItemData* record);
   void OnSelectAllChanged(QCheckBox* box);
-  void ShowUploadText(int row, const String& text);
   void ReplayCaptureFile();
 
   // Export, labels, deletion. The export offers the text file (every
@@ -148,9 +148,9 @@ class MainFrameWnd : public QWidget,
   void SetDateRange(DateShortcut shortcut);
   void ClearFind();
   void OnHeaderClicked(int section);
-  const RecordView& View() const { return view_; }
+  const RecordView& View() const { return book_.View(); }
 
-  const NcItemList& Records() const { return records_; }
+  const NcItemList& Records() const { return book_.Records(); }
   Settings& GetSettings() { return settings_; }
   RecordDb& Database() { return recordDb_; }
   RecordListView* RecordList() const { return datalist_; }
@@ -201,11 +201,8 @@ class MainFrameWnd : public QWidget,
   void UpdateRecordCount();
   void InitFindBar();
   QDate Today() const;
-  // The list's row of record `index` changed (its texts or check state).
-  void RecordChanged(uint32_t index);
-  // Counts the ticked records, and the ticked and failed ones shown, for the
-  // status bar (after changes to many records; single ones count themselves).
-  void CountRecords();
+  // The list and the status bar follow the book.
+  void OnBookChanged(const RecordBook::Change& change);
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
   void StopUpload();
@@ -219,12 +216,8 @@ class MainFrameWnd : public QWidget,
   MainFrameOptions options_;
   Skin skin_;
   ObjectList<SSerInfo> ports_;
-  NcItemList records_;
-  RecordView view_;
-  uint32_t ticked_ = 0;
-  uint32_t shownTicked_ = 0;
-  uint32_t shownFailed_ = 0;
   RecordDb recordDb_;
+  RecordBook book_{recordDb_};
   FrameDecoder frameDecoder_;
   Settings settings_;
   WindowPosStore windowPos_;

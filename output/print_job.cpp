@@ -26,7 +26,7 @@ LabelTexts MakeLabelTexts(const RecordColumns& columns, const String& uid, const
   return t;
 }
 
-bool PrintJob::Start(NcItemList* records, const String& traceUrl,
+bool PrintJob::Start(const NcItemList* records, const String& traceUrl,
                      std::unique_ptr<LabelPrinter> printer, const String& destination) {
   if (printer_) return false;
   traceUrl_ = traceUrl;

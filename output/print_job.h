@@ -31,7 +31,7 @@ class PrintJob {
 
   bool IsRunning() const { return printer_ != nullptr; }
   // `printer` lays the labels out; `destination` names where they go.
-  bool Start(NcItemList* records, const String& traceUrl, std::unique_ptr<LabelPrinter> printer,
+  bool Start(const NcItemList* records, const String& traceUrl, std::unique_ptr<LabelPrinter> printer,
              const String& destination);
   // Lays out the next ticked record's label into `tspl` (kLabel, counted as
   // handed over), or, with none left, closes the printer (kFinished).
@@ -50,7 +50,7 @@ class PrintJob {
   const String& FailureText() const { return failure_; }
 
  private:
-  NcItemList* records_ = nullptr;
+  const NcItemList* records_ = nullptr;
   std::unique_ptr<LabelPrinter> printer_;
   uint32_t cursor_ = 0;
   int printed_ = 0;

@@ -2,7 +2,7 @@
 
 #include "store/record_store.h"
 
-std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db) {
+std::vector<UploadRecord> TakeUploadSnapshot(const NcItemList& records, RecordDb& db) {
   std::vector<UploadRecord> out;
   size_t ticked = 0;
   for (uint32_t i = 0; i < records.Count(); ++i) ticked += records[i].selected ? 1 : 0;

@@ -22,7 +22,7 @@ struct UploadRecord {
 
 // The ticked records from the bottom of the list to the top that are still
 // stored, in upload order, with the text as stored. UI thread.
-std::vector<UploadRecord> TakeUploadSnapshot(NcItemList& records, RecordDb& db);
+std::vector<UploadRecord> TakeUploadSnapshot(const NcItemList& records, RecordDb& db);
 
 // The records grouped by the device ID they were captured under, in the order
 // the IDs first appear, each group in the given order.

@@ -1,0 +1,191 @@
+#include "store/record_book.h"
+
+#include "store/record_store.h"
+
+std::vector<uint32_t> RecordBook::ShownRecords() const {
+  std::vector<uint32_t> rows(RowCount());
+  for (uint32_t row = 0; row < rows.size(); ++row) rows[row] = view_.RecordAt(row);
+  return rows;
+}
+
+DbStatus RecordBook::Load(const String& deviceId) {
+  const DbStatus status = LoadRecordList(db_, records_, deviceId);
+  Recount();
+  NotifyReset();
+  return status;
+}
+
+_NcItemData* RecordBook::Add(const String& key, const String& text, bool selected, bool uploaded,
+                             const String& deviceId, bool deviceIdStored, bool stored) {
+  _NcItemData* record = records_.Append(key, text, selected, uploaded, deviceId, deviceIdStored);
+  if (!record) return nullptr;
+  record->stored = stored;
+  const int row = view_.Appended(records_, records_.Count() - 1);
+  ++counts_.total;
+  counts_.ticked += selected ? 1 : 0;
+  if (row < 0) {
+    Notify(Change{Change::Kind::kRows, 0, -1});  // the counts alone
+    return record;
+  }
+  ++counts_.shown;
+  counts_.shownTicked += selected ? 1 : 0;
+  counts_.shownFailed += record->Failed() ? 1 : 0;
+  Notify(Change{Change::Kind::kInserted, row, row});
+  return record;
+}
+
+void RecordBook::MarkStored(uint64_t serial, const String& key) {
+  const int index = records_.IndexBySerial(serial);
+  if (index < 0) return;
+  _NcItemData& record = records_[static_cast<uint32_t>(index)];
+  records_.SetKey(record, key);
+  record.stored = true;
+  record.SetStatus(u"");
+  RecordChanged(static_cast<uint32_t>(index));
+}
+
+void RecordBook::Forget(uint64_t serial) {
+  const int gone = records_.IndexBySerial(serial);
+  if (gone < 0) return;
+  std::vector<uint32_t> newIndex(records_.Count());
+  for (uint32_t i = 0; i < records_.Count(); ++i) {
+    const uint32_t g = static_cast<uint32_t>(gone);
+    newIndex[i] = i < g ? i : i == g ? UINT32_MAX : i - 1;
+  }
+  records_.RemoveIf([serial](const _NcItemData& r) { return r.serial == serial; });
+  view_.Removed(newIndex);
+  Recount();
+  NotifyReset();
+}
+
+bool RecordBook::SetTicked(uint64_t serial, bool ticked) {
+  const int index = records_.IndexBySerial(serial);
+  if (index < 0) return false;
+  _NcItemData& record = records_[static_cast<uint32_t>(index)];
+  if (record.selected == ticked) return true;
+  // The row shows what is stored: a tick that cannot be stored is not made.
+  if (!SetRecordSelected(db_, record.Key(), ticked)) return false;
+  record.selected = ticked;
+  const uint32_t change = ticked ? 1u : static_cast<uint32_t>(-1);
+  counts_.ticked += change;
+  if (view_.IsWhole() || RecordMatcher(view_.Filter()).Matches(record))
+    counts_.shownTicked += change;
+  RecordChanged(static_cast<uint32_t>(index));
+  return true;
+}
+
+DbStatus RecordBook::TickShown(bool ticked) {
+  // With a filter, only the rows shown change.
+  const std::vector<uint32_t>* shown = view_.IsWhole() ? nullptr : &view_.Rows();
+  const DbStatus stored = SetRecordsSelected(db_, records_, ticked, shown);
+  if (!stored) return stored;  // one write, all or none: nothing changed
+  if (shown) {
+    for (const uint32_t index : *shown) records_[index].selected = ticked;
+  } else {
+    for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = ticked;
+  }
+  Recount();
+  Notify(Change{Change::Kind::kRows, 0, static_cast<int>(RowCount()) - 1});
+  return stored;
+}
+
+bool RecordBook::MarkUploaded(const std::vector<std::pair<uint64_t, String>>& accepted) {
+  if (accepted.empty()) return true;
+  std::vector<String> keys;
+  for (const auto& record : accepted) keys.push_back(record.second);
+  const bool stored = SetRecordsUploaded(db_, keys).ok;
+  std::vector<uint32_t> changed;
+  for (const auto& record : accepted) {
+    const int index = records_.IndexBySerial(record.first);
+    if (index < 0) continue;  // deleted meanwhile
+    _NcItemData& item = records_[static_cast<uint32_t>(index)];
+    if (stored) item.uploaded = true;
+    item.SetStatus(stored ? String(u"已上传") : String(u"已上传，标记未保存"));
+    changed.push_back(static_cast<uint32_t>(index));
+  }
+  // Under an upload-state filter a record may now belong to the rows shown,
+  // or no longer: the rows follow the flags, and so do the counts.
+  if (view_.Changed(records_, changed)) {
+    Recount();
+    NotifyReset();
+  } else if (view_.IsWhole()) {
+    for (const uint32_t index : changed) RecordChanged(index);
+  } else if (!changed.empty()) {
+    Notify(Change{Change::Kind::kRows, 0, static_cast<int>(RowCount()) - 1});
+  }
+  return stored;
+}
+
+DbStatus RecordBook::DeleteTicked(uint32_t& removed) {
+  std::vector<uint32_t> newIndex(records_.Count(), UINT32_MAX);
+  uint32_t ticked = 0;
+  for (uint32_t i = 0; i < records_.Count(); ++i) {
+    if (records_[i].selected) {
+      ++ticked;
+    } else {
+      newIndex[i] = i - ticked;
+    }
+  }
+  const DbStatus deleted = DeleteSelectedRecords(records_, db_, removed);
+  if (!deleted) return deleted;  // one write, all or none: every row stays
+  view_.Removed(newIndex);
+  Recount();
+  NotifyReset();
+  return deleted;
+}
+
+DbStatus RecordBook::KeepDeviceIds() { return StampDeviceIds(db_, records_); }
+
+void RecordBook::SetStatus(uint64_t serial, const String& text) {
+  const int index = records_.IndexBySerial(serial);
+  if (index < 0) return;  // deleted meanwhile
+  records_[static_cast<uint32_t>(index)].SetStatus(text);
+  RecordChanged(static_cast<uint32_t>(index));
+}
+
+void RecordBook::SetFilter(const RecordFilter& filter) {
+  view_.SetFilter(records_, filter);
+  Recount();
+  NotifyReset();
+}
+
+void RecordBook::SetSort(int column, bool descending) {
+  view_.SetSort(records_, column, descending);
+  Recount();
+  NotifyReset();
+}
+
+void RecordBook::ResetView() {
+  view_.Reset();
+  Recount();
+  NotifyReset();
+}
+
+void RecordBook::Recount() {
+  counts_ = Counts();
+  counts_.total = records_.Count();
+  for (uint32_t i = 0; i < records_.Count(); ++i) counts_.ticked += records_[i].selected ? 1 : 0;
+  counts_.shown = RowCount();
+  for (uint32_t row = 0; row < counts_.shown; ++row) {
+    const _NcItemData& record = records_[view_.RecordAt(row)];
+    counts_.shownTicked += record.selected ? 1 : 0;
+    counts_.shownFailed += record.Failed() ? 1 : 0;
+  }
+}
+
+void RecordBook::Notify(const Change& change) {
+  if (listener_) listener_(change);
+}
+
+void RecordBook::NotifyReset() { Notify(Change{Change::Kind::kReset, 0, -1}); }
+
+void RecordBook::RecordChanged(uint32_t index) {
+  if (view_.IsWhole()) {
+    Notify(Change{Change::Kind::kRows, static_cast<int>(index), static_cast<int>(index)});
+  } else {
+    // Finding the row would cost a look through every row shown, for each of
+    // many upload replies: every row shown is said to have changed instead
+    // (the list paints only those on screen).
+    Notify(Change{Change::Kind::kRows, 0, static_cast<int>(RowCount()) - 1});
+  }
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "base/string.h"
+#include "store/nc_item_data.h"
+#include "store/record_db.h"
+#include "store/record_filter.h"
+#include "store/record_view.h"
+
+// The station's records as the window shows them: the list, the rows shown
+// (filter and sort), the counts of the status bar, and every change of a
+// record: a tick, an upload reply, a deletion, a new record. Each change is
+// stored first and only then made in memory; the rows shown and the counts
+// are checked again by the book after every change, and one listener hears
+// which rows changed. Plain logic, no widgets; UI thread only. The database
+// is not owned.
+class RecordBook {
+ public:
+  // What changed for the list: every row (kReset), one new row, or a range
+  // of rows whose texts or boxes changed. The counts may have changed with any.
+  struct Change {
+    enum class Kind { kReset, kInserted, kRows };
+    Kind kind = Kind::kReset;
+    int first = 0;
+    int last = -1;
+  };
+  using Listener = std::function<void(const Change&)>;
+
+  struct Counts {
+    uint32_t total = 0;
+    uint32_t shown = 0;
+    uint32_t ticked = 0;
+    uint32_t shownTicked = 0;
+    uint32_t shownFailed = 0;
+  };
+
+  explicit RecordBook(RecordDb& db) : db_(db) {}
+  RecordBook(const RecordBook&) = delete;
+  RecordBook& operator=(const RecordBook&) = delete;
+
+  void SetListener(Listener listener) { listener_ = std::move(listener); }
+
+  const NcItemList& Records() const { return records_; }
+  const RecordView& View() const { return view_; }
+  const Counts& GetCounts() const { return counts_; }
+  uint32_t RowCount() const { return view_.RowCount(records_); }
+  uint32_t RecordAt(uint32_t row) const { return view_.RecordAt(row); }
+  // The indexes of the records shown, in the order shown.
+  std::vector<uint32_t> ShownRecords() const;
+
+  // The start-up load (every stored record, in key order).
+  DbStatus Load(const String& deviceId);
+  // A record stored already (or, with `stored` false, waiting to be): listed
+  // at the end, shown where the filter and sort put it. Null when the text
+  // is not a record.
+  _NcItemData* Add(const String& key, const String& text, bool selected, bool uploaded,
+                   const String& deviceId, bool deviceIdStored, bool stored = true);
+  // A record that waited is stored now, under `key`.
+  void MarkStored(uint64_t serial, const String& key);
+  // Takes a record out of the list only (it is another row's record).
+  void Forget(uint64_t serial);
+
+  // The box of one record; false (nothing changed) when it cannot be stored.
+  bool SetTicked(uint64_t serial, bool ticked);
+  // "全选": the rows shown (every record without a filter), in one write.
+  DbStatus TickShown(bool ticked);
+  // Records the server accepted: their "uploaded" flags in one write, then
+  // their first column ("已上传", or a note when the flags could not be
+  // stored). False when the write failed.
+  bool MarkUploaded(const std::vector<std::pair<uint64_t, String>>& accepted);
+  // Deletes every ticked record, in one write; `removed` says how many.
+  DbStatus DeleteTicked(uint32_t& removed);
+  // Writes the device ID of each record into the stored values that name none.
+  DbStatus KeepDeviceIds();
+
+  // Column 0 of one record (an upload reply, a storage note).
+  void SetStatus(uint64_t serial, const String& text);
+
+  void SetFilter(const RecordFilter& filter);
+  void SetSort(int column, bool descending);
+  void ResetView();
+
+ private:
+  void Recount();
+  void Notify(const Change& change);
+  void NotifyReset();
+  // Record `index` changed in its texts or box.
+  void RecordChanged(uint32_t index);
+
+  RecordDb& db_;
+  NcItemList records_;
+  RecordView view_;
+  Counts counts_;
+  Listener listener_;
+};
