@@ -31,8 +31,8 @@ class PrintJob {
 
   bool IsRunning() const { return printer_ != nullptr; }
   // `printer` lays the labels out; `destination` names where they go.
-  bool Start(const NcItemList* records, const String& traceUrl, std::unique_ptr<LabelPrinter> printer,
-             const String& destination);
+  bool Start(const NcItemList* records, const String& traceUrl,
+             std::unique_ptr<LabelPrinter> printer, const String& destination);
   // Lays out the next ticked record's label into `tspl` (kLabel, counted as
   // handed over), or, with none left, closes the printer (kFinished).
   Step OnPrintTimer(std::string& tspl);
