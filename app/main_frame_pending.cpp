@@ -21,7 +21,7 @@ void MainFrameWnd::KeepPendingRecord(_NcItemData* record, const String& testTime
     record->stored = false;
     book_.SetStatus(record->serial, FromQString(tr("未保存")));
   }
-  if (!pendingTimer_.isActive()) pendingTimer_.start(pendingRetryMs_);
+  if (!pendingTimer_.isActive()) pendingTimer_.start(options_.timing.pendingRetryMs);
   // One box for a burst: shown after the records that failed with it are in.
   if (episodeStarts)
     QMetaObject::invokeMethod(

@@ -20,8 +20,8 @@ void MainFrameWnd::PrintSelectedRecords() {
     return;
   }
   const LabelLayout layout = LabelLayout::FromSettings();
-  labelDelivery_ =
-      std::make_unique<LabelDelivery>(OpenLabelTransport(layout.device, labelTimeouts_));
+  labelDelivery_ = std::make_unique<LabelDelivery>(
+      OpenLabelTransport(layout.device, options_.timing.labelTimeouts));
   printJob_.Start(&book_.Records(), settings_.queryUrl,
                   std::make_unique<LabelPrinter>(layout, std::make_unique<NoLabelTransport>()),
                   labelDelivery_->Destination());
@@ -53,7 +53,7 @@ void MainFrameWnd::OnPrintTimer() {
         this, [this, job, delivered, error] { OnLabelDelivered(job, delivered, error); },
         Qt::QueuedConnection);
   });
-  printTimer_.start(printIntervalMs_);
+  printTimer_.start(options_.timing.printIntervalMs);
   UpdatePrintProgress();
 }
 

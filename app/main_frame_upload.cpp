@@ -52,8 +52,8 @@ void MainFrameWnd::UploadSelectedRecords() {
     TcpUploadSettings s;
     s.host = settings_.serverHost;
     s.port = settings_.serverPort;
-    s.connectTimeoutMs = uploadConnectTimeoutMs_;
-    s.idleTimeoutMs = uploadIdleTimeoutMs_;
+    s.connectTimeoutMs = options_.timing.uploadConnectTimeoutMs;
+    s.idleTimeoutMs = options_.timing.uploadIdleTimeoutMs;
     std::copy(deviceId, deviceId + 8, s.deviceId);
     uploadThread_.Start([this, s, records, abort, ended] {
       RunTcpUpload(s, records, *this, *abort);

@@ -100,16 +100,9 @@ MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
 }
 
 MainFrameWnd::~MainFrameWnd() {
-  // Closing normally has stopped all of this already; a window destroyed
-  // without being closed (tests, a failed start) must not leave the receive
-  // thread running on freed state.
-  closing_ = true;
-  portTimer_.stop();
-  printTimer_.stop();
-  printJob_.Stop();
-  labelDelivery_.reset();
-  StopUpload();
-  serialLink_.Stop();
+  // A window destroyed without being closed (tests, a failed start) ends
+  // its work the same way: nothing keeps running on freed state.
+  Shutdown();
   // The controls and the list model read the records, which go before the
   // base class would destroy its children: remove them first.
   delete root_;
@@ -413,32 +406,38 @@ void MainFrameWnd::ShowDatabaseError(const String& statusText) {
       this, [this, statusText] { lastStoreError_ = statusText; }, Qt::QueuedConnection);
 }
 
+void MainFrameWnd::Shutdown() {
+  // The one close sequence, for every way of closing (the close button,
+  // Alt+F4, the window manager, the window destroyed): no more port opening,
+  // a print job and an upload given up (each gives up within tens of
+  // milliseconds, whatever the printer or server does), the receive thread
+  // stopped and awaited. No message box comes after this point.
+  if (closing_) return;
+  closing_ = true;
+  portTimer_.stop();
+  printTimer_.stop();
+  printJob_.Stop();        // the job walks the record list, which goes with the window
+  labelDelivery_.reset();  // the label in flight is abandoned
+  StopUpload();            // a running upload ends early and is awaited
+  if (outputStop_) *outputStop_ = true;  // a file being written is given up
+  outputThread_.Wait(Thread::kInfinite);
+  outputThread_.Close();
+  // Replies the worker passed on before it ended still get their flags stored.
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  StoreUploadFlags();
+  serialLink_.Stop();
+  // Records handed over before the link stopped join the list; those the
+  // database still does not take go to the file the next start stores.
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  pendingTimer_.stop();
+  RetryPendingRecords();
+  SavePendingRecordsForNextStart();
+}
+
 void MainFrameWnd::closeEvent(QCloseEvent* event) {
-  // Every way of closing (the close button, Alt+F4, the window manager) runs
-  // the same sequence: no more port opening, a print job and an upload given
-  // up (each gives up within tens of milliseconds, whatever the printer or
-  // server does), the receive thread stopped and awaited, the window's size
-  // remembered. No message box comes after this point.
   if (!closing_) {
-    closing_ = true;
-    portTimer_.stop();
-    printTimer_.stop();
-    printJob_.Stop();        // the job walks the record list, which goes with the window
-    labelDelivery_.reset();  // the label in flight is abandoned
-    StopUpload();            // a running upload ends early and is awaited
-    if (outputStop_) *outputStop_ = true;  // a file being written is given up
-    outputThread_.Wait(Thread::kInfinite);
-    outputThread_.Close();
-    // Replies the worker passed on before it ended still get their flags stored.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    StoreUploadFlags();
-    serialLink_.Stop();
-    // Records handed over before the link stopped join the list; those the
-    // database still does not take go to the file the next start stores.
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-    pendingTimer_.stop();
-    RetryPendingRecords();
-    SavePendingRecordsForNextStart();
+    Shutdown();
+    // The window's size is remembered.
     windowPos_.SavePosition(
         kMainWindowName,
         ToWindowRect(isMaximized() || isMinimized() ? normalGeometry() : geometry()));

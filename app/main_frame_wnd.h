@@ -37,6 +37,15 @@ class QLineEdit;
 class QPushButton;
 class QStackedWidget;
 
+// How long the window waits for peers and paces its work; tests shorten them.
+struct MainFrameTiming {
+  int pendingRetryMs = 3000;   // records the database refused are tried again
+  int printIntervalMs = 3000;  // one label every three seconds
+  LabelTimeouts labelTimeouts;
+  int uploadConnectTimeoutMs = 10000;
+  int uploadIdleTimeoutMs = 5000;
+};
+
 // Where the window finds its files. The defaults are the program's: the skin
 // beside the executable, the database and the capture file in the current folder.
 struct MainFrameOptions {
@@ -49,6 +58,7 @@ struct MainFrameOptions {
   // Lists the serial ports (tests replace it); empty: the system's ports and
   // the settings' "extra_ports", in the program's order.
   std::function<void(ObjectList<SSerInfo>& ports)> scanPorts;
+  MainFrameTiming timing;
 };
 
 // The main window. Owns all running state: settings, the record database, the
@@ -79,8 +89,6 @@ class MainFrameWnd : public QWidget,
   void ShowDatabaseError(const String& statusText) override;
   void HandOverRecord(const String& key, const String& text, bool stored, bool duplicate,
                       const String& deviceId) override;
-  // Tests shorten how often records that could not be stored are tried again.
-  void SetPendingRetryInterval(int milliseconds) { pendingRetryMs_ = milliseconds; }
   int PendingRecordCount() const { return static_cast<int>(pendingRecords_.size()); }
 
   // Builds a record from `text` and appends it and its row; `storedKey` is the
@@ -108,10 +116,6 @@ class MainFrameWnd : public QWidget,
   // Ends a running print job: the label in flight is abandoned (not counted)
   // and the usual report follows.
   void StopPrintJob();
-  // Tests shorten the print job's pace (the program prints one label per 3 s)
-  // and the printer time-outs.
-  void SetPrintInterval(int milliseconds) { printIntervalMs_ = milliseconds; }
-  void SetLabelTimeouts(const LabelTimeouts& timeouts) { labelTimeouts_ = timeouts; }
   bool IsPrinting() const { return printJob_.IsRunning(); }
 
   // Upload and the trace page.
@@ -120,11 +124,6 @@ class MainFrameWnd : public QWidget,
   bool IsUploading() const { return uploadThread_.IsRunning(); }
   // The operator's stop: no further frame is sent; replies still count.
   void StopUploadSending();
-  // Tests shorten the TCP upload's waits.
-  void SetUploadTimeouts(int connectMs, int idleMs) {
-    uploadConnectTimeoutMs_ = connectMs;
-    uploadIdleTimeoutMs_ = idleMs;
-  }
   void ShowUploadReply(uint64_t serial, const String& key, const String& text,
                        bool accepted) override;
   void ShowUploadMessage(const String& text, bool error) override;
@@ -206,6 +205,8 @@ class MainFrameWnd : public QWidget,
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
   void StopUpload();
+  // Ends every worker, the link and the timers, and keeps what is waiting (once).
+  void Shutdown();
 
   // RecordRowSource
   int RowCount() const override;
@@ -225,16 +226,12 @@ class MainFrameWnd : public QWidget,
   QTimer portTimer_;
   PrintJob printJob_;
   std::unique_ptr<LabelDelivery> labelDelivery_;
-  LabelTimeouts labelTimeouts_;
   QTimer printTimer_;
-  int printIntervalMs_ = 3000;
   uint64_t printJobNumber_ = 0;  // tells a finished job's late deliveries apart
   bool labelInFlight_ = false;
   bool printStepDue_ = false;  // the interval passed while a label was in flight
   Thread uploadThread_;
   std::shared_ptr<UploadAbort> uploadAbort_;
-  int uploadConnectTimeoutMs_ = 10000;
-  int uploadIdleTimeoutMs_ = 5000;
   std::atomic<int> uploadSent_{0};
   std::atomic<int> uploadTotal_{0};
   std::atomic<bool> uploadProgressPosted_{false};
@@ -250,7 +247,6 @@ class MainFrameWnd : public QWidget,
   };
   std::vector<PendingRecord> pendingRecords_;
   QTimer pendingTimer_;
-  int pendingRetryMs_ = 3000;
   String lastStoreError_;
   bool closing_ = false;
   uint64_t droppedSeen_ = 0;      // dropped frames the last port tick saw

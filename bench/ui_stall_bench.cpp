@@ -130,10 +130,11 @@ int main(int argc, char** argv) {
   // Opens the window over `bench`, starts `work` and measures until `busy` ends.
   auto measure = [&](Bench& bench, const char* what, int printIntervalMs,
                      void (MainFrameWnd::*work)(), bool (*busy)(MainFrameWnd&)) {
-    MainFrameWnd window(bench.options);
+    MainFrameOptions options = bench.options;
+    if (printIntervalMs > 0) options.timing.printIntervalMs = printIntervalMs;
+    MainFrameWnd window(options);
     window.Create(nullptr);
     window.show();
-    if (printIntervalMs > 0) window.SetPrintInterval(printIntervalMs);
     messages.clear();
     QElapsedTimer took;
     took.start();

@@ -123,8 +123,8 @@ TEST_F(OutputsTest, PrintJobPrintsTickedRecordsInOrderAndRefusesASecondJob) {
       << "{\"deviceid\": \"0123456789ABCDEF\", \"printer\": {\"device\": \"dir:" << Path("labels")
       << "\"}}";
   StoreNumbered(10);
+  options_.timing.printIntervalMs = 100;
   Open();
-  window_->SetPrintInterval(100);
   Tick({1, 4, 7});
   Click("btn_print");
   EXPECT_TRUE(window_->IsPrinting());
@@ -166,8 +166,8 @@ TEST_F(OutputsTest, PrintingNeedsADeviceIdAndStopsAtAPrinterThatTakesNothing) {
     const std::string device = "tcp://127.0.0.1:" + std::to_string(c.port);
     std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "printer": {"device": ")"
                                  << device << "\"}}";
+    options_.timing.labelTimeouts = LabelTimeouts{5000, 1000, 5000};
     Open();
-    window_->SetLabelTimeouts(LabelTimeouts{5000, 1000, 5000});
     messages.clear();
     Click("btn_print");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsPrinting(); }, 20000));
@@ -184,9 +184,9 @@ TEST_F(OutputsTest, AHungPrinterNeitherFreezesTheWindowNorHoldsItsClose) {
   std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "printer": {"device": ")"
                                << "tcp://127.0.0.1:" << hung.Port() << "\"}}";
   StoreNumbered(3);
+  options_.timing.labelTimeouts = LabelTimeouts{60000, 60000, 60000};
+  options_.timing.printIntervalMs = 5;
   Open();
-  window_->SetLabelTimeouts(LabelTimeouts{60000, 60000, 60000});
-  window_->SetPrintInterval(5);
   Tick({0, 2});
   Click("btn_print");
   EXPECT_TRUE(window_->IsPrinting());

@@ -163,8 +163,9 @@ TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
                                  << String::FromBytes(type, cp::kUtf8).ToBytes(cp::kGbk)
                                  << "\", \"http_url\": \"http://127.0.0.1:" << hung.Port()
                                  << "/up\"}";
+    options_.timing.uploadConnectTimeoutMs = 60000;
+    options_.timing.uploadIdleTimeoutMs = 60000;
     Open();
-    window_->SetUploadTimeouts(60000, 60000);
     messages.clear();
     window_->findChild<QCheckBox*>("selall")->click();
     window_->findChild<QPushButton*>("btn_upload")->click();
@@ -206,8 +207,9 @@ TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
   std::ofstream(settingsFile_) << "{\"deviceid\": \"0123456789ABCDEF\", \"serv_host\": "
                                   "\"127.0.0.1\", \"serv_port\": "
                                << silent.Port() << "}";
+  options_.timing.uploadConnectTimeoutMs = 60000;
+  options_.timing.uploadIdleTimeoutMs = 300;
   Open();
-  window_->SetUploadTimeouts(60000, 300);
   messages.clear();
   window_->findChild<QCheckBox*>("selall")->click();
   window_->findChild<QPushButton*>("btn_upload")->click();
@@ -258,8 +260,8 @@ class FullDiskTest : public UploadWindowTest {
 
 TEST_F(FullDiskTest, RecordsThatCannotBeStoredWaitAndAreStoredWhenThereIsRoom) {
   std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  options_.timing.pendingRetryMs = 20;
   Open();
-  window_->SetPendingRetryInterval(20);
   messages.clear();
   Fill();
   Replay();
@@ -288,8 +290,8 @@ TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {
     earlier.push_back(RecordText(time.Handle(), u"01", u"1"));
   }
   Store(earlier);
+  options_.timing.pendingRetryMs = 60000;
   Open();
-  window_->SetPendingRetryInterval(60000);
   window_->findChild<QCheckBox*>("selall")->click();  // the database's log grows
   // No file may grow past five frames: the log is already longer, and a
   // database opened again at close soon runs out of room too.
@@ -327,8 +329,8 @@ TEST_F(FullDiskTest, ABurstOnAFullDiskIsStoredOnceThereIsRoomAgain) {
   } unmount{disk};
   std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
   options_.storageFolder = disk + "/storage";
+  options_.timing.pendingRetryMs = 20;
   Open();
-  window_->SetPendingRetryInterval(20);
   // Fill every byte that is left.
   {
     std::ofstream filler(disk + "/filler", std::ios::binary);
