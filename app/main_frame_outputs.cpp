@@ -35,7 +35,7 @@ QString WithExtension(const QString& path, const QString& extension) {
 }  // namespace
 
 void MainFrameWnd::ExportRecords() {
-  if (outputActive_) {
+  if (outputJob_.IsActive()) {
     ShowMessageBox(this, tr("正在写入文件，请等它写完或按“停止”"), MessageKind::kError);
     return;
   }
@@ -92,7 +92,7 @@ void MainFrameWnd::DeleteSelectedRecords() {
 }
 
 void MainFrameWnd::SaveResultsNotice() {
-  if (outputActive_) {
+  if (outputJob_.IsActive()) {
     ShowMessageBox(this, tr("正在写入文件，请等它写完或按“停止”"), MessageKind::kError);
     return;
   }
@@ -125,31 +125,9 @@ void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
   notice.testingUnit = settings_.unitName;
   notice.fromDate = filter.fromDate;
   notice.toDate = filter.toDate;
-  outputThread_.Wait(Thread::kInfinite);  // the previous worker has ended
-  outputThread_.Close();
-  outputStop_ = std::make_shared<std::atomic<bool>>(false);
-  std::shared_ptr<std::atomic<bool>> stop = outputStop_;
-  outputDone_ = 0;
-  outputTotal_ = rows.size();
-  outputActive_ = true;
   const std::string file = path.toStdString();
-  outputThread_.Start([this, kind, path, file, records, rows, filter, notice, stop] {
-    auto progress = [this, stop](size_t done) {
-      outputDone_ = done;
-      if (!outputProgressPosted_.exchange(true)) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-              outputProgressPosted_ = false;
-              if (outputActive_) {
-                textOutputProgress_->setText(
-                    tr("正在写入 %1/%2").arg(outputDone_.load()).arg(outputTotal_));
-              }
-            },
-            Qt::QueuedConnection);
-      }
-      return !*stop;
-    };
+  outputJob_.Start(rows.size(), [this, kind, path, file, records, rows, filter, notice] {
+    auto progress = [this](size_t done) { return outputJob_.Report(done); };
     String error;
     bool written = false;
     if (kind == OutputKind::kCsv) {
@@ -177,18 +155,14 @@ void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
         },
         Qt::QueuedConnection);
   });
-  textOutputProgress_->setText(tr("正在写入 %1/%2").arg(0).arg(outputTotal_));
-  textOutputProgress_->show();
-  btnStopOutput_->show();
+  ShowJobProgress(false, 0, rows.size());
 }
 
-void MainFrameWnd::StopOutput() {
-  if (outputStop_) *outputStop_ = true;
-}
+void MainFrameWnd::StopOutput() { outputJob_.RequestStop(); }
 
 void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count, bool written,
                                  const QString& error) {
-  outputActive_ = false;
+  outputJob_.Ended();
   textOutputProgress_->hide();
   btnStopOutput_->hide();
   if (closing_) return;

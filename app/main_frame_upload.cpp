@@ -14,7 +14,7 @@
 #include "upload/tcp_upload.h"
 
 void MainFrameWnd::UploadSelectedRecords() {
-  if (uploadThread_.IsRunning()) {
+  if (uploadJob_.IsRunning()) {
     ShowMessageBox(this, tr("正在上传，请等待上传完成"), MessageKind::kError);
     return;
   }
@@ -34,14 +34,9 @@ void MainFrameWnd::UploadSelectedRecords() {
   }
   // The worker gets copies: the list may change while it runs.
   std::vector<UploadRecord> records = TakeUploadSnapshot(book_.Records(), recordDb_);
-  uploadThread_.Wait(Thread::kInfinite);  // the previous worker has ended; let it go
-  uploadThread_.Close();
   uploadAbort_ = std::make_shared<UploadAbort>();
   std::shared_ptr<UploadAbort> abort = uploadAbort_;
-  uploadSent_ = 0;
   unstoredUploadFlags_ = 0;
-  uploadTotal_ = static_cast<int>(records.size());
-  uploadProgressPosted_ = false;
   // Whatever way the worker ends, the window hears of it after every report
   // the worker posted before (queued calls keep their order).
   auto ended = [this] {
@@ -55,7 +50,7 @@ void MainFrameWnd::UploadSelectedRecords() {
     s.connectTimeoutMs = options_.timing.uploadConnectTimeoutMs;
     s.idleTimeoutMs = options_.timing.uploadIdleTimeoutMs;
     std::copy(deviceId, deviceId + 8, s.deviceId);
-    uploadThread_.Start([this, s, records, abort, ended] {
+    uploadJob_.Start(records.size(), [this, s, records, abort, ended] {
       RunTcpUpload(s, records, *this, *abort);
       ended();
     });
@@ -66,15 +61,12 @@ void MainFrameWnd::UploadSelectedRecords() {
     s.password = settings_.password;
     s.unitCode = settings_.unitCode;
     s.unitName = settings_.unitName;
-    uploadThread_.Start([this, s, records, abort, ended] {
+    uploadJob_.Start(records.size(), [this, s, records, abort, ended] {
       RunHttpUpload(s, records, *this, *abort);
       ended();
     });
   }
-  uploadActive_ = true;
-  textUploadProgress_->setText(tr("正在上传 %1/%2").arg(0).arg(uploadTotal_));
-  textUploadProgress_->show();
-  btnStopUpload_->show();
+  ShowJobProgress(true, 0, records.size());
 }
 
 void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const String& text,
@@ -112,19 +104,16 @@ void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
 // Called after every frame: only the latest count is kept, and at most one
 // update waits in the window's queue at a time.
 void MainFrameWnd::ShowUploadProgress(int sent, int total) {
-  uploadSent_ = sent;
-  uploadTotal_ = total;
-  if (uploadProgressPosted_.exchange(true)) return;
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        uploadProgressPosted_ = false;
-        if (!uploadActive_) return;
-        textUploadProgress_->setText(tr("正在上传 %1/%2").arg(uploadSent_).arg(uploadTotal_));
-        textUploadProgress_->show();
-        btnStopUpload_->show();
-      },
-      Qt::QueuedConnection);
+  uploadJob_.Report(static_cast<size_t>(sent), static_cast<size_t>(total));
+}
+
+void MainFrameWnd::ShowJobProgress(bool upload, size_t done, size_t total) {
+  QLabel* text = upload ? textUploadProgress_ : textOutputProgress_;
+  QPushButton* stop = upload ? btnStopUpload_ : btnStopOutput_;
+  text->setText(upload ? tr("正在上传 %1/%2").arg(done).arg(total)
+                       : tr("正在写入 %1/%2").arg(done).arg(total));
+  text->show();
+  stop->show();
 }
 
 void MainFrameWnd::StoreUploadFlags() {
@@ -154,7 +143,7 @@ void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {
 }
 
 void MainFrameWnd::OnUploadEnded() {
-  uploadActive_ = false;
+  uploadJob_.Ended();
   textUploadProgress_->hide();
   btnStopUpload_->hide();
 }
@@ -165,8 +154,7 @@ void MainFrameWnd::StopUploadSending() {
 
 void MainFrameWnd::StopUpload() {
   if (uploadAbort_) uploadAbort_->Request();
-  uploadThread_.Wait(Thread::kInfinite);
-  uploadThread_.Close();
+  uploadJob_.Join();
 }
 
 void MainFrameWnd::OpenTracePage() {

@@ -416,12 +416,11 @@ void MainFrameWnd::Shutdown() {
   closing_ = true;
   portTimer_.stop();
   printTimer_.stop();
-  printJob_.Stop();        // the job walks the record list, which goes with the window
-  labelDelivery_.reset();  // the label in flight is abandoned
-  StopUpload();            // a running upload ends early and is awaited
-  if (outputStop_) *outputStop_ = true;  // a file being written is given up
-  outputThread_.Wait(Thread::kInfinite);
-  outputThread_.Close();
+  printJob_.Stop();          // the job walks the record list, which goes with the window
+  labelDelivery_.reset();    // the label in flight is abandoned
+  StopUpload();              // a running upload ends early and is awaited
+  outputJob_.RequestStop();  // a file being written is given up
+  outputJob_.Join();
   // Replies the worker passed on before it ended still get their flags stored.
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   StoreUploadFlags();

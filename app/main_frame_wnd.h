@@ -14,6 +14,7 @@
 
 #include "app/serial_link.h"
 #include "app/settings.h"
+#include "app/window_job.h"
 #include "app/window_pos_store.h"
 #include "base/list.h"
 #include "device/frame_decoder.h"
@@ -108,7 +109,7 @@ class MainFrameWnd : public QWidget,
   void ExportRecords();
   void SaveResultsNotice();
   void StopOutput();
-  bool IsWritingOutput() const { return outputActive_; }
+  bool IsWritingOutput() const { return outputJob_.IsActive(); }
   // The statistics page ("统计") over the rows shown.
   void ShowStatistics();
   void PrintSelectedRecords();
@@ -121,7 +122,7 @@ class MainFrameWnd : public QWidget,
   // Upload and the trace page.
   void UploadSelectedRecords();
   void OpenTracePage();
-  bool IsUploading() const { return uploadThread_.IsRunning(); }
+  bool IsUploading() const { return uploadJob_.IsRunning(); }
   // The operator's stop: no further frame is sent; replies still count.
   void StopUploadSending();
   void ShowUploadReply(uint64_t serial, const String& key, const String& text,
@@ -205,6 +206,8 @@ class MainFrameWnd : public QWidget,
   bool HandleFrameMouse(QWidget* target, QMouseEvent* event);
   void SwapMaxRestoreButtons();
   void StopUpload();
+  // "正在上传 n/m" or "正在写入 n/m" with its stop button.
+  void ShowJobProgress(bool upload, size_t done, size_t total);
   // Ends every worker, the link and the timers, and keeps what is waiting (once).
   void Shutdown();
 
@@ -230,12 +233,9 @@ class MainFrameWnd : public QWidget,
   uint64_t printJobNumber_ = 0;  // tells a finished job's late deliveries apart
   bool labelInFlight_ = false;
   bool printStepDue_ = false;  // the interval passed while a label was in flight
-  Thread uploadThread_;
+  WindowJob uploadJob_{this,
+                       [this](size_t sent, size_t total) { ShowJobProgress(true, sent, total); }};
   std::shared_ptr<UploadAbort> uploadAbort_;
-  std::atomic<int> uploadSent_{0};
-  std::atomic<int> uploadTotal_{0};
-  std::atomic<bool> uploadProgressPosted_{false};
-  bool uploadActive_ = false;  // from the start until the window hears the worker ended
   // Accepted records whose "uploaded" flag waits for the next batch write.
   std::vector<std::pair<uint64_t, String>> pendingUploadFlags_;
   int unstoredUploadFlags_ = 0;
@@ -251,12 +251,8 @@ class MainFrameWnd : public QWidget,
   bool closing_ = false;
   uint64_t droppedSeen_ = 0;      // dropped frames the last port tick saw
   uint64_t droppedReported_ = 0;  // and those already reported
-  Thread outputThread_;
-  std::shared_ptr<std::atomic<bool>> outputStop_;
-  std::atomic<size_t> outputDone_{0};
-  size_t outputTotal_ = 0;
-  std::atomic<bool> outputProgressPosted_{false};
-  bool outputActive_ = false;
+  WindowJob outputJob_{this,
+                       [this](size_t done, size_t total) { ShowJobProgress(false, done, total); }};
 
   QWidget* root_ = nullptr;
   QPushButton* closebtn_ = nullptr;
