@@ -28,10 +28,12 @@ struct IoError {
 
 // Resolves `host` (empty: this machine) and connects to `port` with a
 // non-blocking connect, trying each address in turn within `timeoutMs` in all.
-// `family` AF_INET or AF_UNSPEC. Returns a non-blocking socket, or -1 with the
+// `family`: IPv4 addresses only, or any. Returns a non-blocking socket, or -1 with the
 // reason. `address` receives the numeric address last tried, when given.
-int ConnectTcp(const std::string& host, const std::string& port, int family, int timeoutMs,
-               const std::atomic<bool>* abort, IoError& error, std::string* address = nullptr);
+enum class AddressFamily { kIpv4, kAny };
+int ConnectTcp(const std::string& host, const std::string& port, AddressFamily family,
+               int timeoutMs, const std::atomic<bool>* abort, IoError& error,
+               std::string* address = nullptr);
 
 // Waits until `fd` is ready for `events` (POLLIN, POLLOUT): 1 ready (the
 // poll's revents in `revents`), 0 time-out, -1 aborted (error set).
@@ -48,6 +50,35 @@ bool WriteWithin(int fd, const std::string& bytes, int timeoutMs, const std::ato
 // send queue is empty) and no error is pending. False on time-out, abort,
 // reset, or a pending error.
 bool WaitSendQueueDrained(int fd, int timeoutMs, const std::atomic<bool>* abort, IoError& error);
+
+// What a socket is ready for after WaitSocket.
+struct SocketReady {
+  bool readable = false;  // data, or the peer's close or an error, to be read
+  bool writable = false;
+};
+// Waits up to `timeoutMs` until `fd` can be read (or, with `wantWrite`,
+// written). False when neither came in time.
+bool WaitSocket(int fd, bool wantWrite, int timeoutMs, SocketReady& ready);
+// Sends what a non-blocking socket takes now: the bytes sent, 0 when it takes
+// nothing yet, -1 on an error (a vanished peer too, never a signal).
+long SendSome(int fd, const char* data, size_t size);
+// Reads what has arrived on a non-blocking socket: the bytes read, 0 when
+// nothing yet, -1 when the peer closed or reset the connection.
+long ReceiveSome(int fd, char* data, size_t size);
+// Closes a socket (or any descriptor) this program opened.
+void CloseDescriptor(int fd);
+// Closes a socket at once, dropping what is still queued (a reset, not a
+// graceful close that could wait for a dead peer).
+void AbortSocket(int fd);
+
+// Opens a device (a printer's port) for non-blocking writes: the descriptor,
+// or -1 with the errno value in `code`.
+int OpenDeviceForWriting(const std::string& path, int& code);
+// Drops what a terminal device still holds to send (its close would wait for it).
+void DropUnsentOutput(int fd);
+// Closes a device; false with the errno value when the close reported an
+// error (the last bytes may not have gone out).
+bool CloseDevice(int fd, int& code);
 
 // Sets or clears O_NONBLOCK.
 bool SetNonBlocking(int fd, bool on);

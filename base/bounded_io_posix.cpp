@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -171,8 +172,10 @@ int WaitReady(int fd, short events, int timeoutMs, const std::atomic<bool>* abor
   }
 }
 
-int ConnectTcp(const std::string& host, const std::string& port, int family, int timeoutMs,
-               const std::atomic<bool>* abort, IoError& error, std::string* address) {
+int ConnectTcp(const std::string& host, const std::string& port, AddressFamily addressFamily,
+               int timeoutMs, const std::atomic<bool>* abort, IoError& error,
+               std::string* address) {
+  const int family = addressFamily == AddressFamily::kIpv4 ? AF_INET : AF_UNSPEC;
   error = IoError{};
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   addrinfo* found = Resolve(host, port, family, deadline, abort, error);
@@ -264,4 +267,50 @@ bool WaitSendQueueDrained(int fd, int timeoutMs, const std::atomic<bool>* abort,
       return Fail(error, pending ? FailureOf(pending) : IoFailure::kReset, pending);
     }
   }
+}
+
+bool WaitSocket(int fd, bool wantWrite, int timeoutMs, SocketReady& ready) {
+  pollfd p{fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
+  ready = SocketReady();
+  if (::poll(&p, 1, timeoutMs) <= 0) return false;
+  ready.readable = (p.revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+  ready.writable = (p.revents & POLLOUT) != 0;
+  return true;
+}
+
+long SendSome(int fd, const char* data, size_t size) {
+  const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+  if (n >= 0) return static_cast<long>(n);
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+}
+
+long ReceiveSome(int fd, char* data, size_t size) {
+  const ssize_t n = ::recv(fd, data, size, 0);
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
+  return n <= 0 ? -1 : static_cast<long>(n);
+}
+
+void CloseDescriptor(int fd) { ::close(fd); }
+
+void AbortSocket(int fd) {
+  linger drop{1, 0};
+  ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &drop, sizeof drop);
+  ::close(fd);
+}
+
+int OpenDeviceForWriting(const std::string& path, int& code) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  code = fd < 0 ? errno : 0;
+  return fd;
+}
+
+void DropUnsentOutput(int fd) {
+  if (::isatty(fd)) ::tcflush(fd, TCOFLUSH);
+}
+
+bool CloseDevice(int fd, int& code) {
+  code = 0;
+  if (::close(fd) == 0 || errno == EINTR) return true;
+  code = errno;
+  return false;
 }

@@ -1,11 +1,5 @@
 #include "output/label_transport.h"
 
-#include <fcntl.h>
-#include <netdb.h>
-#include <sys/socket.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -62,7 +56,7 @@ class TcpTransport : public NamedTransport {
 
   bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
     IoError e;
-    const int fd = ConnectTcp(host_, port_, AF_UNSPEC, timeouts_.connectMs, abort, e);
+    const int fd = ConnectTcp(host_, port_, AddressFamily::kAny, timeouts_.connectMs, abort, e);
     if (fd < 0) {
       error = PrinterFailureText(e, true);
       return false;
@@ -78,11 +72,11 @@ class TcpTransport : public NamedTransport {
     }
     if (!ok) {
       // Nothing of an unfinished label is to linger in the system's queue.
-      linger drop{1, 0};
-      ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &drop, sizeof drop);
       error = PrinterFailureText(e, false);
+      AbortSocket(fd);
+      return false;
     }
-    ::close(fd);
+    CloseDescriptor(fd);
     return ok;
   }
 
@@ -98,19 +92,20 @@ class DeviceTransport : public NamedTransport {
 
   bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
     // Non-blocking, so that a device that stops taking data cannot hold us.
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    int code = 0;
+    const int fd = OpenDeviceForWriting(path_, code);
     if (fd < 0) {
-      error = OpenFailureText(errno);
+      error = OpenFailureText(code);
       return false;
     }
     IoError e;
     bool ok = WriteWithin(fd, tspl, timeouts_.writeMs, abort, e);
     if (!ok) {
       error = PrinterFailureText(e, false);
-      if (::isatty(fd)) ::tcflush(fd, TCOFLUSH);  // or close would wait for the rest
+      DropUnsentOutput(fd);  // or the close would wait for the rest
     }
-    if (::close(fd) != 0 && ok && errno != EINTR) {
-      error = SystemText(errno);
+    if (!CloseDevice(fd, code) && ok) {
+      error = SystemText(code);
       ok = false;
     }
     return ok;

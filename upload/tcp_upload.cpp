@@ -1,9 +1,5 @@
 #include "upload/tcp_upload.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -44,17 +40,16 @@ class Exchange {
           std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastActivity);
       const int idleLeft = settings_.idleTimeoutMs - static_cast<int>(idle.count());
       if (idleLeft <= 0) return true;  // the server went silent
-      pollfd p{fd_, static_cast<short>(POLLIN | (sending ? POLLOUT : 0)), 0};
-      if (::poll(&p, 1, std::min(idleLeft, kAbortSliceMs)) <= 0) continue;
-      if (p.revents & (POLLIN | POLLERR | POLLHUP)) {
+      SocketReady ready;
+      if (!WaitSocket(fd_, sending, std::min(idleLeft, kAbortSliceMs), ready)) continue;
+      if (ready.readable) {
         const int got = Receive();
         if (got < 0) return true;  // closed, reset, or not a reply
         if (got > 0) lastActivity = Clock::now();
       }
-      if (sending && (p.revents & POLLOUT)) {
-        const ssize_t n =
-            ::send(fd_, pending_.data() + done_, pending_.size() - done_, MSG_NOSIGNAL);
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return true;
+      if (sending && ready.writable) {
+        const long n = SendSome(fd_, pending_.data() + done_, pending_.size() - done_);
+        if (n < 0) return true;
         if (n > 0) {
           done_ += static_cast<size_t>(n);
           lastActivity = Clock::now();
@@ -95,9 +90,8 @@ class Exchange {
   // bytes read, 0 for none yet, -1 when the exchange is over.
   int Receive() {
     char chunk[ReplyLineBuffer::kCapacity];
-    const ssize_t n = ::recv(fd_, chunk, buffer_.Room(), 0);
-    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return 0;
-    if (n <= 0) return -1;
+    const long n = ReceiveSome(fd_, chunk, buffer_.Room());
+    if (n <= 0) return static_cast<int>(n);
     TraceA("buf0: %.*s", static_cast<int>(n), chunk);
     for (const std::string& line : buffer_.Add(chunk, static_cast<size_t>(n))) {
       TraceA("buf: %s", line.c_str());
@@ -164,7 +158,7 @@ ExchangeResult UploadUnderOneId(const TcpUploadSettings& settings, const uint8_t
   IoError error;
   std::string address;  // stays empty while the name does not resolve
   // The operator's stop ends a connect too: nothing has been sent then.
-  const int fd = ConnectTcp(hostName, std::to_string(settings.port), AF_INET,
+  const int fd = ConnectTcp(hostName, std::to_string(settings.port), AddressFamily::kIpv4,
                             settings.connectTimeoutMs, &abort.StopFlag(), error, &address);
   if (fd < 0) {
     if (error.failure == IoFailure::kAborted) {
@@ -182,7 +176,7 @@ ExchangeResult UploadUnderOneId(const TcpUploadSettings& settings, const uint8_t
   }
   Exchange exchange(fd, settings, records, host, abort);
   result.finished = exchange.Run(header);
-  ::close(fd);
+  CloseDescriptor(fd);
   result.accepted = exchange.Accepted();
   result.unanswered = exchange.Unanswered();
   return result;
