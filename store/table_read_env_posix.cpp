@@ -1,5 +1,3 @@
-#include "store/table_read_env.h"
-
 #include <fcntl.h>
 #include <leveldb/env.h>
 #include <unistd.h>
@@ -7,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+
+#include "store/table_read_env.h"
 
 namespace {
 
