@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
 
 #include "base/file_io.h"
+#include "base/parallel.h"
 #include "store/stored_value.h"
 
 namespace {
@@ -122,19 +122,16 @@ std::string BuildExportBytes(const NcItemList& records,
     }
     return lineCount;
   };
-  const uint32_t half = records.Count() / 2;
-  if (records.Count() < 20000) {
-    count = lines(0, records.Count(), out);
-    return out;
-  }
+  // The newer half goes first in the file; the older one is made beside it.
   std::string older;
-  older.reserve(static_cast<size_t>(half) * 240);
-  int olderCount = 0;
-  std::thread other([&] { olderCount = lines(0, half, older); });
-  count = lines(half, records.Count(), out);
-  other.join();
-  out += older;
-  count += olderCount;
+  int counts[2] = {0, 0};
+  const bool split = RunInTwoHalves(records.Count(), 20000, [&](int part, size_t from, size_t to) {
+    std::string& text = part == 1 || to == records.Count() ? out : older;
+    if (&text == &older) older.reserve((to - from) * 240);
+    counts[part] = lines(static_cast<uint32_t>(from), static_cast<uint32_t>(to), text);
+  });
+  if (split) out += older;
+  count = counts[0] + counts[1];
   return out;
 }
 

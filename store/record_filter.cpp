@@ -3,8 +3,8 @@
 #include <string.h>
 
 #include <cstring>
-#include <thread>
 
+#include "base/parallel.h"
 #include "store/stored_value.h"
 
 namespace {
@@ -122,16 +122,9 @@ std::vector<uint32_t> FilterRecords(const NcItemList& records, const RecordFilte
       if (matcher.Matches(records[index(i)])) out.push_back(index(i));
     }
   };
-  std::vector<uint32_t> first, second;
-  if (total < 20000) {
-    pass(0, total, first);
-    return first;
-  }
-  // Two halves at once: the machine this runs on has at least two cores.
-  const size_t half = total / 2;
-  std::thread other([&] { pass(half, total, second); });
-  pass(0, half, first);
-  other.join();
-  first.insert(first.end(), second.begin(), second.end());
-  return first;
+  std::vector<uint32_t> found[2];
+  RunInTwoHalves(total, 20000,
+                 [&](int part, size_t from, size_t to) { pass(from, to, found[part]); });
+  found[0].insert(found[0].end(), found[1].begin(), found[1].end());
+  return found[0];
 }

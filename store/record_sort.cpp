@@ -4,8 +4,8 @@
 #include <cstring>
 #include <numeric>
 #include <string>
-#include <thread>
 
+#include "base/parallel.h"
 #include "store/record_filter.h"
 #include "store/record_text.h"
 #include "store/stored_value.h"
@@ -113,20 +113,15 @@ void SortRows(const NcItemList& records, std::vector<uint32_t>& rows, int column
     }
     return a.position < b.position;
   };
-  const size_t half = rows.size() / 2;
-  if (rows.size() < 20000) {
-    fill(0, rows.size());
-    std::sort(entries.begin(), entries.end(), before);
-  } else {
-    // Two halves at once (keys, then each half sorted), merged at the end.
-    std::thread other([&] {
-      fill(half, rows.size());
-      std::sort(entries.begin() + static_cast<std::ptrdiff_t>(half), entries.end(), before);
-    });
-    fill(0, half);
-    std::sort(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(half), before);
-    other.join();
-    std::inplace_merge(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(half),
+  // A long list in two halves at once (keys, then each half sorted), merged at the end.
+  const bool split = RunInTwoHalves(rows.size(), 20000, [&](int, size_t from, size_t to) {
+    fill(from, to);
+    std::sort(entries.begin() + static_cast<std::ptrdiff_t>(from),
+              entries.begin() + static_cast<std::ptrdiff_t>(to), before);
+  });
+  if (split) {
+    std::inplace_merge(entries.begin(),
+                       entries.begin() + static_cast<std::ptrdiff_t>(rows.size() / 2),
                        entries.end(), before);
   }
   std::vector<uint32_t> sorted(rows.size());
