@@ -91,8 +91,12 @@ void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool st
           ShowLinkNote(tr("重复数据已忽略"), true);
           return;
         }
-        _NcItemData* record = AddRecordRow(false, false, text, &key, deviceId);
-        if (!stored) KeepPendingRecord(record, key, text, deviceId);
+        if (stored) {
+          AddRecordRow(false, false, text, &key, deviceId);
+          return;
+        }
+        book_.AddWaiting(key, text, deviceId, settings_.deviceId, FromQString(tr("未保存")));
+        OnRecordWaiting();
       },
       Qt::QueuedConnection);
 }

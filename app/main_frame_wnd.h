@@ -90,7 +90,7 @@ class MainFrameWnd : public QWidget,
   void ShowDatabaseError(const String& statusText) override;
   void HandOverRecord(const String& key, const String& text, bool stored, bool duplicate,
                       const String& deviceId) override;
-  int PendingRecordCount() const { return static_cast<int>(pendingRecords_.size()); }
+  int PendingRecordCount() const { return static_cast<int>(book_.WaitingCount()); }
 
   // Builds a record from `text` and appends it and its row; `storedKey` is the
   // key it is stored under when that is not its test time, `deviceId` the ID
@@ -184,8 +184,8 @@ class MainFrameWnd : public QWidget,
                      const QString& error);
   void StoreUploadFlags();
   // Received records the database did not take (app/main_frame_pending.cpp).
-  void KeepPendingRecord(_NcItemData* record, const String& testTime, const String& text,
-                         const String& deviceId);
+  // A record the database refused is waiting: retried every few seconds, one box per burst.
+  void OnRecordWaiting();
   void ShowStoreProblem();
   bool RetryPendingRecords();
   void SavePendingRecordsForNextStart();
@@ -239,13 +239,6 @@ class MainFrameWnd : public QWidget,
   // Accepted records whose "uploaded" flag waits for the next batch write.
   std::vector<std::pair<uint64_t, String>> pendingUploadFlags_;
   int unstoredUploadFlags_ = 0;
-  struct PendingRecord {
-    uint64_t serial;  // its row, 0 when it has none
-    String testTime;  // the key it asks for
-    String text;
-    String deviceId;  // the ID it was captured under
-  };
-  std::vector<PendingRecord> pendingRecords_;
   QTimer pendingTimer_;
   String lastStoreError_;
   bool closing_ = false;

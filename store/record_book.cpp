@@ -1,5 +1,9 @@
 #include "store/record_book.h"
 
+#include <cstdio>
+#include <fstream>
+
+#include "base/file_io.h"
 #include "store/record_store.h"
 
 std::vector<uint32_t> RecordBook::ShownRecords() const {
@@ -32,6 +36,78 @@ _NcItemData* RecordBook::Add(const String& key, const String& text, bool selecte
   counts_.shownFailed += record->Failed() ? 1 : 0;
   Notify(Change{Change::Kind::kInserted, row, row});
   return record;
+}
+
+_NcItemData* RecordBook::AddWaiting(const String& testTime, const String& text,
+                                    const String& deviceId, const String& stationId,
+                                    const String& note) {
+  const bool ownId = !deviceId.IsEmpty();
+  _NcItemData* record =
+      Add(testTime, text, false, false, ownId ? deviceId : stationId, ownId, false);
+  if (!record) return nullptr;
+  waiting_.push_back(Waiting{record->serial, testTime, text, deviceId});
+  SetStatus(record->serial, note);
+  return record;
+}
+
+bool RecordBook::StoreWaiting(String& error) {
+  bool reopened = false;
+  while (!waiting_.empty()) {
+    const Waiting& next = waiting_.front();
+    StoredRecord stored = StoreReceivedRecord(db_, next.testTime, next.text, true, next.deviceId);
+    if (!stored.status && !reopened) {
+      db_.Reopen();
+      reopened = true;
+      continue;
+    }
+    if (!stored.status) {
+      error = stored.status.text;
+      return false;
+    }
+    if (stored.duplicate) {
+      // The same test came twice while the disk refused both: the first copy
+      // is stored and listed, this row would show it a second time.
+      Forget(next.serial);
+    } else {
+      MarkStored(next.serial, stored.key);
+    }
+    waiting_.erase(waiting_.begin());
+  }
+  return true;
+}
+
+bool RecordBook::SaveWaiting(const std::string& path) {
+  if (waiting_.empty()) return true;
+  std::string frames;
+  for (const Waiting& record : waiting_) frames += ":NC" + record.text.ToBytes(cp::kGbk);
+  std::ofstream file(path, std::ios::binary | std::ios::app);
+  file << frames;
+  file.flush();
+  waiting_.clear();
+  return static_cast<bool>(file);
+}
+
+void RecordBook::StoreLeftOver(const std::string& path, const String& deviceId) {
+  std::string capture;
+  if (!ReadWholeFile(path, capture) || capture.empty()) return;
+  // The file holds whole frames as this program wrote them: ":NC" and the
+  // 176-byte record text, names already in place.
+  constexpr size_t kTextLength = 176;
+  bool allStored = true;
+  for (size_t at = capture.find(":NC");
+       at != std::string::npos && at + 3 + kTextLength <= capture.size();
+       at = capture.find(":NC", at + 3 + kTextLength)) {
+    const std::string text = capture.substr(at + 3, kTextLength);
+    String key = String::FromBytes(text.substr(0, text.find('+')), cp::kGbk);
+    key.Trim();
+    const String data = String::FromBytes(text, cp::kGbk);
+    if (!IsRecordText(data)) continue;  // never stored: the list could not show it
+    const StoredRecord stored = StoreReceivedRecord(db_, key, data, true, deviceId);
+    allStored = allStored && stored.status.ok;
+    if (stored.status && !stored.duplicate)
+      Add(stored.key, data, false, false, deviceId, !deviceId.IsEmpty());
+  }
+  if (allStored) std::remove(path.c_str());
 }
 
 void RecordBook::MarkStored(uint64_t serial, const String& key) {

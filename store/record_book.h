@@ -59,10 +59,25 @@ class RecordBook {
   // is not a record.
   _NcItemData* Add(const String& key, const String& text, bool selected, bool uploaded,
                    const String& deviceId, bool deviceIdStored, bool stored = true);
-  // A record that waited is stored now, under `key`.
-  void MarkStored(uint64_t serial, const String& key);
-  // Takes a record out of the list only (it is another row's record).
-  void Forget(uint64_t serial);
+  // Records received while the database refused them (a full disk): listed
+  // with `note` in their first column and kept in a queue, in arrival order,
+  // until StoreWaiting gets them in.
+  // `deviceId` is the ID it was captured under (empty: none, and
+  // `stationId` is used for its row).
+  _NcItemData* AddWaiting(const String& testTime, const String& text, const String& deviceId,
+                          const String& stationId, const String& note);
+  size_t WaitingCount() const { return waiting_.size(); }
+  // Stores what waits, in arrival order, up to the first record the database
+  // still refuses (`error` says why). leveldb keeps refusing after one failed
+  // write until it is opened again, so a refusal is tried once more after a
+  // reopen. True when nothing is left waiting.
+  bool StoreWaiting(String& error);
+  // At close: what still waits is appended to `path` as raw detector frames
+  // (":NC" and the record text), which StoreLeftOver stores at the next start.
+  bool SaveWaiting(const std::string& path);
+  // Stores and lists the records of such a file (captured under `deviceId`),
+  // and removes the file once every one of them is in.
+  void StoreLeftOver(const std::string& path, const String& deviceId);
 
   // The box of one record; false (nothing changed) when it cannot be stored.
   bool SetTicked(uint64_t serial, bool ticked);
@@ -86,6 +101,10 @@ class RecordBook {
 
  private:
   void Recount();
+  // A record that waited is stored now, under `key`.
+  void MarkStored(uint64_t serial, const String& key);
+  // Takes a record out of the list only (it is another row's record).
+  void Forget(uint64_t serial);
   void Notify(const Change& change);
   void NotifyReset();
   // Record `index` changed in its texts or box.
@@ -96,4 +115,11 @@ class RecordBook {
   RecordView view_;
   Counts counts_;
   Listener listener_;
+  struct Waiting {
+    uint64_t serial;  // its row
+    String testTime;  // the key it asks for
+    String text;
+    String deviceId;  // the ID it was captured under
+  };
+  std::vector<Waiting> waiting_;
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "device/frame_builder.h"
@@ -162,30 +163,43 @@ TEST_F(RecordBookTest, EveryChangeKeepsTheRowsAndCountsOfAFreshView) {
   }
 }
 
-// A tick the disk refuses is not made; the box and the counts stay.
-TEST_F(RecordBookTest, AChangeTheDatabaseRefusesChangesNothing) {
+// Records the disk refused wait in arrival order; once stored, each row is
+// one stored record, a resent one leaves no second row, and what still waits
+// at close is stored at the next start.
+TEST_F(RecordBookTest, WaitingRecordsAreStoredInOrderAndAResentOneLeavesNoSecondRow) {
   RecordDb db(Path("storage"));
-  ASSERT_TRUE(
-      StoreReceivedRecord(db, u"261206080000", Text(u"261206080000", u"毛豆", u"30.0", false))
-          .status);
   RecordBook book(db);
   ASSERT_TRUE(book.Load(u""));
-  // A record the database does not hold (waiting to be stored) cannot be ticked.
-  _NcItemData* waiting = book.Add(u"261206080001", Text(u"261206080001", u"黄瓜", u"9.5", true),
-                                  false, false, u"", false, false);
-  ASSERT_NE(waiting, nullptr);
-  EXPECT_FALSE(book.SetTicked(waiting->serial, true));
-  EXPECT_FALSE(book.Records()[1].selected);
+  const String a = Text(u"261206080000", u"毛豆", u"30.0", false);
+  const String b = Text(u"261206080001", u"黄瓜", u"9.5", true);
+  book.AddWaiting(u"261206080000", a, u"0123456789ABCDEF", u"", u"未保存");
+  book.AddWaiting(u"261206080001", b, u"", u"FEDCBA9876543210", u"未保存");
+  book.AddWaiting(u"261206080000", a, u"0123456789ABCDEF", u"", u"未保存");  // sent again
+  EXPECT_EQ(book.WaitingCount(), 3u);
+  EXPECT_EQ(book.GetCounts().total, 3u);
+  EXPECT_TRUE(book.Records()[0].Status() == u"未保存");
+  EXPECT_FALSE(book.SetTicked(book.Records()[0].serial, true)) << "not stored yet";
   EXPECT_EQ(book.GetCounts().ticked, 0u);
-  // Once stored it can, and forgetting a row leaves the other.
-  ASSERT_TRUE(StoreReceivedRecord(db, u"261206080001", Text(u"261206080001", u"黄瓜", u"9.5", true))
-                  .status);
-  book.MarkStored(waiting->serial, u"261206080001");
-  EXPECT_TRUE(book.SetTicked(book.Records()[1].serial, true));
-  EXPECT_EQ(book.GetCounts().ticked, 1u);
-  book.Forget(book.Records()[0].serial);
-  EXPECT_EQ(book.GetCounts().total, 1u);
-  EXPECT_EQ(book.GetCounts().ticked, 1u);
+  EXPECT_TRUE(book.Records()[1].DeviceId() == u"FEDCBA9876543210") << "the station's ID";
+
+  String error;
+  ASSERT_TRUE(book.StoreWaiting(error)) << error.ToBytes(cp::kUtf8);
+  EXPECT_EQ(book.WaitingCount(), 0u);
+  ASSERT_EQ(book.GetCounts().total, 2u);
+  EXPECT_TRUE(book.Records()[0].Status().IsEmpty());
+  EXPECT_TRUE(book.SetTicked(book.Records()[0].serial, true));
+  EXPECT_EQ(db.ForEach([](String&, Json&) { return false; }), 2u);
+
+  const String c = Text(u"261206080002", u"白菜", u"55.0", false);
+  book.AddWaiting(u"261206080002", c, u"", u"", u"未保存");
+  ASSERT_TRUE(book.SaveWaiting(Path("left.txt")));
+  EXPECT_EQ(book.WaitingCount(), 0u);
+  RecordBook next(db);
+  ASSERT_TRUE(next.Load(u""));
+  next.StoreLeftOver(Path("left.txt"), u"0123456789ABCDEF");
+  EXPECT_EQ(next.GetCounts().total, 3u);
+  EXPECT_TRUE(next.Records()[2].DeviceId() == u"0123456789ABCDEF");
+  EXPECT_FALSE(std::filesystem::exists(Path("left.txt")));
 }
 
 }  // namespace
