@@ -35,7 +35,7 @@ void MainFrameWnd::Notify(const Notification& n) {
       {"click", "BtnStopOutput", [](MainFrameWnd& w, const Notification&) { w.StopOutput(); }},
       {"selectchanged", "stats",
        [](MainFrameWnd& w, const Notification&) {
-         w.ShowPage(4);
+         w.ShowPage(MainFrameWnd::kStatsPage);
          w.ShowStatistics();
        }},
       {"click", "btn_delete",

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 
 #include "app/main_frame_wnd.h"
 #include "device/capture_replay.h"
@@ -44,6 +45,9 @@ void MainFrameWnd::OnBookChanged(const RecordBook::Change& change) {
       break;
   }
   UpdateRecordCount();
+  // The statistics page, when it is the one shown, follows too: once a burst
+  // of changes has passed, not at every record.
+  if (switch_ && switch_->currentIndex() == kStatsPage) statsRefresh_.start();
 }
 
 void MainFrameWnd::UpdateRecordCount() {

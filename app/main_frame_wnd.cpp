@@ -286,6 +286,11 @@ void MainFrameWnd::InitWindow() {
 
   model_ = new RecordListModel(*this, this);
   book_.SetListener([this](const RecordBook::Change& change) { OnBookChanged(change); });
+  statsRefresh_.setSingleShot(true);
+  statsRefresh_.setInterval(300);
+  connect(&statsRefresh_, &QTimer::timeout, this, [this] {
+    if (!closing_ && switch_->currentIndex() == kStatsPage) ShowStatistics();
+  });
   model_->SetCaptions(datalist_->property("columnCaptions").toString().split(QLatin1Char('|')));
   datalist_->setModel(model_);
   datalist_->setItemDelegate(

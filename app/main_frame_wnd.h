@@ -191,6 +191,7 @@ class MainFrameWnd : public QWidget,
   void SavePendingRecordsForNextStart();
   void StoreRecordsLeftLastTime();
   std::string PendingCapturePath() const { return options_.storageFolder + "-pending.txt"; }
+  static constexpr int kStatsPage = 4;
   void ShowPage(int page);
   // A short note about the serial link in "TextTipCom" (a resent record, dropped frames).
   void ShowLinkNote(const QString& text, bool good);
@@ -240,6 +241,7 @@ class MainFrameWnd : public QWidget,
   std::vector<std::pair<uint64_t, String>> pendingUploadFlags_;
   int unstoredUploadFlags_ = 0;
   QTimer pendingTimer_;
+  QTimer statsRefresh_;  // the statistics page follows the records, a burst at a time
   String lastStoreError_;
   bool closing_ = false;
   uint64_t droppedSeen_ = 0;      // dropped frames the last port tick saw

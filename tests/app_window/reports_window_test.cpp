@@ -95,6 +95,15 @@ TEST_F(ReportsWindowTest, TheStatisticsPageCountsTheRowsShown) {
   auto* products = window_->findChild<QTableWidget*>("StatsProductTable");
   ASSERT_EQ(products->rowCount(), 1);
   EXPECT_EQ(products->item(0, 1)->text(), QStringLiteral("3"));
+  // A record arriving while the page is shown is counted there too.
+  window_->AddRecordRow(false, false, RecordText(u"261206100000", u"01", u"0"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return window_->findChild<QLabel*>("TextStatsScope")->text() ==
+               QStringLiteral("按日统计记录页当前显示的 4 条记录");
+      },
+      5000));
+  EXPECT_EQ(products->item(0, 1)->text(), QStringLiteral("4"));
 }
 
 }  // namespace
