@@ -11,27 +11,7 @@
 #include "base/calendar.h"
 #include "device/sample_record.h"
 #include "store/record_stats.h"
-
-namespace {
-
-uint32_t ReferenceDay(const std::string& t) {
-  auto two = [&t](int at) { return (t[at] - '0') * 10 + (t[at + 1] - '0'); };
-  std::tm tm = {};
-  tm.tm_year = 100 + two(0);
-  tm.tm_mon = two(2) - 1;
-  tm.tm_mday = two(4);
-  tm.tm_hour = two(6);
-  tm.tm_min = two(8);
-  tm.tm_sec = two(10);
-  std::tm copy = tm;
-  timegm(&copy);
-  const bool same = copy.tm_year == tm.tm_year && copy.tm_mon == tm.tm_mon &&
-                    copy.tm_mday == tm.tm_mday && copy.tm_hour == tm.tm_hour &&
-                    copy.tm_min == tm.tm_min && copy.tm_sec == tm.tm_sec;
-  return same ? static_cast<uint32_t>(20000000 + two(0) * 10000 + two(2) * 100 + two(4)) : 0;
-}
-
-}  // namespace
+#include "tests/support/reference_day.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string sample = SampleFrame().substr(3);

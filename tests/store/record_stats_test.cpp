@@ -8,6 +8,7 @@
 
 #include "base/calendar.h"
 #include "device/frame_builder.h"
+#include "tests/support/reference_day.h"
 
 namespace {
 
@@ -86,24 +87,6 @@ TEST_F(RecordStatsTest, ImpossibleTestTimesCountAsDateUnknown) {
   }
   EXPECT_EQ(list_[1].TestDate(), 0u);
   EXPECT_EQ(list_[7].TestDate(), 20200229u);
-}
-
-// The reference: what the C library makes of the same time.
-uint32_t ReferenceDay(const std::string& t) {
-  auto two = [&t](int at) { return std::stoi(t.substr(at, 2)); };
-  std::tm tm = {};
-  tm.tm_year = 100 + two(0);
-  tm.tm_mon = two(2) - 1;
-  tm.tm_mday = two(4);
-  tm.tm_hour = two(6);
-  tm.tm_min = two(8);
-  tm.tm_sec = two(10);
-  std::tm copy = tm;
-  timegm(&copy);  // normalises out-of-range parts
-  const bool same = copy.tm_year == tm.tm_year && copy.tm_mon == tm.tm_mon &&
-                    copy.tm_mday == tm.tm_mday && copy.tm_hour == tm.tm_hour &&
-                    copy.tm_min == tm.tm_min && copy.tm_sec == tm.tm_sec;
-  return same ? static_cast<uint32_t>(20000000 + two(0) * 10000 + two(2) * 100 + two(4)) : 0;
 }
 
 TEST_F(RecordStatsTest, RandomTestTimesAgreeWithTheCLibraryAndNeverCrashTheStatistics) {
