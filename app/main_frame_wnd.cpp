@@ -395,13 +395,7 @@ void MainFrameWnd::CenterAndShow() {
 void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
   const QString message = ShownLibraryText(ToQString(text));
   QMetaObject::invokeMethod(
-      this,
-      [this, message, good] {
-        textTipCom_->setText(message);
-        textTipCom_->setStyleSheet(good ? QStringLiteral("color: rgb(0, 153, 0);")
-                                        : QStringLiteral("color: rgb(255, 0, 0);"));
-      },
-      Qt::QueuedConnection);
+      this, [this, message, good] { ShowLinkNote(message, good); }, Qt::QueuedConnection);
 }
 
 void MainFrameWnd::ShowDatabaseError(const String& statusText) {

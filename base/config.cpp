@@ -124,8 +124,7 @@ void LoadDocument(ConfigDocument& doc) {
   std::string problem;
   if (!ReadWholeFile(doc.path, bytes, &problem)) {
     const int code = errno;
-    const bool tooBig = problem.find("文件太大") == 0;
-    doc.readError = tooBig                                           ? problem
+    doc.readError = code == EFBIG                                    ? problem
                     : std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
                     : code                                           ? std::strerror(code)
                            : std::string("cannot be read");

@@ -22,12 +22,14 @@ std::string TooBig(const std::string& path, const std::string& size, size_t limi
 
 bool ReadWholeStream(std::istream& in, std::string& bytes, std::string* problem, size_t limit) {
   bytes.clear();
+  errno = 0;
   char chunk[1 << 16];
   while (in) {
     in.read(chunk, sizeof chunk);
     bytes.append(chunk, static_cast<size_t>(in.gcount()));
     if (bytes.size() > limit) {
       bytes.clear();
+      errno = EFBIG;
       if (problem) *problem = TooBig("-", "超过 " + SizeText(limit), limit);
       return false;
     }
@@ -49,6 +51,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* pro
   }
   const uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > limit) {
+    errno = EFBIG;
     if (problem) *problem = TooBig(path, SizeText(size), limit);
     return false;
   }
@@ -59,7 +62,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* pro
   }
   // Bounded even where the size says nothing (a device, a FIFO).
   if (!ReadWholeStream(file, bytes, problem, limit)) {
-    if (problem && !problem->empty()) *problem = TooBig(path, "超过 " + SizeText(limit), limit);
+    if (problem && errno == EFBIG) *problem = TooBig(path, "超过 " + SizeText(limit), limit);
     return false;
   }
   return true;

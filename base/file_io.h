@@ -14,7 +14,8 @@ constexpr size_t kMaxReadBytes = size_t{64} << 20;
 
 // Reads the whole file into `bytes`. False (bytes cleared) when the path is
 // missing, a folder, cannot be read or holds more than `limit` bytes; then
-// `problem`, when given, says why in Chinese with the path (UTF-8).
+// `problem`, when given, says why in Chinese with the path (UTF-8); errno is
+// EFBIG for a file over the limit.
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* problem = nullptr,
                    size_t limit = kMaxReadBytes);
 // The same for an open stream (standard input): at most `limit` bytes.

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "base/file_io.h"
+#include "device/frame_decoder.h"
 #include "store/record_store.h"
 
 std::vector<uint32_t> RecordBook::ShownRecords() const {
@@ -90,23 +91,21 @@ bool RecordBook::SaveWaiting(const std::string& path) {
 void RecordBook::StoreLeftOver(const std::string& path, const String& deviceId) {
   std::string capture;
   if (!ReadWholeFile(path, capture) || capture.empty()) return;
-  // The file holds whole frames as this program wrote them: ":NC" and the
-  // 176-byte record text, names already in place.
-  constexpr size_t kTextLength = 176;
+  // The file holds whole frames as this program wrote them, names already in
+  // place: the detector's decoder reads them (with no names to put in).
   bool allStored = true;
-  for (size_t at = capture.find(":NC");
-       at != std::string::npos && at + 3 + kTextLength <= capture.size();
-       at = capture.find(":NC", at + 3 + kTextLength)) {
-    const std::string text = capture.substr(at + 3, kTextLength);
-    String key = String::FromBytes(text.substr(0, text.find('+')), cp::kGbk);
-    key.Trim();
+  FrameDecoder decoder;
+  ProductNames none;
+  decoder.SetRecordCallback([&](std::string& key, std::string& text) {
     const String data = String::FromBytes(text, cp::kGbk);
-    if (!IsRecordText(data)) continue;  // never stored: the list could not show it
-    const StoredRecord stored = StoreReceivedRecord(db_, key, data, true, deviceId);
+    if (!IsRecordText(data)) return;  // never stored: the list could not show it
+    const StoredRecord stored =
+        StoreReceivedRecord(db_, String::FromBytes(key, cp::kGbk), data, true, deviceId);
     allStored = allStored && stored.status.ok;
     if (stored.status && !stored.duplicate)
       Add(stored.key, data, false, false, deviceId, !deviceId.IsEmpty());
-  }
+  });
+  decoder.Replay(reinterpret_cast<const uint8_t*>(capture.data()), capture.size(), none);
   if (allStored) std::remove(path.c_str());
 }
 
@@ -120,14 +119,24 @@ void RecordBook::MarkStored(uint64_t serial, const String& key) {
   RecordChanged(static_cast<uint32_t>(index));
 }
 
-void RecordBook::Forget(uint64_t serial) {
-  const int gone = records_.IndexBySerial(serial);
-  if (gone < 0) return;
-  std::vector<uint32_t> newIndex(records_.Count());
+std::vector<uint32_t> RecordBook::IndexesAfterRemoving(
+    const std::function<bool(const _NcItemData&)>& removed) const {
+  std::vector<uint32_t> newIndex(records_.Count(), UINT32_MAX);
+  uint32_t gone = 0;
   for (uint32_t i = 0; i < records_.Count(); ++i) {
-    const uint32_t g = static_cast<uint32_t>(gone);
-    newIndex[i] = i < g ? i : i == g ? UINT32_MAX : i - 1;
+    if (removed(records_[i])) {
+      ++gone;
+    } else {
+      newIndex[i] = i - gone;
+    }
   }
+  return newIndex;
+}
+
+void RecordBook::Forget(uint64_t serial) {
+  if (records_.IndexBySerial(serial) < 0) return;
+  const std::vector<uint32_t> newIndex =
+      IndexesAfterRemoving([serial](const _NcItemData& r) { return r.serial == serial; });
   records_.RemoveIf([serial](const _NcItemData& r) { return r.serial == serial; });
   view_.Removed(newIndex);
   Recount();
@@ -193,15 +202,8 @@ bool RecordBook::MarkUploaded(const std::vector<std::pair<uint64_t, String>>& ac
 }
 
 DbStatus RecordBook::DeleteTicked(uint32_t& removed) {
-  std::vector<uint32_t> newIndex(records_.Count(), UINT32_MAX);
-  uint32_t ticked = 0;
-  for (uint32_t i = 0; i < records_.Count(); ++i) {
-    if (records_[i].selected) {
-      ++ticked;
-    } else {
-      newIndex[i] = i - ticked;
-    }
-  }
+  const std::vector<uint32_t> newIndex =
+      IndexesAfterRemoving([](const _NcItemData& r) { return r.selected; });
   const DbStatus deleted = DeleteSelectedRecords(records_, db_, removed);
   if (!deleted) return deleted;  // one write, all or none: every row stays
   view_.Removed(newIndex);

@@ -105,6 +105,10 @@ class RecordBook {
   void MarkStored(uint64_t serial, const String& key);
   // Takes a record out of the list only (it is another row's record).
   void Forget(uint64_t serial);
+  // Where each record goes when those `removed` accepts leave the list
+  // (UINT32_MAX for those), as RecordView::Removed wants it.
+  std::vector<uint32_t> IndexesAfterRemoving(
+      const std::function<bool(const _NcItemData&)>& removed) const;
   void Notify(const Change& change);
   void NotifyReset();
   // Record `index` changed in its texts or box.
