@@ -10,6 +10,7 @@
 
 #include "app/main_frame_wnd.h"
 #include "store/record_sort.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
 
 namespace {
@@ -43,6 +44,8 @@ void MainFrameWnd::InitFindBar() {
 }
 
 void MainFrameWnd::ApplyFindBar() {
+  findDue_ = book_.IsFrozen();
+  if (findDue_) return;  // applied when the work over the records ends
   RecordFilter filter;
   filter.text = FromQString(editFind_->text());
   const bool byDate = checkDate_->isChecked();
@@ -54,7 +57,7 @@ void MainFrameWnd::ApplyFindBar() {
   }
   filter.result = static_cast<RecordFilter::Result>(comboResult_->currentIndex());
   filter.upload = static_cast<RecordFilter::Upload>(comboUploaded_->currentIndex());
-  book_.SetFilter(filter);
+  RunOnFrozenBook(tr("正在查找……"), [this, filter] { return book_.PrepareFilter(filter); });
 }
 
 void MainFrameWnd::SetDateRange(DateShortcut shortcut) {
@@ -75,6 +78,7 @@ void MainFrameWnd::SetDateRange(DateShortcut shortcut) {
 }
 
 void MainFrameWnd::ClearFind() {
+  if (RefuseWhileBookBusy()) return;
   for (QObject* control : std::initializer_list<QObject*>{editFind_, checkDate_, comboResult_,
                                                           comboUploaded_, dateFrom_, dateTo_}) {
     control->blockSignals(true);
@@ -90,13 +94,14 @@ void MainFrameWnd::ClearFind() {
     control->blockSignals(false);
   }
   // The full list in its stored order.
+  findDue_ = false;
   datalist_->horizontalHeader()->setSortIndicatorShown(false);
   book_.ResetView();
 }
 
 void MainFrameWnd::OnHeaderClicked(int section) {
   const int column = section - 1;  // section 0 holds the check boxes
-  if (column < 0 || column >= kSortColumns) return;
+  if (column < 0 || column >= kSortColumns || book_.IsFrozen()) return;
   // Ascending, descending, then the stored order again.
   int sortColumn = column;
   bool descending = false;
@@ -105,10 +110,14 @@ void MainFrameWnd::OnHeaderClicked(int section) {
     descending = !view.SortDescending();
     if (view.SortDescending()) sortColumn = -1;
   }
-  book_.SetSort(sortColumn, descending);
-  QHeaderView* header = datalist_->horizontalHeader();
-  header->setSortIndicatorShown(sortColumn >= 0);
-  if (sortColumn >= 0) {
-    header->setSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
-  }
+  RunOnFrozenBook(
+      tr("正在排序……"),
+      [this, sortColumn, descending] { return book_.PrepareSort(sortColumn, descending); },
+      [this, section, sortColumn, descending](const RecordBook::Prepared&) {
+        QHeaderView* header = datalist_->horizontalHeader();
+        header->setSortIndicatorShown(sortColumn >= 0);
+        if (sortColumn >= 0) {
+          header->setSortIndicator(section, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        }
+      });
 }

@@ -55,22 +55,11 @@ void MainFrameWnd::ExportRecords() {
   if (chosen == 2) {
     return StartOutput(OutputKind::kXlsx, WithExtension(path, QStringLiteral(".xlsx")));
   }
-  int count = 0;
-  const StoredKeys stored(recordDb_);
-  const std::string bytes = BuildExportBytes(
-      book_.Records(), [&stored](const _NcItemData& record) { return stored.Contains(record); },
-      count);
-  // A file not written in full (a full disk, a removed stick) is a failure,
-  // never reported as a success.
-  if (!WriteExportFile(path.toStdString(), bytes)) {
-    ShowMessageBox(this, tr("无法保存文件"), MessageKind::kError);
-    return;
-  }
-  ShowMessageBox(this, tr("%1 条数据成功导出到 %2").arg(count).arg(path),
-                 MessageKind::kInformation);
+  StartOutput(OutputKind::kText, path);
 }
 
 void MainFrameWnd::DeleteSelectedRecords() {
+  if (RefuseWhileBookBusy()) return;
   // Ticks are stored and may lie far out of view or behind the filter: the
   // question says how many go.
   const uint32_t ticked = book_.GetCounts().ticked;
@@ -80,15 +69,17 @@ void MainFrameWnd::DeleteSelectedRecords() {
           ? tr("删除 %1 条记录（其中 %2 条不在当前列表中）？").arg(ticked).arg(ticked - shownTicked)
           : tr("删除 %1 条记录？").arg(ticked);
   if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
-  uint32_t removed = 0;
-  const DbStatus deleted = book_.DeleteTicked(removed);
-  if (!deleted) {
-    // One write, all or none: every row stays, as every record is still stored.
-    ShowMessageBox(this, tr("未能删除，记录都还在：%1").arg(ToQString(deleted.text)),
-                   MessageKind::kError);
-    return;
-  }
-  ShowMessageBox(this, tr("已删除 %1 条数据!").arg(removed), MessageKind::kInformation);
+  RunOnFrozenBook(
+      tr("正在删除……"), [this] { return book_.PrepareDeleteTicked(); },
+      [this](const RecordBook::Prepared& deleted) {
+        if (!deleted.status) {
+          // One write, all or none: every row stays, as every record is still stored.
+          ShowMessageBox(this, tr("未能删除，记录都还在：%1").arg(ToQString(deleted.status.text)),
+                         MessageKind::kError);
+          return;
+        }
+        ShowMessageBox(this, tr("已删除 %1 条数据!").arg(deleted.count), MessageKind::kInformation);
+      });
 }
 
 void MainFrameWnd::SaveResultsNotice() {
@@ -112,13 +103,10 @@ bool MainFrameWnd::AcceptsOutput(const QString& path) {
 }
 
 void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
-  // The worker gets its own copy of the rows shown: the list may grow meanwhile.
-  auto records = std::make_shared<NcItemList>();
-  std::vector<uint32_t> rows(book_.RowCount());
-  for (uint32_t row = 0; row < rows.size(); ++row) {
-    records->AppendCopy(book_.Records()[book_.RecordAt(row)]);
-    rows[row] = row;
-  }
+  if (RefuseWhileBookBusy()) return;
+  // The worker copies the rows shown (or, for the text file, writes out every
+  // stored record) with the book frozen, which thaws before the file is made.
+  book_.Freeze();
   const RecordFilter filter = book_.View().Filter();
   NoticeInfo notice;
   notice.title = settings_.noticeTitle;
@@ -126,28 +114,53 @@ void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
   notice.fromDate = filter.fromDate;
   notice.toDate = filter.toDate;
   const std::string file = path.toStdString();
-  outputJob_.Start(rows.size(), [this, kind, path, file, records, rows, filter, notice] {
+  const size_t total = kind == OutputKind::kText ? book_.Records().Count() : book_.RowCount();
+  outputJob_.Start(total, [this, kind, path, file, filter, notice] {
+    auto thaw = [this] {
+      QMetaObject::invokeMethod(
+          this, [this] { ThawBook(); }, Qt::QueuedConnection);
+    };
     auto progress = [this](size_t done) { return outputJob_.Report(done); };
     String error;
     bool written = false;
-    if (kind == OutputKind::kCsv) {
-      bool stopped = false;
-      const std::string csv = BuildCsv(*records, rows, progress, &stopped);
-      written = !stopped && ReplaceFileContent(file, csv);
-      if (stopped) {
-        error = u"已停止，文件没有写入";
-      } else if (!written) {
-        error = u"无法写入文件，请检查磁盘空间和文件夹权限";
-      }
-    } else if (kind == OutputKind::kXlsx) {
-      const std::vector<StatsRow> stats =
-          RecordStats(*records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);
-      written = WriteXlsx(file, *records, rows, stats, progress, error);
+    int count = 0;
+    if (kind == OutputKind::kText) {
+      const StoredKeys stored(recordDb_);
+      const std::string bytes = BuildExportBytes(
+          book_.Records(), [&stored](const _NcItemData& record) { return stored.Contains(record); },
+          count);
+      thaw();
+      // A file not written in full (a full disk, a removed stick) is a
+      // failure, never reported as a success.
+      written = WriteExportFile(file, bytes);
+      if (!written) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
     } else {
-      written = WriteResultsNotice(file, *records, rows, notice, progress, error);
+      NcItemList records;
+      std::vector<uint32_t> rows(book_.RowCount());
+      for (uint32_t row = 0; row < rows.size(); ++row) {
+        records.AppendCopy(book_.Records()[book_.RecordAt(row)]);
+        rows[row] = row;
+      }
+      thaw();
+      count = static_cast<int>(rows.size());
+      if (kind == OutputKind::kCsv) {
+        bool stopped = false;
+        const std::string csv = BuildCsv(records, rows, progress, &stopped);
+        written = !stopped && ReplaceFileContent(file, csv);
+        if (stopped) {
+          error = u"已停止，文件没有写入";
+        } else if (!written) {
+          error = u"无法写入文件，请检查磁盘空间和文件夹权限";
+        }
+      } else if (kind == OutputKind::kXlsx) {
+        const std::vector<StatsRow> stats =
+            RecordStats(records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);
+        written = WriteXlsx(file, records, rows, stats, progress, error);
+      } else {
+        written = WriteResultsNotice(file, records, rows, notice, progress, error);
+      }
     }
     const QString reason = ToQString(error);
-    const int count = static_cast<int>(rows.size());
     QMetaObject::invokeMethod(
         this,
         [this, kind, path, count, written, reason] {
@@ -155,7 +168,7 @@ void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
         },
         Qt::QueuedConnection);
   });
-  ShowJobProgress(false, 0, rows.size());
+  ShowJobProgress(false, 0, total);
 }
 
 void MainFrameWnd::StopOutput() { outputJob_.RequestStop(); }

@@ -34,6 +34,7 @@ void MainFrameWnd::ShowStoreProblem() {
 }
 
 bool MainFrameWnd::RetryPendingRecords() {
+  if (book_.IsFrozen()) return false;  // the next tick, after the work over the records
   String error;
   if (book_.StoreWaiting(error)) return true;
   lastStoreError_ = error;

@@ -2,6 +2,7 @@
 // start-up load and records arriving from the detector.
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -51,12 +52,63 @@ void MainFrameWnd::OnBookChanged(const RecordBook::Change& change) {
 }
 
 void MainFrameWnd::UpdateRecordCount() {
-  if (!recordCount_) return;
+  if (!recordCount_ || bookJob_.IsActive()) return;
   const RecordBook::Counts& c = book_.GetCounts();
   QString text = tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(c.total).arg(c.shown).arg(c.ticked);
   if (c.ticked > c.shownTicked) text += tr("（其中 %1 条未显示）").arg(c.ticked - c.shownTicked);
   text += tr("，合格 %1 条，不合格 %2 条").arg(c.shown - c.shownFailed).arg(c.shownFailed);
   recordCount_->setText(text);
+}
+
+void MainFrameWnd::RunOnFrozenBook(const QString& busyText,
+                                   std::function<RecordBook::Prepared()> prepare,
+                                   std::function<void(const RecordBook::Prepared&)> done) {
+  if (book_.Records().Count() < options_.timing.bookWorkerFrom) {
+    const RecordBook::Prepared prepared = RecordBook::Finish(prepare());
+    if (done) done(prepared);
+    return;
+  }
+  book_.Freeze();
+  bookJob_.Start(0, [this, prepare, done] {
+    auto prepared = std::make_shared<RecordBook::Prepared>(prepare());
+    QMetaObject::invokeMethod(
+        this,
+        [this, prepared, done] {
+          bookJob_.Ended();
+          if (prepared->finish && book_.IsFrozen()) prepared->finish();
+          ShowBookBusy(QString());
+          ThawBook();
+          if (!closing_ && done) done(*prepared);
+        },
+        Qt::QueuedConnection);
+  });
+  ShowBookBusy(busyText);
+}
+
+void MainFrameWnd::ShowBookBusy(const QString& busyText) {
+  const bool busy = !busyText.isEmpty();
+  for (const char* name : {"selall", "btn_delete", "btn_export", "btn_notice", "btn_print",
+                           "btn_upload", "BtnClearFind", "BtnSaveDevice", "BtnDeleteDevice"}) {
+    if (auto* control = root_->findChild<QWidget*>(QLatin1String(name))) control->setEnabled(!busy);
+  }
+  datalist_->horizontalHeader()->setSectionsClickable(!busy);
+  if (busy) {
+    recordCount_->setText(busyText);
+  } else {
+    UpdateRecordCount();
+  }
+}
+
+void MainFrameWnd::ThawBook() {
+  book_.Thaw();
+  // What was typed into the find bar meanwhile.
+  if (findDue_ && !book_.IsFrozen() && !closing_) ApplyFindBar();
+}
+
+bool MainFrameWnd::RefuseWhileBookBusy() {
+  if (!book_.IsFrozen()) return false;
+  ShowMessageBox(this, tr("正在处理记录，请稍候再试"), MessageKind::kError);
+  return true;
 }
 
 void MainFrameWnd::LoadStoredRecords() {
@@ -95,12 +147,15 @@ void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool st
           ShowLinkNote(tr("重复数据已忽略"), true);
           return;
         }
-        if (stored) {
-          AddRecordRow(false, false, text, &key, deviceId);
-          return;
-        }
-        book_.AddWaiting(key, text, deviceId, settings_.deviceId, FromQString(tr("未保存")));
-        OnRecordWaiting();
+        // While work over the records runs, the row joins when it ends.
+        book_.WhenThawed([this, key, text, stored, deviceId] {
+          if (stored) {
+            AddRecordRow(false, false, text, &key, deviceId);
+            return;
+          }
+          book_.AddWaiting(key, text, deviceId, settings_.deviceId, FromQString(tr("未保存")));
+          OnRecordWaiting();
+        });
       },
       Qt::QueuedConnection);
 }
@@ -125,6 +180,7 @@ void MainFrameWnd::ReportDroppedFrames() {
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
+  if (book_.IsFrozen()) return;  // the box stays as it is until the work ends
   const int index = record ? book_.Records().IndexBySerial(record->serial) : -1;
   if (index < 0 || book_.Records().Element(static_cast<uint32_t>(index)) != record) return;
   // The click arrives before the box changes: the new state is the opposite.
@@ -139,13 +195,25 @@ void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {
 
 void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
   const bool state = box->isChecked();
-  const DbStatus stored = book_.TickShown(state);
-  if (!stored) {
-    // Nothing changed on disk (one write, all or none): the rows stay as they were.
+  if (RefuseWhileBookBusy()) {
     const QSignalBlocker quiet(box);
     box->setChecked(!state);
-    ShowMessageBox(this, tr("未能保存全选：%1").arg(ToQString(stored.text)), MessageKind::kError);
+    return;
   }
+  QPointer<QCheckBox> guarded(box);
+  RunOnFrozenBook(
+      state ? tr("正在全选……") : tr("正在取消全选……"),
+      [this, state] { return book_.PrepareTickShown(state); },
+      [this, guarded, state](const RecordBook::Prepared& stored) {
+        if (stored.status) return;
+        // Nothing changed on disk (one write, all or none): the rows stay as they were.
+        if (guarded) {
+          const QSignalBlocker quiet(guarded);
+          guarded->setChecked(!state);
+        }
+        ShowMessageBox(this, tr("未能保存全选：%1").arg(ToQString(stored.status.text)),
+                       MessageKind::kError);
+      });
 }
 
 void MainFrameWnd::ReplayCaptureFile() {

@@ -2,7 +2,6 @@
 // server type and the product names of the 20 channels. Each change is saved
 // at once, except typed channel names, which wait for their save button.
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -48,13 +47,14 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
     settings_.Save();
     serialLink_.CloseSerialPort();
   } else if (combo == comboDeviceId_) {
-    if (!(text == settings_.deviceId) &&
-        !ChangeDeviceId([this, text] { settings_.deviceId = text; })) {
-      const QSignalBlocker quiet(combo);
-      SelectText(combo, settings_.deviceId);
-      return;
-    }
-    editDeviceId_->setText(ToQString(settings_.deviceId));
+    if (text == settings_.deviceId) return editDeviceId_->setText(ToQString(settings_.deviceId));
+    ChangeDeviceId([this, text] { settings_.deviceId = text; },
+                   [this](bool changed) {
+                     // Not changed: the combo shows the ID in use again.
+                     const QSignalBlocker quiet(comboDeviceId_);
+                     if (!changed) SelectText(comboDeviceId_, settings_.deviceId);
+                     editDeviceId_->setText(ToQString(settings_.deviceId));
+                   });
   } else if (combo == comboServType_) {
     // The stored value is the Chinese name whatever the window's language shows.
     settings_.serverType = combo->currentIndex() == 0 ? u"TCP服务器" : u"HTTP服务器";
@@ -75,27 +75,30 @@ void MainFrameWnd::OnDeviceIdTextChanged() {
   textTipId_->setText(tr("ID长度不能超过16个字符"));
 }
 
-bool MainFrameWnd::ChangeDeviceId(const std::function<void()>& change) {
+void MainFrameWnd::ChangeDeviceId(std::function<void()> change,
+                                  std::function<void(bool changed)> after) {
+  if (RefuseWhileBookBusy()) return after(false);
   // Records that do not name their ID yet were listed under the one in use:
-  // they keep it, so their trace codes do not change with the new one.
-  // One write; about two seconds at a million records an older version
-  // stored, once: the operator sees the wait.
-  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-  const DbStatus stamped = book_.KeepDeviceIds();
-  QGuiApplication::restoreOverrideCursor();
-  if (!stamped) {
-    ShowMessageBox(this,
-                   tr("设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。"
-                      "请检查磁盘空间和数据库文件夹，然后再试。")
-                       .arg(QString::fromStdString(options_.storageFolder))
-                       .arg(ToQString(stamped.text)),
-                   MessageKind::kError);
-    return false;
-  }
-  change();
-  settings_.Save();
-  serialLink_.SetDeviceId(settings_.deviceId);
-  return true;
+  // they keep it, so their trace codes do not change with the new one. One
+  // write; about two seconds at a million records an older version stored,
+  // once, on a worker.
+  RunOnFrozenBook(
+      tr("正在保存已有记录的设备ID……"), [this] { return book_.PrepareKeepDeviceIds(); },
+      [this, change, after](const RecordBook::Prepared& stamped) {
+        if (!stamped.status) {
+          ShowMessageBox(this,
+                         tr("设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。"
+                            "请检查磁盘空间和数据库文件夹，然后再试。")
+                             .arg(QString::fromStdString(options_.storageFolder))
+                             .arg(ToQString(stamped.status.text)),
+                         MessageKind::kError);
+          return after(false);
+        }
+        change();
+        settings_.Save();
+        serialLink_.SetDeviceId(settings_.deviceId);
+        after(true);
+      });
 }
 
 void MainFrameWnd::SaveDeviceId() {
@@ -107,26 +110,32 @@ void MainFrameWnd::SaveDeviceId() {
     return;
   }
   editDeviceId_->setText(ToQString(id));  // kept and shown in upper case
-  int index = 0;
+  auto index = std::make_shared<int>(0);
   // Saved also when the ID was in use already: the ID in use and the file
   // agree, so record hashes do not change back at the next start.
-  if (!ChangeDeviceId([this, &id, &index] { index = settings_.UseDeviceId(id); })) return;
-  // The combo mirrors the known IDs: a new one went first.
-  if (comboDeviceId_->count() < static_cast<int>(settings_.knownDeviceIds.size()))
-    comboDeviceId_->insertItem(0, ToQString(id));
-  const QSignalBlocker quiet(comboDeviceId_);
-  comboDeviceId_->setCurrentIndex(index);
-  btnSaveDevice_->setEnabled(false);
+  ChangeDeviceId([this, id, index] { *index = settings_.UseDeviceId(id); },
+                 [this, id, index](bool changed) {
+                   if (!changed) return;
+                   // The combo mirrors the known IDs: a new one went first.
+                   if (comboDeviceId_->count() < static_cast<int>(settings_.knownDeviceIds.size()))
+                     comboDeviceId_->insertItem(0, ToQString(id));
+                   const QSignalBlocker quiet(comboDeviceId_);
+                   comboDeviceId_->setCurrentIndex(*index);
+                   btnSaveDevice_->setEnabled(false);
+                 });
 }
 
 void MainFrameWnd::DeleteDeviceId() {
   const int index = comboDeviceId_->currentIndex();
   if (index < 0) return;
-  if (!ChangeDeviceId([this, index] { settings_.ForgetDeviceId(index); })) return;
-  const QSignalBlocker quiet(comboDeviceId_);
-  comboDeviceId_->removeItem(index);
-  comboDeviceId_->setCurrentIndex(settings_.knownDeviceIds.empty() ? -1 : 0);
-  editDeviceId_->setText(ToQString(settings_.deviceId));
+  ChangeDeviceId([this, index] { settings_.ForgetDeviceId(index); },
+                 [this, index](bool changed) {
+                   if (!changed) return;
+                   const QSignalBlocker quiet(comboDeviceId_);
+                   comboDeviceId_->removeItem(index);
+                   comboDeviceId_->setCurrentIndex(settings_.knownDeviceIds.empty() ? -1 : 0);
+                   editDeviceId_->setText(ToQString(settings_.deviceId));
+                 });
 }
 
 void MainFrameWnd::FillChannelCombo(QComboBox* combo) {

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <memory>
 
 #include "app/main_frame_wnd.h"
 #include "store/record_stats.h"
@@ -117,29 +118,47 @@ QChartView* ProductChart(const std::vector<StatsRow>& rows) {
 }  // namespace
 
 void MainFrameWnd::ShowStatistics() {
-  const std::vector<uint32_t> rows = book_.ShownRecords();
-  const RecordFilter& filter = book_.View().Filter();
-  StatsBy used = StatsBy::kDay;
-  const std::vector<StatsRow> periods =
-      RecordStats(book_.Records(), rows, StatsBy::kPeriod, filter.fromDate, filter.toDate, &used);
-  const std::vector<StatsRow> products = RecordStats(book_.Records(), rows, StatsBy::kProduct);
-  const bool monthly = used == StatsBy::kMonth;
-  root_->findChild<QLabel*>("TextStatsScope")
-      ->setText((monthly ? tr("按月统计记录页当前显示的 %1 条记录")
-                         : tr("按日统计记录页当前显示的 %1 条记录"))
-                    .arg(rows.size()));
-  FillTable(root_->findChild<QTableWidget*>("StatsPeriodTable"), monthly ? tr("月份") : tr("日期"),
-            periods);
-  FillTable(root_->findChild<QTableWidget*>("StatsProductTable"), tr("名称"), products);
-  QWidget* charts = root_->findChild<QWidget*>("StatsCharts");
-  delete charts->layout();
-  for (QWidget* old : charts->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
-    delete old;
+  if (book_.IsFrozen()) {
+    statsRefresh_.start();  // once the work over the records has ended
+    return;
   }
-  auto* layout = new QVBoxLayout(charts);
-  layout->setContentsMargins(0, 0, 0, 0);
-  for (QChartView* chart : {PeriodChart(periods), ProductChart(products)}) {
-    chart->chart()->setMargins(QMargins(2, 2, 2, 2));
-    layout->addWidget(chart, 1);
-  }
+  struct Figures {
+    size_t rows = 0;
+    StatsBy used = StatsBy::kDay;
+    std::vector<StatsRow> periods, products;
+  };
+  auto figures = std::make_shared<Figures>();
+  RunOnFrozenBook(
+      tr("正在统计……"),
+      [this, figures] {
+        const std::vector<uint32_t> rows = book_.ShownRecords();
+        const RecordFilter& filter = book_.View().Filter();
+        figures->rows = rows.size();
+        figures->periods = RecordStats(book_.Records(), rows, StatsBy::kPeriod, filter.fromDate,
+                                       filter.toDate, &figures->used);
+        figures->products = RecordStats(book_.Records(), rows, StatsBy::kProduct);
+        return RecordBook::Prepared();
+      },
+      [this, figures](const RecordBook::Prepared&) {
+        const bool monthly = figures->used == StatsBy::kMonth;
+        root_->findChild<QLabel*>("TextStatsScope")
+            ->setText((monthly ? tr("按月统计记录页当前显示的 %1 条记录")
+                               : tr("按日统计记录页当前显示的 %1 条记录"))
+                          .arg(figures->rows));
+        FillTable(root_->findChild<QTableWidget*>("StatsPeriodTable"),
+                  monthly ? tr("月份") : tr("日期"), figures->periods);
+        FillTable(root_->findChild<QTableWidget*>("StatsProductTable"), tr("名称"),
+                  figures->products);
+        QWidget* charts = root_->findChild<QWidget*>("StatsCharts");
+        delete charts->layout();
+        for (QWidget* old : charts->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+          delete old;
+        }
+        auto* layout = new QVBoxLayout(charts);
+        layout->setContentsMargins(0, 0, 0, 0);
+        for (QChartView* chart : {PeriodChart(figures->periods), ProductChart(figures->products)}) {
+          chart->chart()->setMargins(QMargins(2, 2, 2, 2));
+          layout->addWidget(chart, 1);
+        }
+      });
 }

@@ -118,6 +118,8 @@ void MainFrameWnd::ShowJobProgress(bool upload, size_t done, size_t total) {
 
 void MainFrameWnd::StoreUploadFlags() {
   if (pendingUploadFlags_.empty()) return;
+  // While work over the records runs, the flags wait for its end.
+  if (book_.IsFrozen()) return book_.WhenThawed([this] { StoreUploadFlags(); });
   if (!book_.MarkUploaded(pendingUploadFlags_))
     unstoredUploadFlags_ += static_cast<int>(pendingUploadFlags_.size());
   pendingUploadFlags_.clear();
@@ -128,18 +130,22 @@ void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {
       this,
       [this, accepted, unanswered] {
         StoreUploadFlags();  // the replies before this report are all in
-        if (closing_) return;
-        // The report UploadReport words, in the window's language.
-        QString report = tr("已成功上传 %1 条数据!").arg(accepted);
-        if (unanswered > 0)
-          report += QLatin1Char('\n') + tr("%1 条数据没有收到服务器回复").arg(unanswered);
-        if (unstoredUploadFlags_ > 0) {
-          report += QLatin1Char('\n') +
-                    tr("%1 条数据的上传标记未能保存，下次会再上传").arg(unstoredUploadFlags_);
-        }
-        ShowMessageBox(this, report, MessageKind::kInformation);
+        book_.WhenThawed([this, accepted, unanswered] { ReportUpload(accepted, unanswered); });
       },
       Qt::QueuedConnection);
+}
+
+void MainFrameWnd::ReportUpload(int accepted, int unanswered) {
+  if (closing_) return;
+  // The report UploadReport words, in the window's language.
+  QString report = tr("已成功上传 %1 条数据!").arg(accepted);
+  if (unanswered > 0)
+    report += QLatin1Char('\n') + tr("%1 条数据没有收到服务器回复").arg(unanswered);
+  if (unstoredUploadFlags_ > 0) {
+    report += QLatin1Char('\n') +
+              tr("%1 条数据的上传标记未能保存，下次会再上传").arg(unstoredUploadFlags_);
+  }
+  ShowMessageBox(this, report, MessageKind::kInformation);
 }
 
 void MainFrameWnd::OnUploadEnded() {

@@ -420,6 +420,10 @@ void MainFrameWnd::Shutdown() {
   StopUpload();              // a running upload ends early and is awaited
   outputJob_.RequestStop();  // a file being written is given up
   outputJob_.Join();
+  bookJob_.Join();  // work over the records ends by itself, within a few seconds
+  // Its end, and the changes that waited for it, are made now.
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+  book_.ThawAll();
   // Replies the worker passed on before it ended still get their flags stored.
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   StoreUploadFlags();

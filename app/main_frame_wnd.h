@@ -45,6 +45,10 @@ struct MainFrameTiming {
   LabelTimeouts labelTimeouts;
   int uploadConnectTimeoutMs = 10000;
   int uploadIdleTimeoutMs = 5000;
+  // From this many records on, sorting, finding, "全选", deleting and the
+  // statistics run on a worker over the frozen record book; shorter lists
+  // are done at once.
+  uint32_t bookWorkerFrom = 20000;
 };
 
 // Where the window finds its files. The defaults are the program's: the skin
@@ -110,6 +114,8 @@ class MainFrameWnd : public QWidget,
   void SaveResultsNotice();
   void StopOutput();
   bool IsWritingOutput() const { return outputJob_.IsActive(); }
+  // Work over the records on a worker (sorting, "全选", ...) has not ended.
+  bool IsBookBusy() const { return book_.IsFrozen(); }
   // The statistics page ("统计") over the rows shown.
   void ShowStatistics();
   void PrintSelectedRecords();
@@ -176,13 +182,15 @@ class MainFrameWnd : public QWidget,
   void EndPrintJob(bool failed);
   void UpdatePrintProgress();
   void OnUploadEnded();
-  enum class OutputKind { kCsv, kXlsx, kNotice };
+  enum class OutputKind { kText, kCsv, kXlsx, kNotice };
   void StartOutput(OutputKind kind, const QString& path);
   // False, after saying why, when `path` is a device, a FIFO, a folder or a link loop.
   bool AcceptsOutput(const QString& path);
   void OnOutputEnded(OutputKind kind, const QString& path, int count, bool written,
                      const QString& error);
   void StoreUploadFlags();
+  // The end of an upload, said once its flags are stored.
+  void ReportUpload(int accepted, int unanswered);
   // Received records the database did not take (app/main_frame_pending.cpp).
   // A record the database refused is waiting: retried every few seconds, one box per burst.
   void OnRecordWaiting();
@@ -196,10 +204,25 @@ class MainFrameWnd : public QWidget,
   // A short note about the serial link in "TextTipCom" (a resent record, dropped frames).
   void ShowLinkNote(const QString& text, bool good);
   void ReportDroppedFrames();
-  // The station's device ID becomes `id`: earlier records keep theirs (stored
-  // first); false, with a message, when that could not be stored.
-  bool ChangeDeviceId(const std::function<void()>& change);
+  // The station's device ID changes (`change`): earlier records keep theirs,
+  // stored first; a message, and no change, when that could not be stored.
+  // `after` runs when that has ended, told whether the ID changed.
+  void ChangeDeviceId(std::function<void()> change, std::function<void(bool changed)> after);
   void UpdateRecordCount();
+  // Work over the records that takes long at a million: `prepare` runs on a
+  // worker with the book frozen (the list stays shown; the commands that
+  // would change it say to wait; records arriving meanwhile join at the
+  // end), its finish and then `done` run on the UI thread. Short lists are
+  // done at once, on this thread.
+  void RunOnFrozenBook(const QString& busyText, std::function<RecordBook::Prepared()> prepare,
+                       std::function<void(const RecordBook::Prepared&)> done = {});
+  // `busyText` in the status bar while the book is frozen, the record
+  // commands disabled; empty: the counts again, and the commands.
+  void ShowBookBusy(const QString& busyText);
+  // Ends one freeze; the find bar's latest change follows once none is left.
+  void ThawBook();
+  // True, after saying so, while work over the records runs.
+  bool RefuseWhileBookBusy();
   void InitFindBar();
   QDate Today() const;
   // The list and the status bar follow the book.
@@ -248,6 +271,8 @@ class MainFrameWnd : public QWidget,
   uint64_t droppedReported_ = 0;  // and those already reported
   WindowJob outputJob_{this,
                        [this](size_t done, size_t total) { ShowJobProgress(false, done, total); }};
+  WindowJob bookJob_{this, [](size_t, size_t) {}};
+  bool findDue_ = false;  // the find bar changed while the book was frozen
 
   QWidget* root_ = nullptr;
   QPushButton* closebtn_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 
 #include "base/file_io.h"
 #include "device/frame_decoder.h"
@@ -22,6 +23,11 @@ DbStatus RecordBook::Load(const String& deviceId) {
 
 _NcItemData* RecordBook::Add(const String& key, const String& text, bool selected, bool uploaded,
                              const String& deviceId, bool deviceIdStored, bool stored) {
+  if (frozen_) {
+    deferred_.push_back(
+        [=] { Add(key, text, selected, uploaded, deviceId, deviceIdStored, stored); });
+    return nullptr;
+  }
   _NcItemData* record = records_.Append(key, text, selected, uploaded, deviceId, deviceIdStored);
   if (!record) return nullptr;
   record->stored = stored;
@@ -42,6 +48,10 @@ _NcItemData* RecordBook::Add(const String& key, const String& text, bool selecte
 _NcItemData* RecordBook::AddWaiting(const String& testTime, const String& text,
                                     const String& deviceId, const String& stationId,
                                     const String& note) {
+  if (frozen_) {
+    deferred_.push_back([=] { AddWaiting(testTime, text, deviceId, stationId, note); });
+    return nullptr;
+  }
   const bool ownId = !deviceId.IsEmpty();
   _NcItemData* record =
       Add(testTime, text, false, false, ownId ? deviceId : stationId, ownId, false);
@@ -52,6 +62,7 @@ _NcItemData* RecordBook::AddWaiting(const String& testTime, const String& text,
 }
 
 bool RecordBook::StoreWaiting(String& error) {
+  if (frozen_) return waiting_.empty();  // tried again after the thaw
   bool reopened = false;
   while (!waiting_.empty()) {
     const Waiting& next = waiting_.front();
@@ -144,7 +155,7 @@ void RecordBook::Forget(uint64_t serial) {
 }
 
 bool RecordBook::SetTicked(uint64_t serial, bool ticked) {
-  const int index = records_.IndexBySerial(serial);
+  const int index = frozen_ ? -1 : records_.IndexBySerial(serial);
   if (index < 0) return false;
   _NcItemData& record = records_[static_cast<uint32_t>(index)];
   if (record.selected == ticked) return true;
@@ -159,23 +170,33 @@ bool RecordBook::SetTicked(uint64_t serial, bool ticked) {
   return true;
 }
 
-DbStatus RecordBook::TickShown(bool ticked) {
+DbStatus RecordBook::TickShown(bool ticked) { return Finish(PrepareTickShown(ticked)).status; }
+
+RecordBook::Prepared RecordBook::PrepareTickShown(bool ticked) {
   // With a filter, only the rows shown change.
   const std::vector<uint32_t>* shown = view_.IsWhole() ? nullptr : &view_.Rows();
-  const DbStatus stored = SetRecordsSelected(db_, records_, ticked, shown);
-  if (!stored) return stored;  // one write, all or none: nothing changed
-  if (shown) {
-    for (const uint32_t index : *shown) records_[index].selected = ticked;
-  } else {
-    for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = ticked;
-  }
-  Recount();
-  Notify(Change{Change::Kind::kRows, 0, static_cast<int>(RowCount()) - 1});
-  return stored;
+  Prepared prepared;
+  prepared.count = RowCount();
+  prepared.status = SetRecordsSelected(db_, records_, ticked, shown);
+  if (!prepared.status) return prepared;  // one write, all or none: nothing changed
+  prepared.finish = [this, ticked] {
+    if (view_.IsWhole()) {
+      for (uint32_t i = 0; i < records_.Count(); ++i) records_[i].selected = ticked;
+    } else {
+      for (const uint32_t index : view_.Rows()) records_[index].selected = ticked;
+    }
+    Recount();
+    Notify(Change{Change::Kind::kRows, 0, static_cast<int>(RowCount()) - 1});
+  };
+  return prepared;
 }
 
 bool RecordBook::MarkUploaded(const std::vector<std::pair<uint64_t, String>>& accepted) {
   if (accepted.empty()) return true;
+  if (frozen_) {
+    deferred_.push_back([this, accepted] { MarkUploaded(accepted); });
+    return true;
+  }
   std::vector<String> keys;
   for (const auto& record : accepted) keys.push_back(record.second);
   const bool stored = SetRecordsUploaded(db_, keys).ok;
@@ -202,19 +223,44 @@ bool RecordBook::MarkUploaded(const std::vector<std::pair<uint64_t, String>>& ac
 }
 
 DbStatus RecordBook::DeleteTicked(uint32_t& removed) {
-  const std::vector<uint32_t> newIndex =
-      IndexesAfterRemoving([](const _NcItemData& r) { return r.selected; });
-  const DbStatus deleted = DeleteSelectedRecords(records_, db_, removed);
-  if (!deleted) return deleted;  // one write, all or none: every row stays
-  view_.Removed(newIndex);
-  Recount();
-  NotifyReset();
-  return deleted;
+  const Prepared deleted = Finish(PrepareDeleteTicked());
+  removed = deleted.status ? deleted.count : 0;
+  return deleted.status;
 }
 
-DbStatus RecordBook::KeepDeviceIds() { return StampDeviceIds(db_, records_); }
+RecordBook::Prepared RecordBook::PrepareDeleteTicked() {
+  Prepared prepared;
+  prepared.status = DeleteSelectedFromDb(records_, db_, prepared.count);
+  if (!prepared.status) return prepared;  // one write, all or none: every row stays
+  prepared.finish = [this] {
+    const auto ticked = [](const _NcItemData& r) { return r.selected; };
+    const std::vector<uint32_t> newIndex = IndexesAfterRemoving(ticked);
+    records_.RemoveIf(ticked);
+    view_.Removed(newIndex);
+    Recount();
+    NotifyReset();
+  };
+  return prepared;
+}
+
+DbStatus RecordBook::KeepDeviceIds() { return Finish(PrepareKeepDeviceIds()).status; }
+
+RecordBook::Prepared RecordBook::PrepareKeepDeviceIds() {
+  auto stamped = std::make_shared<std::vector<uint32_t>>();
+  Prepared prepared;
+  prepared.status = StoreDeviceIds(db_, records_, *stamped);
+  prepared.count = static_cast<uint32_t>(stamped->size());
+  prepared.finish = [this, stamped] {
+    for (const uint32_t i : *stamped) records_[i].deviceIdStored = true;
+  };
+  return prepared;
+}
 
 void RecordBook::SetStatus(uint64_t serial, const String& text) {
+  if (frozen_) {
+    deferred_.push_back([=] { SetStatus(serial, text); });
+    return;
+  }
   const int index = records_.IndexBySerial(serial);
   if (index < 0) return;  // deleted meanwhile
   records_[static_cast<uint32_t>(index)].SetStatus(text);
@@ -222,21 +268,76 @@ void RecordBook::SetStatus(uint64_t serial, const String& text) {
 }
 
 void RecordBook::SetFilter(const RecordFilter& filter) {
-  view_.SetFilter(records_, filter);
-  Recount();
-  NotifyReset();
+  if (frozen_) return WhenThawed([=] { SetFilter(filter); });
+  Finish(PrepareFilter(filter));
 }
 
 void RecordBook::SetSort(int column, bool descending) {
-  view_.SetSort(records_, column, descending);
+  if (frozen_) return WhenThawed([=] { SetSort(column, descending); });
+  Finish(PrepareSort(column, descending));
+}
+
+void RecordBook::ResetView() {
+  if (frozen_) return WhenThawed([this] { ResetView(); });
+  ShowView(RecordView());
+}
+
+RecordBook::Prepared RecordBook::PrepareFilter(const RecordFilter& filter) {
+  auto view = std::make_shared<RecordView>(view_);
+  view->SetFilter(records_, filter);
+  Prepared prepared;
+  prepared.count = view->RowCount(records_);
+  prepared.finish = [this, view] { ShowView(std::move(*view)); };
+  return prepared;
+}
+
+RecordBook::Prepared RecordBook::PrepareSort(int column, bool descending) {
+  auto view = std::make_shared<RecordView>(view_);
+  view->SetSort(records_, column, descending);
+  Prepared prepared;
+  prepared.count = view->RowCount(records_);
+  prepared.finish = [this, view] { ShowView(std::move(*view)); };
+  return prepared;
+}
+
+RecordBook::Prepared RecordBook::Finish(Prepared prepared) {
+  if (prepared.finish) prepared.finish();
+  return prepared;
+}
+
+void RecordBook::ShowView(RecordView view) {
+  view_ = std::move(view);
   Recount();
   NotifyReset();
 }
 
-void RecordBook::ResetView() {
-  view_.Reset();
-  Recount();
-  NotifyReset();
+void RecordBook::WhenThawed(std::function<void()> change) {
+  if (frozen_) {
+    deferred_.push_back(std::move(change));
+  } else {
+    change();
+  }
+}
+
+void RecordBook::Thaw() {
+  if (frozen_ == 0 || --frozen_ > 0) return;
+  // A change made now may be deferred again only by a freeze it starts.
+  std::vector<std::function<void()>> changes;
+  changes.swap(deferred_);
+  for (size_t i = 0; i < changes.size(); ++i) {
+    if (frozen_) {
+      deferred_.insert(deferred_.begin(), changes.begin() + static_cast<ptrdiff_t>(i),
+                       changes.end());
+      return;
+    }
+    changes[i]();
+  }
+}
+
+void RecordBook::ThawAll() {
+  if (frozen_ == 0) return;
+  frozen_ = 1;
+  Thaw();
 }
 
 void RecordBook::Recount() {

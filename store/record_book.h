@@ -16,8 +16,8 @@
 // record: a tick, an upload reply, a deletion, a new record. Each change is
 // stored first and only then made in memory; the rows shown and the counts
 // are checked again by the book after every change, and one listener hears
-// which rows changed. Plain logic, no widgets; UI thread only. The database
-// is not owned.
+// which rows changed. Plain logic, no widgets; UI thread only, but for the
+// Prepare functions (see Freeze). The database is not owned.
 class RecordBook {
  public:
   // What changed for the list: every row (kReset), one new row, or a range
@@ -36,6 +36,14 @@ class RecordBook {
     uint32_t ticked = 0;
     uint32_t shownTicked = 0;
     uint32_t shownFailed = 0;
+  };
+
+  // A change prepared on a worker and made in memory by `finish` on the UI
+  // thread (null: nothing to make). `count`: the records it concerns.
+  struct Prepared {
+    DbStatus status{true, String(u"")};
+    uint32_t count = 0;
+    std::function<void()> finish;
   };
 
   explicit RecordBook(RecordDb& db) : db_(db) {}
@@ -99,6 +107,29 @@ class RecordBook {
   void SetSort(int column, bool descending);
   void ResetView();
 
+  // Work that takes long at a million records runs on a worker over the
+  // frozen book: while frozen the records and the rows shown stay as they
+  // are (any thread may read them), and a change asked for meanwhile (a new
+  // record, an upload reply, a view) is kept and made at the thaw, in the
+  // order asked; a tick is refused. Freeze and Thaw nest; UI thread.
+  void Freeze() { ++frozen_; }
+  void Thaw();
+  // At close: thawed whatever is still frozen.
+  void ThawAll();
+  bool IsFrozen() const { return frozen_ > 0; }
+  // Runs `change` now, or at the thaw.
+  void WhenThawed(std::function<void()> change);
+
+  // The two halves of the long changes. Prepare reads the frozen records and
+  // writes the database (any thread); `finish` runs on the UI thread while
+  // the book is still frozen. Finish(Prepare...) is the change made at once.
+  Prepared PrepareFilter(const RecordFilter& filter);
+  Prepared PrepareSort(int column, bool descending);
+  Prepared PrepareTickShown(bool ticked);
+  Prepared PrepareDeleteTicked();
+  Prepared PrepareKeepDeviceIds();
+  static Prepared Finish(Prepared prepared);
+
  private:
   void Recount();
   // A record that waited is stored now, under `key`.
@@ -109,6 +140,8 @@ class RecordBook {
   // (UINT32_MAX for those), as RecordView::Removed wants it.
   std::vector<uint32_t> IndexesAfterRemoving(
       const std::function<bool(const _NcItemData&)>& removed) const;
+  // A new view of the records, as prepared.
+  void ShowView(RecordView view);
   void Notify(const Change& change);
   void NotifyReset();
   // Record `index` changed in its texts or box.
@@ -126,4 +159,6 @@ class RecordBook {
     String deviceId;  // the ID it was captured under
   };
   std::vector<Waiting> waiting_;
+  int frozen_ = 0;
+  std::vector<std::function<void()>> deferred_;
 };

@@ -283,24 +283,32 @@ DbStatus SetRecordsUploaded(RecordDb& db, const std::vector<String>& keys) {
   return SetFlags(db, keys, u"uploaded", true);
 }
 
-DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed) {
-  removed = 0;
+DbStatus DeleteSelectedFromDb(const NcItemList& records, RecordDb& db, uint32_t& count) {
+  count = 0;
   RecordDb::Batch batch;
   for (uint32_t i = records.Count(); i-- > 0;) {
-    if (records[i].selected) batch.DeleteBytes(StoredKeyBytes(records[i]));
+    if (!records[i].selected) continue;
+    batch.DeleteBytes(StoredKeyBytes(records[i]));
+    ++count;
   }
-  if (!batch.IsEmpty()) {
-    DbStatus status = db.Write(batch, true);
-    if (!status) return status;  // nothing leaves the list that is still stored
-  }
-  removed = records.RemoveIf([](const _NcItemData& r) { return r.selected; });
-  return DbStatus{true, String(u"")};
+  if (batch.IsEmpty()) return DbStatus{true, String(u"")};
+  return db.Write(batch, true);
 }
 
-DbStatus StampDeviceIds(RecordDb& db, NcItemList& records) {
+DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed) {
+  removed = 0;
+  uint32_t count = 0;
+  DbStatus status = DeleteSelectedFromDb(records, db, count);
+  if (!status) return status;  // nothing leaves the list that is still stored
+  removed = records.RemoveIf([](const _NcItemData& r) { return r.selected; });
+  return status;
+}
+
+DbStatus StoreDeviceIds(RecordDb& db, const NcItemList& records, std::vector<uint32_t>& stamped) {
+  stamped.clear();
   RecordDb::Batch batch;
   std::string value;
-  std::vector<uint32_t> stamped;
+  std::vector<uint32_t> written;
   for (uint32_t i = 0; i < records.Count(); ++i) {
     const _NcItemData& record = records[i];
     if (!record.stored || record.deviceIdStored) continue;
@@ -316,12 +324,17 @@ DbStatus StampDeviceIds(RecordDb& db, NcItemList& records) {
       doc.SetPropertyStr(u"deviceid", id);
       batch.PutJson(record.Key(), doc);
     }
-    stamped.push_back(i);
+    written.push_back(i);
   }
   if (batch.IsEmpty()) return DbStatus{true, String(u"")};
   DbStatus status = db.Write(batch, true);
-  if (status) {
-    for (const uint32_t i : stamped) records[i].deviceIdStored = true;
-  }
+  if (status) stamped = std::move(written);
+  return status;
+}
+
+DbStatus StampDeviceIds(RecordDb& db, NcItemList& records) {
+  std::vector<uint32_t> stamped;
+  DbStatus status = StoreDeviceIds(db, records, stamped);
+  for (const uint32_t i : stamped) records[i].deviceIdStored = true;
   return status;
 }

@@ -53,6 +53,9 @@ bool IsListedValue(const char* bytes, size_t length, const char** why = nullptr)
 // stays linear); `removed` says how many went. When the write fails nothing is
 // removed from the list either, and the status says why.
 DbStatus DeleteSelectedRecords(NcItemList& records, RecordDb& db, uint32_t& removed);
+// The database half of that: the ticked records' keys deleted in one write
+// that reaches the disk (`count` says how many); the list is left as it is.
+DbStatus DeleteSelectedFromDb(const NcItemList& records, RecordDb& db, uint32_t& count);
 
 // A record text as the stored value gives it back: the JSON writer drops
 // U+0000 (line noise can put zero bytes into a frame).
@@ -87,6 +90,9 @@ DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool select
 // values that name none, in one write that reaches the disk: run before the
 // station's ID changes, so earlier records keep their trace codes.
 DbStatus StampDeviceIds(RecordDb& db, NcItemList& records);
+// The database half of that: the list is left as it is, and `stamped` gets
+// the indexes of the records whose values now name their ID.
+DbStatus StoreDeviceIds(RecordDb& db, const NcItemList& records, std::vector<uint32_t>& stamped);
 
 // The "uploaded" flag of every readable record of `keys`, in one write that
 // reaches the disk.

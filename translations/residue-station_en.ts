@@ -654,10 +654,6 @@ QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius:
         <translation>Records</translation>
     </message>
     <message>
-        <source>无法保存文件</source>
-        <translation>Cannot save the file</translation>
-    </message>
-    <message>
         <source>%1 条数据成功导出到 %2</source>
         <translation>%1 records exported to %2</translation>
     </message>
@@ -936,6 +932,38 @@ Move or rename the file, then start the program again.</translation>
 程序在没有设备ID的情况下运行，请在“设置”页面输入检测仪标签上的16位设备ID。</source>
         <translation>The device ID "%1" in the settings file is not valid: %2
 The program runs without a device ID; enter the 16-digit ID from the detector's label on the Settings page.</translation>
+    </message>
+    <message>
+        <source>正在查找……</source>
+        <translation>Finding...</translation>
+    </message>
+    <message>
+        <source>正在排序……</source>
+        <translation>Sorting...</translation>
+    </message>
+    <message>
+        <source>正在删除……</source>
+        <translation>Deleting...</translation>
+    </message>
+    <message>
+        <source>正在处理记录，请稍候再试</source>
+        <translation>The records are being worked on; try again in a moment</translation>
+    </message>
+    <message>
+        <source>正在全选……</source>
+        <translation>Ticking every row...</translation>
+    </message>
+    <message>
+        <source>正在取消全选……</source>
+        <translation>Unticking every row...</translation>
+    </message>
+    <message>
+        <source>正在保存已有记录的设备ID……</source>
+        <translation>Keeping the device ID of earlier records...</translation>
+    </message>
+    <message>
+        <source>正在统计……</source>
+        <translation>Counting...</translation>
     </message>
 </context>
 <context>

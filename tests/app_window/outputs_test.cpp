@@ -69,7 +69,11 @@ TEST_F(OutputsTest, ExportWritesStoredRecordsLastFirstAndReportsFailures) {
   Open();
   ASSERT_TRUE(window_->Database().Delete(u"261206100002"));  // gone from the database meanwhile
   exportPath = QString::fromStdString(Path("export.txt"));
-  Click("btn_export");
+  const auto exportFile = [&] {
+    Click("btn_export");
+    return QTest::qWaitFor([&] { return !window_->IsWritingOutput(); }, 20000);
+  };
+  ASSERT_TRUE(exportFile());
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "2 条数据成功导出到 " + exportPath.toStdString());
   std::string bytes;
@@ -79,19 +83,19 @@ TEST_F(OutputsTest, ExportWritesStoredRecordsLastFirstAndReportsFailures) {
   EXPECT_EQ(text.find("2026-12-06 10:00:02"), std::string::npos);
 
   exportPath = QString::fromStdString(Path("missing/folder/export.txt"));
-  Click("btn_export");
-  EXPECT_EQ(messages.back(), "无法保存文件");
+  ASSERT_TRUE(exportFile());
+  EXPECT_EQ(messages.back().rfind("无法保存文件 " + exportPath.toStdString(), 0), 0u);
   std::ofstream(Path("readonly.txt")) << "kept";
   ::chmod(Path("readonly.txt").c_str(), 0444);
   exportPath = QString::fromStdString(Path("readonly.txt"));
   messages.clear();
-  Click("btn_export");
-  EXPECT_EQ(messages, std::vector<std::string>{"无法保存文件"})
-      << "a read-only file is not replaced";
+  ASSERT_TRUE(exportFile());
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("无法保存文件 ", 0), 0u) << "a read-only file is not replaced";
   ReadWholeFile(Path("readonly.txt"), bytes);
   EXPECT_EQ(bytes, "kept");
   exportPath.clear();  // cancelled
-  Click("btn_export");
+  ASSERT_TRUE(exportFile());
   EXPECT_EQ(messages.size(), 1u) << "a cancelled export says nothing";
 }
 
