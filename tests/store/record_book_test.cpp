@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "device/frame_builder.h"
 #include "store/record_sort.h"
@@ -203,3 +204,86 @@ TEST_F(RecordBookTest, WaitingRecordsAreStoredInOrderAndAResentOneLeavesNoSecond
 }
 
 }  // namespace
+
+// Long work runs on a worker over the frozen book: while it runs, nothing the
+// window may ask for changes the rows or the counts (a new record, an upload
+// reply, a new filter wait; a tick is refused); at the thaw the prepared
+// change is made first and the waiting ones follow in order.
+TEST_F(RecordBookTest, WorkOverTheFrozenBookLetsChangesWaitAndMakesThemInOrder) {
+  struct Work {
+    const char* what;
+    std::function<RecordBook::Prepared(RecordBook&)> prepare;
+    std::function<void(const RecordBook&)> check;  // after the thaw
+  } works[] = {
+      {"sort by rate", [](RecordBook& b) { return b.PrepareSort(3, false); },
+       [](const RecordBook& b) { EXPECT_EQ(b.View().SortColumn(), 3); }},
+      {"filter",
+       [](RecordBook& b) {
+         RecordFilter f;
+         f.text = u"毛豆";
+         return b.PrepareFilter(f);
+       },
+       [](const RecordBook& b) { EXPECT_TRUE(b.View().Filter().text == u"毛豆"); }},
+      {"tick all", [](RecordBook& b) { return b.PrepareTickShown(true); },
+       [](const RecordBook& b) {
+         EXPECT_EQ(b.GetCounts().ticked, 3u) << "all but the new record";
+       }},
+      {"delete ticked", [](RecordBook& b) { return b.PrepareDeleteTicked(); },
+       [](const RecordBook& b) { EXPECT_EQ(b.GetCounts().total, 3u); }},
+      {"keep device IDs", [](RecordBook& b) { return b.PrepareKeepDeviceIds(); },
+       [](const RecordBook& b) {
+         for (uint32_t i = 0; i < 3; ++i) EXPECT_TRUE(b.Records()[i].deviceIdStored) << i;
+       }},
+  };
+  int n = 0;
+  for (const Work& work : works) {
+    RecordDb db(Path("frozen" + std::to_string(n++)));
+    const char16_t* samples[] = {u"毛豆", u"黄瓜", u"毛豆"};
+    for (int i = 0; i < 3; ++i) {
+      String time;
+      time.Format(u"2612060800%02d", i);
+      ASSERT_TRUE(StoreReceivedRecord(db, time, Text(time.Handle(), samples[i], u"30.0", i == 1),
+                                      true, i ? u"" : u"0123456789ABCDEF")
+                      .status);
+    }
+    ASSERT_TRUE(SetRecordSelected(db, u"261206080001", true));
+    RecordBook book(db);
+    ASSERT_TRUE(book.Load(u"FEDCBA9876543210"));
+    const std::vector<uint32_t> before = book.ShownRecords();
+    const uint64_t first = book.Records()[0].serial;
+
+    book.Freeze();
+    RecordBook::Prepared prepared;
+    std::thread worker([&] { prepared = work.prepare(book); });
+    const String text = Text(u"261206090000", u"毛豆", u"12.0", false);
+    ASSERT_TRUE(StoreReceivedRecord(db, u"261206090000", text).status);
+    EXPECT_EQ(book.Add(u"261206090000", text, false, false, u"", false), nullptr) << work.what;
+    book.SetStatus(first, u"已上传");
+    EXPECT_TRUE(book.MarkUploaded({{first, u"261206080000"}}));
+    EXPECT_FALSE(book.SetTicked(first, true)) << work.what << ": refused while frozen";
+    book.WhenThawed([&] { EXPECT_FALSE(book.IsFrozen()); });
+    worker.join();
+    EXPECT_EQ(book.ShownRecords(), before) << work.what << ": nothing moved while frozen";
+    EXPECT_EQ(book.GetCounts().total, 3u) << work.what;
+    EXPECT_FALSE(book.Records()[0].uploaded) << work.what;
+
+    ASSERT_TRUE(prepared.status) << work.what;
+    RecordBook::Finish(prepared);
+    book.Thaw();
+    EXPECT_FALSE(book.IsFrozen());
+    work.check(book);
+    ExpectConsistent(book, work.what);
+    EXPECT_TRUE(book.Records()[book.Records().Count() - 1].Key() == u"261206090000")
+        << work.what << ": the new record joined at the end";
+    const int index = book.Records().IndexBySerial(first);
+    ASSERT_GE(index, 0) << work.what;
+    EXPECT_TRUE(book.Records()[static_cast<uint32_t>(index)].uploaded) << work.what;
+    NcItemList stored;
+    ASSERT_TRUE(LoadRecordList(db, stored, u""));
+    ASSERT_EQ(stored.Count(), book.Records().Count()) << work.what;
+    for (uint32_t i = 0; i < stored.Count(); ++i) {
+      EXPECT_EQ(stored[i].selected, book.Records()[i].selected) << work.what << " " << i;
+      EXPECT_EQ(stored[i].uploaded, book.Records()[i].uploaded) << work.what << " " << i;
+    }
+  }
+}
