@@ -107,7 +107,7 @@ TEST_F(BookWorkTest, CommandsRunOnTheFrozenListAndARecordArrivingMeanwhileJoinsA
     window_->HandOverRecord(u"261206110000", text, true, false, u"");
     // A click on a box waits for nothing: it is not taken, and not stored.
     const uint32_t ticks = StoredTicks();
-    window_->OnRecordCheckClicked(window_->Records().Element(0));
+    window_->OnRecordCheckClicked(const_cast<_NcItemData*>(window_->Records().Element(0)));
     EXPECT_EQ(StoredTicks(), ticks);
     window_->ClearFind();
     EXPECT_EQ(messages.back(), "正在处理记录，请稍候再试");
