@@ -96,9 +96,9 @@ void MainFrameWnd::SaveResultsNotice() {
 }
 
 bool MainFrameWnd::AcceptsOutput(const QString& path) {
-  const std::string problem = OutputPathProblem(path.toStdString());
-  if (problem.empty()) return true;
-  ShowMessageBox(this, ShownLibraryText(QString::fromStdString(problem)), MessageKind::kError);
+  const Status allowed = CheckOutputPath(path.toStdString());
+  if (allowed) return true;
+  ShowMessageBox(this, ShownLibraryText(ToQString(allowed.text)), MessageKind::kError);
   return false;
 }
 
@@ -155,9 +155,13 @@ void MainFrameWnd::StartOutput(OutputKind kind, const QString& path) {
       } else if (kind == OutputKind::kXlsx) {
         const std::vector<StatsRow> stats =
             RecordStats(records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);
-        written = WriteXlsx(file, records, rows, stats, progress, error);
+        const Status status = WriteXlsx(file, records, rows, stats, progress);
+        written = status.ok;
+        error = status.text;
       } else {
-        written = WriteResultsNotice(file, records, rows, notice, progress, error);
+        const Status status = WriteResultsNotice(file, records, rows, notice, progress);
+        written = status.ok;
+        error = status.text;
       }
     }
     const QString reason = ToQString(error);

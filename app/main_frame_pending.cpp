@@ -35,9 +35,9 @@ void MainFrameWnd::ShowStoreProblem() {
 
 bool MainFrameWnd::RetryPendingRecords() {
   if (book_.IsFrozen()) return false;  // the next tick, after the work over the records
-  String error;
-  if (book_.StoreWaiting(error)) return true;
-  lastStoreError_ = error;
+  const DbStatus stored = book_.StoreWaiting();
+  if (stored) return true;
+  lastStoreError_ = stored.text;
   return false;
 }
 

@@ -225,10 +225,10 @@ void MainFrameWnd::ReplayCaptureFile() {
           MessageKind::kConfirm)) {
     return;
   }
-  std::string problem;
-  if (!::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames, &problem)) {
-    ShowMessageBox(
-        this, tr("无法回放采集文件：%1").arg(ShownLibraryText(QString::fromStdString(problem))),
-        MessageKind::kError);
+  const Status replayed =
+      ::ReplayCaptureFile(options_.capturePath, frameDecoder_, settings_.productNames);
+  if (!replayed) {
+    ShowMessageBox(this, tr("无法回放采集文件：%1").arg(ShownLibraryText(ToQString(replayed.text))),
+                   MessageKind::kError);
   }
 }

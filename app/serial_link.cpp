@@ -32,9 +32,9 @@ void SerialLink::OpenSerialPort(const String& portName, const String& baudRate,
     return;
   }
   std::shared_ptr<SerialPort> port(factory_());
-  String error;
-  if (!port->Open(*path, error)) {
-    host_.ShowPortStatus(portName + u": " + error, false);
+  const Status opened = port->Open(*path);
+  if (!opened) {
+    host_.ShowPortStatus(portName + u": " + opened.text, false);
     return;
   }
   if (!ConfigureSerialPort(*port, baudRate)) {

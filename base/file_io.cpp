@@ -68,13 +68,16 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* pro
   return true;
 }
 
-std::string OutputPathProblem(const std::string& path) {
+Status CheckOutputPath(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
-  if (error && error.value() == ELOOP) return "不是普通文件: " + path + "（符号链接形成循环）";
-  if (error || status.type() == fs::file_type::not_found) return "";  // a new file
-  if (status.type() == fs::file_type::regular) return "";
-  if (status.type() == fs::file_type::directory) return "不是普通文件: " + path + "（这是文件夹）";
-  return "不是普通文件: " + path + "（设备、管道或其他特殊文件）";
+  const auto refused = [&path](const char* what) {
+    return Status::FailedUtf8("不是普通文件: " + path + what);
+  };
+  if (error && error.value() == ELOOP) return refused("（符号链接形成循环）");
+  if (error || status.type() == fs::file_type::not_found) return Status::Ok();  // a new file
+  if (status.type() == fs::file_type::regular) return Status::Ok();
+  if (status.type() == fs::file_type::directory) return refused("（这是文件夹）");
+  return refused("（设备、管道或其他特殊文件）");
 }

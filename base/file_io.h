@@ -5,6 +5,8 @@
 #include <iosfwd>
 #include <string>
 
+#include "base/status.h"
+
 // Whole-file reads and crash-safe writes. Paths are native (UTF-8 on Linux).
 // Plain functions, safe on any thread for different files.
 
@@ -22,11 +24,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* pro
 bool ReadWholeStream(std::istream& in, std::string& bytes, std::string* problem = nullptr,
                      size_t limit = kMaxReadBytes);
 
-// Why an output may not go to `path`, in Chinese with the path (UTF-8): it is
-// (or a link leads to) something other than a regular file, such as a device,
-// a FIFO or a folder, or the links go round in a loop. Empty when the path
-// is a regular file or nothing yet. Every file write below checks it first.
-std::string OutputPathProblem(const std::string& path);
+// Whether an output may go to `path`: failed, with the path and why, when it
+// is (or a link leads to) something other than a regular file, such as a
+// device, a FIFO or a folder, or the links go round in a loop. Every file
+// write below checks it first.
+Status CheckOutputPath(const std::string& path);
 
 // Removes what outputs interrupted by a crash left in the temporary folder
 // (the workbook and notice are made there first): files of processes that

@@ -65,7 +65,7 @@ bool RewriteInPlace(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
-  if (!OutputPathProblem(path).empty()) return false;  // never a device, FIFO or folder
+  if (!CheckOutputPath(path)) return false;  // never a device, FIFO or folder
   const std::string target = WriteTarget(path);
   struct stat old;
   mode_t mode = 0644;
@@ -89,7 +89,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& bytes) {
 
 MadeFile ReplaceWithMadeFile(const std::string& path,
                              const std::function<bool(const std::string& temporary)>& make) {
-  if (!OutputPathProblem(path).empty()) return MadeFile::kNotReplaced;
+  if (!CheckOutputPath(path)) return MadeFile::kNotReplaced;
   // Named after this process, so a later start can tell a leftover of a crash.
   std::string temporary = (std::filesystem::temp_directory_path() /
                            ("residue-output-" + std::to_string(::getpid()) + "-XXXXXX"))

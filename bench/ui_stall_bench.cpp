@@ -20,6 +20,7 @@
 
 #include "app/main_frame_wnd.h"
 #include "base/config.h"
+#include "bench/stall_meter.h"
 #include "bench/stored_records.h"
 #include "tests/support/child_process.h"
 #include "tests/support/misbehaving_peers.h"
@@ -33,33 +34,6 @@ bool Record(const QString& text, MessageKind, const QString&) {
   messages.push_back(text.toStdString());
   return true;
 }
-
-// The worst lateness of a 5 ms timer while `busy` holds.
-struct StallMeter {
-  explicit StallMeter() {
-    timer.setInterval(5);
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [this] {
-      const qint64 now = clock.elapsed();
-      if (last >= 0) worst = std::max(worst, now - last - 5);
-      last = now;
-    });
-  }
-  qint64 Run(const std::function<bool()>& busy, int limitMs) {
-    clock.start();
-    last = -1;
-    worst = 0;
-    timer.start();
-    while (busy() && clock.elapsed() < limitMs) {
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    timer.stop();
-    return worst;
-  }
-  QTimer timer;
-  QElapsedTimer clock;
-  qint64 last = -1, worst = 0;
-};
 
 // A printer that takes each label in 4 KB pieces, 20 ms apart.
 class SlowPrinter {
@@ -123,7 +97,8 @@ int main(int argc, char** argv) {
     QElapsedTimer span;
     span.start();
     QTimer::singleShot(100, [] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); });
-    const qint64 worst = meter.Run([&] { return span.elapsed() < 400; }, 1000);
+    const qint64 worst = meter.Run(
+        {}, [&] { return span.elapsed() < 400; }, 1000);
     std::printf("calibration: a 150 ms block measures as a %lld ms stall\n", worst);
   }
   const std::string id = R"("deviceid": "0123456789ABCDEF")";
@@ -138,8 +113,7 @@ int main(int argc, char** argv) {
     messages.clear();
     QElapsedTimer took;
     took.start();
-    (window.*work)();
-    const qint64 worst = meter.Run([&] { return busy(window); }, 300000);
+    const qint64 worst = meter.Run([&] { (window.*work)(); }, [&] { return busy(window); }, 300000);
     std::printf("%s: ended after %lld ms, longest UI stall %lld ms (%s)\n", what, took.elapsed(),
                 worst, messages.empty() ? "" : messages.back().c_str());
     window.close();

@@ -2,10 +2,9 @@
 
 #include "base/file_io.h"
 
-bool ReplayCaptureFile(const std::string& path, FrameDecoder& decoder, ProductNames& names,
-                       std::string* problem) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes, problem)) return false;
+Status ReplayCaptureFile(const std::string& path, FrameDecoder& decoder, ProductNames& names) {
+  std::string bytes, problem;
+  if (!ReadWholeFile(path, bytes, &problem)) return Status::FailedUtf8(problem);
   decoder.Replay(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), names);
-  return true;
+  return Status::Ok();
 }

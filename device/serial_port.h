@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/status.h"
 #include "base/string.h"
 
 // One open serial port, read-only, as the receive link uses it. Close may be
@@ -14,8 +15,8 @@ class SerialPort {
   virtual ~SerialPort() = default;
 
   // Opens `path` for reading without making it the controlling terminal, in raw
-  // mode. False with the system's message in `error`.
-  virtual bool Open(const String& path, String& error) = 0;
+  // mode. Failed with the system's message.
+  virtual Status Open(const String& path) = 0;
   // Reads return at once with what has arrived (no time-outs).
   virtual bool SetTimeoutsZero() = 0;
   // Applies a "baud=... parity=... data=... stop=..." text; false when the text

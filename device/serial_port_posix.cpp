@@ -85,35 +85,33 @@ class PosixSerialPort : public SerialPort {
  public:
   ~PosixSerialPort() override { Close(); }
 
-  bool Open(const String& path, String& error) override {
+  Status Open(const String& path) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (fd_ >= 0) return true;
+    if (fd_ >= 0) return Status::Ok();
     const std::string native = path.ToBytes(cp::kUtf8);
     int fd = ::open(native.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      error = OpenFailureText(errno, native);
-      return false;
+      return Status::Failed(OpenFailureText(errno, native));
     }
     termios tio;
     if (::tcgetattr(fd, &tio) != 0) {
-      error = OpenFailureText(errno, native);
+      const int failure = errno;
       ::close(fd);
-      return false;
+      return Status::Failed(OpenFailureText(failure, native));
     }
     // One program per port: a second copy reading the same port would split
     // the detector's byte stream between them. The advisory lock stops every
     // cooperating program (root included); TIOCEXCL stops other opens too.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      error = u"串口正被另一个程序使用，请先关闭那个程序";
       ::close(fd);
-      return false;
+      return Status::Failed(u"串口正被另一个程序使用，请先关闭那个程序");
     }
     ::ioctl(fd, TIOCEXCL);
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     ::tcsetattr(fd, TCSANOW, &tio);
     fd_ = fd;
-    return true;
+    return Status::Ok();
   }
 
   bool SetTimeoutsZero() override {

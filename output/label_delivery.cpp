@@ -11,14 +11,10 @@ bool LabelDelivery::Submit(std::string tspl, Done done) {
   abort_ = false;
   busy_ = true;
   worker_ = std::thread([this, tspl = std::move(tspl), done = std::move(done)] {
-    String error;
-    bool delivered = transport_->Deliver(tspl, &abort_, error);
-    if (abort_) {
-      delivered = false;
-      error = u"已停止";
-    }
+    Status delivered = transport_->Deliver(tspl, &abort_);
+    if (abort_) delivered = Status::Failed(u"已停止");
     busy_ = false;
-    if (done) done(delivered, error);
+    if (done) done(delivered.ok, delivered.text);
   });
   return true;
 }

@@ -54,12 +54,11 @@ class TcpTransport : public NamedTransport {
   TcpTransport(const String& name, std::string host, std::string port, LabelTimeouts timeouts)
       : NamedTransport(name), host_(std::move(host)), port_(std::move(port)), timeouts_(timeouts) {}
 
-  bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
+  Status Deliver(const std::string& tspl, const std::atomic<bool>* abort) override {
     IoError e;
     const int fd = ConnectTcp(host_, port_, AddressFamily::kAny, timeouts_.connectMs, abort, e);
     if (fd < 0) {
-      error = PrinterFailureText(e, true);
-      return false;
+      return Status::Failed(PrinterFailureText(e, true));
     }
     const auto start = std::chrono::steady_clock::now();
     bool ok = WriteWithin(fd, tspl, timeouts_.writeMs, abort, e);
@@ -72,12 +71,11 @@ class TcpTransport : public NamedTransport {
     }
     if (!ok) {
       // Nothing of an unfinished label is to linger in the system's queue.
-      error = PrinterFailureText(e, false);
       AbortSocket(fd);
-      return false;
+      return Status::Failed(PrinterFailureText(e, false));
     }
     CloseDescriptor(fd);
-    return ok;
+    return Status::Ok();
   }
 
  private:
@@ -90,25 +88,21 @@ class DeviceTransport : public NamedTransport {
   DeviceTransport(const String& name, std::string path, LabelTimeouts timeouts)
       : NamedTransport(name), path_(std::move(path)), timeouts_(timeouts) {}
 
-  bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
+  Status Deliver(const std::string& tspl, const std::atomic<bool>* abort) override {
     // Non-blocking, so that a device that stops taking data cannot hold us.
     int code = 0;
     const int fd = OpenDeviceForWriting(path_, code);
     if (fd < 0) {
-      error = OpenFailureText(code);
-      return false;
+      return Status::Failed(OpenFailureText(code));
     }
     IoError e;
-    bool ok = WriteWithin(fd, tspl, timeouts_.writeMs, abort, e);
-    if (!ok) {
-      error = PrinterFailureText(e, false);
+    Status written = Status::Ok();
+    if (!WriteWithin(fd, tspl, timeouts_.writeMs, abort, e)) {
+      written = Status::Failed(PrinterFailureText(e, false));
       DropUnsentOutput(fd);  // or the close would wait for the rest
     }
-    if (!CloseDevice(fd, code) && ok) {
-      error = SystemText(code);
-      ok = false;
-    }
-    return ok;
+    if (!CloseDevice(fd, code) && written) written = Status::Failed(SystemText(code));
+    return written;
   }
 
  private:
@@ -139,29 +133,23 @@ class CupsTransport : public NamedTransport {
   CupsTransport(const String& name, std::string queue, LabelTimeouts timeouts)
       : NamedTransport(name), queue_(std::move(queue)), timeouts_(timeouts) {}
 
-  bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) override {
+  Status Deliver(const std::string& tspl, const std::atomic<bool>* abort) override {
     const HelperOutcome lp =
         RunHelper({"lp", "-d", queue_, "-o", "raw"}, tspl, timeouts_.lpMs, abort);
     switch (lp.state) {
       case HelperOutcome::kExited:
-        if (lp.exitCode == 0 && lp.inputTaken) return true;
-        error = u"打印服务拒绝了这个标签：" + Text(lp.errorText);
-        return false;
+        if (lp.exitCode == 0 && lp.inputTaken) return Status::Ok();
+        return Status::Failed(u"打印服务拒绝了这个标签：" + Text(lp.errorText));
       case HelperOutcome::kNotFound:
-        error = u"没有找到 lp 命令，请安装 cups-client";
-        return false;
+        return Status::Failed(u"没有找到 lp 命令，请安装 cups-client");
       case HelperOutcome::kTimedOut:
-        error = u"打印服务没有及时回应，请检查 CUPS 打印队列";
-        return false;
+        return Status::Failed(u"打印服务没有及时回应，请检查 CUPS 打印队列");
       case HelperOutcome::kAborted:
-        error = u"已停止";
-        return false;
+        return Status::Failed(u"已停止");
       case HelperOutcome::kKilled:
-        error = u"打印服务意外中止：" + Text(lp.errorText);
-        return false;
+        return Status::Failed(u"打印服务意外中止：" + Text(lp.errorText));
       default:
-        error = SystemText(lp.systemError);
-        return false;
+        return Status::Failed(SystemText(lp.systemError));
     }
   }
 
@@ -176,28 +164,25 @@ class FolderTransport : public NamedTransport {
   FolderTransport(const String& name, std::string folder)
       : NamedTransport(name), folder_(std::move(folder)) {}
 
-  bool Deliver(const std::string& tspl, const std::atomic<bool>*, String& error) override {
+  Status Deliver(const std::string& tspl, const std::atomic<bool>*) override {
     std::error_code fsError;
     std::filesystem::create_directories(folder_, fsError);
     const std::string base = NextBaseName();
     for (const char* extension : {".tspl", ".png"}) {
-      const std::string refused = OutputPathProblem(base + extension);
-      if (!refused.empty()) {
-        error = Text(refused);
-        return false;
+      const Status refused = CheckOutputPath(base + extension);
+      if (!refused) {
+        return Status::Failed(refused.text);
       }
     }
     if (!ReplaceFileContent(base + ".tspl", tspl)) {
-      error =
-          u"无法写入文件 " + Text(base + ".tspl") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
-      return false;
+      return Status::Failed(u"无法写入文件 " + Text(base + ".tspl") +
+                            u"，请检查文件夹是否存在、可写、磁盘是否已满");
     }
     if (!RenderTsplPreview(tspl, base + ".png")) {
-      error =
-          u"无法写入文件 " + Text(base + ".png") + u"，请检查文件夹是否存在、可写、磁盘是否已满";
-      return false;
+      return Status::Failed(u"无法写入文件 " + Text(base + ".png") +
+                            u"，请检查文件夹是否存在、可写、磁盘是否已满");
     }
-    return true;
+    return Status::Ok();
   }
 
  private:

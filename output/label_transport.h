@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "base/string.h"
 
 // How long delivering one label may take at most. A destination that takes
@@ -23,9 +24,8 @@ struct LabelTimeouts {
 class LabelTransport {
  public:
   virtual ~LabelTransport() = default;
-  // True only when the destination took every byte; false with the reason,
-  // in Chinese, in `error`.
-  virtual bool Deliver(const std::string& tspl, const std::atomic<bool>* abort, String& error) = 0;
+  // Ok only when the destination took every byte; failed with the reason.
+  virtual Status Deliver(const std::string& tspl, const std::atomic<bool>* abort) = 0;
   // The destination as the settings name it, for messages.
   virtual const String& Name() const = 0;
 };
@@ -33,9 +33,9 @@ class LabelTransport {
 // Keeps every label in memory instead of printing it (tools, tests).
 class MemoryLabelTransport : public LabelTransport {
  public:
-  bool Deliver(const std::string& tspl, const std::atomic<bool>*, String&) override {
+  Status Deliver(const std::string& tspl, const std::atomic<bool>*) override {
     labels.push_back(tspl);
-    return true;
+    return Status::Ok();
   }
   const String& Name() const override { return name_; }
   std::vector<std::string> labels;
@@ -48,7 +48,7 @@ class MemoryLabelTransport : public LabelTransport {
 // whose bytes (TsplCommands::LastLabel) are delivered elsewhere.
 class NoLabelTransport : public LabelTransport {
  public:
-  bool Deliver(const std::string&, const std::atomic<bool>*, String&) override { return true; }
+  Status Deliver(const std::string&, const std::atomic<bool>*) override { return Status::Ok(); }
   const String& Name() const override { return name_; }
 
  private:

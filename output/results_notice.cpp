@@ -168,13 +168,14 @@ bool MakeNotice(const std::string& file, const NcItemList& records,
 
 }  // namespace
 
-bool WriteResultsNotice(const std::string& path, const NcItemList& records,
-                        const std::vector<uint32_t>& rows, const NoticeInfo& info,
-                        const std::function<bool(size_t)>& progress, String& error) {
+Status WriteResultsNotice(const std::string& path, const NcItemList& records,
+                          const std::vector<uint32_t>& rows, const NoticeInfo& info,
+                          const std::function<bool(size_t)>& progress) {
+  String error;
   const MadeFile made = ReplaceWithMadeFile(path, [&](const std::string& file) {
     return MakeNotice(file, records, rows, info, progress, error);
   });
   if (made == MadeFile::kNotMade && error.IsEmpty()) error = u"文件没有写完，请检查磁盘空间";
   if (made == MadeFile::kNotReplaced) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
-  return made == MadeFile::kReplaced;
+  return made == MadeFile::kReplaced ? Status::Ok() : Status::Failed(error);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "base/string.h"
 #include "store/nc_item_data.h"
 
@@ -27,9 +28,10 @@ constexpr char16_t kDefaultNoticeTitle[] = u"农产品农药残留快速检测�
 // is replaced only by a complete new one.
 // `progress` hears the rows written so far and stops the notice by
 // returning false.
-bool WriteResultsNotice(const std::string& path, const NcItemList& records,
-                        const std::vector<uint32_t>& rows, const NoticeInfo& info,
-                        const std::function<bool(size_t)>& progress, String& error);
+// Failed, with the reason, when the file was not written.
+Status WriteResultsNotice(const std::string& path, const NcItemList& records,
+                          const std::vector<uint32_t>& rows, const NoticeInfo& info,
+                          const std::function<bool(size_t)>& progress);
 
 // How many pages the notice of `rows` records takes.
 int NoticePages(size_t rows);

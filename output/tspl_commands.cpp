@@ -63,8 +63,9 @@ bool TsplCommands::printlabel(const char* sets, const char* copies) {
   lastLabel_ = setupLines_ + labelLines_;
   inLabel_ = false;
   labelLines_.clear();
-  lastError_ = u"";
-  return transport_->Deliver(lastLabel_, nullptr, lastError_);
+  const Status delivered = transport_->Deliver(lastLabel_, nullptr);
+  lastError_ = delivered.text;
+  return delivered.ok;
 }
 
 void TsplCommands::closeport() {}

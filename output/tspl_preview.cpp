@@ -116,6 +116,6 @@ QImage RenderTsplLabel(const std::string& tspl) {
 }
 
 bool RenderTsplPreview(const std::string& tspl, const std::string& pngPath) {
-  if (!OutputPathProblem(pngPath).empty()) return false;  // never over a device or FIFO
+  if (!CheckOutputPath(pngPath)) return false;  // never over a device or FIFO
   return RenderTsplLabel(tspl).save(QString::fromStdString(pngPath), "PNG");
 }

@@ -120,14 +120,15 @@ bool MakeWorkbook(const std::string& file, const NcItemList& records,
 
 }  // namespace
 
-bool WriteXlsx(const std::string& path, const NcItemList& records,
-               const std::vector<uint32_t>& rows, const std::vector<StatsRow>& stats,
-               const std::function<bool(size_t)>& progress, String& error) {
+Status WriteXlsx(const std::string& path, const NcItemList& records,
+                 const std::vector<uint32_t>& rows, const std::vector<StatsRow>& stats,
+                 const std::function<bool(size_t)>& progress) {
+  String error;
   const MadeFile made = ReplaceWithMadeFile(path, [&](const std::string& file) {
     return MakeWorkbook(file, records, rows, stats, progress, error);
   });
   if (made == MadeFile::kNotMade && error.IsEmpty())
     error = u"无法创建文件，请检查文件夹是否存在、是否可写";
   if (made == MadeFile::kNotReplaced) error = u"无法写入文件，请检查磁盘空间和文件夹权限";
-  return made == MadeFile::kReplaced;
+  return made == MadeFile::kReplaced ? Status::Ok() : Status::Failed(error);
 }

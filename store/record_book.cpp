@@ -61,8 +61,8 @@ _NcItemData* RecordBook::AddWaiting(const String& testTime, const String& text,
   return record;
 }
 
-bool RecordBook::StoreWaiting(String& error) {
-  if (frozen_) return waiting_.empty();  // tried again after the thaw
+DbStatus RecordBook::StoreWaiting() {
+  if (frozen_ && !waiting_.empty()) return DbStatus::Failed(u"正在处理记录，稍后再存");
   bool reopened = false;
   while (!waiting_.empty()) {
     const Waiting& next = waiting_.front();
@@ -72,10 +72,7 @@ bool RecordBook::StoreWaiting(String& error) {
       reopened = true;
       continue;
     }
-    if (!stored.status) {
-      error = stored.status.text;
-      return false;
-    }
+    if (!stored.status) return stored.status;
     if (stored.duplicate) {
       // The same test came twice while the disk refused both: the first copy
       // is stored and listed, this row would show it a second time.
@@ -85,7 +82,7 @@ bool RecordBook::StoreWaiting(String& error) {
     }
     waiting_.erase(waiting_.begin());
   }
-  return true;
+  return DbStatus::Ok();
 }
 
 bool RecordBook::SaveWaiting(const std::string& path) {

@@ -76,10 +76,10 @@ class RecordBook {
                           const String& stationId, const String& note);
   size_t WaitingCount() const { return waiting_.size(); }
   // Stores what waits, in arrival order, up to the first record the database
-  // still refuses (`error` says why). leveldb keeps refusing after one failed
+  // still refuses (failed, with why). leveldb keeps refusing after one failed
   // write until it is opened again, so a refusal is tried once more after a
-  // reopen. True when nothing is left waiting.
-  bool StoreWaiting(String& error);
+  // reopen. Ok when nothing is left waiting. While frozen nothing is tried.
+  DbStatus StoreWaiting();
   // At close: what still waits is appended to `path` as raw detector frames
   // (":NC" and the record text), which StoreLeftOver stores at the next start.
   bool SaveWaiting(const std::string& path);

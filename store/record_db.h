@@ -11,6 +11,7 @@
 
 #include "base/function.h"
 #include "base/json.h"
+#include "base/status.h"
 #include "base/string.h"
 
 namespace leveldb {
@@ -20,13 +21,8 @@ class WriteBatch;
 }  // namespace leveldb
 
 // The result of one database operation: whether it succeeded and, when not,
-// leveldb's text for it (for example "IO error: ..." or "NotFound: "). It
-// belongs to the call that returned it; ignoring it does not compile.
-struct [[nodiscard]] DbStatus {
-  bool ok = false;
-  String text;  // empty when ok
-  explicit operator bool() const { return ok; }
-};
+// leveldb's text for it (for example "IO error: ..." or "NotFound: ").
+using DbStatus = Status;
 
 // The record database: one leveldb folder holding, per record, its key (GBK
 // bytes) and the compact JSON text of {"data", "selected", "uploaded"} (GBK

@@ -58,9 +58,9 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
         << kFilterUsage << "\n";
     return 2;
   }
-  const std::string refused = OutputPathProblem(path);
-  if (!refused.empty()) {
-    err << "residue-tool export: " << refused << "\n";
+  const Status refused = CheckOutputPath(path);
+  if (!refused) {
+    err << "residue-tool export: " << refused.text.ToBytes(cp::kUtf8) << "\n";
     return 2;
   }
   RecordDb db(folder, false);
@@ -88,15 +88,14 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   // The other formats: the records the record page shows with this filter,
   // in stored order.
   const std::vector<uint32_t> rows = FilterRecords(records, filter);
-  String error;
-  bool written = false;
+  Status written = Status::Ok();
   if (format == "csv") {
-    written = ReplaceFileContent(path, BuildCsv(records, rows));
-    if (!written) error = u"cannot write the file";
+    if (!ReplaceFileContent(path, BuildCsv(records, rows)))
+      written = Status::Failed(u"cannot write the file");
   } else if (format == "xlsx") {
     const std::vector<StatsRow> stats =
         RecordStats(records, rows, StatsBy::kPeriod, filter.fromDate, filter.toDate);
-    written = WriteXlsx(path, records, rows, stats, nullptr, error);
+    written = WriteXlsx(path, records, rows, stats, nullptr);
   } else {
     EnsureGuiApplication();  // the notice's fonts
     NoticeInfo info;
@@ -108,10 +107,10 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     info.testingUnit = settings.PropertyStr(u"dwmc", u"");
     info.fromDate = filter.fromDate;
     info.toDate = filter.toDate;
-    written = WriteResultsNotice(path, records, rows, info, nullptr, error);
+    written = WriteResultsNotice(path, records, rows, info, nullptr);
   }
   if (!written) {
-    err << "residue-tool export: '" << path << "': " << error.ToBytes(cp::kUtf8) << "\n";
+    err << "residue-tool export: '" << path << "': " << written.text.ToBytes(cp::kUtf8) << "\n";
     return 2;
   }
   out << rows.size() << "\n";
@@ -170,9 +169,9 @@ int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostrea
     return 2;
   }
   for (const std::string& out : {tsplPath, pngPath}) {
-    const std::string refused = out.empty() ? "" : OutputPathProblem(out);
-    if (!refused.empty()) {
-      err << "residue-tool label: " << refused << "\n";
+    const Status refused = out.empty() ? Status::Ok() : CheckOutputPath(out);
+    if (!refused) {
+      err << "residue-tool label: " << refused.text.ToBytes(cp::kUtf8) << "\n";
       return 2;
     }
   }

@@ -216,7 +216,10 @@ TEST_F(SerialLinkTest, StoppingWhileBytesFlowEndsTheThreadAndClosesThePort) {
 // A port whose configuration fails (the final purge).
 class UnconfigurablePort : public SerialPort {
  public:
-  bool Open(const String&, String&) override { return open_ = true; }
+  Status Open(const String&) override {
+    open_ = true;
+    return Status::Ok();
+  }
   bool SetTimeoutsZero() override { return true; }
   bool SetLineSettings(const String&) override { return true; }
   bool SetRtsOn() override { return true; }

@@ -108,8 +108,9 @@ TEST_F(ReplaceFileTest, OnlyRegularFilesOrNewOnesAreWritten) {
       {Path("dangling-dir/new.txt"), false},
   };
   for (const Case& c : cases) {
-    const std::string problem = OutputPathProblem(c.path);
-    EXPECT_EQ(!problem.empty(), c.refused) << c.path << ": " << problem;
+    const Status allowed = CheckOutputPath(c.path);
+    const std::string problem = allowed.text.ToBytes(cp::kUtf8);
+    EXPECT_EQ(!allowed, c.refused) << c.path << ": " << problem;
     if (!c.refused) continue;
     EXPECT_EQ(problem.rfind("不是普通文件: " + c.path, 0), 0u) << problem;
     EXPECT_FALSE(ReplaceFileContent(c.path, "x")) << c.path;

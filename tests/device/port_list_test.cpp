@@ -91,9 +91,9 @@ TEST(PortListTest, UsbAndExtraPortsComeBeforeLegacyPorts) {
 TEST(SerialPortTest, OpenFailuresSayWhatIsWrongAndWhatToDo) {
   auto open = [](const std::string& path) {
     std::unique_ptr<SerialPort> port = CreateSerialPort();
-    String error;
-    EXPECT_FALSE(port->Open(String::FromBytes(path, cp::kUtf8), error)) << path;
-    return error.ToBytes(cp::kUtf8);
+    const Status opened = port->Open(String::FromBytes(path, cp::kUtf8));
+    EXPECT_FALSE(opened) << path;
+    return opened.text.ToBytes(cp::kUtf8);
   };
   EXPECT_EQ(open("/dev/no-such-port"), "串口设备不存在，请检查检测仪的数据线是否插好");
   EXPECT_EQ(open("/dev/null"), "这个设备不是串口");
@@ -119,12 +119,13 @@ TEST(SerialPortTest, APortOpenInOneProgramIsRefusedToASecond) {
   ASSERT_TRUE(pty.Ok());
   const String path = String::FromBytes(pty.Path(), cp::kUtf8);
   std::unique_ptr<SerialPort> first = CreateSerialPort(), second = CreateSerialPort();
-  String error;
-  ASSERT_TRUE(first->Open(path, error)) << error.ToBytes(cp::kUtf8);
-  EXPECT_FALSE(second->Open(path, error));
-  EXPECT_EQ(error.ToBytes(cp::kUtf8), "串口正被另一个程序使用，请先关闭那个程序");
+  const Status opened = first->Open(path);
+  ASSERT_TRUE(opened) << opened.text.ToBytes(cp::kUtf8);
+  const Status refused = second->Open(path);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.text.ToBytes(cp::kUtf8), "串口正被另一个程序使用，请先关闭那个程序");
   first->Close();
-  EXPECT_TRUE(second->Open(path, error)) << "free again once closed";
+  EXPECT_TRUE(second->Open(path)) << "free again once closed";
 }
 
 TEST(LineSettingsTest, OldTwoDigitBaudShorthandsMeanTheirSpeeds) {

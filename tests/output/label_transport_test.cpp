@@ -86,9 +86,10 @@ TEST_F(LabelTransportTest, EveryBadDestinationFailsWithItsReasonInsteadOfHanging
   };
   for (const Case& c : cases) {
     auto transport = OpenLabelTransport(Utf8(c.device), c.timeouts);
-    String error;
-    EXPECT_FALSE(transport->Deliver(kLabel, nullptr, error)) << c.device;
-    EXPECT_EQ(Utf8(error).rfind(c.reason, 0), 0u) << c.device << ": " << Utf8(error);
+    const Status delivered = transport->Deliver(kLabel, nullptr);
+    EXPECT_FALSE(delivered) << c.device;
+    EXPECT_EQ(Utf8(delivered.text).rfind(c.reason, 0), 0u)
+        << c.device << ": " << Utf8(delivered.text);
   }
   ::close(reader);
 }
@@ -97,9 +98,9 @@ TEST_F(LabelTransportTest, APrinterThatTakesEverythingGetsExactlyTheLabel) {
   LoopbackServer server;
   std::string received;
   server.Start([&](int fd) { received = LoopbackServer::Read(fd, kLabel.size() + 1); });
-  String error;
-  EXPECT_TRUE(OpenLabelTransport(Utf8(Tcp(server.Port())), kShort)->Deliver(kLabel, nullptr, error))
-      << Utf8(error);
+  const Status delivered =
+      OpenLabelTransport(Utf8(Tcp(server.Port())), kShort)->Deliver(kLabel, nullptr);
+  EXPECT_TRUE(delivered) << Utf8(delivered.text);
   server.Join();
   EXPECT_EQ(received, kLabel);
 
@@ -109,7 +110,7 @@ TEST_F(LabelTransportTest, APrinterThatTakesEverythingGetsExactlyTheLabel) {
   std::thread device([&] { ReadWholeFile(fifo, read); });
   // The reader opens the FIFO when it gets to it; until then there is no device.
   for (int i = 0; i < 500; ++i) {
-    if (OpenLabelTransport(Utf8(fifo), kShort)->Deliver(kLabel, nullptr, error)) break;
+    if (OpenLabelTransport(Utf8(fifo), kShort)->Deliver(kLabel, nullptr)) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   device.join();
@@ -119,8 +120,8 @@ TEST_F(LabelTransportTest, APrinterThatTakesEverythingGetsExactlyTheLabel) {
 TEST_F(LabelTransportTest, LpGetsTheLabelOnItsInputAndItsRefusalOrSilenceIsAFailure) {
   FakeLp("echo \"$@\" > '" + Path("args") + "'; cat > '" + Path("stdin") + "'");
   auto transport = OpenLabelTransport(u"cups:Label_Queue", kShort);
-  String error;
-  EXPECT_TRUE(transport->Deliver(kLabel, nullptr, error)) << Utf8(error);
+  const Status delivered = transport->Deliver(kLabel, nullptr);
+  EXPECT_TRUE(delivered) << Utf8(delivered.text);
   std::string args, input;
   ReadWholeFile(Path("args"), args);
   ReadWholeFile(Path("stdin"), input);
@@ -139,12 +140,14 @@ TEST_F(LabelTransportTest, LpGetsTheLabelOnItsInputAndItsRefusalOrSilenceIsAFail
   };
   for (const Case& c : cases) {
     FakeLp(c.lp);
-    EXPECT_FALSE(transport->Deliver(kLabel, nullptr, error)) << c.lp;
-    EXPECT_EQ(Utf8(error).rfind(c.reason, 0), 0u) << c.lp << ": " << Utf8(error);
+    const Status refused = transport->Deliver(kLabel, nullptr);
+    EXPECT_FALSE(refused) << c.lp;
+    EXPECT_EQ(Utf8(refused.text).rfind(c.reason, 0), 0u) << c.lp << ": " << Utf8(refused.text);
   }
   setenv("PATH", Path("bin-none").c_str(), 1);
-  EXPECT_FALSE(transport->Deliver(kLabel, nullptr, error));
-  EXPECT_EQ(Utf8(error), "没有找到 lp 命令，请安装 cups-client");
+  const Status missing = transport->Deliver(kLabel, nullptr);
+  EXPECT_FALSE(missing);
+  EXPECT_EQ(Utf8(missing.text), "没有找到 lp 命令，请安装 cups-client");
 }
 
 // The waits are long here: only the abort can end them in time.

@@ -92,9 +92,9 @@ TEST_F(ReportsTest, TheWorkbookReadsBackWithItsTypesFrozenCaptionsFilterAndStati
     GTEST_SKIP() << "python3-openpyxl missing";
   }
   const std::string path = Path("records.xlsx");
-  String error;
   const std::vector<StatsRow> stats = RecordStats(list_, rows_, StatsBy::kPeriod);
-  ASSERT_TRUE(WriteXlsx(path, list_, rows_, stats, nullptr, error)) << error.ToBytes(cp::kUtf8);
+  const Status written = WriteXlsx(path, list_, rows_, stats, nullptr);
+  ASSERT_TRUE(written) << written.text.ToBytes(cp::kUtf8);
   const std::string script = Path("read.py");
   std::ofstream(script) << R"(import openpyxl, sys
 book = openpyxl.load_workbook(sys.argv[1])
@@ -149,8 +149,7 @@ TEST_F(ReportsTest, TheNoticeHasItsTextsOnNumberedPagesAndAFailureLeavesNothing)
   info.title = kDefaultNoticeTitle;
   info.testingUnit = u"县农检站";
   const std::string path = Path("notice.pdf");
-  String error;
-  ASSERT_TRUE(WriteResultsNotice(path, many, rows, info, nullptr, error));
+  ASSERT_TRUE(WriteResultsNotice(path, many, rows, info, nullptr));
   const int pages = NoticePages(rows.size());
   EXPECT_EQ(pages, 3);
   const std::string about = Output("pdfinfo " + path);
@@ -176,19 +175,20 @@ TEST_F(ReportsTest, TheNoticeHasItsTextsOnNumberedPagesAndAFailureLeavesNothing)
     many.Append(u"k", String::FromBytes(BuildFrame(f).substr(3), cp::kGbk), false, false, u"");
     rows.push_back(many.Count() - 1);
   }
-  ASSERT_TRUE(WriteResultsNotice(Path("odd.pdf"), many, rows, info, nullptr, error));
+  ASSERT_TRUE(WriteResultsNotice(Path("odd.pdf"), many, rows, info, nullptr));
   const std::vector<StatsRow> stats = RecordStats(many, rows, StatsBy::kPeriod);
   ASSERT_FALSE(stats.empty());
   EXPECT_TRUE(stats.back().label == u"日期不明");
   EXPECT_EQ(stats.back().tested, 2u);
-  EXPECT_TRUE(WriteXlsx(Path("odd.xlsx"), many, rows, stats, nullptr, error));
+  EXPECT_TRUE(WriteXlsx(Path("odd.xlsx"), many, rows, stats, nullptr));
   // A folder that is not there: a reason, and no file.
-  EXPECT_FALSE(WriteResultsNotice(Path("no/such/notice.pdf"), many, rows, info, nullptr, error));
-  EXPECT_FALSE(error.IsEmpty());
+  const Status missing = WriteResultsNotice(Path("no/such/notice.pdf"), many, rows, info, nullptr);
+  EXPECT_FALSE(missing);
+  EXPECT_FALSE(missing.text.IsEmpty());
   // Stopped half-way: the old file stays as it was.
   std::ofstream(Path("old.pdf")) << "old";
-  EXPECT_FALSE(WriteResultsNotice(
-      Path("old.pdf"), many, rows, info, [](size_t done) { return done < 40; }, error));
+  EXPECT_FALSE(
+      WriteResultsNotice(Path("old.pdf"), many, rows, info, [](size_t done) { return done < 40; }));
   std::string old;
   ASSERT_TRUE(ReadWholeFile(Path("old.pdf"), old));
   EXPECT_EQ(old, "old");

@@ -183,8 +183,8 @@ TEST_F(RecordBookTest, WaitingRecordsAreStoredInOrderAndAResentOneLeavesNoSecond
   EXPECT_EQ(book.GetCounts().ticked, 0u);
   EXPECT_TRUE(book.Records()[1].DeviceId() == u"FEDCBA9876543210") << "the station's ID";
 
-  String error;
-  ASSERT_TRUE(book.StoreWaiting(error)) << error.ToBytes(cp::kUtf8);
+  const DbStatus stored = book.StoreWaiting();
+  ASSERT_TRUE(stored) << stored.text.ToBytes(cp::kUtf8);
   EXPECT_EQ(book.WaitingCount(), 0u);
   ASSERT_EQ(book.GetCounts().total, 2u);
   EXPECT_TRUE(book.Records()[0].Status().IsEmpty());
