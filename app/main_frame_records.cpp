@@ -76,6 +76,11 @@ void MainFrameWnd::RunOnFrozenBook(const QString& busyText,
         [this, prepared, done] {
           bookJob_.Ended();
           if (prepared->finish && book_.IsFrozen()) prepared->finish();
+          prepared->finish = nullptr;
+          if (prepared->leftover) {
+            leftoverJob_.Start(
+                0, [leftover = std::move(prepared->leftover)]() mutable { leftover.reset(); });
+          }
           ShowBookBusy(QString());
           ThawBook();
           if (!closing_ && done) done(*prepared);

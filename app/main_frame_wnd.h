@@ -272,6 +272,7 @@ class MainFrameWnd : public QWidget,
   WindowJob outputJob_{this,
                        [this](size_t done, size_t total) { ShowJobProgress(false, done, total); }};
   WindowJob bookJob_{this, [](size_t, size_t) {}};
+  WindowJob leftoverJob_{this, [](size_t, size_t) {}};  // frees what the book let go of
   bool findDue_ = false;  // the find bar changed while the book was frozen
 
   QWidget* root_ = nullptr;

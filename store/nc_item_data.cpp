@@ -262,9 +262,25 @@ _NcItemData* NcItemList::AppendForm(std::string_view key, std::string_view text,
   return &record;
 }
 
-void NcItemList::AppendCopy(const _NcItemData& record) {
+void NcItemList::AppendCopy(const _NcItemData& record) { AppendCopy(record, nextSerial++); }
+
+void NcItemList::AppendSame(const _NcItemData& record) { AppendCopy(record, record.serial); }
+
+void NcItemList::Swap(NcItemList& other) {
+  items_.swap(other.items_);
+  chunks_.swap(other.chunks_);
+  std::swap(chunkUsed_, other.chunkUsed_);
+  std::swap(chunkSize_, other.chunkSize_);
+  std::swap(liveBytes_, other.liveBytes_);
+  std::swap(keptBytes_, other.keptBytes_);
+  cache_.swap(other.cache_);
+  lastDeviceId_.swap(other.lastDeviceId_);
+  std::swap(lastDeviceNumber_, other.lastDeviceNumber_);
+}
+
+void NcItemList::AppendCopy(const _NcItemData& record, uint64_t serial) {
   _NcItemData& copy = items_.emplace_back();
-  copy.serial = nextSerial++;
+  copy.serial = serial;
   copy.selected = record.selected;
   copy.uploaded = record.uploaded;
   copy.plainValue = record.plainValue;

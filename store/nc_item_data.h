@@ -131,6 +131,11 @@ class NcItemList {
   // Appends a copy of `record` (of another list): everything but its serial.
   // For work on another thread, which must not read a list that grows.
   void AppendCopy(const _NcItemData& record);
+  // The same, keeping the record's serial: for a list built on another
+  // thread to take this one's place (Swap), the same records in it.
+  void AppendSame(const _NcItemData& record);
+  // Exchanges the two lists' records (no record moves).
+  void Swap(NcItemList& other);
 
   // One display text of row `index`, from a small cache of built rows (the
   // rows on screen are asked for again and again while painting).
@@ -162,6 +167,7 @@ class NcItemList {
 
  private:
   const char* Keep(std::string_view first, std::string_view second);
+  void AppendCopy(const _NcItemData& record, uint64_t serial);
   static void ReadDateAndResult(_NcItemData& record);
   // Moves the bytes of the remaining records together once many were removed.
   void Compact();

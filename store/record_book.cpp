@@ -229,14 +229,22 @@ RecordBook::Prepared RecordBook::PrepareDeleteTicked() {
   Prepared prepared;
   prepared.status = DeleteSelectedFromDb(records_, db_, prepared.count);
   if (!prepared.status) return prepared;  // one write, all or none: every row stays
-  prepared.finish = [this] {
-    const auto ticked = [](const _NcItemData& r) { return r.selected; };
-    const std::vector<uint32_t> newIndex = IndexesAfterRemoving(ticked);
-    records_.RemoveIf(ticked);
-    view_.Removed(newIndex);
+  // The records that stay, in a list of their own that takes the place of
+  // the old one at the finish: at a million records, removing them where
+  // they are would hold the window for a while.
+  auto newIndex = std::make_shared<std::vector<uint32_t>>(
+      IndexesAfterRemoving([](const _NcItemData& r) { return r.selected; }));
+  auto list = std::make_shared<NcItemList>();
+  for (uint32_t i = 0; i < records_.Count(); ++i) {
+    if (!records_[i].selected) list->AppendSame(records_[i]);
+  }
+  prepared.finish = [this, list, newIndex] {
+    records_.Swap(*list);  // `list` holds the old records now
+    view_.Removed(*newIndex);
     Recount();
     NotifyReset();
   };
+  prepared.leftover = list;
   return prepared;
 }
 

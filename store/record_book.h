@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -39,11 +40,14 @@ class RecordBook {
   };
 
   // A change prepared on a worker and made in memory by `finish` on the UI
-  // thread (null: nothing to make). `count`: the records it concerns.
+  // thread (null: nothing to make). `count`: the records it concerns;
+  // `leftover`: what the change let go of, for a worker to free once
+  // `finish` has run (a long list's memory takes long to give back).
   struct Prepared {
     DbStatus status{true, String(u"")};
     uint32_t count = 0;
     std::function<void()> finish;
+    std::shared_ptr<void> leftover;
   };
 
   explicit RecordBook(RecordDb& db) : db_(db) {}
