@@ -19,6 +19,7 @@
 #include "app/main_frame_wnd.h"
 #include "base/config.h"
 #include "bench/stall_meter.h"
+#include "bench/varied_databases.h"
 #include "tests/support/varied_records.h"
 #include "ui/file_dialog.h"
 #include "ui/message_box.h"
@@ -32,23 +33,6 @@ QString SaveTo(const QString&) { return savePath; }
 // Yes to every question but opening the notice in a viewer.
 bool AnswerYes(const QString& text, MessageKind, const QString&) {
   return !text.contains(QStringLiteral("现在打开吗"));
-}
-
-fs::path Database(int records) {
-  const fs::path folder =
-      fs::temp_directory_path() / "residue_scale_bench" / ("db-" + std::to_string(records));
-  if (fs::exists(folder / "complete")) return folder;
-  fs::remove_all(folder);
-  fs::create_directories(folder.parent_path());
-  std::fprintf(stderr, "building a database of %d records ...\n", records);
-  {
-    RecordDb db(folder.string());
-    VariedRecords().Store(db, records);
-  }
-  { RecordDb settle(folder.string()); }
-  std::FILE* done = std::fopen((folder / "complete").c_str(), "w");
-  if (done) std::fclose(done);
-  return folder;
 }
 
 struct Command {
@@ -100,7 +84,7 @@ int main(int argc, char** argv) {
     const fs::path work = fs::temp_directory_path() / "residue_book_stall_bench";
     fs::remove_all(work);
     fs::create_directories(work);
-    fs::copy(Database(size), work / "storage", fs::copy_options::recursive);
+    fs::copy(VariedDatabase(size), work / "storage", fs::copy_options::recursive);
     SetConfigPath((work / "residue-station.Json").string());
     MainFrameOptions options;
     options.skinFolder = QString::fromUtf8(SKIN_DIR);

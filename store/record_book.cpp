@@ -288,20 +288,28 @@ void RecordBook::ResetView() {
 }
 
 RecordBook::Prepared RecordBook::PrepareFilter(const RecordFilter& filter) {
-  auto view = std::make_shared<RecordView>(view_);
-  view->SetFilter(records_, filter);
-  Prepared prepared;
-  prepared.count = view->RowCount(records_);
-  prepared.finish = [this, view] { ShowView(std::move(*view)); };
-  return prepared;
+  RecordView view = view_;
+  view.SetFilter(records_, filter);
+  return PrepareView(std::move(view));
 }
 
 RecordBook::Prepared RecordBook::PrepareSort(int column, bool descending) {
-  auto view = std::make_shared<RecordView>(view_);
-  view->SetSort(records_, column, descending);
+  RecordView view = view_;
+  view.SetSort(records_, column, descending);
+  return PrepareView(std::move(view));
+}
+
+RecordBook::Prepared RecordBook::PrepareView(RecordView view) {
+  // The counts too: at a million rows in a sorted order they take a while.
+  auto shown = std::make_shared<std::pair<RecordView, Counts>>(std::move(view), Counts());
+  shown->second = CountsFor(shown->first);
   Prepared prepared;
-  prepared.count = view->RowCount(records_);
-  prepared.finish = [this, view] { ShowView(std::move(*view)); };
+  prepared.count = shown->second.shown;
+  prepared.finish = [this, shown] {
+    view_ = std::move(shown->first);
+    counts_ = shown->second;
+    NotifyReset();
+  };
   return prepared;
 }
 
@@ -345,16 +353,19 @@ void RecordBook::ThawAll() {
   Thaw();
 }
 
-void RecordBook::Recount() {
-  counts_ = Counts();
-  counts_.total = records_.Count();
-  for (uint32_t i = 0; i < records_.Count(); ++i) counts_.ticked += records_[i].selected ? 1 : 0;
-  counts_.shown = RowCount();
-  for (uint32_t row = 0; row < counts_.shown; ++row) {
-    const _NcItemData& record = records_[view_.RecordAt(row)];
-    counts_.shownTicked += record.selected ? 1 : 0;
-    counts_.shownFailed += record.Failed() ? 1 : 0;
+void RecordBook::Recount() { counts_ = CountsFor(view_); }
+
+RecordBook::Counts RecordBook::CountsFor(const RecordView& view) const {
+  Counts counts;
+  counts.total = records_.Count();
+  for (uint32_t i = 0; i < records_.Count(); ++i) counts.ticked += records_[i].selected ? 1 : 0;
+  counts.shown = view.RowCount(records_);
+  for (uint32_t row = 0; row < counts.shown; ++row) {
+    const _NcItemData& record = records_[view.RecordAt(row)];
+    counts.shownTicked += record.selected ? 1 : 0;
+    counts.shownFailed += record.Failed() ? 1 : 0;
   }
+  return counts;
 }
 
 void RecordBook::Notify(const Change& change) {

@@ -136,6 +136,8 @@ class RecordBook {
 
  private:
   void Recount();
+  Counts CountsFor(const RecordView& view) const;
+  Prepared PrepareView(RecordView view);
   // A record that waited is stored now, under `key`.
   void MarkStored(uint64_t serial, const String& key);
   // Takes a record out of the list only (it is another row's record).
