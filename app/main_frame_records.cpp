@@ -11,6 +11,7 @@
 #include "device/capture_replay.h"
 #include "store/record_sort.h"
 #include "store/record_store.h"
+#include "ui/elided_label.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -57,7 +58,7 @@ void MainFrameWnd::UpdateRecordCount() {
   QString text = tr("共 %1 条，显示 %2 条，已勾选 %3 条").arg(c.total).arg(c.shown).arg(c.ticked);
   if (c.ticked > c.shownTicked) text += tr("（其中 %1 条未显示）").arg(c.ticked - c.shownTicked);
   text += tr("，合格 %1 条，不合格 %2 条").arg(c.shown - c.shownFailed).arg(c.shownFailed);
-  recordCount_->setText(text);
+  SetElidedText(recordCount_, text);
 }
 
 void MainFrameWnd::RunOnFrozenBook(const QString& busyText,
@@ -98,7 +99,7 @@ void MainFrameWnd::ShowBookBusy(const QString& busyText) {
   }
   datalist_->horizontalHeader()->setSectionsClickable(!busy);
   if (busy) {
-    recordCount_->setText(busyText);
+    SetElidedText(recordCount_, busyText);
   } else {
     UpdateRecordCount();
   }
@@ -166,7 +167,7 @@ void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool st
 }
 
 void MainFrameWnd::ShowLinkNote(const QString& text, bool good) {
-  textTipCom_->setText(text);
+  SetElidedText(textTipCom_, text);
   textTipCom_->setStyleSheet(good ? QStringLiteral("color: rgb(0, 153, 0);")
                                   : QStringLiteral("color: rgb(255, 0, 0);"));
 }

@@ -1,5 +1,6 @@
 #include "app/main_frame_wnd.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,10 +17,12 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 #include "base/config.h"
 #include "device/device_id.h"
 #include "device/record_hash.h"
+#include "ui/elided_label.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -149,6 +152,10 @@ bool MainFrameWnd::Create(QString* error) {
   switch_ = root_->findChild<QStackedWidget*>("switch");
   textTipCom_ = root_->findChild<QLabel*>("TextTipCom");
   recordCount_ = root_->findChild<QLabel*>("TextRecordCount");
+  // Status texts never widen the window: long ones are cut, whole in the tooltip.
+  for (QLabel* status : {textTipCom_, recordCount_}) {
+    if (status) MakeEliding(status);
+  }
   productConfig_ = root_->findChild<QWidget*>("ProductConfig");
   textPrintProgress_ = root_->findChild<QLabel*>("TextPrintProgress");
   btnStopPrint_ = root_->findChild<QPushButton*>("BtnStopPrint");
@@ -386,8 +393,15 @@ void MainFrameWnd::OnPortTimer() {
 void MainFrameWnd::CenterAndShow() {
   QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   if (screen) {
+    // Never larger than the screen's free area (a size saved on a larger
+    // screen shrinks), and all of it on that screen.
     const QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    resize(std::min(width(), area.width()), std::min(height(), area.height()));
+    QRect placed(QPoint(), size());
+    placed.moveCenter(area.center());
+    placed.moveLeft(std::max(area.left(), placed.left()));
+    placed.moveTop(std::max(area.top(), placed.top()));
+    move(placed.topLeft());
   }
   show();
 }
@@ -480,6 +494,20 @@ bool MainFrameWnd::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
+  // A caption pressed and dragged moves the window; the move starts with the
+  // drag, not the press, so that a double click reaches the window.
+  if (event->type() == QEvent::MouseMove && captionPressed_) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (!(mouse->buttons() & Qt::LeftButton)) {
+      captionPressed_ = false;
+    } else if ((mouse->globalPosition().toPoint() - captionPressAt_).manhattanLength() >=
+               QApplication::startDragDistance()) {
+      captionPressed_ = false;
+      if (QWindow* window = windowHandle()) window->startSystemMove();
+      return true;
+    }
+  }
+  if (event->type() == QEvent::MouseButtonRelease) captionPressed_ = false;
   return QWidget::eventFilter(watched, event);
 }
 
@@ -491,9 +519,11 @@ bool MainFrameWnd::HandleFrameMouse(QWidget* target, QMouseEvent* event) {
   QWindow* window = windowHandle();
   if (code == kHitCaption) {
     if (event->type() == QEvent::MouseButtonDblClick) {
+      captionPressed_ = false;
       isMaximized() ? showNormal() : showMaximized();
-    } else if (window) {
-      window->startSystemMove();
+    } else {
+      captionPressed_ = true;  // the move starts once the mouse is dragged
+      captionPressAt_ = event->globalPosition().toPoint();
     }
     return true;
   }

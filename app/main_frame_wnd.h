@@ -308,6 +308,8 @@ class MainFrameWnd : public QWidget,
   QLabel* textOutputProgress_ = nullptr;
   QPushButton* btnStopOutput_ = nullptr;
   QMargins caption_, sizeBox_;
+  bool captionPressed_ = false;  // pressed on the caption, not yet dragged
+  QPoint captionPressAt_;
   QSize roundCorner_;
 };
 

@@ -37,7 +37,7 @@ class BookWorkTest : public MainFrameWndTest {
     return QTest::qWaitFor([&] { return !window_->IsBookBusy(); }, 20000);
   }
   std::string Status() {
-    return window_->findChild<QLabel*>("TextRecordCount")->text().toStdString();
+    return FullText(window_->findChild<QLabel*>("TextRecordCount")).toStdString();
   }
   uint32_t StoredTicks() { return StoredTicks(window_->Database()); }
   static uint32_t StoredTicks(RecordDb& db) {

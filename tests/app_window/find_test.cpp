@@ -57,7 +57,7 @@ class FindTest : public MainFrameWndTest {
     return rows;
   }
   std::string Status() {
-    return window_->findChild<QLabel*>("TextRecordCount")->text().toStdString();
+    return FullText(window_->findChild<QLabel*>("TextRecordCount")).toStdString();
   }
   bool StoredTick(const char16_t* key) {
     Json doc;

@@ -219,15 +219,16 @@ TEST_F(MainFrameWndTest, ADetectorPluggedInLaterIsFoundAndOpened) {
   MainFrameWnd& w = Open();
   auto* tip = w.findChild<QLabel*>("TextTipCom");
   auto* combo = w.findChild<QComboBox*>("ComboCom");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return tip->text().startsWith("此串口未找到"); }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return FullText(tip).startsWith("此串口未找到"); }, 20000));
   EXPECT_EQ(combo->count(), 0);
   plugged = true;
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
-        return tip->text() == "串口打开成功: 虚拟串口 (" + QString::fromStdString(pty.Path()) + ")";
+        return FullText(tip) ==
+               "串口打开成功: 虚拟串口 (" + QString::fromStdString(pty.Path()) + ")";
       },
       20000))
-      << tip->text().toStdString();
+      << FullText(tip).toStdString();
   ASSERT_EQ(combo->count(), 1);
   EXPECT_EQ(combo->itemText(0).toStdString(), "虚拟串口 (" + pty.Path() + ")");
   EXPECT_TRUE(messages.empty()) << "the list follows without notifications";
@@ -247,7 +248,7 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
   MainFrameWnd& w = Open();
   auto* tip = w.findChild<QLabel*>("TextTipCom");
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return tip->text().startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
+      [&] { return FullText(tip).startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
   EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
       << w.Records().Count() << " rows";
   EXPECT_TRUE(w.Records()[1].Key() == u"261206080000+02");
@@ -272,12 +273,12 @@ TEST_F(MainFrameWndTest, AResentTestIsNeitherListedNorCountedTwice) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 4; }, 5000));
   // The capture's frame broken by line noise is said once the burst is over.
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return tip->text() == QStringLiteral("已丢弃 1 个不完整的数据帧"); }, 5000))
-      << tip->text().toStdString();
+      [&] { return FullText(tip) == QStringLiteral("已丢弃 1 个不完整的数据帧"); }, 5000))
+      << FullText(tip).toStdString();
   replay->click();
   EXPECT_TRUE(
-      QTest::qWaitFor([&] { return tip->text() == QStringLiteral("重复数据已忽略"); }, 5000))
-      << tip->text().toStdString();
+      QTest::qWaitFor([&] { return FullText(tip) == QStringLiteral("重复数据已忽略"); }, 5000))
+      << FullText(tip).toStdString();
   QTest::qWait(50);
   EXPECT_EQ(w.Records().Count(), 4u);
   EXPECT_EQ(w.RecordList()->model()->rowCount(), 4);
@@ -298,3 +299,37 @@ TEST_F(MainFrameWndTest, AResentTestIsNeitherListedNorCountedTwice) {
 }
 
 }  // namespace
+
+// The window fits the screen it opens on: a size saved on a bigger screen
+// shrinks, none of it lies off the screen, a long status text never widens
+// it (cut, whole in the tooltip), and a double click on the caption
+// maximises and restores.
+TEST_F(MainFrameWndTest, TheWindowFitsItsScreenAndTheCaptionDoubleClickMaximises) {
+  std::ofstream(settingsFile_) << R"({"wndpos": {"main_wnd": {"left": -3000, "top": -2000,
+      "right": 1000, "bottom": 1000}}})";
+  MainFrameWnd& w = Open();
+  const QRect area = w.screen()->availableGeometry();
+  EXPECT_TRUE(area.contains(w.geometry())) << w.geometry().width() << "x" << w.geometry().height();
+  const int width = w.width();
+  const QString port =
+      QStringLiteral("/dev/serial/by-id/usb-Detector_Serial_Port_0123456789-if00-port0");
+  w.ShowPortStatus(
+      FromQString(port + QStringLiteral(": 串口设备不存在，请检查检测仪的数据线是否插好")), false);
+  QCoreApplication::processEvents();
+  w.ShowPortStatus(FromQString(port.repeated(4)), false);
+  QCoreApplication::processEvents();
+  auto* tip = w.findChild<QLabel*>("TextTipCom");
+  EXPECT_EQ(w.width(), width) << "the status text widened the window";
+  EXPECT_TRUE(FullText(tip).startsWith(port));
+  EXPECT_TRUE(tip->text().endsWith(QChar(0x2026))) << tip->text().toStdString();
+  EXPECT_GT(tip->width(), 200);
+  EXPECT_EQ(tip->toolTip(), FullText(tip));
+
+  QWidget* caption = w.findChild<QWidget*>("caption");
+  ASSERT_NE(caption, nullptr);
+  const QPoint empty(caption->width() / 2, caption->height() / 2);
+  QTest::mouseDClick(caption, Qt::LeftButton, {}, empty);
+  EXPECT_TRUE(w.isMaximized());
+  QTest::mouseDClick(caption, Qt::LeftButton, {}, empty);
+  EXPECT_FALSE(w.isMaximized());
+}

@@ -189,12 +189,12 @@ TEST_F(SettingsPageTest, PortOrBaudChoiceClosesThePortAndTheTimerReopensIt) {
   MainFrameWnd& w = Open();
   auto* tip = Control<QLabel>("TextTipCom");
   ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return tip->text().startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
+      [&] { return FullText(tip).startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
   auto* bits = Control<QComboBox>("ComboBits");
   Pick(bits, bits->findText("115200"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return tip->text() == QStringLiteral("串口关闭"); }, 20000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return FullText(tip) == QStringLiteral("串口关闭"); }, 20000));
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return tip->text().startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
+      [&] { return FullText(tip).startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
   EXPECT_EQ(std::u16string(Settings().PropertyStr(u"bits", u"")), u"115200");
 
   Pick(ChannelCombo(3), 0);  // channel 4 becomes 黄瓜

@@ -17,7 +17,9 @@
 #include "device/frame_builder.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
+#include "ui/elided_label.h"
 #include "ui/message_box.h"
+#include "ui/qt_text.h"
 
 inline std::vector<std::string> messages;
 
