@@ -39,23 +39,20 @@ void MainFrameWnd::ExportRecords() {
     ShowMessageBox(this, tr("正在写入文件，请等它写完或按“停止”"), MessageKind::kError);
     return;
   }
-  // The text file keeps its own rules (every record, no extension added);
-  // the spreadsheet files hold the rows shown, filter and order applied.
-  const QStringList filters = {tr("文本文件(*.txt)"), tr("CSV 文件 (*.csv)"),
+  // The text file holds every record; the spreadsheet files hold the rows
+  // shown, filter and order applied. A name typed without an extension gets
+  // the one of the kind chosen.
+  const QStringList filters = {tr("文本文件（全部记录） (*.txt)"), tr("CSV 文件 (*.csv)"),
                                tr("Excel 工作簿 (*.xlsx)")};
   int chosen = 0;
   QString path = AskSaveFileName(this, filters, ProposedName(tr("检测记录"), Today()), &chosen);
   if (path.isEmpty()) return;
-  if (!AcceptsOutput(chosen == 1   ? WithExtension(path, QStringLiteral(".csv"))
-                     : chosen == 2 ? WithExtension(path, QStringLiteral(".xlsx"))
-                                   : path))
-    return;
-  if (chosen == 1)
-    return StartOutput(OutputKind::kCsv, WithExtension(path, QStringLiteral(".csv")));
-  if (chosen == 2) {
-    return StartOutput(OutputKind::kXlsx, WithExtension(path, QStringLiteral(".xlsx")));
-  }
-  StartOutput(OutputKind::kText, path);
+  const OutputKind kinds[] = {OutputKind::kText, OutputKind::kCsv, OutputKind::kXlsx};
+  const QString extensions[] = {QStringLiteral(".txt"), QStringLiteral(".csv"),
+                                QStringLiteral(".xlsx")};
+  const int kind = chosen >= 0 && chosen < 3 ? chosen : 0;
+  path = WithExtension(path, extensions[kind]);
+  if (AcceptsOutput(path)) StartOutput(kinds[kind], path);
 }
 
 void MainFrameWnd::DeleteSelectedRecords() {
@@ -195,6 +192,10 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
   }
   if (ShowMessageBox(this, tr("公示单已保存到 %1（%2 条记录）。现在打开吗？").arg(path).arg(count),
                      MessageKind::kConfirm)) {
-    OpenUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString());
+    const QString file = QFileInfo(path).absoluteFilePath();
+    if (!OpenUrl(QUrl::fromLocalFile(file).toString())) {
+      ShowMessageBox(this, tr("没有找到可以打开 PDF 文件的程序。公示单在：\n%1").arg(file),
+                     MessageKind::kError);
+    }
   }
 }

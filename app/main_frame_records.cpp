@@ -225,6 +225,10 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
 void MainFrameWnd::ReplayCaptureFile() {
   // Replaying stores the file's records as real ones: only when asked for.
   const QString path = QFileInfo(QString::fromStdString(options_.capturePath)).absoluteFilePath();
+  if (!QFileInfo::exists(path)) {
+    ShowMessageBox(this, tr("找不到采集文件 %1，没有可回放的记录").arg(path), MessageKind::kError);
+    return;
+  }
   if (!ShowMessageBox(
           this,
           tr("回放采集文件 %1？\n文件中的检测记录会作为新记录存入数据库并显示在列表中。").arg(path),

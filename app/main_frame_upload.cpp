@@ -166,5 +166,22 @@ void MainFrameWnd::StopUpload() {
 void MainFrameWnd::OpenTracePage() {
   auto* edit = root_->findChild<QLineEdit*>("EditCode");
   edit->selectAll();
-  OpenUrl(ToQString(TracePageAddress(settings_.queryUrl, FromQString(edit->text()))));
+  const QString address =
+      ToQString(TracePageAddress(settings_.queryUrl, FromQString(edit->text())));
+  if (address.isEmpty()) {
+    ShowMessageBox(
+        this,
+        edit->text().trimmed().isEmpty()
+            ? tr("请输入标签上的追溯码，或扫描标签上的条码或二维码")
+            : tr("“%1”不是追溯码：请输入标签上的 12 位追溯码，或扫描标签上的条码或二维码")
+                  .arg(edit->text().trimmed()),
+        MessageKind::kError);
+    return;
+  }
+  if (!OpenUrl(address)) {
+    ShowMessageBox(
+        this,
+        tr("没有找到可以打开网页的浏览器。请把下面的地址复制到浏览器中打开：\n%1").arg(address),
+        MessageKind::kError);
+  }
 }

@@ -16,6 +16,20 @@ bool IsBarcodeNumber(const String& text, unsigned long long& value) {
   return value <= kLargestTraceNumber;
 }
 
+// A trace code as the list shows it (12 hexadecimal digits), or more of the
+// record's hash.
+bool IsTraceCode(const String& text) {
+  const uint32_t n = text.Length();
+  if (n < 12 || n > 40) return false;
+  for (uint32_t i = 0; i < n; ++i) {
+    const char16_t c = text.Element(i);
+    const bool hex =
+        (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
+    if (!hex) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 String TracePageAddress(const String& queryUrl, const String& input) {
@@ -27,7 +41,9 @@ String TracePageAddress(const String& queryUrl, const String& input) {
     hex.Format(u"%012llX", number);
     return queryUrl + hex;
   }
-  if (!queryUrl.IsEmpty() && code.Left(static_cast<int>(queryUrl.Length())) == queryUrl)
+  if (!queryUrl.IsEmpty() && code.Length() > queryUrl.Length() &&
+      code.Left(static_cast<int>(queryUrl.Length())) == queryUrl)
     return code;
-  return queryUrl + input;
+  if (IsTraceCode(code)) return queryUrl + code;
+  return String(u"");
 }

@@ -7,5 +7,6 @@
 //    12 hexadecimal digits of the trace code they were made from;
 //  - a text that starts with the trace URL prefix (a label's QR code) is
 //    opened as it is;
-//  - anything else is appended to the prefix as typed.
+//  - a trace code (12 to 40 hexadecimal digits) is appended to the prefix.
+// Empty for anything else (nothing typed, a word, a stray scan).
 String TracePageAddress(const String& queryUrl, const String& input);

@@ -72,7 +72,6 @@ ENGLISH = {
         "Decode the detector data in data.txt in the current folder again",
     "停止": "Stop",
     "正在写入文件，请等它写完或按“停止”": "A file is being written; wait until it is done or press Stop",
-    "文本文件(*.txt)": "Text file (*.txt)",
     "CSV 文件 (*.csv)": "CSV file (*.csv)",
     "Excel 工作簿 (*.xlsx)": "Excel workbook (*.xlsx)",
     "无法保存文件": "Cannot save the file",
@@ -85,6 +84,14 @@ ENGLISH = {
     "PDF 文件 (*.pdf)": "PDF file (*.pdf)",
     "检测结果公示": "Results notice",
     "正在写入 %1/%2": "Writing %1/%2",
+    "文本文件（全部记录） (*.txt)": "Text file, every record (*.txt)",
+    "请输入标签上的追溯码，或扫描标签上的条码或二维码": "Type the trace code from the label, or scan its barcode or QR code",
+    "“%1”不是追溯码：请输入标签上的 12 位追溯码，或扫描标签上的条码或二维码":
+        "\"%1\" is not a trace code: type the 12-character trace code from the label, or scan its barcode or QR code",
+    "没有找到可以打开网页的浏览器。请把下面的地址复制到浏览器中打开：\n%1":
+        "No web browser was found. Copy this address into a browser:\n%1",
+    "没有找到可以打开 PDF 文件的程序。公示单在：\n%1": "No program to open PDF files was found. The notice is at:\n%1",
+    "找不到采集文件 %1，没有可回放的记录": "The capture file %1 is not there; there is nothing to replay",
     "正在处理记录，请稍候再试": "The records are being worked on; try again in a moment",
     "正在全选……": "Ticking every row...",
     "正在取消全选……": "Unticking every row...",

@@ -638,10 +638,6 @@ QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius:
         <translation>A file is being written; wait until it is done or press Stop</translation>
     </message>
     <message>
-        <source>文本文件(*.txt)</source>
-        <translation>Text file (*.txt)</translation>
-    </message>
-    <message>
         <source>CSV 文件 (*.csv)</source>
         <translation>CSV file (*.csv)</translation>
     </message>
@@ -964,6 +960,34 @@ The program runs without a device ID; enter the 16-digit ID from the detector's 
     <message>
         <source>正在统计……</source>
         <translation>Counting...</translation>
+    </message>
+    <message>
+        <source>文本文件（全部记录） (*.txt)</source>
+        <translation>Text file, every record (*.txt)</translation>
+    </message>
+    <message>
+        <source>没有找到可以打开 PDF 文件的程序。公示单在：
+%1</source>
+        <translation>No program to open PDF files was found. The notice is at:
+%1</translation>
+    </message>
+    <message>
+        <source>找不到采集文件 %1，没有可回放的记录</source>
+        <translation>The capture file %1 is not there; there is nothing to replay</translation>
+    </message>
+    <message>
+        <source>请输入标签上的追溯码，或扫描标签上的条码或二维码</source>
+        <translation>Type the trace code from the label, or scan its barcode or QR code</translation>
+    </message>
+    <message>
+        <source>“%1”不是追溯码：请输入标签上的 12 位追溯码，或扫描标签上的条码或二维码</source>
+        <translation>"%1" is not a trace code: type the 12-character trace code from the label, or scan its barcode or QR code</translation>
+    </message>
+    <message>
+        <source>没有找到可以打开网页的浏览器。请把下面的地址复制到浏览器中打开：
+%1</source>
+        <translation>No web browser was found. Copy this address into a browser:
+%1</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@ void SetMessageBoxHandler(MessageBoxHandler h) { handler = h; }
 bool ShowMessageBox(QWidget* owner, const QString& text, MessageKind kind, const QString& title) {
   if (handler) return handler(text, kind, title);
   QMessageBox box(owner);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // an address or path to copy
   box.setText(text);
   switch (kind) {
     case MessageKind::kError:

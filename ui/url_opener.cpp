@@ -9,10 +9,7 @@ UrlOpenHandler handler = nullptr;
 
 void SetUrlOpenHandler(UrlOpenHandler h) { handler = h; }
 
-void OpenUrl(const QString& address) {
-  if (handler) {
-    handler(address);
-    return;
-  }
-  QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+bool OpenUrl(const QString& address) {
+  if (handler) return handler(address);
+  return QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
 }

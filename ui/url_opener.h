@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Opens an address in the desktop's browser, without a shell.
-void OpenUrl(const QString& address);
+// Opens an address in the desktop's browser (or a file's viewer), without a
+// shell. False when the desktop has none to open it with.
+bool OpenUrl(const QString& address);
 
 // Replaces the browser by a function (tests): it gets the address.
-using UrlOpenHandler = void (*)(const QString& address);
+using UrlOpenHandler = bool (*)(const QString& address);
 void SetUrlOpenHandler(UrlOpenHandler handler);

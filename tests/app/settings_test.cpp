@@ -223,7 +223,14 @@ TEST(TraceLookupTest, ScannedBarcodesAndQrTextsFindTheirRecord) {
       {u"0123456789AB", "http://h/trace?uid=0123456789AB"},                     // typed
       {u"281474976710656", "http://h/trace?uid=281474976710656"},  // too large: as typed
       {u"125099989649", "http://h/trace?uid=125099989649"},        // 12 digits: a typed code
-      {u"", "http://h/trace?uid="},
+      {u" 0123456789ab\n", "http://h/trace?uid=0123456789ab"},
+      // Nothing a trace page could be found for: no address.
+      {u"", ""},
+      {u"xyz", ""},
+      {u"0123456789A", ""},          // one digit short
+      {u"0123456789AG", ""},         // not hexadecimal
+      {u"http://h/trace?uid=", ""},  // the prefix alone
+      {u"http://other/trace?uid=0123456789AB", ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(TracePageAddress(prefix, c.input).ToBytes(cp::kUtf8), c.address)

@@ -20,9 +20,10 @@ namespace {
 QString exportPath;
 QString AnswerExportPath(const QString& filter) {
   // The text file first, then the spreadsheet formats (or the notice's PDF).
-  EXPECT_TRUE(filter ==
-                  QStringLiteral("文本文件(*.txt);;CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx)") ||
-              filter == QStringLiteral("PDF 文件 (*.pdf)"))
+  EXPECT_TRUE(
+      filter ==
+          QStringLiteral("文本文件（全部记录） (*.txt);;CSV 文件 (*.csv);;Excel 工作簿 (*.xlsx)") ||
+      filter == QStringLiteral("PDF 文件 (*.pdf)"))
       << filter.toStdString();
   return exportPath;
 }
@@ -81,6 +82,12 @@ TEST_F(OutputsTest, ExportWritesStoredRecordsLastFirstAndReportsFailures) {
   const std::string text = String::FromBytes(bytes, cp::kGbk).ToBytes(cp::kUtf8);
   EXPECT_LT(text.find("2026-12-06 10:00:03"), text.find("2026-12-06 10:00:01"));
   EXPECT_EQ(text.find("2026-12-06 10:00:02"), std::string::npos);
+
+  // A name typed without an extension gets ".txt".
+  exportPath = QString::fromStdString(Path("records"));
+  ASSERT_TRUE(exportFile());
+  EXPECT_TRUE(std::filesystem::exists(Path("records.txt")));
+  EXPECT_FALSE(std::filesystem::exists(Path("records")));
 
   exportPath = QString::fromStdString(Path("missing/folder/export.txt"));
   ASSERT_TRUE(exportFile());

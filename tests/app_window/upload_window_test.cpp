@@ -22,7 +22,11 @@
 namespace {
 
 std::vector<std::string> opened;
-void CatchUrl(const QString& address) { opened.push_back(address.toStdString()); }
+bool browserThere = true;  // whether the desktop has a browser
+bool CatchUrl(const QString& address) {
+  opened.push_back(address.toStdString());
+  return browserThere;
+}
 
 class UploadWindowTest : public MainFrameWndTest {
  protected:
@@ -125,11 +129,25 @@ TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCap
   enter.name = QStringLiteral("EditCode");
   window_->Notify(enter);
   EXPECT_EQ(code->selectedText(), QStringLiteral("0123456789AB"));
-  code->clear();
+  EXPECT_TRUE(messages.empty());
+  // No browser: the address is shown to copy.
+  browserThere = false;
   window_->Notify(enter);
+  browserThere = true;
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("http://trace.example/trace?uid=0123456789AB"), std::string::npos);
+  // Nothing, or something that is no trace code: said so, nothing opened.
+  for (const char* typed : {"", "xyz"}) {
+    code->setText(QString::fromUtf8(typed));
+    window_->Notify(enter);
+  }
   SetUrlOpenHandler(nullptr);
   EXPECT_EQ(opened, (std::vector<std::string>{"http://trace.example/trace?uid=0123456789AB",
-                                              "http://trace.example/trace?uid="}));
+                                              "http://trace.example/trace?uid=0123456789AB"}));
+  ASSERT_EQ(messages.size(), 3u);
+  EXPECT_EQ(messages[1], "请输入标签上的追溯码，或扫描标签上的条码或二维码");
+  EXPECT_EQ(messages[2], "“xyz”不是追溯码：请输入标签上的 12 位追溯码，或扫描标签上的条码或二维码");
+  messages.clear();
 
   auto* debug = window_->findChild<QPushButton*>("debug");
   confirmAnswer = false;  // the operator thinks again
@@ -146,6 +164,12 @@ TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCap
   EXPECT_EQ(window_->Records().Count(), 4u);
   uint32_t stored = window_->Database().ForEach([](String&, Json&) { return false; });
   EXPECT_EQ(stored, 4u) << "four records, each stored once; the frame broken by noise is none";
+  // The capture file gone: named, and nothing asked.
+  std::filesystem::remove(Path("data.txt"));
+  messages.clear();
+  debug->click();
+  EXPECT_EQ(messages,
+            std::vector<std::string>{"找不到采集文件 " + Path("data.txt") + "，没有可回放的记录"});
 }
 
 // A server that hangs: the window shows progress and stays usable, the stop
