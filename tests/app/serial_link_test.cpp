@@ -128,7 +128,11 @@ TEST_F(SerialLinkTest, UnpluggedPortClosesAndIsReopenedWhenItIsBack) {
   first->CloseLeader();  // unplugged
   ASSERT_TRUE(host_.WaitFor([&] { return host_.statuses.back() == "串口关闭 [red]"; }));
   EXPECT_FALSE(link_->IsOpen());
+  const std::string device = first->Path();
   first.reset();
+  // The system removes the device a moment after its last user let go.
+  for (int i = 0; i < 500 && ::access(device.c_str(), F_OK) == 0; ++i)
+    std::this_thread::sleep_for(10ms);
   Tick(PortName(0));
   EXPECT_EQ(host_.LastStatus(),
             PortName(0).ToBytes(cp::kUtf8) + ": 串口设备不存在，请检查检测仪的数据线是否插好 [red]")
