@@ -240,13 +240,18 @@ void MainFrameWnd::InitWindow() {
 
   settings_.Load();
   const std::string& settingsProblem = settings_.readProblem;
-  if (!settingsProblem.empty()) {
+  const QString settingsFile = QString::fromStdString(DefaultConfigPath());
+  if (!settingsProblem.empty() || !settings_.brokenProblem.empty()) {
     // Said once, after the window is up: the program runs on defaults.
     const QString text =
-        tr("无法读取设置文件 "
-           "%1：%2\n程序按默认设置运行，改动的设置不会保存。请检查这个文件的权限。")
-            .arg(QString::fromStdString(DefaultConfigPath()),
-                 QString::fromLocal8Bit(settingsProblem.c_str()));
+        !settingsProblem.empty()
+            ? tr("无法读取设置文件 "
+                 "%1：%2\n程序按默认设置运行，改动的设置不会保存。请检查这个文件的权限。")
+                  .arg(settingsFile, QString::fromLocal8Bit(settingsProblem.c_str()))
+            : tr("设置文件 %1 %2，其中的设置没有用上，程序按默认设置运行。\n"
+                 "请改正这个文件后重新启动程序；在窗口中改动设置时，原文件会先另存为 %1.broken。")
+                  .arg(settingsFile,
+                       ShownLibraryText(QString::fromStdString(settings_.brokenProblem)));
     QMetaObject::invokeMethod(
         this,
         [this, text] {

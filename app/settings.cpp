@@ -35,6 +35,7 @@ void WriteArray(Json& root, const char16_t* key, const std::vector<String>& text
 void Settings::Load() {
   Config config;
   readProblem = config.ReadProblem();
+  brokenProblem = config.BrokenProblem();
   Json* root = config.Root();
   if (!root) return;
   portName = ReadString(*root, u"com", u"");
@@ -79,6 +80,13 @@ void Settings::Load() {
     if (!names || !names->GetArrayStr(name, i)) name = u"";
     productNames.Set(i, name);
   }
+  written_.clear();
+  inFile_.clear();
+  for (const auto& [key, value] : WrittenValues()) {
+    written_[key] = value;
+    const Json* inFile = root->FindProperty(key.c_str());
+    inFile_[key] = inFile ? inFile->ToText(false) : String(u"");
+  }
 }
 
 String Settings::QueryUrl(const Json& root) {
@@ -95,15 +103,55 @@ void Settings::Save() {
   Json* root = config.Root();
   if (!root) return;
   config.Commit();
-  root->SetPropertyStr(u"com", portName.Handle());
-  root->SetPropertyStr(u"bits", baudRate.Handle());
-  root->SetPropertyStr(u"deviceid", deviceId.Handle());
-  root->SetPropertyStr(u"serv_type", serverType.Handle());
-  WriteArray(*root, u"ids", knownDeviceIds);
-  WriteArray(*root, u"ways", productChoices);
+  // The file is read afresh for every access. A key is written when the
+  // window changed it, or when nobody touched it in the file since it was
+  // read; a key edited by hand meanwhile keeps its new value.
+  for (const auto& [key, value] : WrittenValues()) {
+    const Json* inFile = root->FindProperty(key.c_str());
+    const String fileNow = inFile ? inFile->ToText(false) : String(u"");
+    if (!(value == written_[key]) || fileNow == inFile_[key]) Write(*root, key, value);
+    const Json* stored = root->FindProperty(key.c_str());
+    inFile_[key] = stored ? stored->ToText(false) : String(u"");
+    written_[key] = value;
+  }
+}
+
+void Settings::Write(Json& root, const std::u16string& key, const String& value) {
+  Json parsed;
+  parsed.Parse(value.Handle(), static_cast<int>(value.Length()));
+  if (parsed.IsArray()) {
+    std::vector<String> texts;
+    for (uint32_t i = 0; i < parsed.Count(); ++i) {
+      String text;
+      parsed.GetArrayStr(text, i);
+      texts.push_back(text);
+    }
+    WriteArray(root, key.c_str(), texts);
+  } else {
+    String text;
+    parsed.GetString(text);
+    root.SetPropertyStr(key.c_str(), text.Handle());
+  }
+}
+
+std::vector<std::pair<std::u16string, String>> Settings::WrittenValues() const {
+  // Each value as compact JSON text, to compare and to write.
+  const auto text = [](const String& value) {
+    Json node;
+    node = value.Handle();
+    return node.ToText(false);
+  };
+  const auto array = [](const std::vector<String>& values) {
+    Json node;
+    WriteArray(node, u"a", values);
+    return node.FindProperty(u"a")->ToText(false);
+  };
   std::vector<String> names;
   for (int i = 0; i < ProductNames::kChannels; ++i) names.push_back(productNames.Get(i));
-  WriteArray(*root, u"user_names", names);
+  return {{u"com", text(portName)},        {u"bits", text(baudRate)},
+          {u"deviceid", text(deviceId)},   {u"serv_type", text(serverType)},
+          {u"ids", array(knownDeviceIds)}, {u"ways", array(productChoices)},
+          {u"user_names", array(names)}};
 }
 
 int Settings::UseDeviceId(const String& id) {

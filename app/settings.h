@@ -1,8 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "base/json.h"
 #include "base/string.h"
 #include "device/product_names.h"
 
@@ -34,14 +38,16 @@ struct Settings {
   uint16_t serverPort = 0;             // "serv_port"
   String deviceIdProblem;              // a "deviceid" in the file that is no device ID
   std::string readProblem;             // why the file could not be read, "" when it was
+  std::string brokenProblem;           // where it did not parse (UTF-8), "" when it did
   std::vector<String> extraPorts;      // "extra_ports": device paths listed after the
                                        // system's ports (read only, never written)
 
   // Fills the block from the settings file, with defaults for absent keys or
   // keys of the wrong type. Adds "ids", "ways" and "user_names" (null) when absent.
   void Load();
-  // Writes "com", "bits", "deviceid", "serv_type", "ids", "ways" and exactly 20
-  // "user_names"; every other key stays as the file held it.
+  // Writes those of "com", "bits", "deviceid", "serv_type", "ids", "ways" and
+  // (exactly 20) "user_names" that changed since they were loaded or saved;
+  // every other key stays as the file holds it now.
   void Save();
 
   // Makes `id` the device ID in use; a new one goes first among the known
@@ -61,4 +67,11 @@ struct Settings {
   static String QueryUrl(const class Json& root);
   // The results notice's title: "notice_title", or the usual one.
   static String NoticeTitle(const class Json& root);
+
+ private:
+  // The keys Save writes, with their values as compact JSON text.
+  std::vector<std::pair<std::u16string, String>> WrittenValues() const;
+  static void Write(Json& root, const std::u16string& key, const String& value);
+  std::map<std::u16string, String> written_;  // ours, as last loaded or saved
+  std::map<std::u16string, String> inFile_;   // the file's, as last read or written
 };

@@ -39,8 +39,7 @@ WindowRect WindowPosStore::RestorePosition(const char16_t* name, const WindowRec
 void WindowPosStore::SavePosition(const char16_t* name, const WindowRect& normal) {
   Config config;
   Json* root = config.Root();
-  if (!root) return;
-  config.Commit();
+  if (!root) return;  // (a broken file is not rewritten for a window's size)
   Json* window = root->GetProperty(u"wndpos", true)->GetProperty(name, true);
   window->SetPropertyInt32(u"left", normal.left);
   window->SetPropertyInt32(u"top", normal.top);

@@ -132,9 +132,32 @@ void LoadDocument(ConfigDocument& doc) {
   }
   String text;
   const bool decoded = DecodeSettingsText(bytes, doc.encoding, text);
+  int failedAt = 0;
   const bool parsed =
-      text.IsEmpty() || doc.root.Parse(text.Handle(), static_cast<int>(text.Length())) != -1;
+      text.IsEmpty() ||
+      doc.root.Parse(text.Handle(), static_cast<int>(text.Length()), &failedAt) != -1;
   doc.unreadable = !decoded || !parsed || (!text.IsEmpty() && !doc.root.IsObject());
+  if (!decoded) {
+    doc.brokenProblem = "有不能识别的文字编码";
+  } else if (!parsed) {
+    int line = 1, column = 1;
+    for (int i = 0; i < failedAt; ++i) {
+      if (text.Element(static_cast<uint32_t>(i)) == u'\n') {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+    doc.brokenProblem =
+        "第 " + std::to_string(line) + " 行第 " + std::to_string(column) + " 列有格式错误";
+  } else if (doc.unreadable) {
+    doc.brokenProblem = "内容不是一个 JSON 对象";
+  }
+  // What could be read of a broken file is not used: half a file gives
+  // settings nobody chose.
+  if (doc.unreadable) doc.root.Reset();
+  doc.written = doc.root.IsNull() ? String(u"") : doc.root.ToText(true);
 }
 
 }  // namespace
@@ -201,17 +224,24 @@ Config::~Config() {
   if (ownsLock_) {
     const auto save = [this] {
       if (doc_->root.IsNull()) return true;  // nothing was set: the file stays as it is
-      const std::string bytes = EncodeSettingsText(doc_->root.ToText(true), doc_->encoding);
-      return !bytes.empty() && ReplaceFileContent(doc_->path, bytes);
+      const String text = doc_->root.ToText(true);
+      if (text == doc_->written) return true;  // as the file holds it
+      const std::string bytes = EncodeSettingsText(text, doc_->encoding);
+      if (bytes.empty() || !ReplaceFileContent(doc_->path, bytes)) return false;
+      doc_->written = text;
+      return true;
     };
     if (!doc_->readError.empty()) {
       // Never written: it holds settings this program could not see.
     } else if (!doc_->unreadable) {
       save();
-    } else if (committed_) {
+    } else if (committed_ && !(doc_->root.ToText(true) == doc_->written)) {
       std::error_code error;
       std::filesystem::copy_file(doc_->path, FreeBrokenCopyName(doc_->path), error);
-      if (!error && save()) doc_->unreadable = false;
+      if (!error && save()) {
+        doc_->unreadable = false;
+        doc_->brokenProblem.clear();
+      }
     }
     doc_->lock.unlock();
     threadHoldsConfig = false;

@@ -23,6 +23,13 @@ struct ConfigDocument {
   // valid in its encoding: root holds what could be read, and the file is not
   // written back unless a change is committed (see Config).
   bool unreadable = false;
+  // Where and why it did not parse, for the operator ("第 3 行第 17 列"), or why
+  // it could not be taken ("不是 JSON 对象"); "" when it was read. Its settings
+  // are not used then: the program runs on defaults.
+  std::string brokenProblem;
+  // The document as last read or written (pretty text): an access that
+  // leaves it so writes nothing.
+  String written;
   // The file exists but could not be read (the system's reason): it is never
   // written, so a deliberate save cannot replace settings it never saw.
   std::string readError;
@@ -44,7 +51,8 @@ void ReleaseConfigDocument(ConfigDocument* doc);
 
 // Scoped, locked access to the settings document. While it lives the calling
 // thread holds the document's lock; when it ends the whole document is written
-// back to the file in pretty form, so a key nobody touched keeps its value.
+// back to the file in pretty form, so a key nobody touched keeps its value
+// (and only when the document changed: reading settings never writes).
 // A Config made while this thread already holds one has no root (Root() is
 // null) and neither locks nor saves. A document whose file did not parse is
 // left as it is at the end of an access, unless the access called Commit():
@@ -63,6 +71,8 @@ class Config {
   void Commit() { committed_ = true; }
   // Why the file exists but could not be read (then it is never written), or "".
   std::string ReadProblem() const { return doc_ ? doc_->readError : std::string(); }
+  // Where the file did not parse (Chinese, UTF-8), or "".
+  std::string BrokenProblem() const { return doc_ ? doc_->brokenProblem : std::string(); }
 
  private:
   ConfigDocument* doc_;

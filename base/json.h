@@ -160,9 +160,10 @@ class Json {
   void ToText(String& out, String& indent, bool pretty) const;
   String ToText(bool pretty) const;
   // Resets the node and parses; returns the position after the root value or -1
-  // on a syntax error (what was built before the error stays). Text after the
-  // root value is not examined.
-  int Parse(const char16_t* text, int length);
+  // on a syntax error (what was built before the error stays; `failedAt`,
+  // when given, gets where the parser stopped). Text after the root value is
+  // not examined.
+  int Parse(const char16_t* text, int length, int* failedAt = nullptr);
   // Parses 8-bit text in the ANSI code page; empty or blank text gives Null.
   bool ParseMbs(const char* bytes, int length);
   void Print(bool pretty) const;  // to the trace output

@@ -2,6 +2,7 @@
 // characters are recognised, text after the root value is ignored, and a
 // single-quoted value is Base64 binary.
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
@@ -244,13 +245,16 @@ class JsonParser {
   int pos_ = 0;
 };
 
-int Json::Parse(const char16_t* text, int length) {
+int Json::Parse(const char16_t* text, int length, int* failedAt) {
   Reset();
   if (!text || length <= 0) return 0;
   JsonParser parser(text, length);
   parser.SkipSpace();
   if (parser.AtEnd()) return length;
-  if (!parser.Value(*this, 0)) return -1;
+  if (!parser.Value(*this, 0)) {
+    if (failedAt) *failedAt = std::min(parser.Position(), length);
+    return -1;
+  }
   return parser.Position();
 }
 

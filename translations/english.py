@@ -84,6 +84,12 @@ ENGLISH = {
     "PDF 文件 (*.pdf)": "PDF file (*.pdf)",
     "检测结果公示": "Results notice",
     "正在写入 %1/%2": "Writing %1/%2",
+    "第 %1 行第 %2 列有格式错误": "has a format error at line %1, column %2",
+    "有不能识别的文字编码": "holds text in an encoding that cannot be read",
+    "内容不是一个 JSON 对象": "does not hold a JSON object",
+    "设置文件 %1 %2，其中的设置没有用上，程序按默认设置运行。\n请改正这个文件后重新启动程序；在窗口中改动设置时，原文件会先另存为 %1.broken。":
+        "The settings file %1 %2; its settings were not used and the program runs on defaults.\n"
+        "Correct the file and start the program again; a setting changed in the window first keeps the file as %1.broken.",
     "文本文件（全部记录） (*.txt)": "Text file, every record (*.txt)",
     "请输入标签上的追溯码，或扫描标签上的条码或二维码": "Type the trace code from the label, or scan its barcode or QR code",
     "“%1”不是追溯码：请输入标签上的 12 位追溯码，或扫描标签上的条码或二维码":

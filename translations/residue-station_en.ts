@@ -245,6 +245,18 @@
         <source>设备 %1（%2 条）：</source>
         <translation>Device %1 (%2 records):</translation>
     </message>
+    <message>
+        <source>第 %1 行第 %2 列有格式错误</source>
+        <translation>has a format error at line %1, column %2</translation>
+    </message>
+    <message>
+        <source>有不能识别的文字编码</source>
+        <translation>holds text in an encoding that cannot be read</translation>
+    </message>
+    <message>
+        <source>内容不是一个 JSON 对象</source>
+        <translation>does not hold a JSON object</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -988,6 +1000,12 @@ The program runs without a device ID; enter the 16-digit ID from the detector's 
 %1</source>
         <translation>No web browser was found. Copy this address into a browser:
 %1</translation>
+    </message>
+    <message>
+        <source>设置文件 %1 %2，其中的设置没有用上，程序按默认设置运行。
+请改正这个文件后重新启动程序；在窗口中改动设置时，原文件会先另存为 %1.broken。</source>
+        <translation>The settings file %1 %2; its settings were not used and the program runs on defaults.
+Correct the file and start the program again; a setting changed in the window first keeps the file as %1.broken.</translation>
     </message>
 </context>
 <context>

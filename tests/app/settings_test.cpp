@@ -107,6 +107,27 @@ TEST_F(SettingsTest, LoadingTakesValuesAsTheyStandAndDropsWhatDoesNotFit) {
   }
 }
 
+// A key edited by hand while the program runs keeps its new value when the
+// window changes another; a key the window changed is written.
+TEST_F(SettingsTest, AHandEditDuringTheRunIsNeverOverwrittenByAnOlderCopy) {
+  Write(R"({"com": "COM1", "bits": "9600", "deviceid": "", "ids": [], "ways": [],
+            "user_names": []})");
+  Settings s;
+  s.Load();
+  Write(R"({"com": "COM1", "bits": "9600", "deviceid": "0123456789ABCDEF", "ids": [],
+            "ways": ["黄瓜"], "user_names": []})");
+  s.baudRate = u"115200";
+  s.Save();
+  Json doc = Reread();
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"deviceid", u"")), u"0123456789ABCDEF");
+  EXPECT_EQ(doc.FindProperty(u"ways")->Count(), 1u);
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"bits", u"")), u"115200");
+  // Changed in the window as well: the window's value is the newer one.
+  s.deviceId = u"FEDCBA9876543210";
+  s.Save();
+  EXPECT_EQ(std::u16string(Reread().PropertyStr(u"deviceid", u"")), u"FEDCBA9876543210");
+}
+
 TEST_F(SettingsTest, SaveWritesItsKeysAndKeepsEveryOtherAsTheFileHeldIt) {
   std::string names = "[";
   for (int i = 1; i <= 25; ++i) names += "\"n" + std::to_string(i) + "\",";

@@ -155,6 +155,24 @@ TEST_F(MainFrameWndTest, AnUnreadableSettingsFileIsNamedOnceAndNeverWritten) {
   EXPECT_EQ(messages.size(), 1u);
 }
 
+// A settings file with a typo: named once with where the typo is, the window
+// runs on defaults, and the file is not written at close (nothing changed).
+TEST_F(MainFrameWndTest, ABrokenSettingsFileIsNamedWithItsLineAndKeptAsItIs) {
+  const std::string broken = "{\n  \"com\": \"COM3,\n  \"deviceid\": \"0123456789ABCDEF\"\n}\n";
+  std::ofstream(settingsFile_) << broken;
+  Open();
+  QTest::qWait(50);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("设置文件 " + settingsFile_ + " 第 3 行第 4 列有格式错误", 0), 0u)
+      << messages[0];
+  EXPECT_TRUE(window_->GetSettings().deviceId.IsEmpty()) << "defaults, not half the file";
+  CloseWindow();
+  std::string after;
+  ASSERT_TRUE(ReadWholeFile(settingsFile_, after));
+  EXPECT_EQ(after, broken);
+  EXPECT_FALSE(std::filesystem::exists(settingsFile_ + ".broken"));
+}
+
 // A second copy on the same folder stops before it touches the port; a
 // folder with database files that will not open is repaired only on a yes,
 // after a copy is kept, and never written over.

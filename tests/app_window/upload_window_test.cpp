@@ -53,7 +53,7 @@ TEST_F(UploadWindowTest, DetectorRecordsUploadedOverTcpShowAndStayUploaded) {
   ASSERT_GT(tcp, 0);
   const std::string link = Path("detector");
   const std::string sim = std::string(DETECTOR_SIM) + " --link " + link +
-                          " --frames 3 --baud 115200 --interval-ms 0 --start-delay-ms 1200"
+                          " --frames 3 --baud 115200 --interval-ms 0 --start-delay-ms 2500"
                           " --linger-ms 1500 --start-time 261206090000";
   FILE* detector = popen(sim.c_str(), "r");
   char line[256];

@@ -47,6 +47,24 @@ TEST_F(ConfigTest, MissingFileIsCreatedAndHoldsTheRootAfterTheAccess) {
   EXPECT_EQ(Read(), "{\r\n\t\"com\" : \"COM3\"\r\n}");
 }
 
+// Reading settings never writes the file: a hand-formatted file stays as it
+// is until a value changes.
+TEST_F(ConfigTest, AnAccessThatChangesNothingLeavesTheFileAsItIs) {
+  const std::string text = "{\"com\":\"COM3\",   \"wndpos\": {\"main_wnd\": {\"left\": 1}}}";
+  Write(text);
+  {
+    Config config;
+    EXPECT_EQ(config.Root()->PropertyStr(u"com", u""), std::u16string(u"COM3"));
+    config.Root()->SetPropertyStr(u"com", u"COM3");  // the same value again
+  }
+  EXPECT_EQ(Read(), text);
+  {
+    Config config;
+    config.Root()->SetPropertyStr(u"com", u"COM4");
+  }
+  EXPECT_NE(Read().find("COM4"), std::string::npos);
+}
+
 TEST_F(ConfigTest, HandEditBetweenAccessesIsSeen) {
   {
     Config config;
@@ -94,12 +112,17 @@ TEST_F(ConfigTest, NestedAccessHasNoRootAndLeavesTheOuterLockAlone) {
 // a later broken original never overwrites an earlier copy.
 TEST_F(ConfigTest, BrokenFilesAreLeftAloneAndEveryOriginalIsKept) {
   const std::string cases[] = {"{\"com\":\"COM3\", \"ids\": [\"A\" oops", "[1, 2]",
-                               "{\"com\":\"abc\x81 def\"}"};
+                               "{\"com\":\"abc\x81 def\"}",
+                               "{\r\n\t\"com\": \"COM3,\r\n\t\"bits\": \"9600\"\r\n}"};
+  const char* problems[] = {"第 1 行第 32 列有格式错误", "内容不是一个 JSON 对象",
+                            "有不能识别的文字编码", "第 3 行第 3 列有格式错误"};
   for (size_t i = 0; i < std::size(cases); ++i) {
     Write(cases[i]);
     {
       Config config;
       ASSERT_NE(config.Root(), nullptr);
+      EXPECT_EQ(config.BrokenProblem(), problems[i]) << cases[i];
+      EXPECT_TRUE(config.Root()->IsNull()) << "nothing of a broken file is used";
       config.Root()->GetProperty(u"ways", true);
     }
     EXPECT_EQ(Read(), cases[i]) << "a plain access does not overwrite a broken file";
