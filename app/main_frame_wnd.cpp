@@ -347,14 +347,29 @@ void MainFrameWnd::ScanPorts() {
 
 void MainFrameWnd::FillPortCombo() {
   ScanPorts();
+  ListPortsInCombo();
+  comboCom_->setCurrentIndex(-1);
+  ChooseDetectorPort();
+}
+
+void MainFrameWnd::ListPortsInCombo() {
   // The port's name is what "com" stores; the window shows it in its language.
+  const QSignalBlocker quiet(comboCom_);
+  comboCom_->clear();
   for (uint32_t i = 0; i < ports_.Count(); ++i) {
     const QString name = ToQString(ports_[i].friendlyName);
     comboCom_->addItem(ShownLibraryText(name), name);
   }
-  comboCom_->setCurrentIndex(-1);
-  if (settings_.portName.IsEmpty() && ports_.Count() > 0)
-    settings_.portName = ports_[0].friendlyName;
+}
+
+void MainFrameWnd::ChooseDetectorPort() {
+  // A station with no port chosen takes a detector's port by itself, never
+  // an on-board one; with none there, it waits for one to be plugged in.
+  if (!settings_.portName.IsEmpty()) return;
+  if (const SSerInfo* port = FirstDetectorPort(ports_)) {
+    settings_.portName = port->friendlyName;
+    settings_.Save();
+  }
 }
 
 void MainFrameWnd::BuildChannelRows() {
@@ -384,14 +399,17 @@ void MainFrameWnd::OnPortTimer() {
   if (!serialLink_.IsOpen() && !FindPortPath(ports_, settings_.portName)) {
     const QVariant chosen = comboCom_->currentData();
     ScanPorts();
+    ListPortsInCombo();
     const QSignalBlocker quiet(comboCom_);
-    comboCom_->clear();
-    for (uint32_t i = 0; i < ports_.Count(); ++i) {
-      const QString name = ToQString(ports_[i].friendlyName);
-      comboCom_->addItem(ShownLibraryText(name), name);
-    }
     comboCom_->setCurrentIndex(comboCom_->findData(chosen));
+    ChooseDetectorPort();
   }
+  // Said once, until a port is chosen (other notes may follow meanwhile).
+  const bool noPort = settings_.portName.IsEmpty();
+  if (noPort && !noPortSaid_)
+    ShowLinkNote(tr("没有找到检测仪的串口：请插上检测仪的数据线，或在“设置”页面选择串口"), false);
+  noPortSaid_ = noPort;
+  if (noPort) return;
   serialLink_.OnPortTimer(settings_.portName, settings_.baudRate, ports_);
 }
 

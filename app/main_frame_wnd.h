@@ -172,6 +172,8 @@ class MainFrameWnd : public QWidget,
   static void OnSettingsComboNotified(MainFrameWnd& window, const Notification& n);
   void InitWindow();
   void FillPortCombo();
+  void ChooseDetectorPort();
+  void ListPortsInCombo();
   void ScanPorts();
   void BuildChannelRows();
   void LoadStoredRecords();
@@ -267,6 +269,7 @@ class MainFrameWnd : public QWidget,
   QTimer statsRefresh_;  // the statistics page follows the records, a burst at a time
   String lastStoreError_;
   bool closing_ = false;
+  bool noPortSaid_ = false;       // "no detector port" is in the status bar
   uint64_t droppedSeen_ = 0;      // dropped frames the last port tick saw
   uint64_t droppedReported_ = 0;  // and those already reported
   WindowJob outputJob_{this,

@@ -61,3 +61,14 @@ const String* FindPortPath(const ObjectList<SSerInfo>& ports, const String& name
   }
   return nullptr;
 }
+
+bool IsLegacyPort(const SSerInfo& port) {
+  return !port.isUsb && port.path.Left(9) == String(u"/dev/ttyS");
+}
+
+const SSerInfo* FirstDetectorPort(const ObjectList<SSerInfo>& ports) {
+  for (uint32_t i = 0; i < ports.Count(); ++i) {
+    if (!IsLegacyPort(ports[i])) return &ports[i];
+  }
+  return nullptr;
+}

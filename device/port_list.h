@@ -39,5 +39,12 @@ void ScanSerialPorts(ObjectList<SSerInfo>& ports, const std::vector<String>& ext
 void OrderPorts(ObjectList<SSerInfo>& found, const std::vector<String>& extraPaths,
                 ObjectList<SSerInfo>& ports);
 
+// An on-board port of the machine itself (/dev/ttyS*), which rarely has a
+// device behind it: never chosen without the operator.
+bool IsLegacyPort(const SSerInfo& port);
+// The port a station without a chosen port takes by itself: the first one
+// that may be a detector (USB, or named in the settings); null when none.
+const SSerInfo* FirstDetectorPort(const ObjectList<SSerInfo>& ports);
+
 // The path of the first port whose friendly name equals `name` exactly; null when none.
 const String* FindPortPath(const ObjectList<SSerInfo>& ports, const String& name);

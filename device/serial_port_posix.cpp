@@ -67,7 +67,13 @@ String OpenFailureText(int error, const std::string& path) {
       return u"串口正被别的程序使用，请先关闭那个程序";
     case EACCES:
     case EPERM: {
-      const String group = String::FromBytes(OwningGroup(path), cp::kUtf8);
+      const std::string owner = OwningGroup(path);
+      // Joining the group root would hand the account the whole machine:
+      // such a device is no detector port for a normal account.
+      if (owner == "root" || owner == "0")
+        return u"这个串口设备只对管理员开放，普通用户不能使用。请管理员确认它是不是检测仪的串口"
+               u"（检测仪的 USB 串口通常是 ttyUSB 或 ttyACM）";
+      const String group = String::FromBytes(owner, cp::kUtf8);
       const String account = String::FromBytes(AccountName(), cp::kUtf8);
       return u"当前用户 " + account + u" 没有使用这个串口的权限。请管理员把用户加入 " + group +
              u" 组（sudo usermod -aG " + group + u" " + account + u"），然后重新登录";

@@ -84,6 +84,11 @@ ENGLISH = {
     "PDF 文件 (*.pdf)": "PDF file (*.pdf)",
     "检测结果公示": "Results notice",
     "正在写入 %1/%2": "Writing %1/%2",
+    "这个串口设备只对管理员开放，普通用户不能使用。请管理员确认它是不是检测仪的串口（检测仪的 USB 串口通常是 ttyUSB 或 ttyACM）":
+        "This serial device is open to administrators only, not to normal accounts. Ask the administrator "
+        "whether it is the detector's port (a detector's USB port is usually ttyUSB or ttyACM)",
+    "没有找到检测仪的串口：请插上检测仪的数据线，或在“设置”页面选择串口":
+        "No detector port found: plug in the detector's cable, or choose the port on the Settings page",
     "第 %1 行第 %2 列有格式错误": "has a format error at line %1, column %2",
     "有不能识别的文字编码": "holds text in an encoding that cannot be read",
     "内容不是一个 JSON 对象": "does not hold a JSON object",

@@ -257,6 +257,10 @@
         <source>内容不是一个 JSON 对象</source>
         <translation>does not hold a JSON object</translation>
     </message>
+    <message>
+        <source>这个串口设备只对管理员开放，普通用户不能使用。请管理员确认它是不是检测仪的串口（检测仪的 USB 串口通常是 ttyUSB 或 ttyACM）</source>
+        <translation>This serial device is open to administrators only, not to normal accounts. Ask the administrator whether it is the detector's port (a detector's USB port is usually ttyUSB or ttyACM)</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -1006,6 +1010,10 @@ The program runs without a device ID; enter the 16-digit ID from the detector's 
 请改正这个文件后重新启动程序；在窗口中改动设置时，原文件会先另存为 %1.broken。</source>
         <translation>The settings file %1 %2; its settings were not used and the program runs on defaults.
 Correct the file and start the program again; a setting changed in the window first keeps the file as %1.broken.</translation>
+    </message>
+    <message>
+        <source>没有找到检测仪的串口：请插上检测仪的数据线，或在“设置”页面选择串口</source>
+        <translation>No detector port found: plug in the detector's cable, or choose the port on the Settings page</translation>
     </message>
 </context>
 <context>

@@ -18,6 +18,9 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("Library",
                       "当前用户 %1 没有使用这个串口的权限。请管理员把用户加入 %2 组（sudo usermod "
                       "-aG %3 %4），然后重新登录"),
+    QT_TRANSLATE_NOOP("Library",
+                      "这个串口设备只对管理员开放，普通用户不能使用。请管理员确认它是不是检测仪的串"
+                      "口（检测仪的 USB 串口通常是 ttyUSB 或 ttyACM）"),
     QT_TRANSLATE_NOOP("Library", "串口读写出错，请拔下检测仪再重新插上"),
     QT_TRANSLATE_NOOP("Library", "这个设备不是串口"),
     QT_TRANSLATE_NOOP("Library", "无法打开串口：%1"),

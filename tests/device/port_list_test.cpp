@@ -3,7 +3,9 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "device/serial_port.h"
 #include "tests/support/as_user.h"
 #include "tests/support/pty_pair.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -88,7 +91,38 @@ TEST(PortListTest, UsbAndExtraPortsComeBeforeLegacyPorts) {
 
 // Open failures speak Chinese and say what to do; a port the account may not
 // open names the group to join.
-TEST(SerialPortTest, OpenFailuresSayWhatIsWrongAndWhatToDo) {
+// A station takes a detector's port by itself, never an on-board one.
+TEST(PortListTest, OnlyAPortThatMayBeADetectorIsTakenWithoutTheOperator) {
+  struct Case {
+    std::vector<std::pair<const char16_t*, bool>> ports;  // path, on USB
+    const char16_t* taken;                                // null: none
+  } cases[] = {
+      {{{u"/dev/ttyS0", false}, {u"/dev/ttyS1", false}}, nullptr},
+      {{{u"/dev/ttyS0", false}, {u"/dev/ttyUSB0", true}}, u"/dev/ttyUSB0"},
+      {{{u"/dev/ttyS4", true}}, u"/dev/ttyS4"},  // a USB adapter that calls itself ttyS
+      {{{u"/dev/ttyS0", false}, {u"/tmp/detector", false}}, u"/tmp/detector"},
+      {{}, nullptr},
+  };
+  for (const Case& c : cases) {
+    ObjectList<SSerInfo> ports;
+    for (const auto& [path, usb] : c.ports) {
+      SSerInfo* port = ports.Add();
+      port->path = path;
+      port->isUsb = usb;
+    }
+    const SSerInfo* taken = FirstDetectorPort(ports);
+    if (!c.taken) {
+      EXPECT_EQ(taken, nullptr);
+    } else {
+      ASSERT_NE(taken, nullptr);
+      EXPECT_TRUE(taken->path == c.taken);
+    }
+  }
+}
+
+class SerialPortTest : public TempDirTest {};
+
+TEST_F(SerialPortTest, OpenFailuresSayWhatIsWrongAndWhatToDo) {
   auto open = [](const std::string& path) {
     std::unique_ptr<SerialPort> port = CreateSerialPort();
     const Status opened = port->Open(String::FromBytes(path, cp::kUtf8));
@@ -106,15 +140,25 @@ TEST(SerialPortTest, OpenFailuresSayWhatIsWrongAndWhatToDo) {
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   const group* owner = ::getgrgid(st.st_gid);
   const std::string remedy = "usermod -aG " + std::string(owner ? owner->gr_name : "?") + " nobody";
+  // A device of the group root is never a reason to join root.
+  const std::string closed = "这个串口设备只对管理员开放，普通用户不能使用";
+  ::chmod(Path("").c_str(), 0755);  // the account may look inside
+  const std::string rootOnly = Path("ttyS0");
+  std::ofstream(rootOnly) << "";
+  ::chmod(rootOnly.c_str(), 0660);
+  ASSERT_EQ(::chown(rootOnly.c_str(), 0, 0), 0);
   EXPECT_TRUE(AsOrdinaryUser([&] {
     const std::string text = open(path);
-    return text.find("没有使用这个串口的权限") != std::string::npos &&
-           text.find(remedy) != std::string::npos;
+    const bool named = st.st_gid == 0 ? text.rfind(closed, 0) == 0
+                                      : text.find("没有使用这个串口的权限") != std::string::npos &&
+                                            text.find(remedy) != std::string::npos;
+    const std::string root = open(rootOnly);
+    return named && root.rfind(closed, 0) == 0 && root.find("usermod") == std::string::npos;
   }));
 }
 
 // One program per port: a second opener is refused until the first lets go.
-TEST(SerialPortTest, APortOpenInOneProgramIsRefusedToASecond) {
+TEST_F(SerialPortTest, APortOpenInOneProgramIsRefusedToASecond) {
   PtyPair pty;
   ASSERT_TRUE(pty.Ok());
   const String path = String::FromBytes(pty.Path(), cp::kUtf8);
