@@ -64,7 +64,7 @@ void MainFrameWnd::DeleteSelectedRecords() {
   const QString question =
       ticked > shownTicked
           ? tr("删除 %1 条记录（其中 %2 条不在当前列表中）？").arg(ticked).arg(ticked - shownTicked)
-          : tr("删除 %1 条记录？").arg(ticked);
+          : tr("删除 %n 条记录？", nullptr, static_cast<int>(ticked));
   if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
   RunOnFrozenBook(
       tr("正在删除……"), [this] { return book_.PrepareDeleteTicked(); },
@@ -75,7 +75,8 @@ void MainFrameWnd::DeleteSelectedRecords() {
                          MessageKind::kError);
           return;
         }
-        ShowMessageBox(this, tr("已删除 %1 条数据!").arg(deleted.count), MessageKind::kInformation);
+        ShowMessageBox(this, tr("已删除 %n 条数据!", nullptr, static_cast<int>(deleted.count)),
+                       MessageKind::kInformation);
       });
 }
 
@@ -186,7 +187,7 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
     return;
   }
   if (kind != OutputKind::kNotice) {
-    ShowMessageBox(this, tr("%1 条数据成功导出到 %2").arg(count).arg(path),
+    ShowMessageBox(this, tr("%n 条数据成功导出到 %1", nullptr, count).arg(path),
                    MessageKind::kInformation);
     return;
   }

@@ -92,7 +92,7 @@ void MainFrameWnd::EndPrintJob(bool failed) {
                    MessageKind::kError);
     return;
   }
-  ShowMessageBox(this, tr("打印完成，共打印了 %1 个标签").arg(printJob_.Printed()),
+  ShowMessageBox(this, tr("打印完成，共打印了 %n 个标签", nullptr, printJob_.Printed()),
                  MessageKind::kInformation);
 }
 

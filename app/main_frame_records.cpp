@@ -182,7 +182,7 @@ void MainFrameWnd::ReportDroppedFrames() {
   if (dropped == droppedReported_) return;
   const uint64_t burst = dropped - droppedReported_;
   droppedReported_ = dropped;
-  ShowLinkNote(tr("已丢弃 %1 个不完整的数据帧").arg(burst), false);
+  ShowLinkNote(tr("已丢弃 %n 个不完整的数据帧", nullptr, static_cast<int>(burst)), false);
 }
 
 void MainFrameWnd::OnRecordCheckClicked(_NcItemData* record) {

@@ -138,9 +138,9 @@ void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {
 void MainFrameWnd::ReportUpload(int accepted, int unanswered) {
   if (closing_) return;
   // The report UploadReport words, in the window's language.
-  QString report = tr("已成功上传 %1 条数据!").arg(accepted);
+  QString report = tr("已成功上传 %n 条数据!", nullptr, accepted);
   if (unanswered > 0)
-    report += QLatin1Char('\n') + tr("%1 条数据没有收到服务器回复").arg(unanswered);
+    report += QLatin1Char('\n') + tr("%n 条数据没有收到服务器回复", nullptr, unanswered);
   if (unstoredUploadFlags_ > 0) {
     report += QLatin1Char('\n') +
               tr("%1 条数据的上传标记未能保存，下次会再上传").arg(unstoredUploadFlags_);

@@ -373,15 +373,22 @@ void MainFrameWnd::ChooseDetectorPort() {
 }
 
 void MainFrameWnd::BuildChannelRows() {
+  // The labels as wide as the widest of them needs, in either language.
+  int labelWidth = 50;
+  for (int i = 0; i < ProductNames::kChannels; ++i)
+    labelWidth = std::max(
+        labelWidth, productConfig_->fontMetrics().horizontalAdvance(tr("通道%1:").arg(i + 1)) + 6);
+  const int x = 10 + labelWidth + 10;
   for (int i = 0; i < ProductNames::kChannels; ++i) {
     const int y = 30 * i + 10;
     auto* label = new QLabel(tr("通道%1:").arg(i + 1), productConfig_);
-    label->setGeometry(10, y, 50, 22);
+    label->setGeometry(10, y, labelWidth, 22);
     auto* combo = new QComboBox(productConfig_);
-    combo->setGeometry(70, y, 180, 22);
+    combo->setGeometry(x, y, 180, 22);
     FillChannelCombo(combo);
     auto* edit = new QLineEdit(ToQString(settings_.productNames.Get(i)), productConfig_);
-    edit->setGeometry(71, y + 1, 158, 20);
+    edit->setGeometry(x + 1, y + 1, 158, 20);
+    productConfig_->setMinimumWidth(std::max(productConfig_->minimumWidth(), x + 190));
     channelCombos_[i] = combo;
     channelEdits_[i] = edit;
     for (QWidget* control : {static_cast<QWidget*>(label), static_cast<QWidget*>(combo),

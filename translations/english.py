@@ -75,12 +75,12 @@ ENGLISH = {
     "CSV 文件 (*.csv)": "CSV file (*.csv)",
     "Excel 工作簿 (*.xlsx)": "Excel workbook (*.xlsx)",
     "无法保存文件": "Cannot save the file",
-    "%1 条数据成功导出到 %2": "%1 records exported to %2",
+    "%n 条数据成功导出到 %1": ("%n record exported to %1", "%n records exported to %1"),
     "删除 %1 条记录（其中 %2 条不在当前列表中）？":
         "Delete %1 records (%2 of them are not in the list shown)?",
-    "删除 %1 条记录？": "Delete %1 records?",
+    "删除 %n 条记录？": ("Delete %n record?", "Delete %n records?"),
     "未能删除，记录都还在：%1": "Nothing was deleted; every record is still there: %1",
-    "已删除 %1 条数据!": "%1 records deleted!",
+    "已删除 %n 条数据!": ("%n record deleted!", "%n records deleted!"),
     "PDF 文件 (*.pdf)": "PDF file (*.pdf)",
     "检测结果公示": "Results notice",
     "正在写入 %1/%2": "Writing %1/%2",
@@ -122,7 +122,7 @@ ENGLISH = {
         "Set the device ID first: open Settings, enter the ID on the device label and press Save.",
     "正在打印，请等待之前的打印完成": "Printing; wait until the current job is done",
     "标签没有送到打印机 %1：%2\n已打印 %3 个标签": "A label did not reach printer %1: %2\n%3 labels printed",
-    "打印完成，共打印了 %1 个标签": "Printing done: %1 labels printed",
+    "打印完成，共打印了 %n 个标签": ("Printing done: %n label printed", "Printing done: %n labels printed"),
     "正在打印 %1/%2": "Printing %1/%2",
     "共 %1 条，显示 %2 条，已勾选 %3 条": "%1 records, %2 shown, %3 ticked",
     "（其中 %1 条未显示）": " (%1 of them not shown)",
@@ -150,8 +150,9 @@ ENGLISH = {
     "设备ID不正确，必须是16进制字符，且长度为 16.": "The device ID is wrong: it must be 16 hexadecimal digits.",
     "错误的服务器类型": "Unknown server type",
     "正在上传 %1/%2": "Uploading %1/%2",
-    "已成功上传 %1 条数据!": "%1 records uploaded!",
-    "%1 条数据没有收到服务器回复": "%1 records got no reply from the server",
+    "已成功上传 %n 条数据!": ("%n record uploaded!", "%n records uploaded!"),
+    "%n 条数据没有收到服务器回复": ("%n record got no reply from the server",
+                                 "%n records got no reply from the server"),
     "%1 条数据的上传标记未能保存，下次会再上传": "%1 upload marks were not stored; those records go again next time",
     "数据库正被另一个程序使用: %1": "The database is in use by another program: %1",
     "数据库无法打开: %1\n%2\n\n修复数据库？修复前会先把整个文件夹复制一份。":
@@ -250,7 +251,7 @@ ENGLISH = {
         "received. Try again later",
     "设备 %1（%2 条）：": "Device %1 (%2 records):",
     "重复数据已忽略": "A record sent again was ignored",
-    "已丢弃 %1 个不完整的数据帧": "Dropped %1 incomplete frames",
+    "已丢弃 %n 个不完整的数据帧": ("Dropped %n incomplete frame", "Dropped %n incomplete frames"),
     "无法回放采集文件：%1": "Cannot replay the capture file: %1",
     "设备ID没有更改：未能在数据库 %1 中保存已有记录的设备ID（%2）。请检查磁盘空间和数据库文件夹，然后再试。":
         "The device ID was not changed: the device ID of the earlier records could not be stored "
@@ -283,8 +284,17 @@ def main(path):
             missing.append(source)
             translation.set("type", "unfinished")
             continue
-        translation.text = english
         translation.attrib.pop("type", None)
+        if message.get("numerus") == "yes":
+            # (one, more): English has a singular and a plural form.
+            forms = english if isinstance(english, tuple) else (english, english)
+            for child in list(translation):
+                translation.remove(child)
+            translation.text = None
+            for form in forms:
+                ET.SubElement(translation, "numerusform").text = form
+            continue
+        translation.text = english
     tree.write(path, encoding="utf-8", xml_declaration=True)
     for source in missing:
         print("no English for: " + source, file=sys.stderr)

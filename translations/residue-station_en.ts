@@ -666,24 +666,12 @@ QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius:
         <translation>Records</translation>
     </message>
     <message>
-        <source>%1 条数据成功导出到 %2</source>
-        <translation>%1 records exported to %2</translation>
-    </message>
-    <message>
         <source>删除 %1 条记录（其中 %2 条不在当前列表中）？</source>
         <translation>Delete %1 records (%2 of them are not in the list shown)?</translation>
     </message>
     <message>
-        <source>删除 %1 条记录？</source>
-        <translation>Delete %1 records?</translation>
-    </message>
-    <message>
         <source>未能删除，记录都还在：%1</source>
         <translation>Nothing was deleted; every record is still there: %1</translation>
-    </message>
-    <message>
-        <source>已删除 %1 条数据!</source>
-        <translation>%1 records deleted!</translation>
     </message>
     <message>
         <source>PDF 文件 (*.pdf)</source>
@@ -728,10 +716,6 @@ QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius:
 已打印 %3 个标签</source>
         <translation>A label did not reach printer %1: %2
 %3 labels printed</translation>
-    </message>
-    <message>
-        <source>打印完成，共打印了 %1 个标签</source>
-        <translation>Printing done: %1 labels printed</translation>
     </message>
     <message>
         <source>正在打印 %1/%2</source>
@@ -842,14 +826,6 @@ Its test records are stored as new records and listed.</translation>
         <translation>Uploading %1/%2</translation>
     </message>
     <message>
-        <source>已成功上传 %1 条数据!</source>
-        <translation>%1 records uploaded!</translation>
-    </message>
-    <message>
-        <source>%1 条数据没有收到服务器回复</source>
-        <translation>%1 records got no reply from the server</translation>
-    </message>
-    <message>
         <source>%1 条数据的上传标记未能保存，下次会再上传</source>
         <translation>%1 upload marks were not stored; those records go again next time</translation>
     </message>
@@ -904,10 +880,6 @@ The program runs on default settings and changes are not saved. Check the file's
     <message>
         <source>重复数据已忽略</source>
         <translation>A record sent again was ignored</translation>
-    </message>
-    <message>
-        <source>已丢弃 %1 个不完整的数据帧</source>
-        <translation>Dropped %1 incomplete frames</translation>
     </message>
     <message>
         <source>无法回放采集文件：%1</source>
@@ -1014,6 +986,34 @@ Correct the file and start the program again; a setting changed in the window fi
     <message>
         <source>没有找到检测仪的串口：请插上检测仪的数据线，或在“设置”页面选择串口</source>
         <translation>No detector port found: plug in the detector's cable, or choose the port on the Settings page</translation>
+    </message>
+    <message numerus="yes">
+        <source>删除 %n 条记录？</source>
+        <translation><numerusform>Delete %n record?</numerusform><numerusform>Delete %n records?</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>已删除 %n 条数据!</source>
+        <translation><numerusform>%n record deleted!</numerusform><numerusform>%n records deleted!</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 条数据成功导出到 %1</source>
+        <translation><numerusform>%n record exported to %1</numerusform><numerusform>%n records exported to %1</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>打印完成，共打印了 %n 个标签</source>
+        <translation><numerusform>Printing done: %n label printed</numerusform><numerusform>Printing done: %n labels printed</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>已丢弃 %n 个不完整的数据帧</source>
+        <translation><numerusform>Dropped %n incomplete frame</numerusform><numerusform>Dropped %n incomplete frames</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>已成功上传 %n 条数据!</source>
+        <translation><numerusform>%n record uploaded!</numerusform><numerusform>%n records uploaded!</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 条数据没有收到服务器回复</source>
+        <translation><numerusform>%n record got no reply from the server</numerusform><numerusform>%n records got no reply from the server</numerusform></translation>
     </message>
 </context>
 <context>

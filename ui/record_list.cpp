@@ -1,9 +1,11 @@
 #include "ui/record_list.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -130,7 +132,15 @@ RecordListView::RecordListView(QWidget* parent) : QTableView(parent) {
 }
 
 void RecordListView::SetColumnWidths(const QList<int>& widths) {
-  for (int i = 0; i < widths.size(); ++i) setColumnWidth(i, widths[i]);
+  // Never narrower than its caption (with room for the sort arrow): captions
+  // in another language may be longer than the skin's widths allow.
+  QHeaderView* header = horizontalHeader();
+  const QFontMetrics metrics(header->font());
+  for (int i = 0; i < widths.size(); ++i) {
+    const QString caption = model() ? model()->headerData(i, Qt::Horizontal).toString() : QString();
+    const int needed = caption.isEmpty() ? 0 : metrics.horizontalAdvance(caption) + 28;
+    setColumnWidth(i, std::max(widths[i], needed));
+  }
   horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
 }
 

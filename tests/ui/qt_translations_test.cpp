@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QPushButton>
 
@@ -50,6 +51,13 @@ TEST(QtTranslationsTest, EnglishReachesLibraryTextsAndKeepsTheirValues) {
   ASSERT_TRUE(InstallProgramTranslation(QStringLiteral(TRANSLATIONS_DIR), QStringLiteral("en")));
   for (const Case& c : cases) {
     EXPECT_EQ(ShownLibraryText(QString::fromUtf8(c.chinese)).toStdString(), c.english);
+  }
+  // Counts take the singular and the plural as English wants them.
+  for (const auto& [n, english] :
+       {std::pair{1, "1 record deleted!"}, {2, "2 records deleted!"}, {0, "0 records deleted!"}}) {
+    EXPECT_EQ(
+        QCoreApplication::translate("MainFrameWnd", "已删除 %n 条数据!", nullptr, n).toStdString(),
+        english);
   }
   EXPECT_EQ(RecordListModel::DisplayText(QStringLiteral("合格")).toStdString(), "Pass");
   EXPECT_EQ(RecordListModel::DisplayText(QStringLiteral("毛豆")).toStdString(), "毛豆");
