@@ -379,16 +379,16 @@ void MainFrameWnd::BuildChannelRows() {
     labelWidth = std::max(
         labelWidth, productConfig_->fontMetrics().horizontalAdvance(tr("通道%1:").arg(i + 1)) + 6);
   const int x = 10 + labelWidth + 10;
+  const int comboWidth = std::max(120, 180 - (labelWidth - 50));  // the row keeps its width
   for (int i = 0; i < ProductNames::kChannels; ++i) {
     const int y = 30 * i + 10;
     auto* label = new QLabel(tr("通道%1:").arg(i + 1), productConfig_);
     label->setGeometry(10, y, labelWidth, 22);
     auto* combo = new QComboBox(productConfig_);
-    combo->setGeometry(x, y, 180, 22);
+    combo->setGeometry(x, y, comboWidth, 22);
     FillChannelCombo(combo);
     auto* edit = new QLineEdit(ToQString(settings_.productNames.Get(i)), productConfig_);
-    edit->setGeometry(x + 1, y + 1, 158, 20);
-    productConfig_->setMinimumWidth(std::max(productConfig_->minimumWidth(), x + 190));
+    edit->setGeometry(x + 1, y + 1, comboWidth - 22, 20);
     channelCombos_[i] = combo;
     channelEdits_[i] = edit;
     for (QWidget* control : {static_cast<QWidget*>(label), static_cast<QWidget*>(combo),
