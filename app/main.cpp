@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -13,6 +14,7 @@
 
 #include "app/file_locations.h"
 #include "app/main_frame_wnd.h"
+#include "app/running_copy.h"
 #include "base/config.h"
 #include "base/file_io.h"
 #include "ui/message_box.h"
@@ -70,6 +72,8 @@ int main(int argc, char** argv) {
   if (!PrepareFileLocations(locations, folderError)) {
     std::fprintf(stderr, "residue-station: %s\n", folderError.c_str());
   }
+  // The folder's window is open already: it comes to the front instead.
+  if (screenshot.isEmpty() && RunningCopy::Call(locations.storageFolder)) return 0;
   SetConfigPath(locations.settingsFile);
   MainFrameOptions options;
   options.skinFolder = QString::fromStdString(locations.skinFolder);
@@ -87,6 +91,16 @@ int main(int argc, char** argv) {
     return 3;
   }
   window->CenterAndShow();
+  RunningCopy runningCopy;
+  if (screenshot.isEmpty()) {
+    QPointer<MainFrameWnd> shown(window);
+    runningCopy.Answer(locations.storageFolder, [shown] {
+      if (!shown) return;
+      if (shown->isMinimized()) shown->showNormal();
+      shown->raise();
+      shown->activateWindow();
+    });
+  }
   if (!screenshot.isEmpty()) {
     // For start-up measurements: the moment the window is up with every row listed.
     timespec now;
