@@ -29,6 +29,7 @@ bool SelectText(QComboBox* combo, const String& text) {
 }  // namespace
 
 void MainFrameWnd::ShowSettings() {
+  ShowSettingFields();
   comboCom_->setCurrentIndex(comboCom_->findData(ToQString(settings_.portName)));
   SelectText(comboBits_, settings_.baudRate);
   comboServType_->setCurrentIndex(settings_.serverType == u"TCP服务器" ? 0 : 1);

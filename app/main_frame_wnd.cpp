@@ -295,6 +295,7 @@ void MainFrameWnd::InitWindow() {
   portTimer_.start(1000);
 
   BuildChannelRows();
+  BuildSettingFields();
 
   model_ = new RecordListModel(*this, this);
   book_.SetListener([this](const RecordBook::Change& change) { OnBookChanged(change); });

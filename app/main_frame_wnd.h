@@ -146,6 +146,18 @@ class MainFrameWnd : public QWidget,
   void SaveProductConfig();
   void OnChannelComboSelected(int channel);
   void FillChannelCombo(QComboBox* combo);
+  // The typed settings of the settings page (app/main_frame_setup_fields.cpp).
+  struct SettingField {
+    const char* name;  // the field's object name
+    QString label;
+    bool password;
+    String Settings::*member;  // null: the TCP port
+    String (*check)(const String&);
+  };
+  std::vector<SettingField> SettingFields();
+  void BuildSettingFields();
+  void ShowSettingFields();
+  void OnSettingFieldEdited(size_t index);
 
   // Finding records (app/main_frame_find.cpp): the filter bar over the list
   // and sorting by a click on a column header. Only the view changes.

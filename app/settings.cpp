@@ -62,6 +62,7 @@ void Settings::Load() {
   serverPort = static_cast<uint16_t>(static_cast<unsigned long long>(wide));
 
   queryUrl = QueryUrl(*root);
+  queryUrlFollowsHost = root->FindProperty(u"query_url") == nullptr;
   noticeTitle = NoticeTitle(*root);
 
   ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
@@ -82,7 +83,7 @@ void Settings::Load() {
   }
   written_.clear();
   inFile_.clear();
-  for (const auto& [key, value] : WrittenValues()) {
+  for (const auto& [key, value, always] : WrittenValues()) {
     written_[key] = value;
     const Json* inFile = root->FindProperty(key.c_str());
     inFile_[key] = inFile ? inFile->ToText(false) : String(u"");
@@ -106,10 +107,12 @@ void Settings::Save() {
   // The file is read afresh for every access. A key is written when the
   // window changed it, or when nobody touched it in the file since it was
   // read; a key edited by hand meanwhile keeps its new value.
-  for (const auto& [key, value] : WrittenValues()) {
+  // The settings page's other keys are written only when changed there.
+  for (const auto& [key, value, always] : WrittenValues()) {
     const Json* inFile = root->FindProperty(key.c_str());
     const String fileNow = inFile ? inFile->ToText(false) : String(u"");
-    if (!(value == written_[key]) || fileNow == inFile_[key]) Write(*root, key, value);
+    const bool changed = !(value == written_[key]);
+    if (changed || (always && fileNow == inFile_[key])) Write(*root, key, value);
     const Json* stored = root->FindProperty(key.c_str());
     inFile_[key] = stored ? stored->ToText(false) : String(u"");
     written_[key] = value;
@@ -127,6 +130,8 @@ void Settings::Write(Json& root, const std::u16string& key, const String& value)
       texts.push_back(text);
     }
     WriteArray(root, key.c_str(), texts);
+  } else if (parsed.IsNumber()) {
+    root.SetPropertyInt32(key.c_str(), parsed.Int32(0));
   } else {
     String text;
     parsed.GetString(text);
@@ -134,7 +139,7 @@ void Settings::Write(Json& root, const std::u16string& key, const String& value)
   }
 }
 
-std::vector<std::pair<std::u16string, String>> Settings::WrittenValues() const {
+std::vector<Settings::Kept> Settings::WrittenValues() const {
   // Each value as compact JSON text, to compare and to write.
   const auto text = [](const String& value) {
     Json node;
@@ -148,10 +153,26 @@ std::vector<std::pair<std::u16string, String>> Settings::WrittenValues() const {
   };
   std::vector<String> names;
   for (int i = 0; i < ProductNames::kChannels; ++i) names.push_back(productNames.Get(i));
-  return {{u"com", text(portName)},        {u"bits", text(baudRate)},
-          {u"deviceid", text(deviceId)},   {u"serv_type", text(serverType)},
-          {u"ids", array(knownDeviceIds)}, {u"ways", array(productChoices)},
-          {u"user_names", array(names)}};
+  String port;
+  port.Format(u"%u", static_cast<unsigned>(serverPort));
+  std::vector<Kept> kept = {{u"com", text(portName), true},
+                            {u"bits", text(baudRate), true},
+                            {u"deviceid", text(deviceId), true},
+                            {u"serv_type", text(serverType), true},
+                            {u"ids", array(knownDeviceIds), true},
+                            {u"ways", array(productChoices), true},
+                            {u"user_names", array(names), true},
+                            {u"serv_host", text(serverHost), false},
+                            {u"serv_port", port, false},
+                            {u"http_url", text(httpUrl), false},
+                            {u"user_name", text(userName), false},
+                            {u"pass_word", text(password), false},
+                            {u"dwbh", text(unitCode), false},
+                            {u"dwmc", text(unitName), false},
+                            {u"notice_title", text(noticeTitle), false}};
+  // A trace address that follows the server is not written: it goes on following.
+  if (!queryUrlFollowsHost) kept.push_back({u"query_url", text(queryUrl), false});
+  return kept;
 }
 
 int Settings::UseDeviceId(const String& id) {

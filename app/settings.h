@@ -28,6 +28,7 @@ struct Settings {
   ProductNames productNames;           // "user_names", channel 1 first
   String serverHost;                   // "serv_host"
   String queryUrl;                     // "query_url"
+  bool queryUrlFollowsHost = true;     // the file names no "query_url": it follows "serv_host"
   String httpUrl;                      // "http_url"
   String userName;                     // "user_name"
   String password;                     // "pass_word"
@@ -46,8 +47,11 @@ struct Settings {
   // keys of the wrong type. Adds "ids", "ways" and "user_names" (null) when absent.
   void Load();
   // Writes those of "com", "bits", "deviceid", "serv_type", "ids", "ways" and
-  // (exactly 20) "user_names" that changed since they were loaded or saved;
-  // every other key stays as the file holds it now.
+  // (exactly 20) "user_names" that changed since they were loaded or saved,
+  // or that nobody edited in the file meanwhile, and the settings page's other
+  // keys ("serv_host", "serv_port", "http_url", "user_name", "pass_word",
+  // "dwbh", "dwmc", "query_url", "notice_title") that changed; every other key
+  // stays as the file holds it now.
   void Save();
 
   // Makes `id` the device ID in use; a new one goes first among the known
@@ -69,8 +73,14 @@ struct Settings {
   static String NoticeTitle(const class Json& root);
 
  private:
-  // The keys Save writes, with their values as compact JSON text.
-  std::vector<std::pair<std::u16string, String>> WrittenValues() const;
+  // The keys Save writes, with their values as compact JSON text; `always`:
+  // written also when unchanged (the settings the window always kept).
+  struct Kept {
+    std::u16string key;
+    String value;
+    bool always;
+  };
+  std::vector<Kept> WrittenValues() const;
   static void Write(Json& root, const std::u16string& key, const String& value);
   std::map<std::u16string, String> written_;  // ours, as last loaded or saved
   std::map<std::u16string, String> inFile_;   // the file's, as last read or written

@@ -261,6 +261,58 @@
         <source>这个串口设备只对管理员开放，普通用户不能使用。请管理员确认它是不是检测仪的串口（检测仪的 USB 串口通常是 ttyUSB 或 ttyACM）</source>
         <translation>This serial device is open to administrators only, not to normal accounts. Ask the administrator whether it is the detector's port (a detector's USB port is usually ttyUSB or ttyACM)</translation>
     </message>
+    <message>
+        <source>请填写端口号（1-65535）</source>
+        <translation>Fill in a port number (1-65535)</translation>
+    </message>
+    <message>
+        <source>端口号必须是 1-65535 之间的数字</source>
+        <translation>The port must be a number from 1 to 65535</translation>
+    </message>
+    <message>
+        <source>请填写服务器地址</source>
+        <translation>Fill in the server's address</translation>
+    </message>
+    <message>
+        <source>地址里有不能用的字符（只能用字母、数字、- 和 .）</source>
+        <translation>The address has characters it may not have (letters, digits, - and . only)</translation>
+    </message>
+    <message>
+        <source>地址格式不对（两个点之间不能为空）</source>
+        <translation>The address is malformed (nothing between two dots)</translation>
+    </message>
+    <message>
+        <source>地址格式不对（- 不能在开头或结尾）</source>
+        <translation>The address is malformed (- may not start or end a part)</translation>
+    </message>
+    <message>
+        <source>网址要以 http:// 或 https:// 开头</source>
+        <translation>The address must start with http:// or https://</translation>
+    </message>
+    <message>
+        <source>网址格式不对（IPv6 地址缺少 ]）</source>
+        <translation>The address is malformed (the IPv6 address lacks its ])</translation>
+    </message>
+    <message>
+        <source>网址里的 IPv6 地址不对</source>
+        <translation>The IPv6 address in it is wrong</translation>
+    </message>
+    <message>
+        <source>网址里缺少服务器地址</source>
+        <translation>The address names no server</translation>
+    </message>
+    <message>
+        <source>网址里的端口号必须是 1-65535 之间的数字</source>
+        <translation>The port in the address must be a number from 1 to 65535</translation>
+    </message>
+    <message>
+        <source>网址里不能有空格</source>
+        <translation>The address may not hold spaces</translation>
+    </message>
+    <message>
+        <source>不能为空</source>
+        <translation>May not be empty</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -279,88 +331,6 @@
     <message>
         <source>8,8</source>
         <translation>8,8</translation>
-    </message>
-    <message>
-        <source>QWidget#mainframe { background: #f3f5f8; }
-QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
-QWidget#caption { background: #1e4f8a; }
-QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
-QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
-QPushButton[role="page"] { color: #d7e3f4; background: transparent; border: none; border-bottom: 3px solid transparent; padding: 8px 14px 6px 14px; font-size: 14px; }
-QPushButton[role="page"]:hover { color: white; }
-QPushButton[role="page"]:checked { color: white; border-bottom: 3px solid #5cc8ff; font-weight: bold; }
-QPushButton[role="window"] { color: white; background: transparent; border: none; font-size: 15px; min-width: 40px; max-width: 40px; min-height: 40px; max-height: 40px; }
-QPushButton[role="window"]:hover { background: #2b63a6; }
-QPushButton#closebtn:hover { background: #d9363e; }
-QPushButton[role="action"] { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }
-QPushButton[role="action"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
-QPushButton[role="action"]:disabled { color: #9aa5b1; background: #eef1f5; }
-QPushButton[role="primary"] { background: #1e6fd9; color: white; border: 1px solid #1e6fd9; border-radius: 4px; padding: 5px 18px; }
-QPushButton[role="primary"]:hover { background: #2a7de8; }
-QPushButton[role="danger"] { background: white; color: #c62828; border: 1px solid #e0a3a3; border-radius: 4px; padding: 5px 16px; }
-QPushButton[role="danger"]:hover { border-color: #c62828; }
-QGroupBox { background: white; border: 1px solid #d0d7e2; border-radius: 6px; margin-top: 14px; padding: 14px 10px 10px 10px; font-weight: bold; }
-QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; color: #1e4f8a; }
-QComboBox, QLineEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 6px; min-height: 20px; font-weight: normal; }
-QComboBox:focus, QLineEdit:focus { border-color: #1e6fd9; }
-QDateEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 2px 4px; min-height: 20px; }
-QDateEdit:disabled { color: #9aa5b1; background: #eef1f5; }
-QPushButton[role="chip"] { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 8px; }
-QPushButton[role="chip"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
-QTableView { background: white; border: 1px solid #d0d7e2; selection-background-color: #dbe9fb; selection-color: #1f2933; alternate-background-color: #f8fafc; }
-QHeaderView::section { background: #eef2f7; border: none; border-right: 1px solid #d8dee8; border-bottom: 1px solid #d0d7e2; padding: 5px 5px; font-weight: bold; color: #3e4c59; }
-QCheckBox { spacing: 6px; }
-QLabel#TextTipCom { font-weight: bold; }
-QLabel#TextTipId { color: #c62828; font-weight: normal; }
-QScrollArea { border: none; background: transparent; }
-QWidget#ProductConfig { background: white; }
-QWidget#ProductConfig QComboBox { border-image: url(skin:Combo_nor.png) 3 22 3 3; border-width: 3px 22px 3px 3px; padding: 1px 1px 1px 4px; border-radius: 0; background: transparent; min-height: 0; }
-QWidget#ProductConfig QComboBox:hover, QWidget#ProductConfig QComboBox:on { border-image: url(skin:Combo_over.png) 3 22 3 3; }
-QWidget#ProductConfig QComboBox::drop-down { width: 22px; border: none; }
-QWidget#ProductConfig QComboBox::down-arrow { image: none; }
-QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
-QWidget#ProductConfig QLabel { font-weight: normal; }
-QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</source>
-        <translation>QWidget#mainframe { background: #f3f5f8; }
-QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
-QWidget#caption { background: #1e4f8a; }
-QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
-QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
-QPushButton[role="page"] { color: #d7e3f4; background: transparent; border: none; border-bottom: 3px solid transparent; padding: 8px 14px 6px 14px; font-size: 14px; }
-QPushButton[role="page"]:hover { color: white; }
-QPushButton[role="page"]:checked { color: white; border-bottom: 3px solid #5cc8ff; font-weight: bold; }
-QPushButton[role="window"] { color: white; background: transparent; border: none; font-size: 15px; min-width: 40px; max-width: 40px; min-height: 40px; max-height: 40px; }
-QPushButton[role="window"]:hover { background: #2b63a6; }
-QPushButton#closebtn:hover { background: #d9363e; }
-QPushButton[role="action"] { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }
-QPushButton[role="action"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
-QPushButton[role="action"]:disabled { color: #9aa5b1; background: #eef1f5; }
-QPushButton[role="primary"] { background: #1e6fd9; color: white; border: 1px solid #1e6fd9; border-radius: 4px; padding: 5px 18px; }
-QPushButton[role="primary"]:hover { background: #2a7de8; }
-QPushButton[role="danger"] { background: white; color: #c62828; border: 1px solid #e0a3a3; border-radius: 4px; padding: 5px 16px; }
-QPushButton[role="danger"]:hover { border-color: #c62828; }
-QGroupBox { background: white; border: 1px solid #d0d7e2; border-radius: 6px; margin-top: 14px; padding: 14px 10px 10px 10px; font-weight: bold; }
-QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; color: #1e4f8a; }
-QComboBox, QLineEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 6px; min-height: 20px; font-weight: normal; }
-QComboBox:focus, QLineEdit:focus { border-color: #1e6fd9; }
-QDateEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 2px 4px; min-height: 20px; }
-QDateEdit:disabled { color: #9aa5b1; background: #eef1f5; }
-QPushButton[role="chip"] { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 8px; }
-QPushButton[role="chip"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
-QTableView { background: white; border: 1px solid #d0d7e2; selection-background-color: #dbe9fb; selection-color: #1f2933; alternate-background-color: #f8fafc; }
-QHeaderView::section { background: #eef2f7; border: none; border-right: 1px solid #d8dee8; border-bottom: 1px solid #d0d7e2; padding: 5px 5px; font-weight: bold; color: #3e4c59; }
-QCheckBox { spacing: 6px; }
-QLabel#TextTipCom { font-weight: bold; }
-QLabel#TextTipId { color: #c62828; font-weight: normal; }
-QScrollArea { border: none; background: transparent; }
-QWidget#ProductConfig { background: white; }
-QWidget#ProductConfig QComboBox { border-image: url(skin:Combo_nor.png) 3 22 3 3; border-width: 3px 22px 3px 3px; padding: 1px 1px 1px 4px; border-radius: 0; background: transparent; min-height: 0; }
-QWidget#ProductConfig QComboBox:hover, QWidget#ProductConfig QComboBox:on { border-image: url(skin:Combo_over.png) 3 22 3 3; }
-QWidget#ProductConfig QComboBox::drop-down { width: 22px; border: none; }
-QWidget#ProductConfig QComboBox::down-arrow { image: none; }
-QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
-QWidget#ProductConfig QLabel { font-weight: normal; }
-QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</translation>
     </message>
     <message>
         <source>检测记录</source>
@@ -645,6 +615,90 @@ QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius:
     <message>
         <source>停止</source>
         <translation>Stop</translation>
+    </message>
+    <message>
+        <source>QWidget#mainframe { background: #f3f5f8; }
+QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
+QWidget#caption { background: #1e4f8a; }
+QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
+QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
+QPushButton[role="page"] { color: #d7e3f4; background: transparent; border: none; border-bottom: 3px solid transparent; padding: 8px 14px 6px 14px; font-size: 14px; }
+QPushButton[role="page"]:hover { color: white; }
+QPushButton[role="page"]:checked { color: white; border-bottom: 3px solid #5cc8ff; font-weight: bold; }
+QPushButton[role="window"] { color: white; background: transparent; border: none; font-size: 15px; min-width: 40px; max-width: 40px; min-height: 40px; max-height: 40px; }
+QPushButton[role="window"]:hover { background: #2b63a6; }
+QPushButton#closebtn:hover { background: #d9363e; }
+QPushButton[role="action"] { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="action"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QPushButton[role="action"]:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="primary"] { background: #1e6fd9; color: white; border: 1px solid #1e6fd9; border-radius: 4px; padding: 5px 18px; }
+QPushButton[role="primary"]:hover { background: #2a7de8; }
+QPushButton[role="danger"] { background: white; color: #c62828; border: 1px solid #e0a3a3; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="danger"]:hover { border-color: #c62828; }
+QGroupBox { background: white; border: 1px solid #d0d7e2; border-radius: 6px; margin-top: 14px; padding: 14px 10px 10px 10px; font-weight: bold; }
+QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; color: #1e4f8a; }
+QComboBox, QLineEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 6px; min-height: 20px; font-weight: normal; }
+QComboBox:focus, QLineEdit:focus { border-color: #1e6fd9; }
+QDateEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 2px 4px; min-height: 20px; }
+QDateEdit:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="chip"] { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 8px; }
+QPushButton[role="chip"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QTableView { background: white; border: 1px solid #d0d7e2; selection-background-color: #dbe9fb; selection-color: #1f2933; alternate-background-color: #f8fafc; }
+QHeaderView::section { background: #eef2f7; border: none; border-right: 1px solid #d8dee8; border-bottom: 1px solid #d0d7e2; padding: 5px 5px; font-weight: bold; color: #3e4c59; }
+QCheckBox { spacing: 6px; }
+QLabel#TextTipCom { font-weight: bold; }
+QLabel#TextTipId { color: #c62828; font-weight: normal; }
+QScrollArea { border: none; background: transparent; }
+QWidget#setupLeftPane { background: transparent; }
+QWidget#ProductConfig { background: white; }
+QWidget#ProductConfig QComboBox { border-image: url(skin:Combo_nor.png) 3 22 3 3; border-width: 3px 22px 3px 3px; padding: 1px 1px 1px 4px; border-radius: 0; background: transparent; min-height: 0; }
+QWidget#ProductConfig QComboBox:hover, QWidget#ProductConfig QComboBox:on { border-image: url(skin:Combo_over.png) 3 22 3 3; }
+QWidget#ProductConfig QComboBox::drop-down { width: 22px; border: none; }
+QWidget#ProductConfig QComboBox::down-arrow { image: none; }
+QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
+QWidget#ProductConfig QLabel { font-weight: normal; }
+QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</source>
+        <translation>QWidget#mainframe { background: #f3f5f8; }
+QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
+QWidget#caption { background: #1e4f8a; }
+QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
+QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
+QPushButton[role="page"] { color: #d7e3f4; background: transparent; border: none; border-bottom: 3px solid transparent; padding: 8px 14px 6px 14px; font-size: 14px; }
+QPushButton[role="page"]:hover { color: white; }
+QPushButton[role="page"]:checked { color: white; border-bottom: 3px solid #5cc8ff; font-weight: bold; }
+QPushButton[role="window"] { color: white; background: transparent; border: none; font-size: 15px; min-width: 40px; max-width: 40px; min-height: 40px; max-height: 40px; }
+QPushButton[role="window"]:hover { background: #2b63a6; }
+QPushButton#closebtn:hover { background: #d9363e; }
+QPushButton[role="action"] { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="action"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QPushButton[role="action"]:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="primary"] { background: #1e6fd9; color: white; border: 1px solid #1e6fd9; border-radius: 4px; padding: 5px 18px; }
+QPushButton[role="primary"]:hover { background: #2a7de8; }
+QPushButton[role="danger"] { background: white; color: #c62828; border: 1px solid #e0a3a3; border-radius: 4px; padding: 5px 16px; }
+QPushButton[role="danger"]:hover { border-color: #c62828; }
+QGroupBox { background: white; border: 1px solid #d0d7e2; border-radius: 6px; margin-top: 14px; padding: 14px 10px 10px 10px; font-weight: bold; }
+QGroupBox::title { subcontrol-origin: margin; left: 12px; padding: 0 4px; color: #1e4f8a; }
+QComboBox, QLineEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 6px; min-height: 20px; font-weight: normal; }
+QComboBox:focus, QLineEdit:focus { border-color: #1e6fd9; }
+QDateEdit { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 2px 4px; min-height: 20px; }
+QDateEdit:disabled { color: #9aa5b1; background: #eef1f5; }
+QPushButton[role="chip"] { background: white; border: 1px solid #c5cfdc; border-radius: 3px; padding: 3px 8px; }
+QPushButton[role="chip"]:hover { border-color: #1e4f8a; color: #1e4f8a; }
+QTableView { background: white; border: 1px solid #d0d7e2; selection-background-color: #dbe9fb; selection-color: #1f2933; alternate-background-color: #f8fafc; }
+QHeaderView::section { background: #eef2f7; border: none; border-right: 1px solid #d8dee8; border-bottom: 1px solid #d0d7e2; padding: 5px 5px; font-weight: bold; color: #3e4c59; }
+QCheckBox { spacing: 6px; }
+QLabel#TextTipCom { font-weight: bold; }
+QLabel#TextTipId { color: #c62828; font-weight: normal; }
+QScrollArea { border: none; background: transparent; }
+QWidget#setupLeftPane { background: transparent; }
+QWidget#ProductConfig { background: white; }
+QWidget#ProductConfig QComboBox { border-image: url(skin:Combo_nor.png) 3 22 3 3; border-width: 3px 22px 3px 3px; padding: 1px 1px 1px 4px; border-radius: 0; background: transparent; min-height: 0; }
+QWidget#ProductConfig QComboBox:hover, QWidget#ProductConfig QComboBox:on { border-image: url(skin:Combo_over.png) 3 22 3 3; }
+QWidget#ProductConfig QComboBox::drop-down { width: 22px; border: none; }
+QWidget#ProductConfig QComboBox::down-arrow { image: none; }
+QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
+QWidget#ProductConfig QLabel { font-weight: normal; }
+QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</translation>
     </message>
 </context>
 <context>
@@ -1014,6 +1068,46 @@ Correct the file and start the program again; a setting changed in the window fi
     <message numerus="yes">
         <source>%n 条数据没有收到服务器回复</source>
         <translation><numerusform>%n record got no reply from the server</numerusform><numerusform>%n records got no reply from the server</numerusform></translation>
+    </message>
+    <message>
+        <source>TCP 服务器地址</source>
+        <translation>TCP server address</translation>
+    </message>
+    <message>
+        <source>TCP 端口</source>
+        <translation>TCP port</translation>
+    </message>
+    <message>
+        <source>HTTP 上传网址</source>
+        <translation>HTTP upload address</translation>
+    </message>
+    <message>
+        <source>用户名</source>
+        <translation>User name</translation>
+    </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>单位编号</source>
+        <translation>Unit code</translation>
+    </message>
+    <message>
+        <source>单位名称</source>
+        <translation>Unit name</translation>
+    </message>
+    <message>
+        <source>追溯网址</source>
+        <translation>Trace address</translation>
+    </message>
+    <message>
+        <source>公示单标题</source>
+        <translation>Notice title</translation>
+    </message>
+    <message>
+        <source>标签与公示单</source>
+        <translation>Labels and notice</translation>
     </message>
 </context>
 <context>

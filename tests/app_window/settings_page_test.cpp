@@ -236,3 +236,55 @@ TEST_F(SettingsPageTest, CaptionButtonsMinimizeAndCloseThroughTheCloseSequence) 
 }
 
 }  // namespace
+
+namespace {
+
+// The typed settings: a wrong value is named beside its field and not saved;
+// a right one is saved at once and is what the program uses from then on.
+TEST_F(SettingsPageTest, TypedSettingsAreCheckedSavedAtOnceAndUsedWithoutARestart) {
+  std::ofstream(settingsFile_) << R"({"serv_host": "old.example", "custom": 1})";
+  Open();
+  Control<QPushButton>("setup")->click();
+  struct Case {
+    const char* field;
+    const char* typed;
+    const char* problem;  // "" when saved
+  } cases[] = {
+      {"EditServPort", "70000", "端口号必须是 1-65535 之间的数字"},
+      {"EditServPort", "9100", ""},
+      {"EditServHost", "bad host", "地址里有不能用的字符（只能用字母、数字、- 和 .）"},
+      {"EditServHost", "inspect.example.cn", ""},
+      {"EditHttpUrl", "inspect.example.cn/up", "网址要以 http:// 或 https:// 开头"},
+      {"EditHttpUrl", "https://inspect.example.cn/up", ""},
+      {"EditUnitName", "县农检站", ""},
+      {"EditNoticeTitle", " ", "不能为空"},
+  };
+  for (const Case& c : cases) {
+    auto* edit = Control<QLineEdit>(c.field);
+    edit->setText(QString::fromUtf8(c.typed));
+    emit edit->textEdited(edit->text());  // as typing it does
+    auto* problem = Control<QLabel>((std::string(c.field) + "Problem").c_str());
+    EXPECT_EQ(problem->isVisible(), *c.problem != 0) << c.field << " " << c.typed;
+    if (*c.problem) {
+      EXPECT_EQ(problem->text().toStdString(), c.problem);
+    }
+  }
+  const ::Settings& s = window_->GetSettings();
+  EXPECT_EQ(s.serverPort, 9100);
+  EXPECT_TRUE(s.serverHost == u"inspect.example.cn");
+  EXPECT_TRUE(s.httpUrl == u"https://inspect.example.cn/up");
+  EXPECT_TRUE(s.unitName == u"县农检站");
+  EXPECT_TRUE(s.queryUrl == u"http://inspect.example.cn/trace?uid=")
+      << "the trace address the file does not name follows the server";
+  EXPECT_FALSE(s.noticeTitle.IsEmpty()) << "a wrong title is not taken";
+  Json doc = Settings();
+  EXPECT_EQ(doc.PropertyInt32(u"serv_port", 0), 9100);
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"serv_host", u"")), u"inspect.example.cn");
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"dwmc", u"")), u"县农检站");
+  EXPECT_EQ(doc.FindProperty(u"notice_title"), nullptr);
+  EXPECT_EQ(doc.FindProperty(u"query_url"), nullptr) << "still derived from the server";
+  EXPECT_EQ(doc.PropertyInt32(u"custom", 0), 1);
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace

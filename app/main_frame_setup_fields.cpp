@@ -1,0 +1,113 @@
+// The settings page's typed settings: the upload server and the unit (in the
+// server group), the trace address and the notice's title (a group of their
+// own). Built beside the skin's controls; each value is checked as it is
+// typed, a wrong one is named beside its field and not saved, a right one is
+// saved at once and used from then on (the next upload, label and notice).
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/main_frame_wnd.h"
+#include "app/setting_checks.h"
+#include "ui/library_texts.h"
+#include "ui/qt_text.h"
+
+namespace {
+
+String NoCheck(const String&) { return String(u""); }
+
+}  // namespace
+
+std::vector<MainFrameWnd::SettingField> MainFrameWnd::SettingFields() {
+  return {
+      {"EditServHost", tr("TCP 服务器地址"), false, &Settings::serverHost, &CheckHostName},
+      {"EditServPort", tr("TCP 端口"), false, nullptr, nullptr},
+      {"EditHttpUrl", tr("HTTP 上传网址"), false, &Settings::httpUrl, &CheckWebAddress},
+      {"EditUserName", tr("用户名"), false, &Settings::userName, &NoCheck},
+      {"EditPassword", tr("密码"), true, &Settings::password, &NoCheck},
+      {"EditUnitCode", tr("单位编号"), false, &Settings::unitCode, &NoCheck},
+      {"EditUnitName", tr("单位名称"), false, &Settings::unitName, &NoCheck},
+      {"EditQueryUrl", tr("追溯网址"), false, &Settings::queryUrl, &CheckWebAddress},
+      {"EditNoticeTitle", tr("公示单标题"), false, &Settings::noticeTitle, &CheckNotEmpty},
+  };
+}
+
+void MainFrameWnd::BuildSettingFields() {
+  auto* serverForm = root_->findChild<QFormLayout*>(QStringLiteral("serverForm"));
+  auto* column = root_->findChild<QVBoxLayout*>(QStringLiteral("setupLeft"));
+  if (!serverForm || !column) return;  // a skin without these groups keeps them in the file
+  auto* outputs = new QGroupBox(tr("标签与公示单"));
+  auto* outputsForm = new QFormLayout(outputs);
+  outputsForm->setHorizontalSpacing(10);
+  column->insertWidget(column->count() - 1, outputs);  // before the closing spacer
+  const std::vector<SettingField> fields = SettingFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const SettingField& field = fields[i];
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QLatin1String(field.name));
+    if (field.password) edit->setEchoMode(QLineEdit::Password);
+    auto* problem = new QLabel;
+    problem->setObjectName(QLatin1String(field.name) + QStringLiteral("Problem"));
+    problem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: normal;"));
+    problem->setWordWrap(true);
+    problem->hide();
+    auto* cell = new QWidget;
+    auto* stack = new QVBoxLayout(cell);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(2);
+    stack->addWidget(edit);
+    stack->addWidget(problem);
+    QFormLayout* form = i < 7 ? serverForm : outputsForm;
+    form->addRow(field.label, cell);
+    connect(edit, &QLineEdit::textEdited, this, [this, i] { OnSettingFieldEdited(i); });
+  }
+  ShowSettingFields();
+}
+
+void MainFrameWnd::ShowSettingFields() {
+  for (const SettingField& field : SettingFields()) {
+    auto* edit = root_->findChild<QLineEdit*>(QLatin1String(field.name));
+    if (!edit) continue;
+    const QSignalBlocker quiet(edit);
+    edit->setText(field.member ? ToQString(settings_.*field.member)
+                               : QString::number(settings_.serverPort));
+    root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"))->hide();
+  }
+}
+
+void MainFrameWnd::OnSettingFieldEdited(size_t index) {
+  const std::vector<SettingField> fields = SettingFields();
+  if (index >= fields.size()) return;
+  const SettingField& field = fields[index];
+  auto* edit = root_->findChild<QLineEdit*>(QLatin1String(field.name));
+  auto* problemLabel =
+      root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"));
+  const String typed = FromQString(field.password ? edit->text() : edit->text().trimmed());
+  uint16_t port = 0;
+  const String problem = field.member ? field.check(typed) : CheckPortNumber(typed, port);
+  if (!problem.IsEmpty()) {
+    // Named beside the field; the setting in use stays as it was.
+    problemLabel->setText(ShownLibraryText(ToQString(problem)));
+    problemLabel->show();
+    return;
+  }
+  problemLabel->hide();
+  if (!field.member) {
+    settings_.serverPort = port;
+  } else {
+    settings_.*field.member = typed;
+    if (field.member == &Settings::queryUrl) settings_.queryUrlFollowsHost = false;
+    if (field.member == &Settings::serverHost && settings_.queryUrlFollowsHost) {
+      // The trace address the file does not name follows the server.
+      settings_.queryUrl = String(u"http://") + typed + u"/trace?uid=";
+      if (auto* trace = root_->findChild<QLineEdit*>(QStringLiteral("EditQueryUrl"))) {
+        const QSignalBlocker quiet(trace);
+        trace->setText(ToQString(settings_.queryUrl));
+      }
+    }
+  }
+  settings_.Save();
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "base/string.h"
+
+// Checks of the values typed on the settings page. Each gives "" for a value
+// that may be saved, or why not (Chinese, for the label beside the field).
+
+// A TCP port: 1 to 65535; `port` gets it.
+String CheckPortNumber(const String& text, uint16_t& port);
+// A host name ("server.example", "inspect-01") or an IPv4 or IPv6 address.
+String CheckHostName(const String& text);
+// A web address: http:// or https:// followed by a host (a port and a path may follow).
+String CheckWebAddress(const String& text);
+// Free text that must not be empty.
+String CheckNotEmpty(const String& text);

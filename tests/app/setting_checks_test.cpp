@@ -1,0 +1,62 @@
+// What the settings page accepts as it is typed.
+#include "app/setting_checks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SettingChecksTest, RightValuesPassAndWrongOnesAreNamed) {
+  struct Case {
+    const char* field;
+    const char16_t* text;
+    const char* problem;  // "" when it passes
+  } cases[] = {
+      {"port", u"3620", ""},
+      {"port", u"1", ""},
+      {"port", u"65535", ""},
+      {"port", u" 80 ", ""},
+      {"port", u"0", "端口号必须是 1-65535 之间的数字"},
+      {"port", u"65536", "端口号必须是 1-65535 之间的数字"},
+      {"port", u"99999999999", "端口号必须是 1-65535 之间的数字"},
+      {"port", u"36a", "端口号必须是 1-65535 之间的数字"},
+      {"port", u"", "请填写端口号（1-65535）"},
+      {"host", u"127.0.0.1", ""},
+      {"host", u"inspect-01.example.cn", ""},
+      {"host", u"::1", ""},
+      {"host", u"fe80::1:2", ""},
+      {"host", u"", "请填写服务器地址"},
+      {"host", u"bad host", "地址里有不能用的字符（只能用字母、数字、- 和 .）"},
+      {"host", u"http://x", "地址里有不能用的字符（只能用字母、数字、- 和 .）"},
+      {"host", u"a..b", "地址格式不对（两个点之间不能为空）"},
+      {"host", u"-a.b", "地址格式不对（- 不能在开头或结尾）"},
+      {"web", u"http://127.0.0.1:8088/receivedata/receive.asp", ""},
+      {"web", u"https://trace.example.cn/trace?uid=", ""},
+      {"web", u"http://[::1]:8080/x", ""},
+      {"web", u"http://h", ""},
+      {"web", u"ftp://h/x", "网址要以 http:// 或 https:// 开头"},
+      {"web", u"trace.example.cn", "网址要以 http:// 或 https:// 开头"},
+      {"web", u"http://", "网址里缺少服务器地址"},
+      {"web", u"http:///x", "网址里缺少服务器地址"},
+      {"web", u"http://h:0/x", "网址里的端口号必须是 1-65535 之间的数字"},
+      {"web", u"http://h:80x/", "网址里的端口号必须是 1-65535 之间的数字"},
+      {"web", u"http://h/a b", "网址里不能有空格"},
+      {"web", u"http://[::1/x", "网址格式不对（IPv6 地址缺少 ]）"},
+      {"text", u"检测结果公示", ""},
+      {"text", u"  ", "不能为空"},
+  };
+  for (const Case& c : cases) {
+    const std::string field = c.field;
+    uint16_t port = 0;
+    const String problem = field == "port"   ? CheckPortNumber(c.text, port)
+                           : field == "host" ? CheckHostName(c.text)
+                           : field == "web"  ? CheckWebAddress(c.text)
+                                             : CheckNotEmpty(c.text);
+    EXPECT_EQ(problem.ToBytes(cp::kUtf8), c.problem)
+        << c.field << ": " << String(c.text).ToBytes(cp::kUtf8);
+  }
+  uint16_t port = 0;
+  ASSERT_TRUE(CheckPortNumber(u"3620", port).IsEmpty());
+  EXPECT_EQ(port, 3620);
+}
+
+}  // namespace
