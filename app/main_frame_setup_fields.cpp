@@ -7,13 +7,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "app/main_frame_wnd.h"
 #include "app/setting_checks.h"
 #include "ui/library_texts.h"
+#include "ui/message_box.h"
 #include "ui/qt_text.h"
+#include "upload/server_check.h"
 
 namespace {
 
@@ -64,7 +67,52 @@ void MainFrameWnd::BuildSettingFields() {
     form->addRow(field.label, cell);
     connect(edit, &QLineEdit::textEdited, this, [this, i] { OnSettingFieldEdited(i); });
   }
+  auto* check = new QPushButton(tr("测试连接"));
+  check->setObjectName(QStringLiteral("BtnCheckServer"));
+  check->setProperty("role", QStringLiteral("action"));
+  serverForm->addRow(QString(), check);
+  connect(check, &QPushButton::clicked, this, &MainFrameWnd::CheckServer);
   ShowSettingFields();
+}
+
+void MainFrameWnd::CheckServer() {
+  if (checkJob_.IsActive()) return;
+  auto* button = root_->findChild<QPushButton*>(QStringLiteral("BtnCheckServer"));
+  const bool tcp = settings_.serverType == u"TCP服务器";
+  const String host = settings_.serverHost;
+  const uint16_t port = settings_.serverPort;
+  const String url = settings_.httpUrl;
+  const int waitMs = options_.timing.serverCheckMs;
+  String server;
+  if (tcp) {
+    server.Format(u"%s:%d", host.Handle(), static_cast<int>(port));
+  } else {
+    server = url;
+  }
+  button->setEnabled(false);
+  button->setText(tr("正在测试……"));
+  // On a worker: a server that never answers holds it, not the window.
+  checkJob_.Start(0, [this, tcp, host, port, url, waitMs, server] {
+    const Status reached = tcp ? CheckTcpServer(host, port, waitMs, &checkJob_.StopFlag())
+                               : CheckHttpServer(url, waitMs, &checkJob_.StopFlag());
+    QMetaObject::invokeMethod(
+        this,
+        [this, reached, server] {
+          checkJob_.Ended();
+          if (auto* done = root_->findChild<QPushButton*>(QStringLiteral("BtnCheckServer"))) {
+            done->setEnabled(true);
+            done->setText(tr("测试连接"));
+          }
+          if (closing_) return;
+          if (reached) {
+            ShowMessageBox(this, tr("连接服务器 %1 成功").arg(ToQString(server)),
+                           MessageKind::kInformation);
+          } else {
+            ShowMessageBox(this, ShownLibraryText(ToQString(reached.text)), MessageKind::kError);
+          }
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 void MainFrameWnd::ShowSettingFields() {

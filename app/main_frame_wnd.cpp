@@ -465,7 +465,9 @@ void MainFrameWnd::Shutdown() {
   StopUpload();              // a running upload ends early and is awaited
   outputJob_.RequestStop();  // a file being written is given up
   outputJob_.Join();
-  bookJob_.Join();  // work over the records ends by itself, within a few seconds
+  bookJob_.Join();          // work over the records ends by itself, within a few seconds
+  checkJob_.RequestStop();  // a server check gives up at once
+  checkJob_.Join();
   // Its end, and the changes that waited for it, are made now.
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   book_.ThawAll();

@@ -49,6 +49,7 @@ struct MainFrameTiming {
   // statistics run on a worker over the frozen record book; shorter lists
   // are done at once.
   uint32_t bookWorkerFrom = 20000;
+  int serverCheckMs = 5000;  // "测试连接" gives up after this
 };
 
 // Where the window finds its files. The defaults are the program's: the skin
@@ -158,6 +159,9 @@ class MainFrameWnd : public QWidget,
   void BuildSettingFields();
   void ShowSettingFields();
   void OnSettingFieldEdited(size_t index);
+  // "测试连接": the configured server tried on a worker, the outcome in a box.
+  void CheckServer();
+  bool IsCheckingServer() const { return checkJob_.IsActive(); }
 
   // Finding records (app/main_frame_find.cpp): the filter bar over the list
   // and sorting by a click on a column header. Only the view changes.
@@ -288,6 +292,7 @@ class MainFrameWnd : public QWidget,
                        [this](size_t done, size_t total) { ShowJobProgress(false, done, total); }};
   WindowJob bookJob_{this, [](size_t, size_t) {}};
   WindowJob leftoverJob_{this, [](size_t, size_t) {}};  // frees what the book let go of
+  WindowJob checkJob_{this, [](size_t, size_t) {}};     // "测试连接"
   bool findDue_ = false;  // the find bar changed while the book was frozen
 
   QWidget* root_ = nullptr;

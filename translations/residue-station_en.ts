@@ -313,6 +313,46 @@
         <source>不能为空</source>
         <translation>May not be empty</translation>
     </message>
+    <message>
+        <source>找不到服务器 %1，请检查服务器地址和网络</source>
+        <translation>Server %1 not found; check the server address and the network</translation>
+    </message>
+    <message>
+        <source>服务器 %1:%2 拒绝连接，请检查端口号和服务器是否在运行</source>
+        <translation>Server %1:%2 refused the connection; check the port and whether the server runs</translation>
+    </message>
+    <message>
+        <source>连接服务器 %1:%2 超时，请检查地址、网络和防火墙</source>
+        <translation>Connecting to server %1:%2 timed out; check the address, the network and the firewall</translation>
+    </message>
+    <message>
+        <source>无法连接服务器 %1:%2（系统错误 %3）</source>
+        <translation>Cannot connect to server %1:%2 (system error %3)</translation>
+    </message>
+    <message>
+        <source>上传网址格式不对：%1</source>
+        <translation>The upload address is malformed: %1</translation>
+    </message>
+    <message>
+        <source>找不到服务器，请检查上传网址和网络：%1</source>
+        <translation>Server not found; check the upload address and the network: %1</translation>
+    </message>
+    <message>
+        <source>服务器拒绝连接，请检查上传网址的端口和服务器是否在运行：%1</source>
+        <translation>The server refused the connection; check the address's port and whether the server runs: %1</translation>
+    </message>
+    <message>
+        <source>服务器没有及时回应，请检查网址、网络和防火墙：%1</source>
+        <translation>The server did not answer in time; check the address, the network and the firewall: %1</translation>
+    </message>
+    <message>
+        <source>服务器的证书不受信任或加密协商失败，请联系服务器管理员：%1</source>
+        <translation>The server's certificate is not trusted or the encryption failed; ask the server's administrator: %1</translation>
+    </message>
+    <message>
+        <source>无法连接服务器，请检查上传网址和网络：%1</source>
+        <translation>Cannot connect to the server; check the upload address and the network: %1</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -1108,6 +1148,18 @@ Correct the file and start the program again; a setting changed in the window fi
     <message>
         <source>标签与公示单</source>
         <translation>Labels and notice</translation>
+    </message>
+    <message>
+        <source>测试连接</source>
+        <translation>Test connection</translation>
+    </message>
+    <message>
+        <source>正在测试……</source>
+        <translation>Testing...</translation>
+    </message>
+    <message>
+        <source>连接服务器 %1 成功</source>
+        <translation>Connected to server %1</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,8 @@
 
 #include "device/record_hash.h"
 #include "tests/app_window/window_fixture.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
 #include "tests/support/pty_pair.h"
 
 namespace {
@@ -285,6 +287,39 @@ TEST_F(SettingsPageTest, TypedSettingsAreCheckedSavedAtOnceAndUsedWithoutARestar
   EXPECT_EQ(doc.FindProperty(u"query_url"), nullptr) << "still derived from the server";
   EXPECT_EQ(doc.PropertyInt32(u"custom", 0), 1);
   EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// "测试连接" tries the server as configured, on a worker, and says how it went.
+TEST_F(SettingsPageTest, TestConnectionNamesTheOutcomeWithoutHoldingTheWindow) {
+  LoopbackServer server;
+  server.Start([](int) {});
+  const int listening = server.Port();
+  std::ofstream(settingsFile_) << R"({"serv_host": "127.0.0.1", "serv_port": )" << listening << "}";
+  Open();
+  Control<QPushButton>("setup")->click();
+  auto* check = Control<QPushButton>("BtnCheckServer");
+  check->click();
+  EXPECT_FALSE(check->isEnabled()) << "one check at a time";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsCheckingServer(); }, 10000));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "连接服务器 127.0.0.1:" + std::to_string(listening) + " 成功");
+  EXPECT_TRUE(check->isEnabled());
+  // A port nobody listens on, typed in: the check uses it at once.
+  const int listener = peers::Listener(1);
+  const int closed = peers::PortOf(listener);
+  ::close(listener);
+  auto* port = Control<QLineEdit>("EditServPort");
+  port->setText(QString::number(closed));
+  emit port->textEdited(port->text());
+  check->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsCheckingServer(); }, 10000));
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].rfind("服务器 127.0.0.1:" + std::to_string(closed) + " 拒绝连接", 0), 0u)
+      << messages[1];
 }
 
 }  // namespace
