@@ -3,6 +3,7 @@
 // own). Built beside the skin's controls; each value is checked as it is
 // typed, a wrong one is named beside its field and not saved, a right one is
 // saved at once and used from then on (the next upload, label and notice).
+#include <QDateTime>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,6 +14,8 @@
 
 #include "app/main_frame_wnd.h"
 #include "app/setting_checks.h"
+#include "output/label_transport.h"
+#include "output/sample_label.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -72,6 +75,11 @@ void MainFrameWnd::BuildSettingFields() {
   check->setProperty("role", QStringLiteral("action"));
   serverForm->addRow(QString(), check);
   connect(check, &QPushButton::clicked, this, &MainFrameWnd::CheckServer);
+  auto* label = new QPushButton(tr("打印测试标签"));
+  label->setObjectName(QStringLiteral("BtnTestLabel"));
+  label->setProperty("role", QStringLiteral("action"));
+  outputsForm->addRow(QString(), label);
+  connect(label, &QPushButton::clicked, this, &MainFrameWnd::PrintTestLabel);
   ShowSettingFields();
 }
 
@@ -109,6 +117,46 @@ void MainFrameWnd::CheckServer() {
                            MessageKind::kInformation);
           } else {
             ShowMessageBox(this, ShownLibraryText(ToQString(reached.text)), MessageKind::kError);
+          }
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void MainFrameWnd::PrintTestLabel() {
+  if (checkJob_.IsActive()) return;
+  if (printJob_.IsRunning()) {
+    ShowMessageBox(this, tr("正在打印，请等待之前的打印完成"), MessageKind::kError);
+    return;
+  }
+  // Today's sample through the printer and layout the settings name now.
+  const LabelLayout layout = LabelLayout::FromSettings();
+  const String id = settings_.deviceId.IsEmpty() ? String(u"0000000000000000") : settings_.deviceId;
+  const std::string tspl = SampleLabel(
+      layout, settings_.queryUrl,
+      FromQString(QDateTime::currentDateTime().toString(QStringLiteral("yyMMddHHmmss"))), id);
+  auto transport = std::shared_ptr<LabelTransport>(
+      OpenLabelTransport(layout.device, options_.timing.labelTimeouts).release());
+  auto* button = root_->findChild<QPushButton*>(QStringLiteral("BtnTestLabel"));
+  button->setEnabled(false);
+  checkJob_.Start(0, [this, transport, tspl] {
+    const Status delivered = transport->Deliver(tspl, &checkJob_.StopFlag());
+    const QString printer = ToQString(transport->Name());
+    QMetaObject::invokeMethod(
+        this,
+        [this, delivered, printer] {
+          checkJob_.Ended();
+          if (auto* done = root_->findChild<QPushButton*>(QStringLiteral("BtnTestLabel")))
+            done->setEnabled(true);
+          if (closing_) return;
+          if (delivered) {
+            ShowMessageBox(this, tr("测试标签已送到打印机 %1").arg(printer),
+                           MessageKind::kInformation);
+          } else {
+            ShowMessageBox(this,
+                           tr("测试标签没有送到打印机 %1：%2")
+                               .arg(printer, ShownLibraryText(ToQString(delivered.text))),
+                           MessageKind::kError);
           }
         },
         Qt::QueuedConnection);

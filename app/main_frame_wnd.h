@@ -162,6 +162,8 @@ class MainFrameWnd : public QWidget,
   // "测试连接": the configured server tried on a worker, the outcome in a box.
   void CheckServer();
   bool IsCheckingServer() const { return checkJob_.IsActive(); }
+  // "打印测试标签": a sample label through the chosen printer, on a worker.
+  void PrintTestLabel();
 
   // Finding records (app/main_frame_find.cpp): the filter bar over the list
   // and sorting by a click on a column header. Only the view changes.

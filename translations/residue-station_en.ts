@@ -1161,6 +1161,18 @@ Correct the file and start the program again; a setting changed in the window fi
         <source>连接服务器 %1 成功</source>
         <translation>Connected to server %1</translation>
     </message>
+    <message>
+        <source>打印测试标签</source>
+        <translation>Print a test label</translation>
+    </message>
+    <message>
+        <source>测试标签已送到打印机 %1</source>
+        <translation>The test label went to printer %1</translation>
+    </message>
+    <message>
+        <source>测试标签没有送到打印机 %1：%2</source>
+        <translation>The test label did not reach printer %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>

@@ -323,3 +323,34 @@ TEST_F(SettingsPageTest, TestConnectionNamesTheOutcomeWithoutHoldingTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// "打印测试标签": today's sample through the printer the settings name now;
+// a printer that is not there is named with its reason.
+TEST_F(SettingsPageTest, TestLabelGoesToTheChosenPrinterOrSaysWhyNot) {
+  std::ofstream(settingsFile_) << R"({"printer": {"device": "dir:)" << Path("labels") << R"("}})";
+  Open();
+  Control<QPushButton>("setup")->click();
+  Control<QPushButton>("BtnTestLabel")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsCheckingServer(); }, 10000));
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("测试标签已送到打印机 dir:", 0), 0u) << messages[0];
+  std::string tspl;
+  ASSERT_TRUE(ReadWholeFile(Path("labels/label-0001.tspl"), tspl));
+  EXPECT_NE(String::FromBytes(tspl, cp::kGbk).ToBytes(cp::kUtf8).find("测试样品"),
+            std::string::npos);
+  EXPECT_NE(tspl.find("PRINT 1"), std::string::npos);
+
+  // The printer changed in the file meanwhile: the next test label takes it.
+  std::ofstream(settingsFile_) << R"({"printer": {"device": ")" << Path("no/such/lp0") << R"("}})";
+  Control<QPushButton>("BtnTestLabel")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsCheckingServer(); }, 10000));
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(
+      messages[1].rfind("测试标签没有送到打印机 " + Path("no/such/lp0") + "：找不到打印机设备", 0),
+      0u)
+      << messages[1];
+}
+
+}  // namespace
