@@ -11,9 +11,11 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "app/main_frame_wnd.h"
 #include "app/setting_checks.h"
+#include "base/config.h"
 #include "output/label_transport.h"
 #include "output/sample_label.h"
 #include "ui/library_texts.h"
@@ -38,6 +40,10 @@ std::vector<MainFrameWnd::SettingField> MainFrameWnd::SettingFields() {
       {"EditUnitName", tr("单位名称"), false, &Settings::unitName, &NoCheck},
       {"EditQueryUrl", tr("追溯网址"), false, &Settings::queryUrl, &CheckWebAddress},
       {"EditNoticeTitle", tr("公示单标题"), false, &Settings::noticeTitle, &CheckNotEmpty},
+      {"EditPrinter", tr("标签打印机"), false, nullptr, &CheckLabelDestination, u"device"},
+      {"EditLabelTitle", tr("标签标题"), false, nullptr, &CheckNotEmpty, u"lab_name"},
+      {"EditLabelWidth", tr("标签宽度（毫米）"), false, nullptr, &CheckLabelSize, u"width"},
+      {"EditLabelHeight", tr("标签高度（毫米）"), false, nullptr, &CheckLabelSize, u"height"},
   };
 }
 
@@ -163,13 +169,48 @@ void MainFrameWnd::PrintTestLabel() {
   });
 }
 
+QString MainFrameWnd::PrinterSetting(const char16_t* key) const {
+  Config config;
+  const Json* root = config.Root();
+  const Json* printer = root ? root->FindProperty(u"printer") : nullptr;
+  const Json* value = printer ? printer->FindProperty(key) : nullptr;
+  if (!value) {
+    // What the layout uses when the file names nothing.
+    if (key == std::u16string_view(u"lab_name")) return QStringLiteral("Tavrin产品溯源系统");
+    if (key == std::u16string_view(u"width")) return QStringLiteral("75");
+    if (key == std::u16string_view(u"height")) return QStringLiteral("55");
+    return QString();
+  }
+  if (value->IsNumber()) return QString::number(value->Int32(0));
+  String text;
+  value->GetString(text);
+  return ToQString(text);
+}
+
+void MainFrameWnd::SavePrinterSetting(const char16_t* key, const String& value) {
+  Config config;
+  Json* root = config.Root();
+  if (!root) return;
+  config.Commit();
+  Json* printer = root->GetProperty(u"printer", true);
+  if (!printer->IsObject()) printer->Reset();  // null (or not an object): one is made
+  uint16_t number = 0;
+  if (key == std::u16string_view(u"width") || key == std::u16string_view(u"height")) {
+    CheckPortNumber(value, number);
+    printer->SetPropertyInt32(key, number);
+  } else {
+    printer->SetPropertyStr(key, value.Handle());
+  }
+}
+
 void MainFrameWnd::ShowSettingFields() {
   for (const SettingField& field : SettingFields()) {
     auto* edit = root_->findChild<QLineEdit*>(QLatin1String(field.name));
     if (!edit) continue;
     const QSignalBlocker quiet(edit);
-    edit->setText(field.member ? ToQString(settings_.*field.member)
-                               : QString::number(settings_.serverPort));
+    edit->setText(field.printerKey ? PrinterSetting(field.printerKey)
+                  : field.member   ? ToQString(settings_.*field.member)
+                                   : QString::number(settings_.serverPort));
     root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"))->hide();
   }
 }
@@ -183,7 +224,7 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
       root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"));
   const String typed = FromQString(field.password ? edit->text() : edit->text().trimmed());
   uint16_t port = 0;
-  const String problem = field.member ? field.check(typed) : CheckPortNumber(typed, port);
+  const String problem = field.check ? field.check(typed) : CheckPortNumber(typed, port);
   if (!problem.IsEmpty()) {
     // Named beside the field; the setting in use stays as it was.
     problemLabel->setText(ShownLibraryText(ToQString(problem)));
@@ -191,6 +232,11 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
     return;
   }
   problemLabel->hide();
+  if (field.printerKey) {
+    // Labels read their layout from the file at every print: used at once.
+    SavePrinterSetting(field.printerKey, typed);
+    return;
+  }
   if (!field.member) {
     settings_.serverPort = port;
   } else {

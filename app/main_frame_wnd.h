@@ -152,9 +152,12 @@ class MainFrameWnd : public QWidget,
     const char* name;  // the field's object name
     QString label;
     bool password;
-    String Settings::*member;  // null: the TCP port
-    String (*check)(const String&);
+    String Settings::*member;              // null: the TCP port, or a printer setting
+    String (*check)(const String&);        // null: the TCP port's check
+    const char16_t* printerKey = nullptr;  // a member of the "printer" object
   };
+  QString PrinterSetting(const char16_t* key) const;
+  void SavePrinterSetting(const char16_t* key, const String& value);
   std::vector<SettingField> SettingFields();
   void BuildSettingFields();
   void ShowSettingFields();

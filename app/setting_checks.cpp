@@ -108,3 +108,34 @@ String CheckNotEmpty(const String& text) {
   trimmed.Trim();
   return trimmed.IsEmpty() ? String(u"不能为空") : String(u"");
 }
+
+String CheckLabelDestination(const String& text) {
+  if (text.IsEmpty()) return u"";
+  if (text.Left(6) == String(u"tcp://")) {
+    const String rest = text.Mid(6);
+    const int colon = rest.Find(u':');
+    if (colon <= 0) return u"网络打印机要写成 tcp://地址:端口，例如 tcp://192.168.1.50:9100";
+    const String host = CheckHostName(rest.Left(colon));
+    if (!host.IsEmpty()) return host;
+    uint16_t port = 0;
+    return CheckPortNumber(rest.Mid(colon + 1), port);
+  }
+  if (text.Left(5) == String(u"cups:")) {
+    const String queue = text.Mid(5);
+    if (queue.IsEmpty() || queue.Find(u' ') >= 0)
+      return u"打印队列要写成 cups:队列名（不能有空格）";
+    return u"";
+  }
+  if (text.Left(4) == String(u"dir:")) {
+    return text.Length() > 4 ? String(u"") : String(u"文件夹要写成 dir:文件夹路径");
+  }
+  if (text.Left(1) == String(u"/")) return u"";
+  return u"请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）";
+}
+
+String CheckLabelSize(const String& text) {
+  uint16_t value = 0;
+  if (!CheckPortNumber(text, value).IsEmpty() || value < 20 || value > 120)
+    return u"标签尺寸必须是 20-120 毫米";
+  return u"";
+}

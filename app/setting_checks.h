@@ -15,3 +15,9 @@ String CheckHostName(const String& text);
 String CheckWebAddress(const String& text);
 // Free text that must not be empty.
 String CheckNotEmpty(const String& text);
+// Where labels go: "tcp://HOST:PORT" (a network printer), "cups:QUEUE" (a
+// printer queue), "dir:FOLDER" (pictures of the labels) or a device file
+// ("/dev/usb/lp0"). Empty: no printer yet.
+String CheckLabelDestination(const String& text);
+// A label's width or height in millimetres: 20 to 120.
+String CheckLabelSize(const String& text);

@@ -353,6 +353,26 @@
         <source>无法连接服务器，请检查上传网址和网络：%1</source>
         <translation>Cannot connect to the server; check the upload address and the network: %1</translation>
     </message>
+    <message>
+        <source>网络打印机要写成 tcp://地址:端口，例如 tcp://192.168.1.50:9100</source>
+        <translation>Write a network printer as tcp://address:port, for example tcp://192.168.1.50:9100</translation>
+    </message>
+    <message>
+        <source>打印队列要写成 cups:队列名（不能有空格）</source>
+        <translation>Write a printer queue as cups:QUEUE (no spaces)</translation>
+    </message>
+    <message>
+        <source>文件夹要写成 dir:文件夹路径</source>
+        <translation>Write a folder as dir:FOLDER</translation>
+    </message>
+    <message>
+        <source>请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）</source>
+        <translation>Write tcp://address:port, cups:QUEUE, dir:FOLDER, or a printer device file (such as /dev/usb/lp0)</translation>
+    </message>
+    <message>
+        <source>标签尺寸必须是 20-120 毫米</source>
+        <translation>A label's size must be 20 to 120 mm</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -1172,6 +1192,22 @@ Correct the file and start the program again; a setting changed in the window fi
     <message>
         <source>测试标签没有送到打印机 %1：%2</source>
         <translation>The test label did not reach printer %1: %2</translation>
+    </message>
+    <message>
+        <source>标签打印机</source>
+        <translation>Label printer</translation>
+    </message>
+    <message>
+        <source>标签标题</source>
+        <translation>Label title</translation>
+    </message>
+    <message>
+        <source>标签宽度（毫米）</source>
+        <translation>Label width (mm)</translation>
+    </message>
+    <message>
+        <source>标签高度（毫米）</source>
+        <translation>Label height (mm)</translation>
     </message>
 </context>
 <context>

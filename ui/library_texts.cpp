@@ -82,6 +82,13 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("Library", "服务器没有及时回应，请检查网址、网络和防火墙：%1"),
     QT_TRANSLATE_NOOP("Library", "服务器的证书不受信任或加密协商失败，请联系服务器管理员：%1"),
     QT_TRANSLATE_NOOP("Library", "无法连接服务器，请检查上传网址和网络：%1"),
+    QT_TRANSLATE_NOOP("Library", "网络打印机要写成 tcp://地址:端口，例如 tcp://192.168.1.50:9100"),
+    QT_TRANSLATE_NOOP("Library", "打印队列要写成 cups:队列名（不能有空格）"),
+    QT_TRANSLATE_NOOP("Library", "文件夹要写成 dir:文件夹路径"),
+    QT_TRANSLATE_NOOP(
+        "Library",
+        "请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）"),
+    QT_TRANSLATE_NOOP("Library", "标签尺寸必须是 20-120 毫米"),
     QT_TRANSLATE_NOOP("Library", "第 %1 行第 %2 列有格式错误"),
     QT_TRANSLATE_NOOP("Library", "有不能识别的文字编码"),
     QT_TRANSLATE_NOOP("Library", "内容不是一个 JSON 对象"),

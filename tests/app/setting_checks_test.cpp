@@ -41,16 +41,34 @@ TEST(SettingChecksTest, RightValuesPassAndWrongOnesAreNamed) {
       {"web", u"http://h:80x/", "网址里的端口号必须是 1-65535 之间的数字"},
       {"web", u"http://h/a b", "网址里不能有空格"},
       {"web", u"http://[::1/x", "网址格式不对（IPv6 地址缺少 ]）"},
+      {"printer", u"", ""},
+      {"printer", u"tcp://192.168.1.50:9100", ""},
+      {"printer", u"cups:Label_Queue", ""},
+      {"printer", u"dir:/home/tech/labels", ""},
+      {"printer", u"/dev/usb/lp0", ""},
+      {"printer", u"tcp://192.168.1.50",
+       "网络打印机要写成 tcp://地址:端口，例如 tcp://192.168.1.50:9100"},
+      {"printer", u"tcp://192.168.1.50:0", "端口号必须是 1-65535 之间的数字"},
+      {"printer", u"cups:", "打印队列要写成 cups:队列名（不能有空格）"},
+      {"printer", u"dir:", "文件夹要写成 dir:文件夹路径"},
+      {"printer", u"lp0",
+       "请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）"},
+      {"size", u"75", ""},
+      {"size", u"19", "标签尺寸必须是 20-120 毫米"},
+      {"size", u"121", "标签尺寸必须是 20-120 毫米"},
+      {"size", u"x", "标签尺寸必须是 20-120 毫米"},
       {"text", u"检测结果公示", ""},
       {"text", u"  ", "不能为空"},
   };
   for (const Case& c : cases) {
     const std::string field = c.field;
     uint16_t port = 0;
-    const String problem = field == "port"   ? CheckPortNumber(c.text, port)
-                           : field == "host" ? CheckHostName(c.text)
-                           : field == "web"  ? CheckWebAddress(c.text)
-                                             : CheckNotEmpty(c.text);
+    const String problem = field == "port"      ? CheckPortNumber(c.text, port)
+                           : field == "host"    ? CheckHostName(c.text)
+                           : field == "web"     ? CheckWebAddress(c.text)
+                           : field == "printer" ? CheckLabelDestination(c.text)
+                           : field == "size"    ? CheckLabelSize(c.text)
+                                                : CheckNotEmpty(c.text);
     EXPECT_EQ(problem.ToBytes(cp::kUtf8), c.problem)
         << c.field << ": " << String(c.text).ToBytes(cp::kUtf8);
   }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "device/record_hash.h"
+#include "output/label_printer.h"
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/misbehaving_peers.h"
@@ -260,6 +261,12 @@ TEST_F(SettingsPageTest, TypedSettingsAreCheckedSavedAtOnceAndUsedWithoutARestar
       {"EditHttpUrl", "https://inspect.example.cn/up", ""},
       {"EditUnitName", "县农检站", ""},
       {"EditNoticeTitle", " ", "不能为空"},
+      {"EditPrinter", "printer.example",
+       "请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）"},
+      {"EditPrinter", "tcp://192.168.1.50:9100", ""},
+      {"EditLabelWidth", "10", "标签尺寸必须是 20-120 毫米"},
+      {"EditLabelWidth", "60", ""},
+      {"EditLabelTitle", "县农检站溯源", ""},
   };
   for (const Case& c : cases) {
     auto* edit = Control<QLineEdit>(c.field);
@@ -286,6 +293,12 @@ TEST_F(SettingsPageTest, TypedSettingsAreCheckedSavedAtOnceAndUsedWithoutARestar
   EXPECT_EQ(doc.FindProperty(u"notice_title"), nullptr);
   EXPECT_EQ(doc.FindProperty(u"query_url"), nullptr) << "still derived from the server";
   EXPECT_EQ(doc.PropertyInt32(u"custom", 0), 1);
+  const Json* printer = doc.FindProperty(u"printer");
+  ASSERT_NE(printer, nullptr);
+  EXPECT_EQ(std::u16string(printer->PropertyStr(u"device", u"")), u"tcp://192.168.1.50:9100");
+  EXPECT_EQ(printer->PropertyInt32(u"width", 0), 60);
+  EXPECT_TRUE(LabelLayout::FromSettings().device == u"tcp://192.168.1.50:9100")
+      << "the next label goes there";
   EXPECT_TRUE(messages.empty());
 }
 
