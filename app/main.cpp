@@ -79,6 +79,7 @@ int main(int argc, char** argv) {
   options.skinFolder = QString::fromStdString(locations.skinFolder);
   options.storageFolder = locations.storageFolder;
   options.capturePath = locations.capturePath;
+  options.firstStartGuide = screenshot.isEmpty();
   auto* window = new MainFrameWnd(options);
   window->setAttribute(Qt::WA_DeleteOnClose);
   QString error;

@@ -3,6 +3,7 @@
 // own). Built beside the skin's controls; each value is checked as it is
 // typed, a wrong one is named beside its field and not saved, a right one is
 // saved at once and used from then on (the next upload, label and notice).
+#include <QComboBox>
 #include <QDateTime>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -13,9 +14,12 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "app/first_start_guide.h"
 #include "app/main_frame_wnd.h"
 #include "app/setting_checks.h"
 #include "base/config.h"
+#include "device/device_id.h"
+#include "device/port_list.h"
 #include "output/label_transport.h"
 #include "output/sample_label.h"
 #include "ui/library_texts.h"
@@ -252,4 +256,56 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
     }
   }
   settings_.Save();
+}
+
+void MainFrameWnd::ShowFirstStartGuide() {
+  QStringList ports;
+  for (uint32_t i = 0; i < ports_.Count(); ++i) {
+    if (!IsLegacyPort(ports_[i])) ports << ToQString(ports_[i].friendlyName);
+  }
+  auto* guide = new FirstStartGuide(this, ports, [this](const FirstStartGuide::Values& v) {
+    // Every value is checked before any is kept.
+    String id = FromQString(v.deviceId);
+    uint16_t port = settings_.serverPort;
+    const struct {
+      QString label;
+      String problem;
+    } checks[] = {
+        {tr("设备ID"), v.deviceId.isEmpty() || CanonicalDeviceId(id)
+                           ? String(u"")
+                           : String(DeviceIdCheckMessage(CheckDeviceId(id)))},
+        {tr("TCP 服务器地址"),
+         v.serverHost.isEmpty() ? String(u"") : CheckHostName(FromQString(v.serverHost))},
+        {tr("TCP 端口"),
+         v.serverPort.isEmpty() ? String(u"") : CheckPortNumber(FromQString(v.serverPort), port)},
+        {tr("标签打印机"), CheckLabelDestination(FromQString(v.printer))},
+    };
+    for (const auto& check : checks) {
+      if (!check.problem.IsEmpty())
+        return check.label + QStringLiteral("：") + ShownLibraryText(ToQString(check.problem));
+    }
+    if (!v.unitName.isEmpty()) settings_.unitName = FromQString(v.unitName);
+    if (!v.deviceId.isEmpty()) {
+      settings_.UseDeviceId(id);
+      serialLink_.SetDeviceId(settings_.deviceId);
+      comboDeviceId_->insertItem(0, ToQString(id));
+      editDeviceId_->setText(ToQString(id));
+    }
+    if (!v.port.isEmpty()) {
+      settings_.portName = FromQString(v.port);
+      serialLink_.CloseSerialPort();  // the next tick opens the one chosen
+    }
+    if (!v.serverHost.isEmpty()) {
+      settings_.serverHost = FromQString(v.serverHost);
+      if (settings_.queryUrlFollowsHost)
+        settings_.queryUrl = String(u"http://") + settings_.serverHost + u"/trace?uid=";
+    }
+    settings_.serverPort = port;
+    settings_.Save();
+    if (!v.printer.isEmpty()) SavePrinterSetting(u"device", FromQString(v.printer));
+    ShowSettingFields();
+    return QString();
+  });
+  guide->setAttribute(Qt::WA_DeleteOnClose);
+  guide->show();
 }

@@ -235,6 +235,7 @@ void MainFrameWnd::InitWindow() {
   frameDecoder_.SetRecordCallback(
       [this](std::string& key, std::string& text) { serialLink_.OnRecordReceived(key, text); });
 
+  firstStart_ = !QFileInfo::exists(QString::fromStdString(DefaultConfigPath()));
   const WindowRect restored = windowPos_.RestorePosition(kMainWindowName, ToWindowRect(geometry()));
   resize(restored.Width(), restored.Height());
 
@@ -322,6 +323,14 @@ void MainFrameWnd::InitWindow() {
 
   ShowInfoPage();
   TraceSampleRecordHash();
+  if (firstStart_ && options_.firstStartGuide) {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (!closing_) ShowFirstStartGuide();
+        },
+        Qt::QueuedConnection);
+  }
 }
 
 void MainFrameWnd::ShowInfoPage() {

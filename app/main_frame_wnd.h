@@ -65,6 +65,8 @@ struct MainFrameOptions {
   // the settings' "extra_ports", in the program's order.
   std::function<void(ObjectList<SSerInfo>& ports)> scanPorts;
   MainFrameTiming timing;
+  // A start without a settings file offers the first-start guide.
+  bool firstStartGuide = true;
 };
 
 // The main window. Owns all running state: settings, the record database, the
@@ -167,6 +169,8 @@ class MainFrameWnd : public QWidget,
   bool IsCheckingServer() const { return checkJob_.IsActive(); }
   // "打印测试标签": a sample label through the chosen printer, on a worker.
   void PrintTestLabel();
+  // The first start's guide (non-modal); what it saves is used at once.
+  void ShowFirstStartGuide();
 
   // Finding records (app/main_frame_find.cpp): the filter bar over the list
   // and sorting by a click on a column header. Only the view changes.
@@ -291,6 +295,7 @@ class MainFrameWnd : public QWidget,
   String lastStoreError_;
   bool closing_ = false;
   bool noPortSaid_ = false;       // "no detector port" is in the status bar
+  bool firstStart_ = false;       // there was no settings file at start
   uint64_t droppedSeen_ = 0;      // dropped frames the last port tick saw
   uint64_t droppedReported_ = 0;  // and those already reported
   WindowJob outputJob_{this,

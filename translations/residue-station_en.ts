@@ -28,6 +28,63 @@
     </message>
 </context>
 <context>
+    <name>FirstStartGuide</name>
+    <message>
+        <source>首次使用</source>
+        <translation>First start</translation>
+    </message>
+    <message>
+        <source>请填写这个检测站的设置（每一项都可以先空着，以后在“设置”页面填写）。
+没有单位名称，公示单上没有检测单位；没有设备ID，不能打印标签和上传；没有打印机，不能打印标签；上传服务器默认是本机，数据不会送到检测平台。</source>
+        <translation>Fill in this station's settings (each may stay empty for now and be set later on the Settings page).
+Without a unit name the notice names no testing unit; without a device ID no label is printed and nothing uploaded; without a printer no label is printed; the upload server is this PC until set, so no record reaches the inspection platform.</translation>
+    </message>
+    <message>
+        <source>单位名称</source>
+        <translation>Unit name</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>16位十六进制字符</source>
+        <translation>16 hexadecimal digits</translation>
+    </message>
+    <message>
+        <source>（暂不选择）</source>
+        <translation>(none yet)</translation>
+    </message>
+    <message>
+        <source>检测仪串口</source>
+        <translation>Detector port</translation>
+    </message>
+    <message>
+        <source>没有找到像是检测仪的串口；插上检测仪后会自动选用，也可以在“设置”页面选择。</source>
+        <translation>No port that looks like a detector's was found; one plugged in later is taken by itself, or choose it on the Settings page.</translation>
+    </message>
+    <message>
+        <source>TCP 服务器地址</source>
+        <translation>TCP server address</translation>
+    </message>
+    <message>
+        <source>TCP 端口</source>
+        <translation>TCP port</translation>
+    </message>
+    <message>
+        <source>标签打印机</source>
+        <translation>Label printer</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>跳过</source>
+        <translation>Skip</translation>
+    </message>
+</context>
+<context>
     <name>Library</name>
     <message>
         <source>设备ID长度必须是16个字符</source>
@@ -1208,6 +1265,10 @@ Correct the file and start the program again; a setting changed in the window fi
     <message>
         <source>标签高度（毫米）</source>
         <translation>Label height (mm)</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>Device ID</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -364,6 +365,47 @@ TEST_F(SettingsPageTest, TestLabelGoesToTheChosenPrinterOrSaysWhyNot) {
       messages[1].rfind("测试标签没有送到打印机 " + Path("no/such/lp0") + "：找不到打印机设备", 0),
       0u)
       << messages[1];
+}
+
+}  // namespace
+
+namespace {
+
+// The first start offers a guide: what is filled in is checked and used at
+// once, what is left empty stays as it was; no detector-like port: none chosen.
+TEST_F(SettingsPageTest, TheFirstStartGuideChecksAndKeepsWhatIsFilledIn) {
+  options_.firstStartGuide = true;
+  options_.scanPorts = [](ObjectList<SSerInfo>& ports) {
+    SSerInfo* legacy = ports.Add();
+    legacy->path = u"/dev/ttyS0";
+    legacy->friendlyName = u"Serial (ttyS0)";
+  };
+  ASSERT_FALSE(std::filesystem::exists(settingsFile_));
+  Open();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return window_->findChild<QDialog*>(QStringLiteral("FirstStartGuide")) != nullptr; },
+      5000));
+  auto* guide = window_->findChild<QDialog*>(QStringLiteral("FirstStartGuide"));
+  auto* port = guide->findChild<QComboBox*>(QStringLiteral("GuidePort"));
+  EXPECT_EQ(port->count(), 1) << "an on-board port is not offered";
+  EXPECT_TRUE(port->currentData().toString().isEmpty());
+  guide->findChild<QLineEdit*>(QStringLiteral("GuideUnitName"))->setText("县农检站");
+  auto* id = guide->findChild<QLineEdit*>(QStringLiteral("GuideDeviceId"));
+  id->setText("12345");
+  guide->findChild<QPushButton*>(QStringLiteral("GuideSave"))->click();
+  auto* problem = guide->findChild<QLabel*>(QStringLiteral("GuideProblem"));
+  EXPECT_TRUE(problem->isVisible());
+  EXPECT_EQ(problem->text().left(5).toStdString(), "设备ID：");
+  EXPECT_TRUE(window_->GetSettings().unitName.IsEmpty()) << "nothing kept while one is wrong";
+  id->setText("0123456789abcdef");
+  guide->findChild<QPushButton*>(QStringLiteral("GuideSave"))->click();
+  EXPECT_FALSE(guide->isVisible());
+  EXPECT_TRUE(window_->GetSettings().deviceId == u"0123456789ABCDEF");
+  Json doc = Settings();
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"dwmc", u"")), u"县农检站");
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"deviceid", u"")), u"0123456789ABCDEF");
+  EXPECT_EQ(std::u16string(doc.PropertyStr(u"com", u"")), u"") << "no port chosen by itself";
+  EXPECT_EQ(doc.FindProperty(u"serv_host"), nullptr) << "left empty: not written";
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ class MainFrameWndTest : public TempDirTest {
     options_.skinFolder = QString::fromUtf8(SKIN_DIR);
     options_.storageFolder = Path("storage");
     options_.capturePath = Path("data.txt");
+    options_.firstStartGuide = false;  // its own test shows it
   }
   void TearDown() override {
     LiftFileSizeLimit();
