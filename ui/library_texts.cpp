@@ -140,7 +140,8 @@ QString ShownLine(const QString& line) {
     if (at <= 0) continue;
     const QString tail = line.mid(at + separator.size());
     const QString shown = ShownLine(tail);
-    if (shown != tail) return line.left(at + separator.size()) + shown;
+    // The head is a library text too when it is one ("虚拟串口 (/tmp/x)").
+    if (shown != tail) return ShownLine(line.left(at)) + separator + shown;
   }
   return line;
 }

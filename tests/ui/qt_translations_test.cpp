@@ -42,6 +42,9 @@ TEST(QtTranslationsTest, EnglishReachesLibraryTextsAndKeepsTheirValues) {
       {"无法连接服务器，请检查上传网址、服务器是否运行和网络\nhttp://h/x",
        "Cannot connect to the server; check the upload address, the server and the network\n"
        "http://h/x"},
+      {"虚拟串口 (/tmp/detector): 串口设备不存在，请检查检测仪的数据线是否插好",
+       "Virtual port (/tmp/detector): The serial device is not there; check the detector's "
+       "cable"},
       {"服务器的原话", "服务器的原话"},  // a server's own words stay
   };
   for (const Case& c : cases) {
