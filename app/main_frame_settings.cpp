@@ -30,6 +30,7 @@ bool SelectText(QComboBox* combo, const String& text) {
 
 void MainFrameWnd::ShowSettings() {
   ShowSettingFields();
+  ShowLabelPreview();
   comboCom_->setCurrentIndex(comboCom_->findData(ToQString(settings_.portName)));
   SelectText(comboBits_, settings_.baudRate);
   comboServType_->setCurrentIndex(settings_.serverType == u"TCP服务器" ? 0 : 1);

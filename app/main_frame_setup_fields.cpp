@@ -7,8 +7,10 @@
 #include <QDateTime>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -22,6 +24,7 @@
 #include "device/port_list.h"
 #include "output/label_transport.h"
 #include "output/sample_label.h"
+#include "output/tspl_preview.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -85,6 +88,11 @@ void MainFrameWnd::BuildSettingFields() {
   check->setProperty("role", QStringLiteral("action"));
   serverForm->addRow(QString(), check);
   connect(check, &QPushButton::clicked, this, &MainFrameWnd::CheckServer);
+  // A picture of the sample label as the settings lay it out now.
+  auto* preview = new QLabel;
+  preview->setObjectName(QStringLiteral("LabelPreview"));
+  preview->setAlignment(Qt::AlignCenter);
+  outputsForm->addRow(tr("标签样式"), preview);
   auto* label = new QPushButton(tr("打印测试标签"));
   label->setObjectName(QStringLiteral("BtnTestLabel"));
   label->setProperty("role", QStringLiteral("action"));
@@ -207,6 +215,18 @@ void MainFrameWnd::SavePrinterSetting(const char16_t* key, const String& value) 
   }
 }
 
+void MainFrameWnd::ShowLabelPreview() {
+  auto* preview = root_->findChild<QLabel*>(QStringLiteral("LabelPreview"));
+  if (!preview) return;
+  const String id = settings_.deviceId.IsEmpty() ? String(u"0000000000000000") : settings_.deviceId;
+  const QImage label = RenderTsplLabel(SampleLabel(
+      LabelLayout::FromSettings(), settings_.queryUrl,
+      FromQString(QDateTime::currentDateTime().toString(QStringLiteral("yyMMddHHmmss"))), id));
+  preview->setPixmap(label.isNull()
+                         ? QPixmap()
+                         : QPixmap::fromImage(label.scaledToWidth(260, Qt::SmoothTransformation)));
+}
+
 void MainFrameWnd::ShowSettingFields() {
   for (const SettingField& field : SettingFields()) {
     auto* edit = root_->findChild<QLineEdit*>(QLatin1String(field.name));
@@ -239,6 +259,7 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
   if (field.printerKey) {
     // Labels read their layout from the file at every print: used at once.
     SavePrinterSetting(field.printerKey, typed);
+    ShowLabelPreview();
     return;
   }
   if (!field.member) {

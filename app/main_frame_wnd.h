@@ -169,6 +169,8 @@ class MainFrameWnd : public QWidget,
   bool IsCheckingServer() const { return checkJob_.IsActive(); }
   // "打印测试标签": a sample label through the chosen printer, on a worker.
   void PrintTestLabel();
+  // The sample label's picture on the settings page, as laid out now.
+  void ShowLabelPreview();
   // The first start's guide (non-modal); what it saves is used at once.
   void ShowFirstStartGuide();
 

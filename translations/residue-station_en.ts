@@ -1270,6 +1270,10 @@ Correct the file and start the program again; a setting changed in the window fi
         <source>设备ID</source>
         <translation>Device ID</translation>
     </message>
+    <message>
+        <source>标签样式</source>
+        <translation>Label layout</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>

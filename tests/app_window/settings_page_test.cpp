@@ -249,6 +249,9 @@ TEST_F(SettingsPageTest, TypedSettingsAreCheckedSavedAtOnceAndUsedWithoutARestar
   std::ofstream(settingsFile_) << R"({"serv_host": "old.example", "custom": 1})";
   Open();
   Control<QPushButton>("setup")->click();
+  auto* preview = Control<QLabel>("LabelPreview");
+  const int tallBefore = preview->pixmap().height();
+  EXPECT_GT(tallBefore, 0) << "a picture of the sample label";
   struct Case {
     const char* field;
     const char* typed;
@@ -300,6 +303,7 @@ TEST_F(SettingsPageTest, TypedSettingsAreCheckedSavedAtOnceAndUsedWithoutARestar
   EXPECT_EQ(printer->PropertyInt32(u"width", 0), 60);
   EXPECT_TRUE(LabelLayout::FromSettings().device == u"tcp://192.168.1.50:9100")
       << "the next label goes there";
+  EXPECT_GT(preview->pixmap().height(), tallBefore) << "a narrower label, drawn anew";
   EXPECT_TRUE(messages.empty());
 }
 
