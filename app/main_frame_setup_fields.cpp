@@ -181,10 +181,7 @@ void MainFrameWnd::PrintTestLabel() {
   });
 }
 
-QString MainFrameWnd::PrinterSetting(const char16_t* key) const {
-  Config config;
-  const Json* root = config.Root();
-  const Json* printer = root ? root->FindProperty(u"printer") : nullptr;
+QString MainFrameWnd::PrinterSetting(const Json* printer, const char16_t* key) {
   const Json* value = printer ? printer->FindProperty(key) : nullptr;
   if (!value) {
     // What the layout uses when the file names nothing.
@@ -228,11 +225,22 @@ void MainFrameWnd::ShowLabelPreview() {
 }
 
 void MainFrameWnd::ShowSettingFields() {
+  // One read of the file for the printer's fields.
+  Json printer;
+  {
+    Config config;
+    const Json* root = config.Root();
+    const Json* stored = root ? root->FindProperty(u"printer") : nullptr;
+    if (stored) {
+      const String text = stored->ToText(false);
+      printer.Parse(text.Handle(), static_cast<int>(text.Length()));
+    }
+  }
   for (const SettingField& field : SettingFields()) {
     auto* edit = root_->findChild<QLineEdit*>(QLatin1String(field.name));
     if (!edit) continue;
     const QSignalBlocker quiet(edit);
-    edit->setText(field.printerKey ? PrinterSetting(field.printerKey)
+    edit->setText(field.printerKey ? PrinterSetting(&printer, field.printerKey)
                   : field.member   ? ToQString(settings_.*field.member)
                                    : QString::number(settings_.serverPort));
     root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"))->hide();

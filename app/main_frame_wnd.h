@@ -158,7 +158,9 @@ class MainFrameWnd : public QWidget,
     String (*check)(const String&);        // null: the TCP port's check
     const char16_t* printerKey = nullptr;  // a member of the "printer" object
   };
-  QString PrinterSetting(const char16_t* key) const;
+  // A member of the "printer" object as its field shows it (the layout's
+  // default when absent).
+  static QString PrinterSetting(const Json* printer, const char16_t* key);
   void SavePrinterSetting(const char16_t* key, const String& value);
   std::vector<SettingField> SettingFields();
   void BuildSettingFields();

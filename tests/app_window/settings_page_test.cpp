@@ -350,6 +350,8 @@ TEST_F(SettingsPageTest, TestLabelGoesToTheChosenPrinterOrSaysWhyNot) {
   std::ofstream(settingsFile_) << R"({"printer": {"device": "dir:)" << Path("labels") << R"("}})";
   Open();
   Control<QPushButton>("setup")->click();
+  EXPECT_EQ(Control<QLineEdit>("EditPrinter")->text().toStdString(), "dir:" + Path("labels"));
+  EXPECT_EQ(Control<QLineEdit>("EditLabelWidth")->text().toStdString(), "75") << "the default";
   Control<QPushButton>("BtnTestLabel")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsCheckingServer(); }, 10000));
   ASSERT_EQ(messages.size(), 1u);
