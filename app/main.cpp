@@ -1,7 +1,8 @@
 // Entry point: the skin beside the executable, the main window, the event loop.
-//   residue-station [--lang zh|en] [--screenshot FILE] [--page data|stats|setup|scan|info]
+//   residue-station [--lang zh|en] [--screenshot FILE] [--page data|stats|setup|scan|info|guide]
 //                   [--find TEXT]
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFont>
 #include <QLineEdit>
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(stderr,
                    "usage: residue-station [--lang zh|en] [--screenshot FILE] "
-                   "[--page data|stats|setup|scan|info] [--find TEXT]\n");
+                   "[--page data|stats|setup|scan|info|guide] [--find TEXT]\n");
       return 2;
     }
   }
@@ -79,7 +80,8 @@ int main(int argc, char** argv) {
   options.skinFolder = QString::fromStdString(locations.skinFolder);
   options.storageFolder = locations.storageFolder;
   options.capturePath = locations.capturePath;
-  options.firstStartGuide = screenshot.isEmpty();
+  // "--page guide" pictures the first start's guide (when there is no settings file).
+  options.firstStartGuide = screenshot.isEmpty() || page == QLatin1String("guide");
   auto* window = new MainFrameWnd(options);
   window->setAttribute(Qt::WA_DeleteOnClose);
   QString error;
@@ -121,7 +123,11 @@ int main(int argc, char** argv) {
   }
   if (!screenshot.isEmpty()) {
     QTimer::singleShot(300, window, [window, screenshot] {
-      const bool saved = window->grab().save(screenshot);
+      QWidget* shown = window;
+      for (QDialog* dialog : window->findChildren<QDialog*>()) {
+        if (dialog->isVisible()) shown = dialog;
+      }
+      const bool saved = shown->grab().save(screenshot);
       std::fprintf(stderr, saved ? "screenshot: %s\n" : "residue-station: cannot write %s\n",
                    screenshot.toUtf8().constData());
       window->close();

@@ -1,12 +1,14 @@
 // The settings page's typed settings: the upload server and the unit (in the
-// server group), the trace address and the notice's title (a group of their
-// own). Built beside the skin's controls; each value is checked as it is
-// typed, a wrong one is named beside its field and not saved, a right one is
-// saved at once and used from then on (the next upload, label and notice).
+// server group); the trace address, the notice's title, the label printer
+// (typed or chosen from the installed queues) and the label's size and title;
+// where the label's lines and codes go. Built beside the skin's controls; each value is checked as
+// it is typed, a wrong one is named beside its field and not saved, a right one is saved at once
+// and used from then on (the next upload, label and notice).
 #include <QComboBox>
 #include <QDateTime>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +24,9 @@
 #include "base/config.h"
 #include "device/device_id.h"
 #include "device/port_list.h"
+#include "output/label_printer.h"
 #include "output/label_transport.h"
+#include "output/printer_queues.h"
 #include "output/sample_label.h"
 #include "output/tspl_preview.h"
 #include "ui/library_texts.h"
@@ -37,6 +41,7 @@ String NoCheck(const String&) { return String(u""); }
 }  // namespace
 
 std::vector<MainFrameWnd::SettingField> MainFrameWnd::SettingFields() {
+  using F = SettingField;
   return {
       {"EditServHost", tr("TCP 服务器地址"), false, &Settings::serverHost, &CheckHostName},
       {"EditServPort", tr("TCP 端口"), false, nullptr, nullptr},
@@ -45,12 +50,28 @@ std::vector<MainFrameWnd::SettingField> MainFrameWnd::SettingFields() {
       {"EditPassword", tr("密码"), true, &Settings::password, &NoCheck},
       {"EditUnitCode", tr("单位编号"), false, &Settings::unitCode, &NoCheck},
       {"EditUnitName", tr("单位名称"), false, &Settings::unitName, &NoCheck},
-      {"EditQueryUrl", tr("追溯网址"), false, &Settings::queryUrl, &CheckWebAddress},
-      {"EditNoticeTitle", tr("公示单标题"), false, &Settings::noticeTitle, &CheckNotEmpty},
-      {"EditPrinter", tr("标签打印机"), false, nullptr, &CheckLabelDestination, u"device"},
-      {"EditLabelTitle", tr("标签标题"), false, nullptr, &CheckNotEmpty, u"lab_name"},
-      {"EditLabelWidth", tr("标签宽度（毫米）"), false, nullptr, &CheckLabelSize, u"width"},
-      {"EditLabelHeight", tr("标签高度（毫米）"), false, nullptr, &CheckLabelSize, u"height"},
+      {"EditQueryUrl", tr("追溯网址"), false, &Settings::queryUrl, &CheckWebAddress, nullptr,
+       F::kOutputs},
+      {"EditNoticeTitle", tr("公示单标题"), false, &Settings::noticeTitle, &CheckNotEmpty, nullptr,
+       F::kOutputs},
+      {"EditPrinter", tr("标签打印机"), false, nullptr, &CheckLabelDestination, u"device",
+       F::kOutputs},
+      {"EditLabelTitle", tr("标签标题"), false, nullptr, &CheckNotEmpty, u"lab_name", F::kOutputs},
+      {"EditLabelWidth", tr("标签宽度（毫米）"), false, nullptr, &CheckLabelSize, u"width",
+       F::kOutputs},
+      {"EditLabelHeight", tr("标签高度（毫米）"), false, nullptr, &CheckLabelSize, u"height",
+       F::kOutputs},
+      {"EditTitleY", tr("标题 y"), false, nullptr, nullptr, u"line_y1", F::kLabelLayout, 'y'},
+      {"EditLine1Y", tr("第 1 行 y"), false, nullptr, nullptr, u"line_y2", F::kLabelLayout, 'y'},
+      {"EditLine2Y", tr("第 2 行 y"), false, nullptr, nullptr, u"line_y3", F::kLabelLayout, 'y'},
+      {"EditLine3Y", tr("第 3 行 y"), false, nullptr, nullptr, u"line_y4", F::kLabelLayout, 'y'},
+      {"EditLine4Y", tr("第 4 行 y"), false, nullptr, nullptr, u"line_y5", F::kLabelLayout, 'y'},
+      {"EditBarcodeX", tr("条码 x"), false, nullptr, nullptr, u"tr_x", F::kLabelLayout, 'x'},
+      {"EditBarcodeY", tr("条码 y"), false, nullptr, nullptr, u"tr_y", F::kLabelLayout, 'y'},
+      {"EditQrX", tr("二维码 x"), false, nullptr, nullptr, u"qr_x", F::kLabelLayout, 'x'},
+      {"EditQrY", tr("二维码 y"), false, nullptr, nullptr, u"qr_y", F::kLabelLayout, 'y'},
+      {"EditQrModule", tr("二维码点大小"), false, nullptr, &CheckQrModule, u"qr_w",
+       F::kLabelLayout},
   };
 }
 
@@ -62,12 +83,19 @@ void MainFrameWnd::BuildSettingFields() {
   auto* outputsForm = new QFormLayout(outputs);
   outputsForm->setHorizontalSpacing(10);
   column->insertWidget(column->count() - 1, outputs);  // before the closing spacer
+  // Where the label's lines and codes go, in printer dots from the top left.
+  auto* layout = new QGroupBox(tr("标签布局（点，每毫米 %1 点）").arg(kLabelDotsPerMm));
+  auto* layoutForm = new QFormLayout(layout);
+  layoutForm->setHorizontalSpacing(10);
+  column->insertWidget(column->count() - 1, layout);
+  QFormLayout* forms[] = {serverForm, outputsForm, layoutForm};
   const std::vector<SettingField> fields = SettingFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     const SettingField& field = fields[i];
     auto* edit = new QLineEdit;
     edit->setObjectName(QLatin1String(field.name));
     if (field.password) edit->setEchoMode(QLineEdit::Password);
+    if (field.group == SettingField::kLabelLayout) edit->setMaximumWidth(90);
     auto* problem = new QLabel;
     problem->setObjectName(QLatin1String(field.name) + QStringLiteral("Problem"));
     problem->setStyleSheet(QStringLiteral("color: #c62828; font-weight: normal;"));
@@ -79,9 +107,24 @@ void MainFrameWnd::BuildSettingFields() {
     stack->setSpacing(2);
     stack->addWidget(edit);
     stack->addWidget(problem);
-    QFormLayout* form = i < 7 ? serverForm : outputsForm;
-    form->addRow(field.label, cell);
+    forms[field.group]->addRow(field.label, cell);
     connect(edit, &QLineEdit::textEdited, this, [this, i] { OnSettingFieldEdited(i); });
+    if (field.printerKey && field.printerKey == std::u16string_view(u"device")) {
+      auto* queues = new QComboBox;
+      queues->setObjectName(QStringLiteral("ComboPrinterQueue"));
+      queues->setAccessibleName(tr("已安装的打印队列"));
+      auto* refresh = new QPushButton(tr("刷新"));
+      refresh->setObjectName(QStringLiteral("BtnFindQueues"));
+      auto* row = new QWidget;
+      auto* line = new QHBoxLayout(row);
+      line->setContentsMargins(0, 0, 0, 0);
+      line->addWidget(queues, 1);
+      line->addWidget(refresh);
+      forms[field.group]->addRow(QString(), row);
+      connect(queues, QOverload<int>::of(&QComboBox::activated), this,
+              &MainFrameWnd::OnPrinterQueueChosen);
+      connect(refresh, &QPushButton::clicked, this, &MainFrameWnd::FindPrinterQueues);
+    }
   }
   auto* check = new QPushButton(tr("测试连接"));
   check->setObjectName(QStringLiteral("BtnCheckServer"));
@@ -99,6 +142,46 @@ void MainFrameWnd::BuildSettingFields() {
   outputsForm->addRow(QString(), label);
   connect(label, &QPushButton::clicked, this, &MainFrameWnd::PrintTestLabel);
   ShowSettingFields();
+  FindPrinterQueues();
+}
+
+void MainFrameWnd::FindPrinterQueues() {
+  auto* queues = root_->findChild<QComboBox*>(QStringLiteral("ComboPrinterQueue"));
+  if (!queues || queuesJob_.IsActive()) return;
+  queues->clear();
+  queues->addItem(tr("正在查找打印队列……"));
+  queues->setEnabled(false);
+  const int waitMs = options_.timing.serverCheckMs;
+  queuesJob_.Start(0, [this, waitMs] {
+    const PrinterQueues found = ListPrinterQueues(waitMs, &queuesJob_.StopFlag());
+    QMetaObject::invokeMethod(
+        this,
+        [this, found] {
+          queuesJob_.Ended();
+          auto* combo = root_->findChild<QComboBox*>(QStringLiteral("ComboPrinterQueue"));
+          if (closing_ || !combo) return;
+          combo->clear();
+          // The first item says what there is to choose, or why nothing.
+          combo->addItem(!found.status         ? ShownLibraryText(ToQString(found.status.text))
+                         : found.names.empty() ? tr("没有已安装的打印队列")
+                                               : tr("选择已安装的打印队列……"));
+          for (const String& name : found.names) combo->addItem(ToQString(name));
+          combo->setEnabled(!found.names.empty());
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void MainFrameWnd::OnPrinterQueueChosen(int index) {
+  auto* combo = root_->findChild<QComboBox*>(QStringLiteral("ComboPrinterQueue"));
+  auto* edit = root_->findChild<QLineEdit*>(QStringLiteral("EditPrinter"));
+  if (!combo || !edit || index < 1) return;
+  edit->setText(QStringLiteral("cups:") + combo->itemText(index));
+  const std::vector<SettingField> fields = SettingFields();
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i].name == std::string_view("EditPrinter")) OnSettingFieldEdited(i);
+  }
+  combo->setCurrentIndex(0);
 }
 
 void MainFrameWnd::CheckServer() {
@@ -186,9 +269,23 @@ QString MainFrameWnd::PrinterSetting(const Json* printer, const char16_t* key) {
   if (!value) {
     // What the layout uses when the file names nothing.
     if (key == std::u16string_view(u"lab_name")) return QStringLiteral("Tavrin产品溯源系统");
-    if (key == std::u16string_view(u"width")) return QStringLiteral("75");
-    if (key == std::u16string_view(u"height")) return QStringLiteral("55");
-    return QString();
+    if (key == std::u16string_view(u"device")) return QString();
+    // The numbers: as the layout reads them from an empty "printer" object.
+    const LabelLayout fallback = LabelLayout::FromJson(nullptr);
+    const std::u16string_view k(key);
+    const int number = k == u"width"     ? fallback.width
+                       : k == u"height"  ? fallback.height
+                       : k == u"line_y1" ? fallback.lineY1
+                       : k == u"qr_x"    ? fallback.qrX
+                       : k == u"qr_y"    ? fallback.qrY
+                       : k == u"qr_w"    ? fallback.qrModule
+                       : k == u"line_y2" ? std::stoi(fallback.lineY2Text)
+                       : k == u"line_y3" ? std::stoi(fallback.lineY3Text)
+                       : k == u"line_y4" ? std::stoi(fallback.lineY4Text)
+                       : k == u"line_y5" ? std::stoi(fallback.lineY5Text)
+                       : k == u"tr_x"    ? std::stoi(fallback.trXText)
+                                         : std::stoi(fallback.trYText);
+    return QString::number(number);
   }
   if (value->IsNumber()) return QString::number(value->Int32(0));
   String text;
@@ -203,12 +300,11 @@ void MainFrameWnd::SavePrinterSetting(const char16_t* key, const String& value) 
   config.Commit();
   Json* printer = root->GetProperty(u"printer", true);
   if (!printer->IsObject()) printer->Reset();  // null (or not an object): one is made
-  uint16_t number = 0;
-  if (key == std::u16string_view(u"width") || key == std::u16string_view(u"height")) {
-    CheckPortNumber(value, number);
-    printer->SetPropertyInt32(key, number);
-  } else {
+  // The title and the destination are text; the size and positions are numbers.
+  if (key == std::u16string_view(u"device") || key == std::u16string_view(u"lab_name")) {
     printer->SetPropertyStr(key, value.Handle());
+  } else {
+    printer->SetPropertyInt32(key, QString(ToQString(value)).trimmed().toInt());
   }
 }
 
@@ -256,7 +352,13 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
       root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"));
   const String typed = FromQString(field.password ? edit->text() : edit->text().trimmed());
   uint16_t port = 0;
-  const String problem = field.check ? field.check(typed) : CheckPortNumber(typed, port);
+  String problem;
+  if (field.axis) {
+    const LabelLayout layout = LabelLayout::FromSettings();
+    problem = CheckLabelPosition(typed, field.axis == 'x' ? layout.width : layout.height);
+  } else {
+    problem = field.check ? field.check(typed) : CheckPortNumber(typed, port);
+  }
   if (!problem.IsEmpty()) {
     // Named beside the field; the setting in use stays as it was.
     problemLabel->setText(ShownLibraryText(ToQString(problem)));

@@ -477,6 +477,8 @@ void MainFrameWnd::Shutdown() {
   bookJob_.Join();          // work over the records ends by itself, within a few seconds
   checkJob_.RequestStop();  // a server check gives up at once
   checkJob_.Join();
+  queuesJob_.RequestStop();
+  queuesJob_.Join();
   // Its end, and the changes that waited for it, are made now.
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   book_.ThawAll();

@@ -151,12 +151,15 @@ class MainFrameWnd : public QWidget,
   void FillChannelCombo(QComboBox* combo);
   // The typed settings of the settings page (app/main_frame_setup_fields.cpp).
   struct SettingField {
+    enum Group { kServer, kOutputs, kLabelLayout };
     const char* name;  // the field's object name
     QString label;
     bool password;
     String Settings::*member;              // null: the TCP port, or a printer setting
-    String (*check)(const String&);        // null: the TCP port's check
+    String (*check)(const String&);        // null: the TCP port's or a position's check
     const char16_t* printerKey = nullptr;  // a member of the "printer" object
+    Group group = kServer;
+    char axis = 0;  // 'x' or 'y': a position on the label, checked against its size
   };
   // A member of the "printer" object as its field shows it (the layout's
   // default when absent).
@@ -171,6 +174,10 @@ class MainFrameWnd : public QWidget,
   bool IsCheckingServer() const { return checkJob_.IsActive(); }
   // "打印测试标签": a sample label through the chosen printer, on a worker.
   void PrintTestLabel();
+  // The installed printer queues, listed on a worker into the chooser under
+  // the printer's field; choosing one makes it the printer.
+  void FindPrinterQueues();
+  void OnPrinterQueueChosen(int index);
   // The sample label's picture on the settings page, as laid out now.
   void ShowLabelPreview();
   // The first start's guide (non-modal); what it saves is used at once.
@@ -307,6 +314,7 @@ class MainFrameWnd : public QWidget,
   WindowJob bookJob_{this, [](size_t, size_t) {}};
   WindowJob leftoverJob_{this, [](size_t, size_t) {}};  // frees what the book let go of
   WindowJob checkJob_{this, [](size_t, size_t) {}};     // "测试连接"
+  WindowJob queuesJob_{this, [](size_t, size_t) {}};    // the installed printer queues
   bool findDue_ = false;  // the find bar changed while the book was frozen
 
   QWidget* root_ = nullptr;

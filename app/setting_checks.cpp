@@ -21,6 +21,20 @@ bool LooksLikeIpv6(const String& text) {
   return colons >= 2;
 }
 
+// Digits only (spaces around them allowed), `low` to `high`.
+bool ParseNumberIn(const String& text, uint32_t low, uint32_t high, uint32_t& value) {
+  String trimmed = text;
+  trimmed.Trim();
+  if (trimmed.IsEmpty()) return false;
+  value = 0;
+  for (uint32_t i = 0; i < trimmed.Length(); ++i) {
+    const char16_t c = trimmed.Element(i);
+    if (c < u'0' || c > u'9' || value > high) return false;
+    value = value * 10 + static_cast<uint32_t>(c - u'0');
+  }
+  return value >= low && value <= high;
+}
+
 }  // namespace
 
 String CheckPortNumber(const String& text, uint16_t& port) {
@@ -28,12 +42,7 @@ String CheckPortNumber(const String& text, uint16_t& port) {
   trimmed.Trim();
   if (trimmed.IsEmpty()) return u"请填写端口号（1-65535）";
   uint32_t value = 0;
-  for (uint32_t i = 0; i < trimmed.Length(); ++i) {
-    const char16_t c = trimmed.Element(i);
-    if (c < u'0' || c > u'9' || value > 65535) return u"端口号必须是 1-65535 之间的数字";
-    value = value * 10 + static_cast<uint32_t>(c - u'0');
-  }
-  if (value < 1 || value > 65535) return u"端口号必须是 1-65535 之间的数字";
+  if (!ParseNumberIn(trimmed, 1, 65535, value)) return u"端口号必须是 1-65535 之间的数字";
   port = static_cast<uint16_t>(value);
   return u"";
 }
@@ -134,8 +143,20 @@ String CheckLabelDestination(const String& text) {
 }
 
 String CheckLabelSize(const String& text) {
-  uint16_t value = 0;
-  if (!CheckPortNumber(text, value).IsEmpty() || value < 20 || value > 120)
-    return u"标签尺寸必须是 20-120 毫米";
-  return u"";
+  uint32_t value = 0;
+  return ParseNumberIn(text, 20, 120, value) ? String(u"") : String(u"标签尺寸必须是 20-120 毫米");
+}
+
+String CheckLabelPosition(const String& text, int sizeMm) {
+  const uint32_t last = static_cast<uint32_t>(sizeMm > 0 ? sizeMm : 1) * kLabelDotsPerMm - 1;
+  uint32_t value = 0;
+  if (ParseNumberIn(text, 0, last, value)) return u"";
+  String why;
+  why.Format(u"位置必须是 0-%u 点（标签 %d 毫米，每毫米 %d 点）", last, sizeMm, kLabelDotsPerMm);
+  return why;
+}
+
+String CheckQrModule(const String& text) {
+  uint32_t value = 0;
+  return ParseNumberIn(text, 1, 20, value) ? String(u"") : String(u"二维码的点大小必须是 1-20");
 }

@@ -21,3 +21,9 @@ String CheckNotEmpty(const String& text);
 String CheckLabelDestination(const String& text);
 // A label's width or height in millimetres: 20 to 120.
 String CheckLabelSize(const String& text);
+// A position on the label in printer dots, across a label `sizeMm` wide (or
+// high): 0 up to its last dot.
+constexpr int kLabelDotsPerMm = 8;
+String CheckLabelPosition(const String& text, int sizeMm);
+// The size of one square of the QR code in dots: 1 to 20.
+String CheckQrModule(const String& text);

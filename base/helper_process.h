@@ -5,9 +5,9 @@
 #include <vector>
 
 // Runs a helper program (found on PATH, no shell) with `input` on its standard
-// input, its standard output discarded and the start of its standard error
-// kept, and waits for it to exit, at most `timeoutMs` in all or until `abort`
-// becomes true; past that it is killed. Implementations:
+// input, its standard output kept in `output` when one is given (else
+// discarded) and the start of its standard error kept, and waits for it to exit, at most
+// `timeoutMs` in all or until `abort` becomes true; past that it is killed. Implementations:
 // helper_process_posix.cpp. Safe on any thread.
 struct HelperOutcome {
   enum State {
@@ -23,7 +23,11 @@ struct HelperOutcome {
   int systemError = 0;
   bool inputTaken = false;  // it read all of the input
   std::string errorText;    // the first 512 bytes of its standard error, line ends trimmed
+  bool outputCut = false;   // it wrote more than kHelperOutputLimit; the rest was dropped
 };
 
+constexpr size_t kHelperOutputLimit = 1 << 20;
+
 HelperOutcome RunHelper(const std::vector<std::string>& argv, const std::string& input,
-                        int timeoutMs, const std::atomic<bool>* abort);
+                        int timeoutMs, const std::atomic<bool>* abort,
+                        std::string* output = nullptr);

@@ -430,6 +430,26 @@ Without a unit name the notice names no testing unit; without a device ID no lab
         <source>标签尺寸必须是 20-120 毫米</source>
         <translation>A label's size must be 20 to 120 mm</translation>
     </message>
+    <message>
+        <source>位置必须是 0-%1 点（标签 %2 毫米，每毫米 %3 点）</source>
+        <translation>A position must be 0 to %1 dots (a %2 mm label, %3 dots per millimetre)</translation>
+    </message>
+    <message>
+        <source>二维码的点大小必须是 1-20</source>
+        <translation>The QR code's dot size must be 1 to 20</translation>
+    </message>
+    <message>
+        <source>没有找到 lpstat 命令，请安装 cups-client</source>
+        <translation>The lpstat command is missing; install cups-client</translation>
+    </message>
+    <message>
+        <source>打印服务没有列出打印队列：%1</source>
+        <translation>The print service did not list its queues: %1</translation>
+    </message>
+    <message>
+        <source>打印服务没有及时回应，请检查 CUPS 打印服务</source>
+        <translation>The print service did not answer in time; check the CUPS service</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -1273,6 +1293,70 @@ Correct the file and start the program again; a setting changed in the window fi
     <message>
         <source>标签样式</source>
         <translation>Label layout</translation>
+    </message>
+    <message>
+        <source>标题 y</source>
+        <translation>Title y</translation>
+    </message>
+    <message>
+        <source>第 1 行 y</source>
+        <translation>Line 1 y</translation>
+    </message>
+    <message>
+        <source>第 2 行 y</source>
+        <translation>Line 2 y</translation>
+    </message>
+    <message>
+        <source>第 3 行 y</source>
+        <translation>Line 3 y</translation>
+    </message>
+    <message>
+        <source>第 4 行 y</source>
+        <translation>Line 4 y</translation>
+    </message>
+    <message>
+        <source>条码 x</source>
+        <translation>Barcode x</translation>
+    </message>
+    <message>
+        <source>条码 y</source>
+        <translation>Barcode y</translation>
+    </message>
+    <message>
+        <source>二维码 x</source>
+        <translation>QR code x</translation>
+    </message>
+    <message>
+        <source>二维码 y</source>
+        <translation>QR code y</translation>
+    </message>
+    <message>
+        <source>二维码点大小</source>
+        <translation>QR code dot size</translation>
+    </message>
+    <message>
+        <source>标签布局（点，每毫米 %1 点）</source>
+        <translation>Label layout (dots, %1 per millimetre)</translation>
+    </message>
+    <message>
+        <source>已安装的打印队列</source>
+        <translation>Installed printer queues</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>正在查找打印队列……</source>
+        <translation>Looking for printer queues…</translation>
+    </message>
+    <message>
+        <source>没有已安装的打印队列</source>
+        <translation>No printer queues installed</translation>
+    </message>
+    <message>
+        <source>选择已安装的打印队列……</source>
+        <translation>Choose an installed printer queue…</translation>
     </message>
 </context>
 <context>

@@ -57,18 +57,28 @@ TEST(SettingChecksTest, RightValuesPassAndWrongOnesAreNamed) {
       {"size", u"19", "标签尺寸必须是 20-120 毫米"},
       {"size", u"121", "标签尺寸必须是 20-120 毫米"},
       {"size", u"x", "标签尺寸必须是 20-120 毫米"},
+      {"position", u"0", ""},
+      {"position", u"599", ""},  // the last dot of a 75 mm label
+      {"position", u"600", "位置必须是 0-599 点（标签 75 毫米，每毫米 8 点）"},
+      {"position", u"-1", "位置必须是 0-599 点（标签 75 毫米，每毫米 8 点）"},
+      {"position", u"", "位置必须是 0-599 点（标签 75 毫米，每毫米 8 点）"},
+      {"module", u"6", ""},
+      {"module", u"0", "二维码的点大小必须是 1-20"},
+      {"module", u"21", "二维码的点大小必须是 1-20"},
       {"text", u"检测结果公示", ""},
       {"text", u"  ", "不能为空"},
   };
   for (const Case& c : cases) {
     const std::string field = c.field;
     uint16_t port = 0;
-    const String problem = field == "port"      ? CheckPortNumber(c.text, port)
-                           : field == "host"    ? CheckHostName(c.text)
-                           : field == "web"     ? CheckWebAddress(c.text)
-                           : field == "printer" ? CheckLabelDestination(c.text)
-                           : field == "size"    ? CheckLabelSize(c.text)
-                                                : CheckNotEmpty(c.text);
+    const String problem = field == "port"       ? CheckPortNumber(c.text, port)
+                           : field == "host"     ? CheckHostName(c.text)
+                           : field == "web"      ? CheckWebAddress(c.text)
+                           : field == "printer"  ? CheckLabelDestination(c.text)
+                           : field == "size"     ? CheckLabelSize(c.text)
+                           : field == "position" ? CheckLabelPosition(c.text, 75)
+                           : field == "module"   ? CheckQrModule(c.text)
+                                                 : CheckNotEmpty(c.text);
     EXPECT_EQ(problem.ToBytes(cp::kUtf8), c.problem)
         << c.field << ": " << String(c.text).ToBytes(cp::kUtf8);
   }

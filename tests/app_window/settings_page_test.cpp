@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <cstdlib>
+#include <filesystem>
 
 #include "device/record_hash.h"
 #include "output/label_printer.h"
@@ -371,6 +374,68 @@ TEST_F(SettingsPageTest, TestLabelGoesToTheChosenPrinterOrSaysWhyNot) {
       messages[1].rfind("测试标签没有送到打印机 " + Path("no/such/lp0") + "：找不到打印机设备", 0),
       0u)
       << messages[1];
+}
+
+}  // namespace
+
+namespace {
+
+// The positions of the label's lines and codes are checked against the label's
+// size and used by the next label; a queue picked from those the print service
+// lists becomes the printer.
+TEST_F(SettingsPageTest, LabelLayoutAndAnInstalledQueueAreUsedByTheNextLabel) {
+  std::filesystem::create_directories(Path("bin"));
+  std::ofstream(Path("bin/lpstat")) << "#!/bin/sh\necho Label_Queue\necho Office\n";
+  ::chmod(Path("bin/lpstat").c_str(), 0755);
+  const std::string oldPath = std::getenv("PATH");
+  setenv("PATH", (Path("bin") + ":" + oldPath).c_str(), 1);
+  std::ofstream(settingsFile_) << R"({"printer": {"device": "dir:)" << Path("labels")
+                               << R"(", "qr_w": 6}})";
+  Open();
+  Control<QPushButton>("setup")->click();
+  auto* queues = Control<QComboBox>("ComboPrinterQueue");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return queues->count() == 3; }, 10000));
+  setenv("PATH", oldPath.c_str(), 1);
+  EXPECT_EQ(queues->itemText(1), QStringLiteral("Label_Queue"));
+  EXPECT_EQ(Control<QLineEdit>("EditQrX")->text(), QStringLiteral("300")) << "the default shown";
+  struct Case {
+    const char* field;
+    const char* typed;
+    const char* problem;  // "" when saved
+  } cases[] = {
+      {"EditQrX", "600", "位置必须是 0-599 点（标签 75 毫米，每毫米 8 点）"},
+      {"EditQrX", "120", ""},
+      {"EditTitleY", "440", "位置必须是 0-439 点（标签 55 毫米，每毫米 8 点）"},
+      {"EditTitleY", "20", ""},
+      {"EditQrModule", "0", "二维码的点大小必须是 1-20"},
+      {"EditQrModule", "4", ""},
+  };
+  for (const Case& c : cases) {
+    auto* edit = Control<QLineEdit>(c.field);
+    edit->setText(QString::fromUtf8(c.typed));
+    emit edit->textEdited(edit->text());
+    auto* problem = Control<QLabel>((std::string(c.field) + "Problem").c_str());
+    EXPECT_EQ(problem->isVisible(), *c.problem != 0) << c.field << " " << c.typed;
+    if (*c.problem) {
+      EXPECT_EQ(problem->text().toStdString(), c.problem);
+    }
+  }
+  const Json doc = Settings();
+  const Json* printer = doc.FindProperty(u"printer");
+  ASSERT_NE(printer, nullptr);
+  EXPECT_EQ(printer->PropertyInt32(u"qr_x", 0), 120) << "kept as a number";
+  EXPECT_EQ(printer->PropertyInt32(u"line_y1", 0), 20);
+  EXPECT_EQ(printer->PropertyInt32(u"qr_w", 0), 4);
+  Control<QPushButton>("BtnTestLabel")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->IsCheckingServer(); }, 10000));
+  std::string tspl;
+  ASSERT_TRUE(ReadWholeFile(Path("labels/label-0001.tspl"), tspl));
+  EXPECT_NE(tspl.find("TEXT 10,20,"), std::string::npos) << tspl.substr(0, 300);
+  EXPECT_NE(tspl.find("BOX 120,"), std::string::npos) << "the QR code moved";
+
+  Pick(queues, 1);
+  EXPECT_EQ(Control<QLineEdit>("EditPrinter")->text(), QStringLiteral("cups:Label_Queue"));
+  EXPECT_TRUE(LabelLayout::FromSettings().device == u"cups:Label_Queue");
 }
 
 }  // namespace

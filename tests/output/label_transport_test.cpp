@@ -14,6 +14,7 @@
 
 #include "base/file_io.h"
 #include "output/label_delivery.h"
+#include "output/printer_queues.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/misbehaving_peers.h"
 #include "tests/support/temp_dir.h"
@@ -42,10 +43,11 @@ class LabelTransportTest : public TempDirTest {
     TempDirTest::TearDown();
   }
   // Puts a fake `lp` with this shell body first on PATH.
-  void FakeLp(const std::string& body) {
+  void FakeLp(const std::string& body) { FakeTool("lp", body); }
+  void FakeTool(const std::string& name, const std::string& body) {
     std::filesystem::create_directories(Path("bin"));
-    std::ofstream(Path("bin/lp")) << "#!/bin/sh\n" << body << "\n";
-    ::chmod(Path("bin/lp").c_str(), 0755);
+    std::ofstream(Path("bin/" + name)) << "#!/bin/sh\n" << body << "\n";
+    ::chmod(Path("bin/" + name).c_str(), 0755);
     if (oldPath_.empty()) oldPath_ = std::getenv("PATH");
     setenv("PATH", (Path("bin") + ":" + oldPath_).c_str(), 1);
   }
@@ -148,6 +150,38 @@ TEST_F(LabelTransportTest, LpGetsTheLabelOnItsInputAndItsRefusalOrSilenceIsAFail
   const Status missing = transport->Deliver(kLabel, nullptr);
   EXPECT_FALSE(missing);
   EXPECT_EQ(Utf8(missing.text), "没有找到 lp 命令，请安装 cups-client");
+}
+
+TEST_F(LabelTransportTest, InstalledQueuesAreListedOrWhyNotIsNamed) {
+  struct Case {
+    const char* lpstat;  // the fake client's body; null: none installed
+    const char* names;   // the queues found, joined with '|'
+    const char* reason;  // the start of why not
+  } cases[] = {
+      {"printf 'Label_Queue\\nOffice\\r\\n\\nbad name\\n'", "Label_Queue|Office", ""},
+      {"exit 0", "", ""},  // nothing installed
+      // More than a pipe holds before the names: read while it runs.
+      {"head -c 300000 /dev/zero | tr '\\0' ' '; echo; echo Last", "Last", ""},
+      {"echo 'lpstat: Scheduler is not running.' >&2; exit 1", "",
+       "打印服务没有列出打印队列：lpstat: Scheduler is not running."},
+      {"exec sleep 30", "", "打印服务没有及时回应"},
+      {nullptr, "", "没有找到 lpstat 命令"},
+  };
+  for (const Case& c : cases) {
+    if (c.lpstat) {
+      FakeTool("lpstat", c.lpstat);
+    } else {
+      setenv("PATH", Path("bin-none").c_str(), 1);
+    }
+    const PrinterQueues queues = ListPrinterQueues(500, nullptr);
+    const char* tool = c.lpstat ? c.lpstat : "(no lpstat)";
+    std::string names;
+    for (const String& name : queues.names) names += (names.empty() ? "" : "|") + Utf8(name);
+    EXPECT_EQ(names, c.names) << tool;
+    EXPECT_EQ(queues.status.ok, *c.reason == 0) << tool;
+    EXPECT_EQ(Utf8(queues.status.text).rfind(c.reason, 0), 0u)
+        << tool << ": " << Utf8(queues.status.text);
+  }
 }
 
 // The waits are long here: only the abort can end them in time.
