@@ -165,6 +165,7 @@ void MainFrameWnd::FindPrinterQueues() {
           combo->addItem(!found.status         ? ShownLibraryText(ToQString(found.status.text))
                          : found.names.empty() ? tr("没有已安装的打印队列")
                                                : tr("选择已安装的打印队列……"));
+          combo->setToolTip(combo->itemText(0));  // a reason may be longer than the box
           for (const String& name : found.names) combo->addItem(ToQString(name));
           combo->setEnabled(!found.names.empty());
         },

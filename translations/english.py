@@ -84,7 +84,7 @@ ENGLISH = {
     "PDF 文件 (*.pdf)": "PDF file (*.pdf)",
     "检测结果公示": "Results notice",
     "正在写入 %1/%2": "Writing %1/%2",
-    "标签样式": "Label layout",
+    "标签样式": "Sample label",
     "首次使用": "First start",
     "请填写这个检测站的设置（每一项都可以先空着，以后在“设置”页面填写）。\n没有单位名称，公示单上没有检测单位；没有设备ID，不能打印标签和上传；没有打印机，不能打印标签；上传服务器默认是本机，数据不会送到检测平台。": "Fill in this station's settings (each may stay empty for now and be set later on the Settings page).\nWithout a unit name the notice names no testing unit; without a device ID no label is printed and nothing uploaded; without a printer no label is printed; the upload server is this PC until set, so no record reaches the inspection platform.",
     "（暂不选择）": "(none yet)",

@@ -1292,7 +1292,7 @@ Correct the file and start the program again; a setting changed in the window fi
     </message>
     <message>
         <source>标签样式</source>
-        <translation>Label layout</translation>
+        <translation>Sample label</translation>
     </message>
     <message>
         <source>标题 y</source>
