@@ -96,11 +96,30 @@ String HttpReplyProblem(long status, bool incomplete) {
   return text;
 }
 
+String HttpAcceptanceProblem(long status, bool incomplete, const String& reply,
+                             const String& okText) {
+  if (status < 200 || status >= 300) {
+    String text;
+    text.Format(u"服务器返回 HTTP %ld，数据没有被接收", status);
+    return status == 0 ? String(u"没有收到服务器的回复，数据没有被接收") : text;
+  }
+  const String problem = HttpReplyProblem(status, incomplete);
+  if (!problem.IsEmpty()) return problem;
+  if (!okText.IsEmpty() && reply.Find(okText.Handle()) < 0) {
+    String text;
+    text.Format(u"服务器的回复里没有成功标记“%s”，数据没有被算作已上传", okText.Handle());
+    return text;
+  }
+  return String(u"");
+}
+
 namespace {
 
 // One post; the text for the box, and whether it tells of a failure.
+// `accepted`: the reply accepts every record of the post.
 String PostOnce(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
-                UploadAbort& abort, bool& failed) {
+                UploadAbort& abort, bool& failed, bool& accepted) {
+  accepted = false;
   HttpObject http;
   http.SetAgent(u"pelmora http request component 1.0");
   http.SetAbortFlag(&abort.StopFlag());
@@ -123,7 +142,13 @@ String PostOnce(const HttpUploadSettings& settings, const std::vector<UploadReco
   const bool badStatus = status != 0 && (status < 200 || status >= 300);
   if (failed && !badStatus) return outcome;
   const String problem = HttpReplyProblem(status, !failed && http.ReplyIncomplete());
-  if (problem.IsEmpty()) return outcome;
+  if (problem.IsEmpty()) {
+    const String refusal = HttpAcceptanceProblem(status, false, text, settings.okText);
+    accepted = refusal.IsEmpty();
+    if (accepted) return outcome;
+    failed = true;
+    return refusal + u"\n" + outcome;
+  }
   failed = true;
   return problem + u"\n" + settings.url + (length > 0 ? u"\n" + outcome : String(u""));
 }
@@ -137,9 +162,12 @@ void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadR
   bool anyFailed = false;
   for (size_t g = 0; g < groups.size() || (g == 0 && groups.empty()); ++g) {
     const std::vector<UploadRecord>& group = groups.empty() ? records : groups[g];
-    bool failed = false;
-    const String outcome = PostOnce(settings, group, abort, failed);
+    bool failed = false, accepted = false;
+    const String outcome = PostOnce(settings, group, abort, failed, accepted);
     if (abort.Requested()) return;
+    for (const UploadRecord& record : accepted ? group : std::vector<UploadRecord>()) {
+      host.ShowUploadReply(record.serial, record.key, String(u"已上传"), true);
+    }
     anyFailed = anyFailed || failed;
     if (groups.size() > 1) {
       String head;

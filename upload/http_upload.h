@@ -11,7 +11,15 @@
 struct HttpUploadSettings {
   String url;
   String userName, password, unitCode, unitName;
+  // Not empty: a reply accepts the post only when it holds this text too
+  // (servers that answer 200 with an error code in the body).
+  String okText;
 };
+
+// Whether a post's reply accepts its records: a 2xx status, a whole reply,
+// and `okText` in it when one is set. Empty when accepted, else why not.
+String HttpAcceptanceProblem(long status, bool incomplete, const String& reply,
+                             const String& okText);
 
 // The upload document: the account and unit fields, then "details" with nine
 // members per record, in upload order.
@@ -38,7 +46,7 @@ String HttpReplyProblem(long status, bool incomplete);
 
 // One HTTP upload on the calling worker thread: one form post per device ID
 // the records were captured under; the server's replies are shown in one box,
-// with the error icon when a post failed or got no proper answer. Records are
-// not changed.
+// with the error icon when a post failed or got no proper answer. Every
+// record of an accepted post is reported accepted (ShowUploadReply).
 void RunHttpUpload(const HttpUploadSettings& settings, const std::vector<UploadRecord>& records,
                    UploadHost& host, UploadAbort& abort);

@@ -2,6 +2,18 @@
 
 #include "store/record_store.h"
 
+UploadRecord MakeUploadRecord(const _NcItemData& r) {
+  UploadRecord u;
+  u.key = r.Key();
+  u.serial = r.serial;
+  u.uid = r.Uid();
+  u.deviceId = r.DeviceId();
+  const RecordColumns columns = r.Columns();
+  for (int c = 0; c < 15; ++c) u.columns[c] = columns.cell[c];
+  u.data = AsStoredText(r.Text());
+  return u;
+}
+
 std::vector<UploadRecord> TakeUploadSnapshot(const NcItemList& records, RecordDb& db) {
   std::vector<UploadRecord> out;
   size_t ticked = 0;
@@ -11,15 +23,7 @@ std::vector<UploadRecord> TakeUploadSnapshot(const NcItemList& records, RecordDb
   for (uint32_t i = records.Count(); i-- > 0;) {
     const _NcItemData& r = records[i];
     if (!r.selected || !stored.Contains(r)) continue;
-    UploadRecord u;
-    u.key = r.Key();
-    u.serial = r.serial;
-    u.uid = r.Uid();
-    u.deviceId = r.DeviceId();
-    const RecordColumns columns = r.Columns();
-    for (int c = 0; c < 15; ++c) u.columns[c] = columns.cell[c];
-    u.data = AsStoredText(r.Text());
-    out.push_back(std::move(u));
+    out.push_back(MakeUploadRecord(r));
   }
   return out;
 }

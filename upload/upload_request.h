@@ -20,6 +20,9 @@ struct UploadRecord {
   String data;  // the stored "data" text
 };
 
+// What an upload needs of one record.
+UploadRecord MakeUploadRecord(const _NcItemData& record);
+
 // The ticked records from the bottom of the list to the top that are still
 // stored, in upload order, with the text as stored. UI thread.
 std::vector<UploadRecord> TakeUploadSnapshot(const NcItemList& records, RecordDb& db);

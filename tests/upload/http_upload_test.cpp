@@ -134,7 +134,7 @@ TEST(HttpUploadTest, OneFormPostCarriesTheDocumentAndTheReplyIsShown) {
                 host, abort);
   server.Join();
   EXPECT_EQ(host.messages, std::vector<std::string>{"收到"});
-  EXPECT_EQ(host.replies, 0) << "an HTTP upload changes no record";
+  EXPECT_EQ(host.replies, 2) << "a 2xx reply accepts every record of the post";
 
   const size_t end = request.find("\r\n\r\n");
   ASSERT_NE(end, std::string::npos);
@@ -215,14 +215,20 @@ TEST(HttpUploadTest, TheBoxShowsTheReplysStartOrTheReasonAndTheUrl) {
   }
 }
 
+// Only a whole 2xx reply (holding the agreed text, when one is set) accepts
+// the post's records; anything else is an error that accepts nothing.
 TEST(HttpUploadTest, AReplyThatIsNoAnswerIsShownAsAnErrorWithItsStatus) {
   struct Case {
     const char* what;
     std::string reply;
     std::string starts;  // what the box begins with
+    const char16_t* okText = u"";
   } cases[] = {
       {"2xx", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", "ok"},
       {"204", "HTTP/1.0 204 No Content\r\n\r\n", ""},
+      {"2xx with the agreed text", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n{\"code\":0}", "{", u"\"code\":0"},
+      {"2xx without it", "HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\n{\"code\":17}",
+       "error: 服务器的回复里没有成功标记“\"code\":0”", u"\"code\":0"},
       {"500", "HTTP/1.0 500 Internal Server Error\r\nContent-Length: 4\r\n\r\noops",
        "error: 服务器返回错误（HTTP 500）"},
       {"404", "HTTP/1.0 404 Not Found\r\n\r\n", "error: 服务器返回错误（HTTP 404）"},
@@ -240,14 +246,17 @@ TEST(HttpUploadTest, AReplyThatIsNoAnswerIsShownAsAnErrorWithItsStatus) {
     HttpUploadSettings s;
     s.url =
         String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/x", cp::kUtf8);
+    s.okText = c.okText;
     RecordingHost host;
     UploadAbort abort;
-    RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04")}, host, abort);
+    RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2019-03-05 15:16:05")},
+                  host, abort);
     server.Join();
     ASSERT_EQ(host.messages.size(), 1u) << c.what;
     EXPECT_EQ(host.messages[0].rfind(c.starts, 0), 0u) << c.what << ": " << host.messages[0];
     const bool error = host.messages[0].rfind("error: ", 0) == 0;
     EXPECT_EQ(error, c.starts.rfind("error: ", 0) == 0) << c.what;
+    EXPECT_EQ(host.replies, error ? 0 : 2) << c.what << ": every record of an accepted post";
   }
 }
 

@@ -1,0 +1,200 @@
+// The outbox: queued records go out in order, each accepted one is flagged
+// before it leaves the queue, and nothing is lost or sent twice when the
+// server is down, drops the connection, refuses a record, or the program
+// starts again.
+#include "upload/outbox_sender.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <mutex>
+
+#include "device/frame_builder.h"
+#include "device/record_hash.h"
+#include "store/record_store.h"
+#include "tests/support/loopback_server.h"
+#include "tests/support/misbehaving_peers.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+constexpr const char16_t* kStation = u"0123456789ABCDEF";
+
+// A TCP inspection server run by a script: for each frame it receives (counted
+// over all connections) it answers "ok", answers a refusal, or drops the
+// connection without answering.
+class ScriptedServer {
+ public:
+  enum Answer { kOk, kRefuse, kDrop };
+  explicit ScriptedServer(std::function<Answer(int frame)> script, int connections)
+      : script_(std::move(script)) {
+    server_.Start(
+        [this](int fd) {
+          const std::string header = LoopbackServer::Read(fd, 10);
+          if (header.size() < 10) return;
+          const String id = String::FromBytes(HexOf(header.substr(2)), cp::kUtf8);
+          for (;;) {
+            const std::string frame = LoopbackServer::Read(fd, 179);
+            if (frame.size() < 179) return;
+            const std::string uid =
+                ComputeRecordHash(String::FromBytes(frame.substr(3), cp::kGbk), id)
+                    .ToBytes(cp::kUtf8);
+            std::lock_guard<std::mutex> hold(lock_);
+            const Answer answer = script_(frames_++);
+            if (answer == kDrop) return;
+            received_.push_back(frame.substr(3, 12));  // the test time
+            LoopbackServer::Send(fd, uid + (answer == kOk ? ":ok\n" : ":duplicate record\n"));
+          }
+        },
+        connections);
+  }
+  int Port() const { return server_.Port(); }
+  void Join() { server_.Join(); }
+  std::vector<std::string> Received() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return received_;
+  }
+
+ private:
+  static std::string HexOf(const std::string& bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char b : bytes) hex += std::string{digits[b >> 4], digits[b & 15]};
+    return hex;
+  }
+  std::function<Answer(int)> script_;
+  LoopbackServer server_;
+  std::mutex lock_;
+  int frames_ = 0;
+  std::vector<std::string> received_;
+};
+
+class OutboxTest : public TempDirTest {
+ protected:
+  // Stores `count` records (test times ...0001 up) and queues them.
+  std::vector<String> StoreAndQueue(RecordDb& db, Outbox& outbox, int count) {
+    std::vector<String> keys;
+    for (int i = 1; i <= count; ++i) {
+      FrameFields f;
+      char time[16];
+      std::snprintf(time, sizeof time, "2612070900%02d", i);
+      f.time = String::FromBytes(time, cp::kUtf8);
+      const StoredRecord stored = StoreReceivedRecord(
+          db, f.time, String::FromBytes(BuildFrame(f).substr(3), cp::kGbk), true, kStation);
+      EXPECT_TRUE(stored.status);
+      keys.push_back(stored.key);
+    }
+    EXPECT_TRUE(outbox.Add(keys, u"2026-12-07 09:00:00"));
+    return keys;
+  }
+  UploadTarget Tcp(int port) {
+    UploadTarget target;
+    target.tcpSettings.host = u"127.0.0.1";
+    target.tcpSettings.port = static_cast<uint16_t>(port);
+    target.tcpSettings.connectTimeoutMs = 2000;
+    target.tcpSettings.idleTimeoutMs = 1000;
+    String(kStation).HexToBytes(target.tcpSettings.deviceId, 8);
+    return target;
+  }
+  static bool Uploaded(RecordDb& db, const String& key) {
+    Json doc;
+    return db.GetJson(key, doc) && doc.PropertyBool(u"uploaded", false);
+  }
+};
+
+TEST_F(OutboxTest, EveryRecordArrivesOnceInOrderWhateverTheServerDoes) {
+  struct Case {
+    const char* what;
+    std::function<ScriptedServer::Answer(int)> script;
+    int connections;
+    int rounds;                // rounds run while the server serves
+    int accepted, refused;     // in the end
+    std::string received;      // the seconds of the test times the server took, in order
+  } cases[] = {
+      {"all accepted", [](int) { return ScriptedServer::kOk; }, 1, 1, 4, 0, "01 02 03 04"},
+      {"dropped after two", [](int f) { return f == 2 ? ScriptedServer::kDrop : ScriptedServer::kOk; },
+       2, 2, 4, 0, "01 02 03 04"},
+      {"one refused", [](int f) { return f == 1 ? ScriptedServer::kRefuse : ScriptedServer::kOk; },
+       1, 1, 3, 1, "01 02 03 04"},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = Path(c.what);
+    RecordDb db(folder);
+    std::vector<String> keys;
+    {
+      Outbox outbox(Outbox::FolderFor(folder));
+      keys = StoreAndQueue(db, outbox, 4);
+    }
+    // Reopened, as after a restart: the queue is read back from disk.
+    Outbox outbox(Outbox::FolderFor(folder));
+    ASSERT_EQ(outbox.Count(), 4u) << c.what;
+    ScriptedServer server(c.script, c.connections);
+    DatabaseFlagStore flags(db);
+    UploadAbort abort;
+    int accepted = 0, refused = 0;
+    for (int r = 0; r < c.rounds; ++r) {
+      const OutboxRound round =
+          SendOutboxRound(outbox, db, kStation, Tcp(server.Port()), 100, flags, abort);
+      accepted += round.accepted;
+      refused += round.rejected;
+      EXPECT_EQ(round.retry, r + 1 < c.rounds) << c.what << " round " << r;
+    }
+    server.Join();
+    EXPECT_EQ(accepted, c.accepted) << c.what;
+    EXPECT_EQ(refused, c.refused) << c.what;
+    EXPECT_EQ(outbox.Count(), 0u) << c.what << ": nothing left queued";
+    std::string received;
+    for (const std::string& time : server.Received()) {
+      received += (received.empty() ? "" : " ") + time.substr(10, 2);
+    }
+    EXPECT_EQ(received, c.received) << c.what;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const bool refusedHere = c.refused && i == 1;
+      EXPECT_EQ(Uploaded(db, keys[i]), !refusedHere) << c.what << " record " << i;
+    }
+    if (c.refused) {
+      const auto rejections = outbox.Rejections();
+      ASSERT_EQ(rejections.size(), 1u);
+      EXPECT_EQ(rejections.begin()->second.ToBytes(cp::kUtf8), "duplicate record");
+    }
+  }
+}
+
+TEST_F(OutboxTest, ADownServerKeepsTheQueueAndTheRetryPausesGrow) {
+  RecordDb db(Path("storage"));
+  Outbox outbox(Outbox::FolderFor(Path("storage")));
+  const std::vector<String> keys = StoreAndQueue(db, outbox, 3);
+  const int listener = peers::Listener(1);
+  const int closed = peers::PortOf(listener);
+  ::close(listener);
+  DatabaseFlagStore flags(db);
+  UploadAbort abort;
+  const OutboxRound down = SendOutboxRound(outbox, db, kStation, Tcp(closed), 100, flags, abort);
+  EXPECT_TRUE(down.retry);
+  EXPECT_EQ(down.accepted, 0);
+  EXPECT_NE(down.failure.ToBytes(cp::kUtf8).find("无法连接服务器"), std::string::npos)
+      << down.failure.ToBytes(cp::kUtf8);
+  EXPECT_EQ(outbox.Count(), 3u);
+  for (const String& key : keys) EXPECT_FALSE(Uploaded(db, key));
+
+  // Accepted and flagged, but the program stopped before the queue forgot it:
+  // the next round takes it out without sending it again.
+  ASSERT_TRUE(SetRecordsUploaded(db, {keys[0]}));
+  // Deleted meanwhile: taken out too.
+  ASSERT_TRUE(db.Delete(keys[1]));
+  ScriptedServer server([](int) { return ScriptedServer::kOk; }, 1);
+  const OutboxRound up =
+      SendOutboxRound(outbox, db, kStation, Tcp(server.Port()), 100, flags, abort);
+  server.Join();
+  EXPECT_EQ(up.gone, 2);
+  EXPECT_EQ(up.accepted, 1);
+  EXPECT_EQ(server.Received().size(), 1u);
+  EXPECT_EQ(outbox.Count(), 0u);
+
+  const int delays[] = {RetryDelayMs(1), RetryDelayMs(2), RetryDelayMs(3), RetryDelayMs(7),
+                        RetryDelayMs(50)};
+  EXPECT_EQ(std::vector<int>(delays, delays + 5),
+            (std::vector<int>{5000, 10000, 20000, 300000, 300000}));
+}
+
+}  // namespace
