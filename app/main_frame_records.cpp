@@ -156,7 +156,7 @@ void MainFrameWnd::HandOverRecord(const String& key, const String& text, bool st
         // While work over the records runs, the row joins when it ends.
         book_.WhenThawed([this, key, text, stored, deviceId] {
           if (stored) {
-            AddRecordRow(false, false, text, &key, deviceId);
+            NoteQueuedRow(AddRecordRow(false, false, text, &key, deviceId));
             return;
           }
           book_.AddWaiting(key, text, deviceId, settings_.deviceId, FromQString(tr("未保存")));

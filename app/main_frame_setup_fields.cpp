@@ -4,6 +4,7 @@
 // where the label's lines and codes go. Built beside the skin's controls; each value is checked as
 // it is typed, a wrong one is named beside its field and not saved, a right one is saved at once
 // and used from then on (the next upload, label and notice).
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QFormLayout>
@@ -29,6 +30,7 @@
 #include "output/printer_queues.h"
 #include "output/sample_label.h"
 #include "output/tspl_preview.h"
+#include "ui/elided_label.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -46,6 +48,7 @@ std::vector<MainFrameWnd::SettingField> MainFrameWnd::SettingFields() {
       {"EditServHost", tr("TCP 服务器地址"), false, &Settings::serverHost, &CheckHostName},
       {"EditServPort", tr("TCP 端口"), false, nullptr, nullptr},
       {"EditHttpUrl", tr("HTTP 上传网址"), false, &Settings::httpUrl, &CheckWebAddress},
+      {"EditHttpOkText", tr("HTTP 成功标记"), false, &Settings::httpOkText, &NoCheck},
       {"EditUserName", tr("用户名"), false, &Settings::userName, &NoCheck},
       {"EditPassword", tr("密码"), true, &Settings::password, &NoCheck},
       {"EditUnitCode", tr("单位编号"), false, &Settings::unitCode, &NoCheck},
@@ -124,6 +127,27 @@ void MainFrameWnd::BuildSettingFields() {
       connect(queues, QOverload<int>::of(&QComboBox::activated), this,
               &MainFrameWnd::OnPrinterQueueChosen);
       connect(refresh, &QPushButton::clicked, this, &MainFrameWnd::FindPrinterQueues);
+    }
+  }
+  // Automatic upload, and its state and "立即上传" in the status bar.
+  auto* automatic = new QCheckBox(tr("自动上传（每条记录存好后自动上传，失败时自动重试）"));
+  automatic->setObjectName(QStringLiteral("CheckAutoUpload"));
+  automatic->setChecked(settings_.autoUpload);
+  serverForm->addRow(QString(), automatic);
+  connect(automatic, &QCheckBox::toggled, this, &MainFrameWnd::OnAutoUploadToggled);
+  if (recordCount_ && recordCount_->parentWidget()) {
+    if (auto* bar = qobject_cast<QHBoxLayout*>(recordCount_->parentWidget()->layout())) {
+      auto* state = new QLabel;
+      state->setObjectName(QStringLiteral("TextOutbox"));
+      MakeEliding(state);
+      auto* now = new QPushButton(tr("立即上传"));
+      now->setObjectName(QStringLiteral("BtnUploadNow"));
+      const int at = bar->indexOf(recordCount_);
+      bar->insertWidget(at, now);
+      bar->insertWidget(at, state, 1);
+      state->hide();
+      now->hide();
+      connect(now, &QPushButton::clicked, this, &MainFrameWnd::UploadOutboxNow);
     }
   }
   auto* check = new QPushButton(tr("测试连接"));

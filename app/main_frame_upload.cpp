@@ -2,6 +2,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
+#include <set>
 
 #include "app/main_frame_wnd.h"
 #include "app/trace_lookup.h"
@@ -32,8 +34,25 @@ void MainFrameWnd::UploadSelectedRecords() {
     ShowMessageBox(this, tr("错误的服务器类型"), MessageKind::kError);
     return;
   }
-  // The worker gets copies: the list may change while it runs.
+  // The worker gets copies: the list may change while it runs. Records the
+  // automatic upload is sending right now are left to it.
   std::vector<UploadRecord> records = TakeUploadSnapshot(book_.Records(), recordDb_);
+  if (outboxWorker_) {
+    const std::set<std::u16string> inFlight = outboxWorker_->InFlight();
+    records.erase(std::remove_if(records.begin(), records.end(),
+                                 [&](const UploadRecord& r) { return inFlight.count(r.key.ToStd()); }),
+                  records.end());
+  }
+  int again = 0;
+  for (const UploadRecord& r : records) {
+    const int index = book_.Records().IndexBySerial(r.serial);
+    again += index >= 0 && book_.Records()[static_cast<uint32_t>(index)].uploaded ? 1 : 0;
+  }
+  if (again > 0 &&
+      !ShowMessageBox(this, tr("其中 %n 条已上传，仍要再次上传吗？", nullptr, again),
+                      MessageKind::kConfirm)) {
+    return;
+  }
   uploadAbort_ = std::make_shared<UploadAbort>();
   std::shared_ptr<UploadAbort> abort = uploadAbort_;
   unstoredUploadFlags_ = 0;
@@ -43,29 +62,17 @@ void MainFrameWnd::UploadSelectedRecords() {
     QMetaObject::invokeMethod(
         this, [this] { OnUploadEnded(); }, Qt::QueuedConnection);
   };
-  if (tcp) {
-    TcpUploadSettings s;
-    s.host = settings_.serverHost;
-    s.port = settings_.serverPort;
-    s.connectTimeoutMs = options_.timing.uploadConnectTimeoutMs;
-    s.idleTimeoutMs = options_.timing.uploadIdleTimeoutMs;
-    std::copy(deviceId, deviceId + 8, s.deviceId);
-    uploadJob_.Start(records.size(), [this, s, records, abort, ended] {
-      RunTcpUpload(s, records, *this, *abort);
-      ended();
-    });
-  } else {
-    HttpUploadSettings s;
-    s.url = settings_.httpUrl;
-    s.userName = settings_.userName;
-    s.password = settings_.password;
-    s.unitCode = settings_.unitCode;
-    s.unitName = settings_.unitName;
-    uploadJob_.Start(records.size(), [this, s, records, abort, ended] {
-      RunHttpUpload(s, records, *this, *abort);
-      ended();
-    });
-  }
+  // The automatic upload starts no round meanwhile: no record goes twice at once.
+  if (outboxWorker_) outboxWorker_->SetPaused(true);
+  const UploadTarget target = CurrentUploadTarget();
+  uploadJob_.Start(records.size(), [this, target, records, abort, ended] {
+    if (target.tcp) {
+      RunTcpUpload(target.tcpSettings, records, *this, *abort);
+    } else {
+      RunHttpUpload(target.httpSettings, records, *this, *abort);
+    }
+    ended();
+  });
   ShowJobProgress(true, 0, records.size());
 }
 
@@ -150,6 +157,7 @@ void MainFrameWnd::ReportUpload(int accepted, int unanswered) {
 
 void MainFrameWnd::OnUploadEnded() {
   uploadJob_.Ended();
+  if (outboxWorker_) outboxWorker_->SetPaused(false);
   textUploadProgress_->hide();
   btnStopUpload_->hide();
 }

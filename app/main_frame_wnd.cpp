@@ -317,6 +317,7 @@ void MainFrameWnd::InitWindow() {
   InitFindBar();
   LoadStoredRecords();
   StoreRecordsLeftLastTime();
+  StartOutbox();
   connect(&pendingTimer_, &QTimer::timeout, this, [this] {
     if (RetryPendingRecords()) pendingTimer_.stop();
   });
@@ -468,6 +469,9 @@ void MainFrameWnd::Shutdown() {
   if (closing_) return;
   closing_ = true;
   portTimer_.stop();
+  outboxTimer_.stop();
+  outboxStopping_ = true;  // a round waiting for its flags gives up: its records stay queued
+  if (outboxWorker_) outboxWorker_->Stop();
   printTimer_.stop();
   printJob_.Stop();          // the job walks the record list, which goes with the window
   labelDelivery_.reset();    // the label in flight is abandoned
@@ -486,6 +490,7 @@ void MainFrameWnd::Shutdown() {
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   StoreUploadFlags();
   serialLink_.Stop();
+  serialLink_.QueueForUpload(nullptr);
   // Records handed over before the link stopped join the list; those the
   // database still does not take go to the file the next start stores.
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -28,6 +29,7 @@
 #include "ui/notification.h"
 #include "ui/record_list.h"
 #include "ui/skin.h"
+#include "upload/outbox_worker.h"
 #include "upload/upload_request.h"
 
 class QCheckBox;
@@ -50,6 +52,7 @@ struct MainFrameTiming {
   // are done at once.
   uint32_t bookWorkerFrom = 20000;
   int serverCheckMs = 5000;  // "测试连接" gives up after this
+  size_t outboxBatch = 0;    // records per automatic upload round; 0: the worker's own
 };
 
 // Where the window finds its files. The defaults are the program's: the skin
@@ -227,6 +230,23 @@ class MainFrameWnd : public QWidget,
   void OnOutputEnded(OutputKind kind, const QString& path, int count, bool written,
                      const QString& error);
   void StoreUploadFlags();
+  // Automatic upload (app/main_frame_outbox.cpp): the outbox beside the
+  // database, sent by its own worker; rows waiting say "待上传", the status
+  // bar says how many wait and, after a failure, why and when it tries again.
+  friend class WindowFlagStore;
+  void StartOutbox();
+  void ConfigureOutbox();
+  UploadTarget CurrentUploadTarget() const;
+  void ShowOutboxState();
+  void OnAutoUploadToggled(bool on);
+  void UploadOutboxNow();
+  // A new row: marked when the receive thread queued its record.
+  void NoteQueuedRow(const _NcItemData* record);
+  // The worker's accepted records: flagged through the book (after a thaw),
+  // the outcome given to `done`.
+  void StoreOutboxFlags(const std::vector<UploadRecord>& accepted,
+                        std::function<void(bool)> done);
+  void ShowOutboxRejection(const String& key, const String& why);
   // The end of an upload, said once its flags are stored.
   void ReportUpload(int accepted, int unanswered);
   // Received records the database did not take (app/main_frame_pending.cpp).
@@ -315,6 +335,12 @@ class MainFrameWnd : public QWidget,
   WindowJob leftoverJob_{this, [](size_t, size_t) {}};  // frees what the book let go of
   WindowJob checkJob_{this, [](size_t, size_t) {}};     // "测试连接"
   WindowJob queuesJob_{this, [](size_t, size_t) {}};    // the installed printer queues
+  std::unique_ptr<Outbox> outbox_;
+  std::unique_ptr<UploadFlagStore> outboxFlags_;
+  std::unique_ptr<OutboxWorker> outboxWorker_;
+  std::atomic<bool> outboxStopping_{false};
+  std::map<std::u16string, uint64_t> outboxSerials_;  // queued records' rows
+  QTimer outboxTimer_;
   bool findDue_ = false;  // the find bar changed while the book was frozen
 
   QWidget* root_ = nullptr;

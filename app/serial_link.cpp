@@ -2,7 +2,9 @@
 
 #include <chrono>
 
+#include "base/calendar.h"
 #include "base/trace.h"
+#include "store/outbox.h"
 #include "store/record_store.h"
 
 SerialLink::SerialLink(SerialLinkHost& host, RecordDb& db, FrameDecoder& decoder,
@@ -122,6 +124,12 @@ void SerialLink::OnRecordReceived(std::string& key, std::string& text) {
   const StoredRecord stored =
       StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data, true, deviceId);
   if (!stored.status) host_.ShowDatabaseError(stored.status.text);
+  // Queued once stored (a crash in between leaves it stored, not queued).
+  Outbox* outbox = outbox_;
+  if (outbox && stored.status && !stored.duplicate) {
+    const DbStatus queued = outbox->Add({stored.key}, LocalNowText());
+    if (!queued) host_.ShowDatabaseError(queued.text);
+  }
   host_.HandOverRecord(stored.status ? stored.key : String::FromBytes(key, cp::kAnsi), data,
                        stored.status.ok, stored.duplicate, deviceId);
 }

@@ -60,6 +60,9 @@ class SerialLink {
   void OnRecordReceived(std::string& key, std::string& text);
   // The device ID records are captured under from now on (any thread).
   void SetDeviceId(const String& id);
+  // Records stored from now on are queued there for upload (null: none are).
+  // The outbox outlives the link's use of it: set null before it goes.
+  void QueueForUpload(class Outbox* outbox) { outbox_ = outbox; }
 
  private:
   bool ConfigureSerialPort(SerialPort& port, const String& baudRate);
@@ -76,4 +79,5 @@ class SerialLink {
   std::mutex deviceIdLock_;
   String deviceId_ = String(u"");
   Thread receiveThread_;
+  std::atomic<class Outbox*> outbox_{nullptr};
 };

@@ -64,6 +64,9 @@ void Settings::Load() {
   queryUrl = QueryUrl(*root);
   queryUrlFollowsHost = root->FindProperty(u"query_url") == nullptr;
   noticeTitle = NoticeTitle(*root);
+  httpOkText = ReadString(*root, u"http_ok_text", u"");
+  const Json* automatic = root->FindProperty(u"auto_upload");
+  autoUpload = automatic && automatic->IsBoolean() && automatic->Boolean(false);
 
   ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
   ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
@@ -132,6 +135,8 @@ void Settings::Write(Json& root, const std::u16string& key, const String& value)
     WriteArray(root, key.c_str(), texts);
   } else if (parsed.IsNumber()) {
     root.SetPropertyInt32(key.c_str(), parsed.Int32(0));
+  } else if (parsed.IsBoolean()) {
+    root.SetPropertyBool(key.c_str(), parsed.Boolean(false));
   } else {
     String text;
     parsed.GetString(text);
@@ -169,7 +174,9 @@ std::vector<Settings::Kept> Settings::WrittenValues() const {
                             {u"pass_word", text(password), false},
                             {u"dwbh", text(unitCode), false},
                             {u"dwmc", text(unitName), false},
-                            {u"notice_title", text(noticeTitle), false}};
+                            {u"notice_title", text(noticeTitle), false},
+                            {u"http_ok_text", text(httpOkText), false},
+                            {u"auto_upload", autoUpload ? u"true" : u"false", false}};
   // A trace address that follows the server is not written: it goes on following.
   if (!queryUrlFollowsHost) kept.push_back({u"query_url", text(queryUrl), false});
   return kept;

@@ -36,6 +36,8 @@ struct Settings {
   String unitName;                     // "dwmc"
   String noticeTitle;                  // "notice_title": the results notice's title
   String serverType;                   // "serv_type"
+  String httpOkText;                   // "http_ok_text": what an accepting HTTP reply holds
+  bool autoUpload = false;             // "auto_upload": records go to the server by themselves
   uint16_t serverPort = 0;             // "serv_port"
   String deviceIdProblem;              // a "deviceid" in the file that is no device ID
   std::string readProblem;             // why the file could not be read, "" when it was
@@ -50,7 +52,8 @@ struct Settings {
   // (exactly 20) "user_names" that changed since they were loaded or saved,
   // or that nobody edited in the file meanwhile, and the settings page's other
   // keys ("serv_host", "serv_port", "http_url", "user_name", "pass_word",
-  // "dwbh", "dwmc", "query_url", "notice_title") that changed; every other key
+  // "dwbh", "dwmc", "query_url", "notice_title", "http_ok_text", "auto_upload") that
+  // changed; every other key
   // stays as the file holds it now.
   void Save();
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/string.h"
+
 // Calendar checks for the detector's test times. A detector clock can say
 // 19-02-30; such a time is "not known" to every report instead of a day that
 // does not exist. Plain functions.
@@ -28,3 +30,7 @@ uint32_t TestDayOf(const Text& time) {
   const uint32_t day = 20000000u + static_cast<uint32_t>(pair(0) * 10000 + pair(2) * 100 + pair(4));
   return IsCalendarDate(day) ? day : 0;
 }
+
+// The local date and time now, "yyyy-MM-dd HH:mm:ss". Implementations:
+// calendar_posix.cpp.
+String LocalNowText();

@@ -450,6 +450,34 @@ Without a unit name the notice names no testing unit; without a device ID no lab
         <source>打印服务没有及时回应，请检查 CUPS 打印服务</source>
         <translation>The print service did not answer in time; check the CUPS service</translation>
     </message>
+    <message>
+        <source>记录内容不完整，不能上传</source>
+        <translation>The record is incomplete and cannot be uploaded</translation>
+    </message>
+    <message>
+        <source>上传标记未能保存</source>
+        <translation>The upload marks could not be stored</translation>
+    </message>
+    <message>
+        <source>服务器没有回复 %1 条数据</source>
+        <translation>The server did not answer for %1 records</translation>
+    </message>
+    <message>
+        <source>服务器返回 HTTP %1，数据没有被接收</source>
+        <translation>The server answered HTTP %1; the records were not taken</translation>
+    </message>
+    <message>
+        <source>没有收到服务器的回复，数据没有被接收</source>
+        <translation>No answer from the server; the records were not taken</translation>
+    </message>
+    <message>
+        <source>服务器的回复里没有成功标记“%1”，数据没有被算作已上传</source>
+        <translation>The server's reply lacks the success text “%1”; the records do not count as uploaded</translation>
+    </message>
+    <message>
+        <source>上传失败</source>
+        <translation>Upload failed</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -1357,6 +1385,54 @@ Correct the file and start the program again; a setting changed in the window fi
     <message>
         <source>选择已安装的打印队列……</source>
         <translation>Choose an installed printer queue…</translation>
+    </message>
+    <message>
+        <source>无法打开上传队列，自动上传不可用：%1</source>
+        <translation>Cannot open the upload queue; automatic upload is off: %1</translation>
+    </message>
+    <message>
+        <source>待上传</source>
+        <translation>Waiting to upload</translation>
+    </message>
+    <message numerus="yes">
+        <source>自动上传：待上传 %n 条</source>
+        <translation><numerusform>Automatic upload: %n record waiting</numerusform><numerusform>Automatic upload: %n records waiting</numerusform></translation>
+    </message>
+    <message>
+        <source>（自动上传已关闭）</source>
+        <translation> (automatic upload is off)</translation>
+    </message>
+    <message>
+        <source>（请先设置设备ID）</source>
+        <translation> (set the device ID first)</translation>
+    </message>
+    <message>
+        <source>%1 (%2)，%3 秒后重试</source>
+        <translation>%1 (%2), trying again in %3 s</translation>
+    </message>
+    <message numerus="yes">
+        <source>有 %n 条未上传的记录，是否一并上传？</source>
+        <translation><numerusform>%n record was never uploaded. Upload it too?</numerusform><numerusform>%n records were never uploaded. Upload them too?</numerusform></translation>
+    </message>
+    <message>
+        <source>无法把记录加入上传队列：%1</source>
+        <translation>Cannot add the records to the upload queue: %1</translation>
+    </message>
+    <message>
+        <source>HTTP 成功标记</source>
+        <translation>HTTP success text</translation>
+    </message>
+    <message>
+        <source>自动上传（每条记录存好后自动上传，失败时自动重试）</source>
+        <translation>Upload automatically (each record once stored; retried after a failure)</translation>
+    </message>
+    <message>
+        <source>立即上传</source>
+        <translation>Upload now</translation>
+    </message>
+    <message numerus="yes">
+        <source>其中 %n 条已上传，仍要再次上传吗？</source>
+        <translation><numerusform>%n of them was uploaded already. Upload it again?</numerusform><numerusform>%n of them were uploaded already. Upload them again?</numerusform></translation>
     </message>
 </context>
 <context>

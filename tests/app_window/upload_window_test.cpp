@@ -17,6 +17,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/misbehaving_peers.h"
+#include "ui/elided_label.h"
 #include "ui/url_opener.h"
 
 namespace {
@@ -112,7 +113,73 @@ TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
   window_->findChild<QPushButton*>("btn_upload")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.empty(); }, 20000));
   EXPECT_EQ(messages, std::vector<std::string>{"OK"});
-  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"") << "an HTTP upload changes no record";
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Records()[0].uploaded; }, 20000))
+      << "a 2xx reply accepts the post's records";
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"已上传");
+  // Uploading it again is asked first.
+  messages.clear();
+  confirmAnswer = false;  // still ticked
+  window_->findChild<QPushButton*>("btn_upload")->click();
+  EXPECT_EQ(messages, std::vector<std::string>{"其中 1 条已上传，仍要再次上传吗？"});
+  EXPECT_FALSE(window_->findChild<QLabel*>("TextUploadProgress")->isVisible()) << "not sent";
+}
+
+// "自动上传": stored records go out by themselves; a server that is down is
+// tried again (at once when asked), and every record arrives and is flagged.
+TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  const int listener = peers::Listener(1);
+  const int port = peers::PortOf(listener);
+  ::close(listener);  // nobody listens there yet
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"0")});
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "serv_port": )" << port
+                               << "}";
+  options_.timing.uploadConnectTimeoutMs = 1000;
+  options_.timing.uploadIdleTimeoutMs = 1000;
+  MainFrameWnd& w = Open();
+  messages.clear();
+  w.findChild<QCheckBox*>("CheckAutoUpload")->click();
+  EXPECT_EQ(messages, std::vector<std::string>{"有 2 条未上传的记录，是否一并上传？"});
+  EXPECT_TRUE(w.Records()[0].Columns().cell[0] == u"待上传");
+  auto* state = w.findChild<QLabel*>("TextOutbox");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return FullText(state).contains("秒后重试"); }, 20000))
+      << FullText(state).toStdString();
+  EXPECT_TRUE(FullText(state).startsWith("自动上传：待上传 2 条，")) << FullText(state).toStdString();
+
+  const int tcp = StartServer({"--tcp-port", std::to_string(port)});
+  ASSERT_EQ(tcp, port);
+  w.findChild<QPushButton*>("BtnUploadNow")->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records()[0].uploaded && w.Records()[1].uploaded; },
+                              20000));
+  // Records arriving now (a replay of the capture) go by themselves.
+  w.findChild<QPushButton*>("debug")->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        if (w.Records().Count() != 6) return false;
+        for (uint32_t i = 0; i < 6; ++i) {
+          if (!w.Records()[i].uploaded) return false;
+        }
+        return true;
+      },
+      20000));
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return FullText(state) == QStringLiteral("自动上传：待上传 0 条"); }, 5000))
+      << FullText(state).toStdString();
+  CloseWindow();
+  // Each record reached the server once.
+  server_->Terminate();
+  std::vector<std::string> received;
+  for (std::string line; !(line = server_->ReadLine()).empty();) {
+    if (line.rfind("TCP record ", 0) == 0) received.push_back(line.substr(11, 12));
+  }
+  EXPECT_EQ(received.size(), 6u);
+  std::sort(received.begin(), received.end());
+  EXPECT_EQ(std::unique(received.begin(), received.end()) - received.begin(), 6);
+  EXPECT_EQ(Settings().FindProperty(u"auto_upload")->Boolean(false), true);
+  Open();
+  for (uint32_t i = 0; i < window_->Records().Count(); ++i) {
+    EXPECT_TRUE(window_->Records()[i].uploaded) << i;
+  }
 }
 
 TEST_F(UploadWindowTest, EnterInTheCodeBoxOpensTheTracePageAndDebugReplaysTheCapture) {

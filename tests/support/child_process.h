@@ -41,6 +41,13 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool Started() const { return pid_ > 0 && out_; }
+  // Stops it now; what it wrote before stays readable.
+  void Terminate() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
   // The next line of its output without the line end; empty at the end.
   std::string ReadLine() {
     char line[1024];
