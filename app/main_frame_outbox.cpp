@@ -135,10 +135,11 @@ void MainFrameWnd::ShowOutboxState() {
     line += tr("（请先设置设备ID）");
   } else if (!state.failure.IsEmpty() && state.queued > 0) {
     const QString why = ShownLibraryText(ToQString(state.failure)).section(QLatin1Char('\n'), 0, 0);
-    const QString at = QDateTime::fromSecsSinceEpoch(std::chrono::duration_cast<std::chrono::seconds>(
-                                                          state.failedAt.time_since_epoch())
-                                                          .count())
-                           .toString(QStringLiteral("HH:mm"));
+    const QString at =
+        QDateTime::fromSecsSinceEpoch(
+            std::chrono::duration_cast<std::chrono::seconds>(state.failedAt.time_since_epoch())
+                .count())
+            .toString(QStringLiteral("HH:mm"));
     line += QStringLiteral("，") +
             tr("%1 (%2)，%3 秒后重试").arg(why, at).arg((state.retryInMs + 999) / 1000);
   }
@@ -194,16 +195,15 @@ void MainFrameWnd::OnAutoUploadToggled(bool on) {
       if (!records[i].uploaded && records[i].stored && !outbox_->Contains(records[i].Key()))
         keys.push_back(records[i].Key());
     }
-    if (!keys.empty() &&
-        ShowMessageBox(this,
-                       tr("有 %n 条未上传的记录，是否一并上传？", nullptr,
-                          static_cast<int>(keys.size())),
-                       MessageKind::kConfirm)) {
+    if (!keys.empty() && ShowMessageBox(this,
+                                        tr("有 %n 条未上传的记录，是否一并上传？", nullptr,
+                                           static_cast<int>(keys.size())),
+                                        MessageKind::kConfirm)) {
       const DbStatus queued = outbox_->Add(keys, LocalNowText());
       if (!queued) {
-        ShowMessageBox(this,
-                       tr("无法把记录加入上传队列：%1").arg(ShownLibraryText(ToQString(queued.text))),
-                       MessageKind::kError);
+        ShowMessageBox(
+            this, tr("无法把记录加入上传队列：%1").arg(ShownLibraryText(ToQString(queued.text))),
+            MessageKind::kError);
       }
       for (uint32_t i = 0; i < records.Count(); ++i) NoteQueuedRow(&records[i]);
     }

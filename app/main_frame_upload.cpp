@@ -39,18 +39,18 @@ void MainFrameWnd::UploadSelectedRecords() {
   std::vector<UploadRecord> records = TakeUploadSnapshot(book_.Records(), recordDb_);
   if (outboxWorker_) {
     const std::set<std::u16string> inFlight = outboxWorker_->InFlight();
-    records.erase(std::remove_if(records.begin(), records.end(),
-                                 [&](const UploadRecord& r) { return inFlight.count(r.key.ToStd()); }),
-                  records.end());
+    records.erase(
+        std::remove_if(records.begin(), records.end(),
+                       [&](const UploadRecord& r) { return inFlight.count(r.key.ToStd()); }),
+        records.end());
   }
   int again = 0;
   for (const UploadRecord& r : records) {
     const int index = book_.Records().IndexBySerial(r.serial);
     again += index >= 0 && book_.Records()[static_cast<uint32_t>(index)].uploaded ? 1 : 0;
   }
-  if (again > 0 &&
-      !ShowMessageBox(this, tr("其中 %n 条已上传，仍要再次上传吗？", nullptr, again),
-                      MessageKind::kConfirm)) {
+  if (again > 0 && !ShowMessageBox(this, tr("其中 %n 条已上传，仍要再次上传吗？", nullptr, again),
+                                   MessageKind::kConfirm)) {
     return;
   }
   uploadAbort_ = std::make_shared<UploadAbort>();

@@ -244,8 +244,7 @@ class MainFrameWnd : public QWidget,
   void NoteQueuedRow(const _NcItemData* record);
   // The worker's accepted records: flagged through the book (after a thaw),
   // the outcome given to `done`.
-  void StoreOutboxFlags(const std::vector<UploadRecord>& accepted,
-                        std::function<void(bool)> done);
+  void StoreOutboxFlags(const std::vector<UploadRecord>& accepted, std::function<void(bool)> done);
   void ShowOutboxRejection(const String& key, const String& why);
   // The end of an upload, said once its flags are stored.
   void ReportUpload(int accepted, int unanswered);

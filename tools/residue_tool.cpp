@@ -6,6 +6,7 @@
 #include "tools/decode_command.h"
 #include "tools/import_command.h"
 #include "tools/json_command.h"
+#include "tools/outbox_command.h"
 #include "tools/output_commands.h"
 #include "tools/record_commands.h"
 #include "tools/records_command.h"
@@ -31,7 +32,8 @@ const char kUsage[] =
     "  repair [--storage DIR]         keep a copy of the database folder, then repair it\n"
     "  check [--storage DIR] [--fix]  list stored entries the window cannot show; --fix keeps\n"
     "          a copy of the folder, then removes them\n"
-    "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n";
+    "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n"
+    "  outbox [--storage DIR]         the automatic upload's queue: count, oldest, refused\n";
 
 }  // namespace
 
@@ -58,6 +60,7 @@ int main(int argc, char** argv) {
   if (command == "stats") return RunStatsCommand(args, std::cout, std::cerr);
   if (command == "repair") return RunRepairCommand(args, std::cout, std::cerr);
   if (command == "check") return RunCheckCommand(args, std::cout, std::cerr);
+  if (command == "outbox") return RunOutboxCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }

@@ -13,8 +13,7 @@ class RoundHost : public UploadHost {
  public:
   explicit RoundHost(size_t count) : replies_(count), answered_(count, false) {}
 
-  void ShowUploadReply(uint64_t serial, const String&, const String& text,
-                       bool accepted) override {
+  void ShowUploadReply(uint64_t serial, const String&, const String& text, bool accepted) override {
     if (serial >= replies_.size()) return;
     answered_[serial] = true;
     replies_[serial] = accepted ? String(u"") : text;

@@ -52,7 +52,8 @@ OutboxWorker::State OutboxWorker::GetState() const {
   State state = state_;
   state.queued = outbox_.Count();
   if (!state.failure.IsEmpty()) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(nextTry_ - Steady::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(nextTry_ - Steady::now());
     state.retryInMs = left.count() > 0 ? static_cast<int>(left.count()) : 0;
   }
   return state;
@@ -69,8 +70,8 @@ void OutboxWorker::Run() {
     // Waits until a round may start: sending on, records waiting, not paused,
     // and the pause after a failure over (or cut short by Wake).
     const auto due = [this] {
-      return stop_ || (enabled_ && !paused_ && outbox_.Count() > 0 &&
-                       (woken_ || Steady::now() >= nextTry_));
+      return stop_ ||
+             (enabled_ && !paused_ && outbox_.Count() > 0 && (woken_ || Steady::now() >= nextTry_));
     };
     while (!due()) {
       if (enabled_ && !paused_ && outbox_.Count() > 0 && nextTry_ > Steady::now()) {

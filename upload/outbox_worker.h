@@ -22,14 +22,13 @@ class OutboxWorker {
     bool enabled = false;
     size_t queued = 0;
     bool sending = false;
-    String failure{u""};         // the last round's failure; empty after a good one
+    String failure{u""};  // the last round's failure; empty after a good one
     std::chrono::system_clock::time_point failedAt;
-    int retryInMs = 0;           // until the next try, after a failure
+    int retryInMs = 0;  // until the next try, after a failure
   };
 
   // `changed` is called (on the worker) after every round.
-  OutboxWorker(Outbox& outbox, RecordDb& db, UploadFlagStore& flags,
-               std::function<void()> changed);
+  OutboxWorker(Outbox& outbox, RecordDb& db, UploadFlagStore& flags, std::function<void()> changed);
   ~OutboxWorker();  // Stop
   OutboxWorker(const OutboxWorker&) = delete;
   OutboxWorker& operator=(const OutboxWorker&) = delete;

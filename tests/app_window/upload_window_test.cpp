@@ -144,13 +144,14 @@ TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
   auto* state = w.findChild<QLabel*>("TextOutbox");
   ASSERT_TRUE(QTest::qWaitFor([&] { return FullText(state).contains("秒后重试"); }, 20000))
       << FullText(state).toStdString();
-  EXPECT_TRUE(FullText(state).startsWith("自动上传：待上传 2 条，")) << FullText(state).toStdString();
+  EXPECT_TRUE(FullText(state).startsWith("自动上传：待上传 2 条，"))
+      << FullText(state).toStdString();
 
   const int tcp = StartServer({"--tcp-port", std::to_string(port)});
   ASSERT_EQ(tcp, port);
   w.findChild<QPushButton*>("BtnUploadNow")->click();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records()[0].uploaded && w.Records()[1].uploaded; },
-                              20000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return w.Records()[0].uploaded && w.Records()[1].uploaded; }, 20000));
   // Records arriving now (a replay of the capture) go by themselves.
   w.findChild<QPushButton*>("debug")->click();
   ASSERT_TRUE(QTest::qWaitFor(

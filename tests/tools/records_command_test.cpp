@@ -10,10 +10,12 @@
 #include "base/file_io.h"
 #include "device/frame_builder.h"
 #include "device/sample_record.h"
+#include "store/outbox.h"
 #include "store/record_filter.h"
 #include "store/record_store.h"
 #include "tests/support/temp_dir.h"
 #include "tools/import_command.h"
+#include "tools/outbox_command.h"
 #include "tools/output_commands.h"
 
 namespace {
@@ -331,6 +333,30 @@ TEST_F(RecordsCommandTest, ExportsGoOnlyToRegularOrNewFiles) {
   std::ostringstream out, err;
   EXPECT_EQ(RunExportCommand({"--storage", storage, "--out", Path("records.txt")}, out, err), 0)
       << err.str();
+}
+
+}  // namespace
+
+namespace {
+
+// The queue of the automatic upload, read while the program holds it (a copy)
+// and where automatic upload never ran.
+TEST_F(RecordsCommandTest, OutboxCommandTellsTheQueuedCountTheOldestAndTheRefused) {
+  const std::string storage = Path("storage");
+  std::ostringstream none, noneErr;
+  EXPECT_EQ(RunOutboxCommand({"--storage", storage}, none, noneErr), 0) << noneErr.str();
+  EXPECT_EQ(none.str(), "queued 0\noldest -\nrejected 0\n");
+
+  Outbox outbox(Outbox::FolderFor(storage));  // held open, as by the running window
+  ASSERT_TRUE(outbox.Add({u"261207090001", u"261207090002"}, u"2026-12-07 09:00:01"));
+  ASSERT_TRUE(outbox.Add({u"261207090003", u"261207090001"}, u"2026-12-07 09:05:00"));
+  ASSERT_TRUE(outbox.Reject(outbox.Front(1)[0].number, u"261207090001", u"duplicate record"));
+  std::ostringstream out, err;
+  EXPECT_EQ(RunOutboxCommand({"--storage", storage}, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(),
+            "queued 2\noldest 2026-12-07 09:00:01\nrejected 1\n261207090001\tduplicate record\n");
+  std::ostringstream bad, badErr;
+  EXPECT_EQ(RunOutboxCommand({"--storage"}, bad, badErr), 2);
 }
 
 }  // namespace

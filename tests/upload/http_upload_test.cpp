@@ -226,7 +226,8 @@ TEST(HttpUploadTest, AReplyThatIsNoAnswerIsShownAsAnErrorWithItsStatus) {
   } cases[] = {
       {"2xx", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", "ok"},
       {"204", "HTTP/1.0 204 No Content\r\n\r\n", ""},
-      {"2xx with the agreed text", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n{\"code\":0}", "{", u"\"code\":0"},
+      {"2xx with the agreed text", "HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n{\"code\":0}", "{",
+       u"\"code\":0"},
       {"2xx without it", "HTTP/1.0 200 OK\r\nContent-Length: 11\r\n\r\n{\"code\":17}",
        "error: 服务器的回复里没有成功标记“\"code\":0”", u"\"code\":0"},
       {"500", "HTTP/1.0 500 Internal Server Error\r\nContent-Length: 4\r\n\r\noops",
@@ -249,8 +250,9 @@ TEST(HttpUploadTest, AReplyThatIsNoAnswerIsShownAsAnErrorWithItsStatus) {
     s.okText = c.okText;
     RecordingHost host;
     UploadAbort abort;
-    RunHttpUpload(s, {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2019-03-05 15:16:05")},
-                  host, abort);
+    RunHttpUpload(
+        s, {Record(u"毛豆", u"2019-03-05 15:16:04"), Record(u"黄瓜", u"2019-03-05 15:16:05")}, host,
+        abort);
     server.Join();
     ASSERT_EQ(host.messages.size(), 1u) << c.what;
     EXPECT_EQ(host.messages[0].rfind(c.starts, 0), 0u) << c.what << ": " << host.messages[0];

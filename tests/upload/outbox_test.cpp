@@ -2,12 +2,17 @@
 // before it leaves the queue, and nothing is lost or sent twice when the
 // server is down, drops the connection, refuses a record, or the program
 // starts again.
-#include "upload/outbox_sender.h"
-
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <mutex>
+#include <random>
+#include <thread>
 
 #include "device/frame_builder.h"
 #include "device/record_hash.h"
@@ -15,6 +20,7 @@
 #include "tests/support/loopback_server.h"
 #include "tests/support/misbehaving_peers.h"
 #include "tests/support/temp_dir.h"
+#include "upload/outbox_sender.h"
 
 namespace {
 
@@ -107,13 +113,14 @@ TEST_F(OutboxTest, EveryRecordArrivesOnceInOrderWhateverTheServerDoes) {
     const char* what;
     std::function<ScriptedServer::Answer(int)> script;
     int connections;
-    int rounds;                // rounds run while the server serves
-    int accepted, refused;     // in the end
-    std::string received;      // the seconds of the test times the server took, in order
+    int rounds;             // rounds run while the server serves
+    int accepted, refused;  // in the end
+    std::string received;   // the seconds of the test times the server took, in order
   } cases[] = {
       {"all accepted", [](int) { return ScriptedServer::kOk; }, 1, 1, 4, 0, "01 02 03 04"},
-      {"dropped after two", [](int f) { return f == 2 ? ScriptedServer::kDrop : ScriptedServer::kOk; },
-       2, 2, 4, 0, "01 02 03 04"},
+      {"dropped after two",
+       [](int f) { return f == 2 ? ScriptedServer::kDrop : ScriptedServer::kOk; }, 2, 2, 4, 0,
+       "01 02 03 04"},
       {"one refused", [](int f) { return f == 1 ? ScriptedServer::kRefuse : ScriptedServer::kOk; },
        1, 1, 3, 1, "01 02 03 04"},
   };
@@ -195,6 +202,69 @@ TEST_F(OutboxTest, ADownServerKeepsTheQueueAndTheRetryPausesGrow) {
                         RetryDelayMs(50)};
   EXPECT_EQ(std::vector<int>(delays, delays + 5),
             (std::vector<int>{5000, 10000, 20000, 300000, 300000}));
+}
+
+// The sending process killed at random moments while it drains: afterwards
+// every record is either flagged and received, or still queued (or both:
+// accepted, flagged, and its queue entry not yet gone); none is flagged that
+// the server never took, none is lost.
+TEST_F(OutboxTest, KilledWhileDrainingLosesNothing) {
+  std::mt19937 random(20261207);
+  int cutShort = 0;  // runs killed with part of the queue sent
+  for (int run = 0; run < 6; ++run) {
+    const std::string folder = Path("kill" + std::to_string(run));
+    std::vector<String> keys;
+    {
+      RecordDb db(folder);
+      Outbox outbox(Outbox::FolderFor(folder));
+      keys = StoreAndQueue(db, outbox, 40);
+    }
+    ScriptedServer server([](int) { return ScriptedServer::kOk; }, 1000);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Opened after the fork: the database's threads are the child's own.
+      RecordDb db(folder);
+      Outbox outbox(Outbox::FolderFor(folder));
+      DatabaseFlagStore flags(db);
+      UploadAbort abort;
+      while (outbox.Count() > 0) {
+        (void)SendOutboxRound(outbox, db, kStation, Tcp(server.Port()), 3, flags, abort);
+      }
+      ::_exit(0);
+    }
+    // Killed once the server has taken a random part of the queue, somewhere
+    // in a round: sending, flagging or taking entries out.
+    const size_t part = 1 + random() % 38;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (server.Received().size() < part && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    const std::vector<std::string> received = server.Received();
+    RecordDb db(folder);
+    Outbox outbox(Outbox::FolderFor(folder));
+    cutShort += !received.empty() && outbox.Count() > 0 ? 1 : 0;
+    for (size_t i = 0; i < keys.size(); ++i) {
+      const std::string time = keys[i].ToBytes(cp::kUtf8);
+      const bool got = std::find(received.begin(), received.end(), time) != received.end();
+      const bool flagged = Uploaded(db, keys[i]);
+      EXPECT_TRUE(flagged || outbox.Contains(keys[i])) << "run " << run << " lost " << time;
+      EXPECT_TRUE(!flagged || got) << "run " << run << " flagged unsent " << time;
+    }
+    // A later run sends what is left and takes out what was flagged.
+    DatabaseFlagStore flags(db);
+    UploadAbort abort;
+    while (outbox.Count() > 0) {
+      const OutboxRound round =
+          SendOutboxRound(outbox, db, kStation, Tcp(server.Port()), 100, flags, abort);
+      ASSERT_FALSE(round.retry) << round.failure.ToBytes(cp::kUtf8);
+    }
+    for (const String& key : keys) EXPECT_TRUE(Uploaded(db, key));
+  }
+  EXPECT_GT(cutShort, 0) << "no kill came in the middle of the drain";
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#include "tools/outbox_command.h"
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <ostream>
+
+#include "app/file_locations.h"
+#include "store/outbox.h"
+#include "tools/tool_input.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The queue's folder copied (without its lock) into a fresh temporary folder.
+std::string CopyOfFolder(const std::string& folder, std::string& made) {
+  std::string pattern = (fs::temp_directory_path() / "residue-outbox.XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) return std::string();
+  made = pattern;
+  std::error_code e;
+  for (const auto& entry : fs::directory_iterator(folder, e)) {
+    if (entry.path().filename() == "LOCK") continue;
+    fs::copy_file(entry.path(), fs::path(made) / entry.path().filename(), e);
+  }
+  return made;
+}
+
+}  // namespace
+
+int RunOutboxCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
+  std::string folder;
+  bool missing = false;
+  TakeOption(args, "--storage", folder, missing);
+  if (missing || !args.empty()) {
+    err << "usage: residue-tool outbox [--storage DIR]\n";
+    return 2;
+  }
+  if (folder.empty()) folder = LocateFiles().storageFolder;
+  const std::string queueFolder = Outbox::FolderFor(folder);
+  if (!fs::is_directory(queueFolder)) {
+    out << "queued 0\noldest -\nrejected 0\n";  // automatic upload never ran here
+    return 0;
+  }
+  auto outbox = std::make_unique<Outbox>(queueFolder, false);
+  std::string copy;
+  if (!outbox->OpenStatus()) {
+    // Held by the running program: its files are read from a copy.
+    outbox = std::make_unique<Outbox>(CopyOfFolder(queueFolder, copy), false);
+  }
+  const int status = outbox->OpenStatus() ? 0 : 2;
+  if (status != 0) {
+    err << "residue-tool outbox: " << outbox->OpenStatus().text.ToBytes(cp::kUtf8) << "\n";
+  } else {
+    const String oldest = outbox->OldestQueued();
+    const auto rejected = outbox->Rejections();
+    out << "queued " << outbox->Count() << "\n"
+        << "oldest " << (oldest.IsEmpty() ? std::string("-") : oldest.ToBytes(cp::kUtf8)) << "\n"
+        << "rejected " << rejected.size() << "\n";
+    for (const auto& [key, why] : rejected) {
+      out << String(key).ToBytes(cp::kUtf8) << "\t" << why.ToBytes(cp::kUtf8) << "\n";
+    }
+  }
+  outbox.reset();
+  std::error_code e;
+  if (!copy.empty()) fs::remove_all(copy, e);
+  return status;
+}
