@@ -70,7 +70,7 @@ class OutboxWorker {
   std::chrono::steady_clock::time_point nextTry_{};
   State state_;
   std::set<std::u16string> inFlight_;
-  size_t batch_ = 500;
+  size_t batch_ = 5000;
   UploadAbort abort_;
   std::thread thread_;
 };
