@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "store/outbox.h"
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/loopback_server.h"
@@ -180,6 +181,35 @@ TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
   Open();
   for (uint32_t i = 0; i < window_->Records().Count(); ++i) {
     EXPECT_TRUE(window_->Records()[i].uploaded) << i;
+  }
+}
+
+// Closing while the automatic upload hangs on a server that never answers
+// (or never accepts) takes well under two seconds and keeps the queue.
+TEST_F(UploadWindowTest, ClosingDuringAHungAutomaticUploadIsQuickAndKeepsTheQueue) {
+  peers::Peer neverReads(peers::Peer::kNeverRead);
+  peers::FullQueue hung;
+  for (const int port : {neverReads.Port(), hung.Port()}) {
+    std::filesystem::remove_all(options_.storageFolder);
+    std::filesystem::remove_all(Outbox::FolderFor(options_.storageFolder));
+    Store({RecordText(u"261206100001", u"01", u"1")});
+    std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
+                                 << R"("serv_port": )" << port << "}";
+    options_.timing.uploadConnectTimeoutMs = 60000;
+    options_.timing.uploadIdleTimeoutMs = 60000;
+    confirmAnswer = true;
+    MainFrameWnd& w = Open();
+    // Queued by hand, as the check box's question would.
+    w.findChild<QCheckBox*>("CheckAutoUpload")->click();  // off
+    w.findChild<QCheckBox*>("CheckAutoUpload")->click();  // on: the old record is offered
+    auto* state = w.findChild<QLabel*>("TextOutbox");
+    QTest::qWait(300);  // the round is under way, held by the server
+    EXPECT_EQ(FullText(state), QStringLiteral("自动上传：待上传 1 条")) << port;
+    const auto start = std::chrono::steady_clock::now();
+    CloseWindow();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500)) << port;
+    Outbox outbox(Outbox::FolderFor(options_.storageFolder));
+    EXPECT_EQ(outbox.Count(), 1u) << port;
   }
 }
 
