@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/reference_server.h"
 #include "device/frame_builder.h"
 #include "store/outbox.h"
 #include "store/record_store.h"
@@ -54,16 +55,9 @@ int main(int argc, char** argv) {
   const size_t batch = argc > 2 ? static_cast<size_t>(std::atoi(argv[2])) : 5000;
   // One upload for the manual run and one per round; then the server ends.
   const size_t uploads = 1 + (static_cast<size_t>(count) + batch - 1) / batch;
-  FILE* server = popen((std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 --quiet" +
-                        " --uploads " + std::to_string(uploads))
-                           .c_str(),
-                       "r");
-  char line[64];
   int port = 0;
-  if (!server || !fgets(line, sizeof line, server) || std::sscanf(line, "TCP %d", &port) != 1) {
-    std::fprintf(stderr, "cannot start the inspection server\n");
-    return 1;
-  }
+  FILE* server = StartReferenceServer(uploads, port);
+  if (!server) return 1;
   const std::string root =
       (std::filesystem::temp_directory_path() / ("outbox_bench." + std::to_string(getpid())))
           .string();

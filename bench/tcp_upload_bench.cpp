@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+#include "bench/reference_server.h"
 #include "device/frame_builder.h"
 #include "device/record_hash.h"
 #include "upload/tcp_upload.h"
@@ -31,15 +32,9 @@ class CountingHost : public UploadHost {
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
-  FILE* server = popen(
-      (std::string(INSPECTION_SERVER) + " --tcp-port 0 --http-port 0 --uploads 1 --quiet").c_str(),
-      "r");
-  char line[64];
   int port = 0;
-  if (!server || !fgets(line, sizeof line, server) || std::sscanf(line, "TCP %d", &port) != 1) {
-    std::fprintf(stderr, "cannot start the inspection server\n");
-    return 1;
-  }
+  FILE* server = StartReferenceServer(1, port);
+  if (!server) return 1;
   std::vector<UploadRecord> records;
   const String deviceId(u"0123456789ABCDEF");
   for (int i = 0; i < count; ++i) {
