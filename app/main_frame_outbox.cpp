@@ -161,6 +161,16 @@ void MainFrameWnd::NoteQueuedRow(const _NcItemData* record) {
   if (outboxWorker_) outboxWorker_->Wake();
 }
 
+void MainFrameWnd::QueueStoredRecords(const std::vector<uint32_t>& indexes) {
+  if (!outbox_ || !settings_.autoUpload || indexes.empty()) return;
+  std::vector<String> keys;
+  const NcItemList& records = book_.Records();
+  for (const uint32_t i : indexes) keys.push_back(records[i].Key());
+  const DbStatus queued = outbox_->Add(keys, LocalNowText());
+  if (!queued) lastStoreError_ = queued.text;
+  for (const uint32_t i : indexes) NoteQueuedRow(&records[i]);
+}
+
 void MainFrameWnd::StoreOutboxFlags(const std::vector<UploadRecord>& accepted,
                                     std::function<void(bool)> done) {
   // While work over the records runs, the flags wait for its end.

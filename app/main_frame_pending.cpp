@@ -35,7 +35,9 @@ void MainFrameWnd::ShowStoreProblem() {
 
 bool MainFrameWnd::RetryPendingRecords() {
   if (book_.IsFrozen()) return false;  // the next tick, after the work over the records
-  const DbStatus stored = book_.StoreWaiting();
+  std::vector<uint32_t> storedNow;
+  const DbStatus stored = book_.StoreWaiting(&storedNow);
+  QueueStoredRecords(storedNow);
   if (stored) return true;
   lastStoreError_ = stored.text;
   return false;

@@ -240,6 +240,9 @@ class MainFrameWnd : public QWidget,
   void ShowOutboxState();
   void OnAutoUploadToggled(bool on);
   void UploadOutboxNow();
+  // Records stored late (the disk refused them at first): queued as the
+  // receive thread queues the others.
+  void QueueStoredRecords(const std::vector<uint32_t>& indexes);
   // A new row: marked when the receive thread queued its record.
   void NoteQueuedRow(const _NcItemData* record);
   // The worker's accepted records: flagged through the book (after a thaw),

@@ -61,7 +61,7 @@ _NcItemData* RecordBook::AddWaiting(const String& testTime, const String& text,
   return record;
 }
 
-DbStatus RecordBook::StoreWaiting() {
+DbStatus RecordBook::StoreWaiting(std::vector<uint32_t>* storedNow) {
   if (frozen_ && !waiting_.empty()) return DbStatus::Failed(u"正在处理记录，稍后再存");
   bool reopened = false;
   while (!waiting_.empty()) {
@@ -79,6 +79,8 @@ DbStatus RecordBook::StoreWaiting() {
       Forget(next.serial);
     } else {
       MarkStored(next.serial, stored.key);
+      const int index = records_.IndexBySerial(next.serial);
+      if (storedNow && index >= 0) storedNow->push_back(static_cast<uint32_t>(index));
     }
     waiting_.erase(waiting_.begin());
   }

@@ -83,7 +83,8 @@ class RecordBook {
   // still refuses (failed, with why). leveldb keeps refusing after one failed
   // write until it is opened again, so a refusal is tried once more after a
   // reopen. Ok when nothing is left waiting. While frozen nothing is tried.
-  DbStatus StoreWaiting();
+  // `stored`, when given, gets the records now stored (their indexes).
+  DbStatus StoreWaiting(std::vector<uint32_t>* stored = nullptr);
   // At close: what still waits is appended to `path` as raw detector frames
   // (":NC" and the record text), which StoreLeftOver stores at the next start.
   bool SaveWaiting(const std::string& path);

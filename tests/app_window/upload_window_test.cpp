@@ -403,6 +403,27 @@ TEST_F(FullDiskTest, RecordsThatCannotBeStoredWaitAndAreStoredWhenThereIsRoom) {
   EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"");
 }
 
+// With automatic upload on, records stored late are queued like the others.
+TEST_F(FullDiskTest, RecordsStoredLateAreQueuedForTheAutomaticUpload) {
+  std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
+  const int listener = peers::Listener(1);
+  const int closed = peers::PortOf(listener);
+  ::close(listener);
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
+                               << R"("serv_port": )" << closed << "}";
+  options_.timing.pendingRetryMs = 20;
+  Open();
+  Fill();
+  Replay();
+  const bool listed = QTest::qWaitFor([&] { return window_->Records().Count() == 4; }, 20000);
+  Free();
+  ASSERT_TRUE(listed);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->PendingRecordCount() == 0; }, 20000));
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"待上传");
+  CloseWindow();
+  EXPECT_EQ(Outbox(Outbox::FolderFor(options_.storageFolder)).Count(), 4u);
+}
+
 TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {
   std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
   std::vector<String> earlier;

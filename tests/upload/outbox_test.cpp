@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -202,6 +203,48 @@ TEST_F(OutboxTest, ADownServerKeepsTheQueueAndTheRetryPausesGrow) {
                         RetryDelayMs(50)};
   EXPECT_EQ(std::vector<int>(delays, delays + 5),
             (std::vector<int>{5000, 10000, 20000, 300000, 300000}));
+}
+
+// Over HTTP a round is one post: a 2xx answer holding the agreed text
+// accepts every record of it; one without leaves them queued for a retry.
+TEST_F(OutboxTest, AnHttpRoundIsAcceptedOnlyByAnAnswerWithTheAgreedText) {
+  unsetenv("http_proxy");
+  unsetenv("HTTP_PROXY");
+  RecordDb db(Path("storage"));
+  Outbox outbox(Outbox::FolderFor(Path("storage")));
+  const std::vector<String> keys = StoreAndQueue(db, outbox, 3);
+  for (const char* body : {"{\"code\":17}", "{\"code\":0}"}) {
+    LoopbackServer server;
+    server.Start([body](int fd) {
+      std::string request;
+      char buffer[8192];
+      for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+        request.append(buffer, static_cast<size_t>(n));
+        const size_t end = request.find("\r\n\r\n");
+        const size_t at = request.find("Content-Length: ");
+        if (end != std::string::npos && at != std::string::npos &&
+            request.size() >= end + 4 + std::stoul(request.substr(at + 16))) {
+          break;
+        }
+      }
+      LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Length: " +
+                                   std::to_string(std::strlen(body)) + "\r\n\r\n" + body);
+    });
+    UploadTarget target;
+    target.tcp = false;
+    target.httpSettings.url =
+        String::FromBytes("http://127.0.0.1:" + std::to_string(server.Port()) + "/up", cp::kUtf8);
+    target.httpSettings.okText = u"\"code\":0";
+    DatabaseFlagStore flags(db);
+    UploadAbort abort;
+    const OutboxRound round = SendOutboxRound(outbox, db, kStation, target, 100, flags, abort);
+    server.Join();
+    const bool accepted = std::string(body) == "{\"code\":0}";
+    EXPECT_EQ(round.retry, !accepted) << body;
+    EXPECT_EQ(round.accepted, accepted ? 3 : 0) << body;
+    EXPECT_EQ(outbox.Count(), accepted ? 0u : 3u) << body;
+    EXPECT_EQ(Uploaded(db, keys[2]), accepted) << body;
+  }
 }
 
 // The sending process killed at random moments while it drains: afterwards
