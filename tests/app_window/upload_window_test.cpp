@@ -184,6 +184,26 @@ TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
   }
 }
 
+// A record the server refuses leaves the queue with the server's words in its
+// first column, still there after a restart, and is not sent again by itself.
+TEST_F(UploadWindowTest, ARefusedRecordShowsTheServersWordsAndIsNotRetried) {
+  const int tcp = StartServer({"--status", "duplicate record"});
+  Store({RecordText(u"261206100001", u"01", u"1")});
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "serv_port": )" << tcp << "}";
+  MainFrameWnd& w = Open();
+  w.findChild<QCheckBox*>("CheckAutoUpload")->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return w.Records()[0].Columns().cell[0] == u"duplicate record"; }, 20000));
+  auto* state = w.findChild<QLabel*>("TextOutbox");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return FullText(state) == QStringLiteral("自动上传：待上传 0 条"); }, 5000))
+      << FullText(state).toStdString();
+  CloseWindow();
+  Open();
+  EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"duplicate record");
+  EXPECT_FALSE(window_->Records()[0].uploaded);
+}
+
 // Closing while the automatic upload hangs on a server that never answers
 // (or never accepts) takes well under two seconds and keeps the queue.
 TEST_F(UploadWindowTest, ClosingDuringAHungAutomaticUploadIsQuickAndKeepsTheQueue) {

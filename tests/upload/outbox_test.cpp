@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -22,6 +24,7 @@
 #include "tests/support/misbehaving_peers.h"
 #include "tests/support/temp_dir.h"
 #include "upload/outbox_sender.h"
+#include "upload/outbox_worker.h"
 
 namespace {
 
@@ -245,6 +248,72 @@ TEST_F(OutboxTest, AnHttpRoundIsAcceptedOnlyByAnAnswerWithTheAgreedText) {
     EXPECT_EQ(outbox.Count(), accepted ? 0u : 3u) << body;
     EXPECT_EQ(Uploaded(db, keys[2]), accepted) << body;
   }
+}
+
+// The worker: drains by itself, starts no round while paused (a manual upload
+// runs), says why it failed and when it tries again, and stops at once even
+// while a server holds its round.
+TEST_F(OutboxTest, TheWorkerDrainsPausesRetriesAndStopsAtOnce) {
+  RecordDb db(Path("storage"));
+  Outbox outbox(Outbox::FolderFor(Path("storage")));
+  DatabaseFlagStore flags(db);
+  ScriptedServer server([](int) { return ScriptedServer::kOk; }, 2);
+  std::atomic<int> rounds{0};
+  OutboxWorker worker(outbox, db, flags, [&] { ++rounds; });
+  worker.Configure(true, Tcp(server.Port()), kStation);
+  StoreAndQueue(db, outbox, 2);
+  worker.Wake();
+  const auto waitFor = [](const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+  };
+  ASSERT_TRUE(waitFor([&] { return outbox.Count() == 0; }));
+  worker.SetPaused(true);
+  FrameFields f;
+  f.time = u"261207100000";
+  const StoredRecord third = StoreReceivedRecord(
+      db, f.time, String::FromBytes(BuildFrame(f).substr(3), cp::kGbk), true, kStation);
+  ASSERT_TRUE(outbox.Add({third.key}, u"2026-12-07 10:00:00"));
+  worker.Wake();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(outbox.Count(), 1u) << "no round while paused";
+  worker.SetPaused(false);
+  ASSERT_TRUE(waitFor([&] { return outbox.Count() == 0; }));
+  server.Join();
+  EXPECT_EQ(server.Received().size(), 3u);
+
+  // Nobody listens: the failure is kept with the pause before the next try.
+  const int listener = peers::Listener(1);
+  const int closed = peers::PortOf(listener);
+  ::close(listener);
+  f.time = u"261207100001";
+  const StoredRecord fourth = StoreReceivedRecord(
+      db, f.time, String::FromBytes(BuildFrame(f).substr(3), cp::kGbk), true, kStation);
+  ASSERT_TRUE(outbox.Add({fourth.key}, u"2026-12-07 10:00:01"));
+  const int before = rounds;
+  worker.Configure(true, Tcp(closed), kStation);
+  worker.Wake();
+  ASSERT_TRUE(waitFor([&] { return rounds > before && !worker.GetState().failure.IsEmpty(); }));
+  const OutboxWorker::State failed = worker.GetState();
+  EXPECT_EQ(failed.queued, 1u);
+  EXPECT_GT(failed.retryInMs, 3000);
+  EXPECT_LE(failed.retryInMs, 5000);
+
+  // A server that takes the connection and never reads: Stop does not wait for it.
+  peers::Peer neverReads(peers::Peer::kNeverRead);
+  UploadTarget held = Tcp(neverReads.Port());
+  held.tcpSettings.connectTimeoutMs = 60000;
+  held.tcpSettings.idleTimeoutMs = 60000;
+  worker.Configure(true, held, kStation);
+  worker.Wake();
+  ASSERT_TRUE(waitFor([&] { return worker.GetState().sending; }));
+  const auto start = std::chrono::steady_clock::now();
+  worker.Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  EXPECT_EQ(outbox.Count(), 1u);
 }
 
 // The sending process killed at random moments while it drains: afterwards
