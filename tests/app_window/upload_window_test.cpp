@@ -154,6 +154,7 @@ TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return w.Records()[0].uploaded && w.Records()[1].uploaded; }, 20000));
   // Records arriving now (a replay of the capture) go by themselves.
+  const auto replayed = std::chrono::steady_clock::now();
   w.findChild<QPushButton*>("debug")->click();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
@@ -164,6 +165,10 @@ TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
         return true;
       },
       20000));
+  RecordProperty("replayed_to_uploaded_ms",
+                 static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      std::chrono::steady_clock::now() - replayed)
+                                      .count()));
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return FullText(state) == QStringLiteral("自动上传：待上传 0 条"); }, 5000))
       << FullText(state).toStdString();
