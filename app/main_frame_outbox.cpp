@@ -80,9 +80,22 @@ void MainFrameWnd::StartOutbox() {
     ShowLinkNote(tr("无法打开上传队列，自动上传不可用：%1").arg(why), false);
     return;
   }
+  const NcItemList& records = book_.Records();
+  // Records stored just before a crash, announced and never queued: queued now.
+  const std::vector<String> expected = outbox_->Expected();
+  if (!expected.empty()) {
+    std::vector<String> keys;
+    for (uint32_t i = 0; i < records.Count(); ++i) {
+      const String key = records[i].Key();
+      if (records[i].uploaded || !records[i].stored || outbox_->Contains(key)) continue;
+      for (const String& time : expected) {
+        if (key.Left(time.Length()) == time) keys.push_back(key);
+      }
+    }
+    if (outbox_->Add(keys, LocalNowText())) (void)outbox_->ForgetExpected();
+  }
   // The rows of records still queued, or refused, from an earlier run.
   const auto refused = outbox_->Rejections();
-  const NcItemList& records = book_.Records();
   std::vector<std::pair<uint64_t, String>> marks;
   for (uint32_t i = 0; i < records.Count(); ++i) {
     const String key = records[i].Key();

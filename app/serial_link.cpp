@@ -121,13 +121,20 @@ void SerialLink::OnRecordReceived(std::string& key, std::string& text) {
     std::lock_guard<std::mutex> lock(deviceIdLock_);
     deviceId = deviceId_;
   }
-  const StoredRecord stored =
-      StoreReceivedRecord(db_, String::FromBytes(key, cp::kAnsi), data, true, deviceId);
-  if (!stored.status) host_.ShowDatabaseError(stored.status.text);
-  // Queued once stored (a crash in between leaves it stored, not queued).
+  // Announced to the upload queue first, queued once stored: a crash in
+  // between leaves the announcement, and the next start queues the record.
+  const String testTime = String::FromBytes(key, cp::kAnsi);
   Outbox* outbox = outbox_;
-  if (outbox && stored.status && !stored.duplicate) {
-    const DbStatus queued = outbox->Add({stored.key}, LocalNowText());
+  if (outbox) {
+    const DbStatus announced = outbox->Expect(testTime);
+    if (!announced) host_.ShowDatabaseError(announced.text);
+  }
+  const StoredRecord stored = StoreReceivedRecord(db_, testTime, data, true, deviceId);
+  if (!stored.status) host_.ShowDatabaseError(stored.status.text);
+  if (outbox) {
+    const bool queue = stored.status && !stored.duplicate;
+    const DbStatus queued = outbox->Add(
+        queue ? std::vector<String>{stored.key} : std::vector<String>{}, LocalNowText(), testTime);
     if (!queued) host_.ShowDatabaseError(queued.text);
   }
   host_.HandOverRecord(stored.status ? stored.key : String::FromBytes(key, cp::kAnsi), data,

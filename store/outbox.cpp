@@ -26,6 +26,8 @@ Outbox::Outbox(const std::string& folder, bool createIfMissing) : db_(folder, cr
       next_ = entry.number + 1;
       byKey_[entry.key.ToStd()] = entry.number;
       entries_[entry.number] = entry;
+    } else if (key.Left(1) == String(u"p")) {
+      expected_.push_back(key.Mid(1));
     } else if (key.Left(1) == String(u"r")) {
       rejected_[key.Mid(1).ToStd()] = doc.PropertyStr(u"reply", u"");
     }
@@ -33,9 +35,10 @@ Outbox::Outbox(const std::string& folder, bool createIfMissing) : db_(folder, cr
   });
 }
 
-DbStatus Outbox::Add(const std::vector<String>& keys, const String& now) {
+DbStatus Outbox::Add(const std::vector<String>& keys, const String& now, const String& expected) {
   std::lock_guard<std::mutex> hold(lock_);
   RecordDb::Batch batch;
+  if (!expected.IsEmpty()) batch.Delete(String(u"p") + expected);
   std::vector<Entry> added;
   std::set<std::u16string> seen;
   uint64_t number = next_;
@@ -50,7 +53,7 @@ DbStatus Outbox::Add(const std::vector<String>& keys, const String& now) {
     if (rejected_.count(key.ToStd())) batch.Delete(RejectKey(key));
     added.push_back(entry);
   }
-  if (added.empty()) return DbStatus::Ok();
+  if (batch.IsEmpty()) return DbStatus::Ok();
   const DbStatus written = db_.Write(batch, true);
   if (!written) return written;
   next_ = number;
@@ -59,6 +62,28 @@ DbStatus Outbox::Add(const std::vector<String>& keys, const String& now) {
     byKey_[entry.key.ToStd()] = entry.number;
     entries_[entry.number] = entry;
   }
+  return written;
+}
+
+DbStatus Outbox::Expect(const String& testTime) {
+  std::lock_guard<std::mutex> hold(lock_);
+  Json doc;
+  doc.SetPropertyStr(u"time", testTime.Handle());
+  return db_.PutJson(String(u"p") + testTime, doc, true);
+}
+
+std::vector<String> Outbox::Expected() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return expected_;
+}
+
+DbStatus Outbox::ForgetExpected() {
+  std::lock_guard<std::mutex> hold(lock_);
+  RecordDb::Batch batch;
+  for (const String& time : expected_) batch.Delete(String(u"p") + time);
+  if (batch.IsEmpty()) return DbStatus::Ok();
+  const DbStatus written = db_.Write(batch, true);
+  if (written) expected_.clear();
   return written;
 }
 

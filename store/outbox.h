@@ -33,8 +33,17 @@ class Outbox {
   const DbStatus& OpenStatus() const { return db_.OpenStatus(); }
 
   // Queues the records of `keys` that are not queued yet, in one durable
-  // write; a record queued again loses its rejection.
-  DbStatus Add(const std::vector<String>& keys, const String& now);
+  // write; a record queued again loses its rejection. `expected`: the test
+  // time announced by Expect, forgotten in the same write.
+  DbStatus Add(const std::vector<String>& keys, const String& now,
+               const String& expected = String(u""));
+  // Says, before a record with this test time is stored, that it is to be
+  // queued: a crash between the record's write and Add leaves the test time
+  // here, and the next start queues what was stored under it.
+  DbStatus Expect(const String& testTime);
+  // The test times announced and not yet queued (after a crash), and their end.
+  std::vector<String> Expected() const;
+  DbStatus ForgetExpected();
   // The oldest `count` entries, oldest first.
   std::vector<Entry> Front(size_t count) const;
   // Takes entries out (accepted, or found gone), in one durable write.
@@ -55,5 +64,6 @@ class Outbox {
   std::map<uint64_t, Entry> entries_;
   std::map<std::u16string, uint64_t> byKey_;
   std::map<std::u16string, String> rejected_;
+  std::vector<String> expected_;
   uint64_t next_ = 1;
 };

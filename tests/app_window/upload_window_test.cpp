@@ -209,6 +209,28 @@ TEST_F(UploadWindowTest, ARefusedRecordShowsTheServersWordsAndIsNotRetried) {
   EXPECT_FALSE(window_->Records()[0].uploaded);
 }
 
+// The program stopped between storing a record and queueing it: the record
+// was announced to the queue first, and the next start queues it.
+TEST_F(UploadWindowTest, ARecordStoredJustBeforeACrashIsQueuedAtTheNextStart) {
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1")});
+  {
+    Outbox outbox(Outbox::FolderFor(options_.storageFolder));
+    ASSERT_TRUE(outbox.Expect(u"261206100002"));  // and then the crash
+  }
+  const int listener = peers::Listener(1);
+  const int closed = peers::PortOf(listener);
+  ::close(listener);
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
+                               << R"("serv_port": )" << closed << "}";
+  MainFrameWnd& w = Open();
+  EXPECT_TRUE(w.Records()[0].Columns().cell[0] == u"") << "not announced: not queued";
+  EXPECT_TRUE(w.Records()[1].Columns().cell[0] == u"待上传");
+  CloseWindow();
+  Outbox outbox(Outbox::FolderFor(options_.storageFolder));
+  EXPECT_EQ(outbox.Count(), 1u);
+  EXPECT_TRUE(outbox.Expected().empty()) << "the announcement is done with";
+}
+
 // Closing while the automatic upload hangs on a server that never answers
 // (or never accepts) takes well under two seconds and keeps the queue.
 TEST_F(UploadWindowTest, ClosingDuringAHungAutomaticUploadIsQuickAndKeepsTheQueue) {
