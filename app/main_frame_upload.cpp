@@ -34,8 +34,10 @@ void MainFrameWnd::UploadSelectedRecords() {
     ShowMessageBox(this, tr("错误的服务器类型"), MessageKind::kError);
     return;
   }
-  // The worker gets copies: the list may change while it runs. Records the
-  // automatic upload is sending right now are left to it.
+  // The automatic upload starts no round from now until this upload ends,
+  // and the records of a round it started already are left to it: no record
+  // goes twice at once. The worker gets copies: the list may change while it runs.
+  if (outboxWorker_) outboxWorker_->SetPaused(true);
   std::vector<UploadRecord> records = TakeUploadSnapshot(book_.Records(), recordDb_);
   if (outboxWorker_) {
     const std::set<std::u16string> inFlight = outboxWorker_->InFlight();
@@ -51,6 +53,7 @@ void MainFrameWnd::UploadSelectedRecords() {
   }
   if (again > 0 && !ShowMessageBox(this, tr("其中 %n 条已上传，仍要再次上传吗？", nullptr, again),
                                    MessageKind::kConfirm)) {
+    if (outboxWorker_) outboxWorker_->SetPaused(false);
     return;
   }
   uploadAbort_ = std::make_shared<UploadAbort>();
@@ -62,8 +65,6 @@ void MainFrameWnd::UploadSelectedRecords() {
     QMetaObject::invokeMethod(
         this, [this] { OnUploadEnded(); }, Qt::QueuedConnection);
   };
-  // The automatic upload starts no round meanwhile: no record goes twice at once.
-  if (outboxWorker_) outboxWorker_->SetPaused(true);
   const UploadTarget target = CurrentUploadTarget();
   uploadJob_.Start(records.size(), [this, target, records, abort, ended] {
     if (target.tcp) {

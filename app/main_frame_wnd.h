@@ -175,6 +175,10 @@ class MainFrameWnd : public QWidget,
   // "测试连接": the configured server tried on a worker, the outcome in a box.
   void CheckServer();
   bool IsCheckingServer() const { return checkJob_.IsActive(); }
+  // Whether the automatic upload's round under way holds the record of `key`.
+  bool IsAutoUploadSending(const String& key) const {
+    return outboxWorker_ && outboxWorker_->InFlight().count(key.ToStd()) > 0;
+  }
   // "打印测试标签": a sample label through the chosen printer, on a worker.
   void PrintTestLabel();
   // The installed printer queues, listed on a worker into the chooser under

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "store/outbox.h"
@@ -187,6 +188,49 @@ TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
   for (uint32_t i = 0; i < window_->Records().Count(); ++i) {
     EXPECT_TRUE(window_->Records()[i].uploaded) << i;
   }
+}
+
+// "上传" pressed while the automatic upload drains: the records of the round
+// under way are left to it, the others go with the manual upload and are then
+// taken out of the queue unsent; the server gets every record once.
+TEST_F(UploadWindowTest, AManualUploadWhileTheQueueDrainsSendsNoRecordTwice) {
+  const int tcp = StartServer({"--delay-ms", "30"});
+  std::vector<String> texts;
+  for (int i = 0; i < 60; ++i) {
+    char time[16];
+    std::snprintf(time, sizeof time, "2612061000%02d", i);
+    texts.push_back(RecordText(String::FromBytes(time, cp::kUtf8).Handle(), u"01", u"1"));
+  }
+  Store(texts);
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "serv_port": )" << tcp << "}";
+  options_.timing.outboxBatch = 20;
+  MainFrameWnd& w = Open();
+  w.findChild<QCheckBox*>("CheckAutoUpload")->click();  // all 60 queued
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records()[0].uploaded; }, 20000));
+  // The second round (600 ms at 30 ms a record) is under way.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.IsAutoUploadSending(u"261206100025"); }, 20000));
+  ASSERT_FALSE(w.Records()[20].uploaded);
+  // Rows of the round under way and of the next are ticked.
+  for (int row : {25, 50, 51, 52, 53, 54, 55}) ClickCheckBox(row);
+  messages.clear();
+  w.findChild<QPushButton*>("btn_upload")->click();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (uint32_t i = 0; i < 60; ++i) {
+          if (!w.Records()[i].uploaded) return false;
+        }
+        return !messages.empty();
+      },
+      30000));
+  EXPECT_EQ(messages.back(), "已成功上传 6 条数据!") << "the row of the round under way left out";
+  CloseWindow();
+  server_->Terminate();
+  std::map<std::string, int> received;
+  for (std::string line; !(line = server_->ReadLine()).empty();) {
+    if (line.rfind("TCP record ", 0) == 0) ++received[line.substr(11, 12)];
+  }
+  EXPECT_EQ(received.size(), 60u);
+  for (const auto& [time, count] : received) EXPECT_EQ(count, 1) << time;
 }
 
 // A record the server refuses leaves the queue with the server's words in its

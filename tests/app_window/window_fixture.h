@@ -80,6 +80,7 @@ class MainFrameWndTest : public TempDirTest {
   }
   void ClickCheckBox(int row) {
     RecordListView* list = window_->RecordList();
+    list->scrollTo(Index(row, 0));  // a row below the fold is scrolled to first
     const QRect cell = list->visualRect(Index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
   }
