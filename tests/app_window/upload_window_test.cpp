@@ -197,7 +197,7 @@ TEST_F(UploadWindowTest, AManualUploadWhileTheQueueDrainsSendsNoRecordTwice) {
   const int tcp = StartServer({"--delay-ms", "30"});
   std::vector<String> texts;
   for (int i = 0; i < 60; ++i) {
-    char time[16];
+    char time[32];
     std::snprintf(time, sizeof time, "2612061000%02d", i);
     texts.push_back(RecordText(String::FromBytes(time, cp::kUtf8).Handle(), u"01", u"1"));
   }

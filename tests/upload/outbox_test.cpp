@@ -86,7 +86,7 @@ class OutboxTest : public TempDirTest {
     std::vector<String> keys;
     for (int i = 1; i <= count; ++i) {
       FrameFields f;
-      char time[16];
+      char time[32];
       std::snprintf(time, sizeof time, "2612070900%02d", i);
       f.time = String::FromBytes(time, cp::kUtf8);
       const StoredRecord stored = StoreReceivedRecord(
