@@ -40,6 +40,9 @@ void RemoveStaleOutputTemporaries();
 // errno set when it stopped short.
 bool WriteFully(int fd, const std::string& bytes, bool socket = false);
 
+// Appends `bytes` to the file (made when missing) and flushes it to disk
+// before returning. False with errno set when it did not all get there.
+bool AppendDurably(const std::string& path, const std::string& bytes);
 // Replaces the file's content with `bytes` so that a crash, a full disk or a
 // power cut leaves either the old file or the new one, never a torn one: the
 // bytes go to a temporary file in the same folder, are flushed to disk and then

@@ -14,6 +14,17 @@
 
 #include "base/file_io.h"
 
+bool AppendDurably(const std::string& path, const std::string& bytes) {
+  if (!CheckOutputPath(path)) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const bool written = WriteFully(fd, bytes) && ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return written;
+}
+
 bool WriteFully(int fd, const std::string& bytes, bool socket) {
   size_t done = 0;
   while (done < bytes.size()) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "device/line_settings.h"
+#include "base/system_user.h"
 #include "device/serial_port.h"
 
 namespace {
@@ -51,11 +52,6 @@ std::string OwningGroup(const std::string& path) {
   return g ? g->gr_name : std::to_string(st.st_gid);
 }
 
-std::string AccountName() {
-  const passwd* p = ::getpwuid(::geteuid());
-  return p ? p->pw_name : std::to_string(::geteuid());
-}
-
 // Why a port did not open, in the operator's words, with what to do.
 String OpenFailureText(int error, const std::string& path) {
   switch (error) {
@@ -74,7 +70,7 @@ String OpenFailureText(int error, const std::string& path) {
         return u"这个串口设备只对管理员开放，普通用户不能使用。请管理员确认它是不是检测仪的串口"
                u"（检测仪的 USB 串口通常是 ttyUSB 或 ttyACM）";
       const String group = String::FromBytes(owner, cp::kUtf8);
-      const String account = String::FromBytes(AccountName(), cp::kUtf8);
+      const String account = String::FromBytes(SystemUserName(), cp::kUtf8);
       return u"当前用户 " + account + u" 没有使用这个串口的权限。请管理员把用户加入 " + group +
              u" 组（sudo usermod -aG " + group + u" " + account + u"），然后重新登录";
     }
