@@ -14,8 +14,8 @@
 #include <mutex>
 #include <string>
 
-#include "device/line_settings.h"
 #include "base/system_user.h"
+#include "device/line_settings.h"
 #include "device/serial_port.h"
 
 namespace {

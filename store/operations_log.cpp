@@ -47,7 +47,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
   size_t start = 0;
   for (;;) {
     const size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+    fields.push_back(
+        line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
     if (tab == std::string::npos) return fields;
     start = tab + 1;
   }
@@ -83,8 +84,7 @@ Status OperationsLog::Append(const String& operation, const String& details) {
   return Append(LocalNowText(), operation, details);
 }
 
-Status OperationsLog::Append(const String& time, const String& operation,
-                             const String& details) {
+Status OperationsLog::Append(const String& time, const String& operation, const String& details) {
   if (!ReadTail()) {
     return Status::FailedUtf8("操作记录 " + path_ + " 的最后一行不完整，请检查这个文件");
   }
@@ -131,7 +131,8 @@ LogVerdict VerifyOperationsLog(const std::string& path) {
     }
     if (number < expected) return broken("这一行的序号重复（被插入）");
     const std::string body = lines[i].substr(0, lines[i].rfind('\t'));
-    if (ChainHash(previous, body) != f[5]) return broken("这一行的内容与校验值不符（被改动或插入）");
+    if (ChainHash(previous, body) != f[5])
+      return broken("这一行的内容与校验值不符（被改动或插入）");
     previous = f[5];
     ++expected;
   }

@@ -10,6 +10,7 @@
 #include "tools/output_commands.h"
 #include "tools/record_commands.h"
 #include "tools/records_command.h"
+#include "tools/verify_log_command.h"
 
 namespace {
 
@@ -33,7 +34,9 @@ const char kUsage[] =
     "  check [--storage DIR] [--fix]  list stored entries the window cannot show; --fix keeps\n"
     "          a copy of the folder, then removes them\n"
     "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n"
-    "  outbox [--storage DIR]         the automatic upload's queue: count, oldest, refused\n";
+    "  outbox [--storage DIR]         the automatic upload's queue: count, oldest, refused\n"
+    "  verify-log [--storage DIR]     check the operations log; names the first line changed,\n"
+    "          removed or inserted\n";
 
 }  // namespace
 
@@ -61,6 +64,7 @@ int main(int argc, char** argv) {
   if (command == "repair") return RunRepairCommand(args, std::cout, std::cerr);
   if (command == "check") return RunCheckCommand(args, std::cout, std::cerr);
   if (command == "outbox") return RunOutboxCommand(args, std::cout, std::cerr);
+  if (command == "verify-log") return RunVerifyLogCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }

@@ -19,8 +19,9 @@ class OperationsLogTest : public TempDirTest {
     OperationsLog log(Path("ops.log"));
     const char16_t* operations[] = {u"删除", u"上传", u"打印", u"导出", u"设置"};
     for (int i = 0; i < 5; ++i) {
-      EXPECT_TRUE(log.Append(u"2026-12-07 10:00:0" + String::FromBytes(std::to_string(i), cp::kUtf8),
-                             operations[i], u"3 条\t记录\n"));
+      EXPECT_TRUE(
+          log.Append(u"2026-12-07 10:00:0" + String::FromBytes(std::to_string(i), cp::kUtf8),
+                     operations[i], u"3 条\t记录\n"));
     }
     std::string bytes;
     EXPECT_TRUE(ReadWholeFile(Path("ops.log"), bytes));
@@ -54,7 +55,8 @@ TEST_F(OperationsLogTest, EachKindOfTamperingIsNamedAtItsLine) {
   } cases[] = {
       {"changed", [](auto& l) { l[2].replace(l[2].find("打印"), 6, "导出"); }, 3,
        "这一行的内容与校验值不符（被改动或插入）"},
-      {"removed", [](auto& l) { l.erase(l.begin() + 1); }, 2, "这一行之前缺少第 2 条记录（被删除）"},
+      {"removed", [](auto& l) { l.erase(l.begin() + 1); }, 2,
+       "这一行之前缺少第 2 条记录（被删除）"},
       {"two removed", [](auto& l) { l.erase(l.begin() + 1, l.begin() + 3); }, 2,
        "这一行之前缺少第 2 至 3 条记录（被删除）"},
       {"inserted", [](auto& l) { l.insert(l.begin() + 3, l[3]); }, 5, "这一行的序号重复（被插入）"},

@@ -10,6 +10,7 @@
 #include "base/file_io.h"
 #include "device/frame_builder.h"
 #include "device/sample_record.h"
+#include "store/operations_log.h"
 #include "store/outbox.h"
 #include "store/record_filter.h"
 #include "store/record_store.h"
@@ -17,6 +18,7 @@
 #include "tools/import_command.h"
 #include "tools/outbox_command.h"
 #include "tools/output_commands.h"
+#include "tools/verify_log_command.h"
 
 namespace {
 
@@ -357,6 +359,27 @@ TEST_F(RecordsCommandTest, OutboxCommandTellsTheQueuedCountTheOldestAndTheRefuse
             "queued 2\noldest 2026-12-07 09:00:01\nrejected 1\n261207090001\tduplicate record\n");
   std::ostringstream bad, badErr;
   EXPECT_EQ(RunOutboxCommand({"--storage"}, bad, badErr), 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RecordsCommandTest, VerifyLogSaysOkOrNamesTheFirstBrokenLine) {
+  const std::string storage = Path("storage");
+  OperationsLog log(OperationsLog::PathFor(storage));
+  ASSERT_TRUE(log.Append(u"删除", u"2 条"));
+  ASSERT_TRUE(log.Append(u"上传", u"127.0.0.1:3620，接受 2 条"));
+  std::ostringstream out, err;
+  EXPECT_EQ(RunVerifyLogCommand({"--storage", storage}, out, err), 0) << err.str();
+  EXPECT_EQ(out.str(), "ok 2 lines\n");
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(OperationsLog::PathFor(storage), bytes));
+  bytes.replace(bytes.find("2 条"), 1, "9");
+  ASSERT_TRUE(ReplaceFileContent(OperationsLog::PathFor(storage), bytes));
+  std::ostringstream bad, badErr;
+  EXPECT_EQ(RunVerifyLogCommand({"--storage", storage}, bad, badErr), 1);
+  EXPECT_EQ(bad.str(), "line 1: 这一行的内容与校验值不符（被改动或插入）\n");
 }
 
 }  // namespace
