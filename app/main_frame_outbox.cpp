@@ -195,11 +195,15 @@ void MainFrameWnd::StoreOutboxFlags(const std::vector<UploadRecord>& accepted,
       flags.emplace_back(it == outboxSerials_.end() ? 0 : it->second, record.key);
       if (it != outboxSerials_.end()) outboxSerials_.erase(it);
     }
-    done(book_.MarkUploaded(flags));
+    const bool stored = book_.MarkUploaded(flags);
+    LogOperation(tr("自动上传"), tr("接受 %n 条", nullptr, static_cast<int>(flags.size())) +
+                                     (stored ? QString() : tr("（上传标记未能保存）")));
+    done(stored);
   });
 }
 
 void MainFrameWnd::ShowOutboxRejection(const String& key, const String& why) {
+  LogOperation(tr("自动上传"), tr("拒绝 %1：%2").arg(ToQString(key), ToQString(why)));
   auto it = outboxSerials_.find(key.ToStd());
   if (it == outboxSerials_.end()) return;
   const uint64_t serial = it->second;
@@ -210,6 +214,7 @@ void MainFrameWnd::ShowOutboxRejection(const String& key, const String& why) {
 void MainFrameWnd::OnAutoUploadToggled(bool on) {
   settings_.autoUpload = on;
   settings_.Save();
+  LogOperation(tr("设置"), on ? tr("自动上传 = 开") : tr("自动上传 = 关"));
   if (on && outbox_) {
     // Once, as it is turned on: the records never uploaded may go too.
     std::vector<String> keys;

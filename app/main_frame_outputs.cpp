@@ -75,6 +75,7 @@ void MainFrameWnd::DeleteSelectedRecords() {
                          MessageKind::kError);
           return;
         }
+        LogOperation(tr("删除"), tr("%n 条记录", nullptr, static_cast<int>(deleted.count)));
         ShowMessageBox(this, tr("已删除 %n 条数据!", nullptr, static_cast<int>(deleted.count)),
                        MessageKind::kInformation);
       });
@@ -186,6 +187,8 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
                    MessageKind::kError);
     return;
   }
+  LogOperation(kind == OutputKind::kNotice ? tr("公示单") : tr("导出"),
+               tr("%n 条记录到 %1", nullptr, count).arg(QFileInfo(path).absoluteFilePath()));
   if (kind != OutputKind::kNotice) {
     ShowMessageBox(this, tr("%n 条数据成功导出到 %1", nullptr, count).arg(path),
                    MessageKind::kInformation);

@@ -82,6 +82,11 @@ void MainFrameWnd::EndPrintJob(bool failed) {
   labelInFlight_ = false;
   printStepDue_ = false;
   UpdatePrintProgress();
+  LogOperation(
+      tr("打印标签"),
+      tr("%n 个标签到 %1", nullptr, printJob_.Printed()).arg(ToQString(printJob_.Destination())) +
+          (failed ? tr("，未完成：%1").arg(ShownLibraryText(ToQString(printJob_.FailureText())))
+                  : QString()));
   if (closing_) return;
   if (failed) {
     ShowMessageBox(this,

@@ -391,6 +391,8 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
     return;
   }
   problemLabel->hide();
+  LogOperation(tr("设置"), field.label + QStringLiteral(" = ") +
+                               (field.password ? QStringLiteral("******") : ToQString(typed)));
   if (field.printerKey) {
     // Labels read their layout from the file at every print: used at once.
     SavePrinterSetting(field.printerKey, typed);

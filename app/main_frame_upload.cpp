@@ -59,6 +59,7 @@ void MainFrameWnd::UploadSelectedRecords() {
   uploadAbort_ = std::make_shared<UploadAbort>();
   std::shared_ptr<UploadAbort> abort = uploadAbort_;
   unstoredUploadFlags_ = 0;
+  uploadAccepted_ = uploadRefused_ = 0;
   // Whatever way the worker ends, the window hears of it after every report
   // the worker posted before (queued calls keep their order).
   auto ended = [this] {
@@ -82,6 +83,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
   QMetaObject::invokeMethod(
       this,
       [this, serial, key, text, accepted] {
+        ++(accepted ? uploadAccepted_ : uploadRefused_);
         if (accepted) {
           // Stored in batches, one write for all the replies that came
           // together; the row says "已上传" once the flag is stored.
@@ -103,6 +105,7 @@ void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
   QMetaObject::invokeMethod(
       this,
       [this, message, error] {
+        LogUpload(message.section(QLatin1Char('\n'), 0, 0));
         if (closing_) return;
         ShowMessageBox(this, message, error ? MessageKind::kError : MessageKind::kInformation);
       },
@@ -143,7 +146,19 @@ void MainFrameWnd::ShowUploadResult(int accepted, int unanswered) {
       Qt::QueuedConnection);
 }
 
+void MainFrameWnd::LogUpload(const QString& outcome) {
+  const QString server =
+      settings_.serverType == u"TCP服务器"
+          ? QStringLiteral("%1:%2").arg(ToQString(settings_.serverHost)).arg(settings_.serverPort)
+          : ToQString(settings_.httpUrl);
+  LogOperation(
+      tr("上传"),
+      tr("%1：接受 %2 条，拒绝 %3 条").arg(server).arg(uploadAccepted_).arg(uploadRefused_) +
+          (outcome.isEmpty() ? QString() : QStringLiteral("；") + outcome));
+}
+
 void MainFrameWnd::ReportUpload(int accepted, int unanswered) {
+  LogUpload(unanswered > 0 ? tr("%n 条没有回复", nullptr, unanswered) : QString());
   if (closing_) return;
   // The report UploadReport words, in the window's language.
   QString report = tr("已成功上传 %n 条数据!", nullptr, accepted);

@@ -22,6 +22,7 @@
 #include "base/config.h"
 #include "device/device_id.h"
 #include "device/record_hash.h"
+#include "store/operations_log.h"
 #include "ui/elided_label.h"
 #include "ui/library_texts.h"
 #include "ui/message_box.h"
@@ -318,6 +319,7 @@ void MainFrameWnd::InitWindow() {
   LoadStoredRecords();
   StoreRecordsLeftLastTime();
   StartOutbox();
+  InitOperationsLog();
   connect(&pendingTimer_, &QTimer::timeout, this, [this] {
     if (RetryPendingRecords()) pendingTimer_.stop();
   });

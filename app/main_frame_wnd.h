@@ -70,6 +70,8 @@ struct MainFrameOptions {
   MainFrameTiming timing;
   // A start without a settings file offers the first-start guide.
   bool firstStartGuide = true;
+  // Tests: gets the operations log's table instead of the dialog being shown.
+  std::function<void(class QTableWidget&)> operationsLogShown;
 };
 
 // The main window. Owns all running state: settings, the record database, the
@@ -238,6 +240,10 @@ class MainFrameWnd : public QWidget,
   // database, sent by its own worker; rows waiting say "待上传", the status
   // bar says how many wait and, after a failure, why and when it tries again.
   friend class WindowFlagStore;
+  // The operations log (app/main_frame_log.cpp).
+  void InitOperationsLog();
+  void LogOperation(const QString& operation, const QString& details);
+  void ShowOperationsLog();
   void StartOutbox();
   void ConfigureOutbox();
   UploadTarget CurrentUploadTarget() const;
@@ -253,6 +259,8 @@ class MainFrameWnd : public QWidget,
   // the outcome given to `done`.
   void StoreOutboxFlags(const std::vector<UploadRecord>& accepted, std::function<void(bool)> done);
   void ShowOutboxRejection(const String& key, const String& why);
+  // The manual upload's line in the operations log: server, counts, `outcome`.
+  void LogUpload(const QString& outcome);
   // The end of an upload, said once its flags are stored.
   void ReportUpload(int accepted, int unanswered);
   // Received records the database did not take (app/main_frame_pending.cpp).
@@ -327,6 +335,7 @@ class MainFrameWnd : public QWidget,
   // Accepted records whose "uploaded" flag waits for the next batch write.
   std::vector<std::pair<uint64_t, String>> pendingUploadFlags_;
   int unstoredUploadFlags_ = 0;
+  int uploadAccepted_ = 0, uploadRefused_ = 0;  // replies to the manual upload
   QTimer pendingTimer_;
   QTimer statsRefresh_;  // the statistics page follows the records, a burst at a time
   String lastStoreError_;
@@ -341,6 +350,7 @@ class MainFrameWnd : public QWidget,
   WindowJob leftoverJob_{this, [](size_t, size_t) {}};  // frees what the book let go of
   WindowJob checkJob_{this, [](size_t, size_t) {}};     // "测试连接"
   WindowJob queuesJob_{this, [](size_t, size_t) {}};    // the installed printer queues
+  std::unique_ptr<class OperationsLog> opsLog_;
   std::unique_ptr<Outbox> outbox_;
   std::unique_ptr<UploadFlagStore> outboxFlags_;
   std::unique_ptr<OutboxWorker> outboxWorker_;

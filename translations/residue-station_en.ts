@@ -478,6 +478,34 @@ Without a unit name the notice names no testing unit; without a device ID no lab
         <source>上传失败</source>
         <translation>Upload failed</translation>
     </message>
+    <message>
+        <source>这一行的格式不对（被改动或插入）</source>
+        <translation>this line is malformed (changed or inserted)</translation>
+    </message>
+    <message>
+        <source>这一行之前缺少第 %1 条记录（被删除）</source>
+        <translation>entry %1 is missing before this line (removed)</translation>
+    </message>
+    <message>
+        <source>这一行之前缺少第 %1 至 %2 条记录（被删除）</source>
+        <translation>entries %1 to %2 are missing before this line (removed)</translation>
+    </message>
+    <message>
+        <source>这一行的序号重复（被插入）</source>
+        <translation>this line repeats a number (inserted)</translation>
+    </message>
+    <message>
+        <source>这一行的内容与校验值不符（被改动或插入）</source>
+        <translation>this line does not match its check value (changed or inserted)</translation>
+    </message>
+    <message>
+        <source>无法写入操作记录 %1：%2</source>
+        <translation>Cannot write the operations log %1: %2</translation>
+    </message>
+    <message>
+        <source>操作记录 %1 的最后一行不完整，请检查这个文件</source>
+        <translation>The last line of the operations log %1 is incomplete; check the file</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -1433,6 +1461,108 @@ Correct the file and start the program again; a setting changed in the window fi
     <message numerus="yes">
         <source>其中 %n 条已上传，仍要再次上传吗？</source>
         <translation><numerusform>%n of them was uploaded already. Upload it again?</numerusform><numerusform>%n of them were uploaded already. Upload them again?</numerusform></translation>
+    </message>
+    <message>
+        <source>操作记录</source>
+        <translation>Operations log</translation>
+    </message>
+    <message>
+        <source>操作记录 %1 第 %2 行：%3。
+这份记录在程序之外被改动过，请管理员检查；新的操作照常记在后面。</source>
+        <translation>Operations log %1, line %2: %3.
+The log was changed outside the program; ask the administrator to check it. New operations are still added at its end.</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>用户</source>
+        <translation>User</translation>
+    </message>
+    <message>
+        <source>操作</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>内容</source>
+        <translation>Details</translation>
+    </message>
+    <message>
+        <source>自动上传</source>
+        <translation>Automatic upload</translation>
+    </message>
+    <message numerus="yes">
+        <source>接受 %n 条</source>
+        <translation><numerusform>%n accepted</numerusform><numerusform>%n accepted</numerusform></translation>
+    </message>
+    <message>
+        <source>（上传标记未能保存）</source>
+        <translation> (the upload marks were not stored)</translation>
+    </message>
+    <message>
+        <source>拒绝 %1：%2</source>
+        <translation>refused %1: %2</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>自动上传 = 开</source>
+        <translation>Automatic upload = on</translation>
+    </message>
+    <message>
+        <source>自动上传 = 关</source>
+        <translation>Automatic upload = off</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 条记录</source>
+        <translation><numerusform>%n record</numerusform><numerusform>%n records</numerusform></translation>
+    </message>
+    <message>
+        <source>公示单</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 条记录到 %1</source>
+        <translation><numerusform>%n record to %1</numerusform><numerusform>%n records to %1</numerusform></translation>
+    </message>
+    <message>
+        <source>打印标签</source>
+        <translation>Print labels</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 个标签到 %1</source>
+        <translation><numerusform>%n label to %1</numerusform><numerusform>%n labels to %1</numerusform></translation>
+    </message>
+    <message>
+        <source>，未完成：%1</source>
+        <translation>, not finished: %1</translation>
+    </message>
+    <message>
+        <source>上传</source>
+        <translation>Upload</translation>
+    </message>
+    <message>
+        <source>%1：接受 %2 条，拒绝 %3 条</source>
+        <translation>%1: %2 accepted, %3 refused</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 条没有回复</source>
+        <translation><numerusform>%n without a reply</numerusform><numerusform>%n without a reply</numerusform></translation>
     </message>
 </context>
 <context>
