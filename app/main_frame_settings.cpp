@@ -43,10 +43,12 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
   if (combo == comboCom_) {
     settings_.portName = FromQString(combo->currentData().toString());  // the name, not its display
     settings_.Save();
+    LogOperation(tr("设置"), tr("检测仪串口 = %1").arg(ToQString(settings_.portName)));
     serialLink_.CloseSerialPort();  // the port timer reopens it with the new choice
   } else if (combo == comboBits_) {
     settings_.baudRate = text;
     settings_.Save();
+    LogOperation(tr("设置"), tr("波特率 = %1").arg(ToQString(text)));
     serialLink_.CloseSerialPort();
   } else if (combo == comboDeviceId_) {
     if (text == settings_.deviceId) return editDeviceId_->setText(ToQString(settings_.deviceId));
@@ -61,6 +63,7 @@ void MainFrameWnd::OnSettingsComboSelected(QComboBox* combo) {
     // The stored value is the Chinese name whatever the window's language shows.
     settings_.serverType = combo->currentIndex() == 0 ? u"TCP服务器" : u"HTTP服务器";
     settings_.Save();
+    LogOperation(tr("设置"), tr("服务器类型 = %1").arg(ToQString(settings_.serverType)));
   }
 }
 
@@ -98,6 +101,7 @@ void MainFrameWnd::ChangeDeviceId(std::function<void()> change,
         }
         change();
         settings_.Save();
+        LogOperation(tr("设置"), tr("设备ID = %1").arg(ToQString(settings_.deviceId)));
         serialLink_.SetDeviceId(settings_.deviceId);
         after(true);
       });
@@ -152,6 +156,11 @@ void MainFrameWnd::SaveProductConfig() {
   settings_.SetChannelNames(names);
   for (QComboBox* combo : channelCombos_) FillChannelCombo(combo);
   settings_.Save();
+  QStringList named;
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!names[i].IsEmpty()) named << QStringLiteral("%1 %2").arg(i + 1).arg(ToQString(names[i]));
+  }
+  LogOperation(tr("设置"), tr("通道产品名称 = %1").arg(named.join(QStringLiteral("，"))));
 }
 
 void MainFrameWnd::OnChannelComboSelected(int channel) {
@@ -159,4 +168,5 @@ void MainFrameWnd::OnChannelComboSelected(int channel) {
   channelEdits_[channel]->setText(ToQString(name));
   settings_.productNames.Set(channel, name);
   settings_.Save();
+  LogOperation(tr("设置"), tr("通道 %1 产品名称 = %2").arg(channel + 1).arg(ToQString(name)));
 }

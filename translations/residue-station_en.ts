@@ -1564,6 +1564,30 @@ The log was changed outside the program; ask the administrator to check it. New 
         <source>%n 条没有回复</source>
         <translation><numerusform>%n without a reply</numerusform><numerusform>%n without a reply</numerusform></translation>
     </message>
+    <message>
+        <source>检测仪串口 = %1</source>
+        <translation>Detector port = %1</translation>
+    </message>
+    <message>
+        <source>波特率 = %1</source>
+        <translation>Baud rate = %1</translation>
+    </message>
+    <message>
+        <source>服务器类型 = %1</source>
+        <translation>Server type = %1</translation>
+    </message>
+    <message>
+        <source>设备ID = %1</source>
+        <translation>Device ID = %1</translation>
+    </message>
+    <message>
+        <source>通道产品名称 = %1</source>
+        <translation>Channel products = %1</translation>
+    </message>
+    <message>
+        <source>通道 %1 产品名称 = %2</source>
+        <translation>Channel %1 product = %2</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>

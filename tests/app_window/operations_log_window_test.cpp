@@ -3,6 +3,7 @@
 // changed by hand is said once at start.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
@@ -33,6 +34,9 @@ TEST_F(OperationsLogWindowTest, OperationsAreLoggedShownNewestFirstAndTamperingI
   auto* unit = w.findChild<QLineEdit*>("EditUnitName");
   unit->setText(QStringLiteral("县农检站"));
   emit unit->textEdited(unit->text());
+  auto* bits = w.findChild<QComboBox*>("ComboBits");
+  bits->setCurrentIndex(bits->findText(QStringLiteral("115200")));
+  emit bits->activated(bits->currentIndex());
   ClickCheckBox(1);
   messages.clear();
   // The box that reports the delete: the log holds the line by then.
@@ -41,11 +45,12 @@ TEST_F(OperationsLogWindowTest, OperationsAreLoggedShownNewestFirstAndTamperingI
   SetMessageBoxHandler(ReadLogAtReport);
   w.findChild<QPushButton*>("btn_delete")->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !atReport.empty(); }, 20000));
-  ASSERT_EQ(atReport.size(), 2u);
+  ASSERT_EQ(atReport.size(), 3u);
   EXPECT_EQ(atReport[0].operation, "设置");
   EXPECT_EQ(atReport[0].details, "单位名称 = 县农检站");
-  EXPECT_EQ(atReport[1].operation, "删除");
-  EXPECT_EQ(atReport[1].details, "1 条记录");
+  EXPECT_EQ(atReport[1].details, "波特率 = 115200");
+  EXPECT_EQ(atReport[2].operation, "删除");
+  EXPECT_EQ(atReport[2].details, "1 条记录");
 
   std::vector<std::string> shown;
   options_.operationsLogShown = [&](QTableWidget& table) {
@@ -56,7 +61,7 @@ TEST_F(OperationsLogWindowTest, OperationsAreLoggedShownNewestFirstAndTamperingI
   SetMessageBoxHandler(RecordMessage);
   Open();
   window_->findChild<QPushButton*>("BtnOperationsLog")->click();
-  EXPECT_EQ(shown, (std::vector<std::string>{"删除", "设置"}));
+  EXPECT_EQ(shown, (std::vector<std::string>{"删除", "设置", "设置"}));
   EXPECT_TRUE(messages.empty() || messages.back().find("操作记录") == std::string::npos);
 
   // Changed by hand: said once, at the next start, with the line.
@@ -69,7 +74,7 @@ TEST_F(OperationsLogWindowTest, OperationsAreLoggedShownNewestFirstAndTamperingI
   Open();
   QTest::qWait(50);
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_NE(messages[0].find("第 2 行：这一行的内容与校验值不符"), std::string::npos)
+  EXPECT_NE(messages[0].find("第 3 行：这一行的内容与校验值不符"), std::string::npos)
       << messages[0];
 }
 
