@@ -94,10 +94,12 @@ void MainFrameWnd::StartOutbox() {
     }
     if (outbox_->Add(keys, LocalNowText())) (void)outbox_->ForgetExpected();
   }
-  // The rows of records still queued, or refused, from an earlier run.
+  // The rows of records still queued, or refused, from an earlier run (no
+  // walk over the list when there are none).
   const auto refused = outbox_->Rejections();
   std::vector<std::pair<uint64_t, String>> marks;
-  for (uint32_t i = 0; i < records.Count(); ++i) {
+  const uint32_t walked = outbox_->Count() > 0 || !refused.empty() ? records.Count() : 0;
+  for (uint32_t i = 0; i < walked; ++i) {
     const String key = records[i].Key();
     if (outbox_->Contains(key)) {
       outboxSerials_[key.ToStd()] = records[i].serial;
@@ -218,10 +220,13 @@ void MainFrameWnd::OnAutoUploadToggled(bool on) {
   if (on && outbox_) {
     // Once, as it is turned on: the records never uploaded may go too.
     std::vector<String> keys;
+    std::vector<uint32_t> rows;
     const NcItemList& records = book_.Records();
     for (uint32_t i = 0; i < records.Count(); ++i) {
-      if (!records[i].uploaded && records[i].stored && !outbox_->Contains(records[i].Key()))
+      if (!records[i].uploaded && records[i].stored && !outbox_->Contains(records[i].Key())) {
         keys.push_back(records[i].Key());
+        rows.push_back(i);
+      }
     }
     if (!keys.empty() && ShowMessageBox(this,
                                         tr("有 %n 条未上传的记录，是否一并上传？", nullptr,
@@ -233,7 +238,7 @@ void MainFrameWnd::OnAutoUploadToggled(bool on) {
             this, tr("无法把记录加入上传队列：%1").arg(ShownLibraryText(ToQString(queued.text))),
             MessageKind::kError);
       }
-      for (uint32_t i = 0; i < records.Count(); ++i) NoteQueuedRow(&records[i]);
+      for (const uint32_t i : rows) NoteQueuedRow(&records[i]);
     }
   }
   ConfigureOutbox();

@@ -1,6 +1,7 @@
 #include "store/outbox.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 
 namespace {
@@ -20,7 +21,8 @@ Outbox::Outbox(const std::string& folder, bool createIfMissing) : db_(folder, cr
   db_.ForEach([this](String& key, Json& doc) {
     if (key.Left(1) == String(u"q")) {
       Entry entry;
-      entry.number = std::stoull(key.Mid(1).ToBytes(cp::kUtf8));
+      // A damaged key reads as 0 rather than ending the program.
+      entry.number = std::strtoull(key.Mid(1).ToBytes(cp::kUtf8).c_str(), nullptr, 10);
       entry.key = doc.PropertyStr(u"key", u"");
       entry.queued = doc.PropertyStr(u"queued", u"");
       next_ = entry.number + 1;
