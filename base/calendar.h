@@ -34,3 +34,5 @@ uint32_t TestDayOf(const Text& time) {
 // The local date and time now, "yyyy-MM-dd HH:mm:ss". Implementations:
 // calendar_posix.cpp.
 String LocalNowText();
+// The same for a moment given in seconds since 1970 (UTC).
+String LocalTimeText(int64_t secondsSince1970);

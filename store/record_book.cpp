@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 
+#include "base/calendar.h"
 #include "base/file_io.h"
 #include "device/frame_decoder.h"
 #include "store/record_store.h"
@@ -229,7 +230,15 @@ DbStatus RecordBook::DeleteTicked(uint32_t& removed) {
 
 RecordBook::Prepared RecordBook::PrepareDeleteTicked() {
   Prepared prepared;
-  prepared.status = DeleteSelectedFromDb(records_, db_, prepared.count);
+  if (bin_) {
+    std::vector<std::string> keys;
+    for (uint32_t i = 0; i < records_.Count(); ++i) {
+      if (records_[i].selected && records_[i].stored) keys.push_back(StoredKeyBytes(records_[i]));
+    }
+    prepared.status = bin_->MoveIn(keys, LocalNowText(), prepared.count);
+  } else {
+    prepared.status = DeleteSelectedFromDb(records_, db_, prepared.count);
+  }
   if (!prepared.status) return prepared;  // one write, all or none: every row stays
   // The records that stay, in a list of their own that takes the place of
   // the old one at the finish: at a million records, removing them where
@@ -243,6 +252,33 @@ RecordBook::Prepared RecordBook::PrepareDeleteTicked() {
   prepared.finish = [this, list, newIndex] {
     records_.Swap(*list);  // `list` holds the old records now
     view_.Removed(*newIndex);
+    Recount();
+    NotifyReset();
+  };
+  prepared.leftover = list;
+  return prepared;
+}
+
+RecordBook::Prepared RecordBook::PrepareRestore(const std::vector<std::string>& ids,
+                                                const String& deviceId,
+                                                std::vector<std::string>* clashes) {
+  Prepared prepared;
+  if (!bin_) return prepared;
+  std::vector<RecycleBin::Entry> restored;
+  prepared.status = bin_->MoveOut(ids, restored, clashes);
+  if (!prepared.status) return prepared;
+  prepared.count = static_cast<uint32_t>(restored.size());
+  auto list = std::make_shared<NcItemList>();
+  StoredEntryReader reader(deviceId);
+  for (const RecycleBin::Entry& entry : restored) {
+    reader.Append(*list, entry.key.data(), entry.key.size(), entry.value.data(),
+                  entry.value.size());
+  }
+  prepared.finish = [this, list] {
+    for (uint32_t i = 0; i < list->Count(); ++i) {
+      records_.AppendCopy((*list)[i]);
+      view_.Appended(records_, records_.Count() - 1);
+    }
     Recount();
     NotifyReset();
   };

@@ -10,6 +10,7 @@
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
 #include "store/record_filter.h"
+#include "store/recycle_bin.h"
 #include "store/record_view.h"
 
 // The station's records as the window shows them: the list, the rows shown
@@ -55,6 +56,9 @@ class RecordBook {
   RecordBook& operator=(const RecordBook&) = delete;
 
   void SetListener(Listener listener) { listener_ = std::move(listener); }
+  // Deleted records go into `bin` (kept for a restore) instead of going for
+  // good. Not owned.
+  void SetRecycleBin(RecycleBin* bin) { bin_ = bin; }
 
   const NcItemList& Records() const { return records_; }
   const RecordView& View() const { return view_; }
@@ -132,6 +136,11 @@ class RecordBook {
   Prepared PrepareSort(int column, bool descending);
   Prepared PrepareTickShown(bool ticked);
   Prepared PrepareDeleteTicked();
+  // Puts the recycle bin's entries `ids` back and lists them (`deviceId`:
+  // the station's, for records that name none); `clashes` gets the entries
+  // left in the bin because a record is stored under their key again.
+  Prepared PrepareRestore(const std::vector<std::string>& ids, const String& deviceId,
+                          std::vector<std::string>* clashes = nullptr);
   Prepared PrepareKeepDeviceIds();
   static Prepared Finish(Prepared prepared);
 
@@ -155,6 +164,7 @@ class RecordBook {
   void RecordChanged(uint32_t index);
 
   RecordDb& db_;
+  RecycleBin* bin_ = nullptr;
   NcItemList records_;
   RecordView view_;
   Counts counts_;

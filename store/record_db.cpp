@@ -111,6 +111,13 @@ void RecordDb::Reopen() {
   Open();
 }
 
+void RecordDb::WhileClosed(const std::function<void()>& work) {
+  std::unique_lock<std::shared_mutex> hold(lock_);
+  db_.reset();  // waits for leveldb's compactions
+  work();
+  Open();
+}
+
 RecordDb::OpenProblem RecordDb::Problem() const {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (db_) return OpenProblem::kNone;
@@ -170,6 +177,13 @@ DbStatus RecordDb::GetText(const String& key, String& value) {
   const leveldb::Status status = db_->Get(leveldb::ReadOptions(), Bytes(key), &bytes);
   if (status.ok()) value = Text(bytes);
   return StatusOf(status);
+}
+
+DbStatus RecordDb::GetBytes(const std::string& key, std::string& value) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  if (!db_) return openStatus_;
+  ++lookups_;
+  return StatusOf(db_->Get(leveldb::ReadOptions(), key, &value));
 }
 
 DbStatus RecordDb::GetJson(const String& key, Json& doc) {

@@ -68,6 +68,10 @@ class RecordDb {
   // clear an error leveldb keeps after a failed write). Waits for running
   // operations; safe while other threads use the database.
   void Reopen();
+  // Closes the database, runs `work` while no operation and no background
+  // work of leveldb's touches the folder (its files then hold one finished
+  // state), and opens it again. Other threads' operations wait meanwhile.
+  void WhileClosed(const std::function<void()>& work);
 
   // A `durable` write reaches the disk before the call returns, so a power cut
   // right after it cannot lose it; other writes may sit in the OS cache.
@@ -77,6 +81,8 @@ class RecordDb {
   // Parses the stored text into `doc` (an empty text gives an empty doc). Fails,
   // doc untouched, when the key is absent or the read fails; fails after a failed parse.
   DbStatus GetJson(const String& key, Json& doc);
+  // The stored bytes of one key (GBK key, GBK value text).
+  DbStatus GetBytes(const std::string& key, std::string& value);
   DbStatus Delete(const String& key);  // deleting an absent key succeeds
   // The last key (in key order) that starts with `prefix`, found with one
   // seek; false when there is none.

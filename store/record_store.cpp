@@ -148,39 +148,39 @@ std::string StoredKeyBytes(const _NcItemData& record) {
   return record.Key().ToBytes(cp::kGbk);
 }
 
+void StoredEntryReader::Append(NcItemList& records, const char* key, size_t keyLength,
+                               const char* bytes, size_t length) {
+  const bool plainKey = IsAscii(key, keyLength) && !std::memchr(key, '\\', keyLength) &&
+                        !std::memchr(key, '/', keyLength) && !std::memchr(key, '"', keyLength);
+  if (!plainKey || keyLength == 0 || std::memchr(key, 0, keyLength)) {
+    cp::ToUtf16(key, keyLength, cp::kAnsi, wide_);
+    bool exact;
+    EscapeText(wide_.data(), wide_.size(), keyForm_, exact);
+  } else {
+    keyForm_.assign(key, keyLength);
+  }
+  if (ReadStoredValue(bytes, length, value_)) {
+    const bool ownId = !value_.deviceId.empty();
+    if (ownId && value_.deviceId != lastIdBytes_) {
+      lastIdBytes_.assign(value_.deviceId);
+      lastId_ = String::FromBytes(lastIdBytes_, cp::kUtf8);
+    }
+    records.AppendForm(keyForm_, value_.text, value_.exact, value_.selected, value_.uploaded,
+                       value_.plain, ownId ? lastId_ : deviceId_, ownId);
+    return;
+  }
+  cp::ToUtf16(bytes, length, cp::kAnsi, wide_);
+  Json doc;
+  if (doc.Parse(wide_.data(), static_cast<int>(wide_.size())) == -1) return;
+  AppendLoadedRecord(records, UnescapeText(keyForm_), doc, deviceId_);
+}
+
 DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceId) {
   DbStatus status;
-  StoredValue value;
-  std::string keyForm;
-  std::u16string wide;
-  std::string lastIdBytes;  // the last stored device ID met, and as a String
-  String lastId;
+  StoredEntryReader reader(deviceId);
   db.ForEachRaw(
       [&](const char* key, size_t keyLength, const char* bytes, size_t length) {
-        const bool plainKey = IsAscii(key, keyLength) && !std::memchr(key, '\\', keyLength) &&
-                              !std::memchr(key, '/', keyLength) &&
-                              !std::memchr(key, '"', keyLength);
-        if (!plainKey || keyLength == 0 || std::memchr(key, 0, keyLength)) {
-          cp::ToUtf16(key, keyLength, cp::kAnsi, wide);
-          bool exact;
-          EscapeText(wide.data(), wide.size(), keyForm, exact);
-        } else {
-          keyForm.assign(key, keyLength);
-        }
-        if (ReadStoredValue(bytes, length, value)) {
-          const bool ownId = !value.deviceId.empty();
-          if (ownId && value.deviceId != lastIdBytes) {
-            lastIdBytes.assign(value.deviceId);
-            lastId = String::FromBytes(lastIdBytes, cp::kUtf8);
-          }
-          records.AppendForm(keyForm, value.text, value.exact, value.selected, value.uploaded,
-                             value.plain, ownId ? lastId : deviceId, ownId);
-          return;
-        }
-        cp::ToUtf16(bytes, length, cp::kAnsi, wide);
-        Json doc;
-        if (doc.Parse(wide.data(), static_cast<int>(wide.size())) == -1) return;
-        AppendLoadedRecord(records, UnescapeText(keyForm), doc, deviceId);
+        reader.Append(records, key, keyLength, bytes, length);
       },
       &status);
   return status;

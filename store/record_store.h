@@ -7,6 +7,7 @@
 #include "base/string.h"
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
+#include "store/stored_value.h"
 
 // The record operations the main window runs against the database. Plain
 // functions over a RecordDb; each reports through the database's status of
@@ -33,6 +34,23 @@ StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& 
 // entry stays stored but is never listed).
 _NcItemData* AppendLoadedRecord(NcItemList& records, const String& key, const Json& doc,
                                 const String& deviceId);
+// Lists stored entries (GBK key and value bytes) as the start-up load does.
+class StoredEntryReader {
+ public:
+  // `deviceId`: the station's ID, for values that name none.
+  explicit StoredEntryReader(const String& deviceId) : deviceId_(deviceId) {}
+  void Append(NcItemList& records, const char* key, size_t keyLength, const char* bytes,
+              size_t length);
+
+ private:
+  String deviceId_;
+  StoredValue value_;
+  std::string keyForm_;
+  std::u16string wide_;
+  std::string lastIdBytes_;  // the last stored device ID met, and as a String
+  String lastId_;
+};
+
 // The start-up load: every stored record appended in key order, in one walk
 // over the database. Values in the program's own layout are read without a
 // Json tree; any other value goes through the JSON parser (a value that is not

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/status.h"
+#include "base/string.h"
+#include "store/record_db.h"
+
+// Deleted records, kept in a database of their own beside the record
+// database (whose keys and values stay as they are) until they are restored
+// or removed for good. An entry keeps the record's key and its stored bytes
+// exactly, with the time it was deleted.
+//
+// A move between the two databases is three writes: the bin first notes the
+// move (the entries, and a mark per record saying which way it goes), then the
+// record database changes, then the marks go. A crash in between leaves the
+// marks, and FinishInterrupted (run before the records are read at start)
+// completes the move, so every record ends up in exactly one of the two
+// places. Any thread; one move at a time (the window's record owner).
+class RecycleBin {
+ public:
+  static std::string FolderFor(const std::string& storageFolder) {
+    return storageFolder + ".recycle";
+  }
+
+  struct Entry {
+    std::string id;     // the entry's own key in the bin
+    std::string key;    // as the record database stores it (GBK)
+    std::string value;  // the record's stored bytes
+    String deleted;     // "yyyy-MM-dd HH:mm:ss", local time
+  };
+
+  RecycleBin(RecordDb& records, const std::string& folder, bool createIfMissing = true);
+  RecycleBin(const RecycleBin&) = delete;
+  RecycleBin& operator=(const RecycleBin&) = delete;
+
+  const DbStatus& OpenStatus() const { return bin_.OpenStatus(); }
+  RecordDb& Database() { return bin_; }
+
+  // Moves the records of `keys` out of the record database into the bin,
+  // stamped `deleted`. Keys not stored are passed over; `moved` counts the
+  // others. Failed: nothing moved (or, after the bin's first write, the
+  // marks left finish the move at the next start).
+  DbStatus MoveIn(const std::vector<std::string>& keys, const String& deleted, uint32_t& moved);
+  // Puts the entries `ids` back exactly as they were stored; `restored`
+  // gets them. A key the record database holds again (a new record under it)
+  // stays in the bin and is named in `clashes`.
+  DbStatus MoveOut(const std::vector<std::string>& ids, std::vector<Entry>& restored,
+                   std::vector<std::string>* clashes = nullptr);
+  // Removes entries (their ids) for good, in one durable write.
+  DbStatus Purge(const std::vector<std::string>& ids);
+
+  // Every entry, in key order (the test time).
+  std::vector<Entry> Entries(DbStatus* status = nullptr);
+  // The ids of the entries deleted before `time` ("yyyy-MM-dd HH:mm:ss").
+  std::vector<std::string> DeletedBefore(const String& time);
+  size_t Count();
+
+  // Completes the moves a crash interrupted; `finished` counts the records.
+  DbStatus FinishInterrupted(uint32_t* finished = nullptr);
+
+ private:
+  RecordDb& records_;
+  RecordDb bin_;
+};
+
+// Whether a database status means "no such key" rather than a failure.
+bool IsNotFound(const DbStatus& status);
