@@ -40,6 +40,7 @@ void MainFrameWnd::Notify(const Notification& n) {
        }},
       {"click", "btn_delete",
        [](MainFrameWnd& w, const Notification&) { w.DeleteSelectedRecords(); }},
+      {"click", "btn_recycle", [](MainFrameWnd& w, const Notification&) { w.ShowRecycleBin(); }},
       {"click", "btn_print",
        [](MainFrameWnd& w, const Notification&) { w.PrintSelectedRecords(); }},
       {"click", "btn_upload",

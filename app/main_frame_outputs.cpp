@@ -76,7 +76,9 @@ void MainFrameWnd::DeleteSelectedRecords() {
           return;
         }
         LogOperation(tr("删除"), tr("%n 条记录", nullptr, static_cast<int>(deleted.count)));
-        ShowMessageBox(this, tr("已删除 %n 条数据!", nullptr, static_cast<int>(deleted.count)),
+        ShowMessageBox(this,
+                       tr("已删除 %n 条数据!", nullptr, static_cast<int>(deleted.count)) +
+                           QStringLiteral("\n") + tr("删除的记录在“回收站”里，可以恢复。"),
                        MessageKind::kInformation);
       });
 }

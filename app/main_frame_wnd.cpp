@@ -316,10 +316,12 @@ void MainFrameWnd::InitWindow() {
   }
   datalist_->SetColumnWidths(widths);
   InitFindBar();
+  InitRecycleBin();
   LoadStoredRecords();
   StoreRecordsLeftLastTime();
   StartOutbox();
   InitOperationsLog();
+  OfferRecyclePurge();
   connect(&pendingTimer_, &QTimer::timeout, this, [this] {
     if (RetryPendingRecords()) pendingTimer_.stop();
   });

@@ -72,6 +72,8 @@ struct MainFrameOptions {
   bool firstStartGuide = true;
   // Tests: gets the operations log's table instead of the dialog being shown.
   std::function<void(class QTableWidget&)> operationsLogShown;
+  // Tests: the recycle bin's dialog, filled, instead of showing it.
+  std::function<void(class QDialog&)> recycleBinShown;
 };
 
 // The main window. Owns all running state: settings, the record database, the
@@ -128,6 +130,8 @@ class MainFrameWnd : public QWidget,
   void ShowStatistics();
   void PrintSelectedRecords();
   void DeleteSelectedRecords();
+  // "回收站": the deleted records, to put back or remove for good.
+  void ShowRecycleBin();
   // Ends a running print job: the label in flight is abandoned (not counted)
   // and the usual report follows.
   void StopPrintJob();
@@ -202,6 +206,9 @@ class MainFrameWnd : public QWidget,
   const RecordView& View() const { return book_.View(); }
 
   const NcItemList& Records() const { return book_.Records(); }
+  const RecordBook::Counts& GetCounts() const { return book_.GetCounts(); }
+  // Tests change the hooks of an open window.
+  MainFrameOptions& Options() { return options_; }
   Settings& GetSettings() { return settings_; }
   RecordDb& Database() { return recordDb_; }
   RecordListView* RecordList() const { return datalist_; }
@@ -286,6 +293,12 @@ class MainFrameWnd : public QWidget,
   // would change it say to wait; records arriving meanwhile join at the
   // end), its finish and then `done` run on the UI thread. Short lists are
   // done at once, on this thread.
+  // The recycle bin opened (moves a crash cut short finished) before the
+  // records are read; entries older than "recycle_days" offered for removal.
+  void InitRecycleBin();
+  void OfferRecyclePurge();
+  bool PurgeFromBin(const std::vector<std::string>& ids, const QString& operation);
+  void RestoreFromBin(const std::vector<std::string>& ids, std::function<void()> refresh);
   void RunOnFrozenBook(const QString& busyText, std::function<RecordBook::Prepared()> prepare,
                        std::function<void(const RecordBook::Prepared&)> done = {});
   // `busyText` in the status bar while the book is frozen, the record
@@ -351,6 +364,8 @@ class MainFrameWnd : public QWidget,
   WindowJob checkJob_{this, [](size_t, size_t) {}};     // "测试连接"
   WindowJob queuesJob_{this, [](size_t, size_t) {}};    // the installed printer queues
   std::unique_ptr<class OperationsLog> opsLog_;
+  std::unique_ptr<class RecycleBin> recycleBin_;
+  uint32_t interruptedMoves_ = 0;  // records of moves a crash cut short, finished at start
   std::unique_ptr<Outbox> outbox_;
   std::unique_ptr<UploadFlagStore> outboxFlags_;
   std::unique_ptr<OutboxWorker> outboxWorker_;

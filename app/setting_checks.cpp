@@ -156,6 +156,13 @@ String CheckLabelPosition(const String& text, int sizeMm) {
   return why;
 }
 
+String CheckCount(const String& text, uint32_t most, uint32_t& value) {
+  if (ParseNumberIn(text, 1, most, value)) return String(u"");
+  String problem;
+  problem.Format(u"必须是 1-%u 的整数", static_cast<unsigned>(most));
+  return problem;
+}
+
 String CheckQrModule(const String& text) {
   uint32_t value = 0;
   return ParseNumberIn(text, 1, 20, value) ? String(u"") : String(u"二维码的点大小必须是 1-20");

@@ -67,6 +67,15 @@ void Settings::Load() {
   httpOkText = ReadString(*root, u"http_ok_text", u"");
   const Json* automatic = root->FindProperty(u"auto_upload");
   autoUpload = automatic && automatic->IsBoolean() && automatic->Boolean(false);
+  // Counts out of range (0, negative, absurd) are taken as absent.
+  const auto count = [&](const char16_t* key, uint32_t fallback, uint32_t most) {
+    const Json* node = root->FindProperty(key);
+    const long long value = node && node->IsNumber() ? node->Int64(fallback) : fallback;
+    return value >= 1 && value <= most ? static_cast<uint32_t>(value) : fallback;
+  };
+  recycleDays = count(u"recycle_days", 90, 3650);
+  backupKeep = count(u"backup_keep", 30, 1000);
+  backupDir = ReadString(*root, u"backup_dir", u"");
 
   ReadDistinct(root->FindProperty(u"extra_ports"), extraPorts);
   ReadDistinct(root->GetProperty(u"ids", true), knownDeviceIds);
@@ -158,8 +167,12 @@ std::vector<Settings::Kept> Settings::WrittenValues() const {
   };
   std::vector<String> names;
   for (int i = 0; i < ProductNames::kChannels; ++i) names.push_back(productNames.Get(i));
-  String port;
-  port.Format(u"%u", static_cast<unsigned>(serverPort));
+  const auto number = [](uint32_t value) {
+    String digits;
+    digits.Format(u"%u", static_cast<unsigned>(value));
+    return digits;
+  };
+  const String port = number(serverPort);
   std::vector<Kept> kept = {{u"com", text(portName), true},
                             {u"bits", text(baudRate), true},
                             {u"deviceid", text(deviceId), true},
@@ -176,7 +189,10 @@ std::vector<Settings::Kept> Settings::WrittenValues() const {
                             {u"dwmc", text(unitName), false},
                             {u"notice_title", text(noticeTitle), false},
                             {u"http_ok_text", text(httpOkText), false},
-                            {u"auto_upload", autoUpload ? u"true" : u"false", false}};
+                            {u"auto_upload", autoUpload ? u"true" : u"false", false},
+                            {u"recycle_days", number(recycleDays), false},
+                            {u"backup_dir", text(backupDir), false},
+                            {u"backup_keep", number(backupKeep), false}};
   // A trace address that follows the server is not written: it goes on following.
   if (!queryUrlFollowsHost) kept.push_back({u"query_url", text(queryUrl), false});
   return kept;

@@ -39,6 +39,9 @@ struct Settings {
   String httpOkText;                   // "http_ok_text": what an accepting HTTP reply holds
   bool autoUpload = false;             // "auto_upload": records go to the server by themselves
   uint16_t serverPort = 0;             // "serv_port"
+  uint32_t recycleDays = 90;           // "recycle_days": deleted records kept this long
+  String backupDir;                    // "backup_dir": where the daily backup goes ("": none)
+  uint32_t backupKeep = 30;            // "backup_keep": the newest backups kept there
   String deviceIdProblem;              // a "deviceid" in the file that is no device ID
   std::string readProblem;             // why the file could not be read, "" when it was
   std::string brokenProblem;           // where it did not parse (UTF-8), "" when it did
@@ -52,7 +55,8 @@ struct Settings {
   // (exactly 20) "user_names" that changed since they were loaded or saved,
   // or that nobody edited in the file meanwhile, and the settings page's other
   // keys ("serv_host", "serv_port", "http_url", "user_name", "pass_word",
-  // "dwbh", "dwmc", "query_url", "notice_title", "http_ok_text", "auto_upload") that
+  // "dwbh", "dwmc", "query_url", "notice_title", "http_ok_text", "auto_upload", "recycle_days",
+  // "backup_dir", "backup_keep") that
   // changed; every other key
   // stays as the file holds it now.
   void Save();

@@ -64,6 +64,20 @@ TEST_F(SettingsTest, LoadingTakesValuesAsTheyStandAndDropsWhatDoesNotFit) {
       {R"({"serv_port": 70000})", [](const Settings& s) { EXPECT_EQ(s.serverPort, 4464); }},
       {R"({"serv_port": 3620.9})", [](const Settings& s) { EXPECT_EQ(s.serverPort, 3620); }},
       {R"({"serv_port": "80"})", [](const Settings& s) { EXPECT_EQ(s.serverPort, 3620); }},
+      {R"({})",
+       [](const Settings& s) {
+         EXPECT_EQ(s.recycleDays, 90u);
+         EXPECT_EQ(s.backupKeep, 30u);
+         EXPECT_TRUE(s.backupDir == u"");
+       }},
+      {R"({"recycle_days": 7, "backup_keep": 3, "backup_dir": "/media/stick"})",
+       [](const Settings& s) {
+         EXPECT_EQ(s.recycleDays, 7u);
+         EXPECT_EQ(s.backupKeep, 3u);
+         EXPECT_TRUE(s.backupDir == u"/media/stick");
+       }},
+      {R"({"recycle_days": 0, "backup_keep": -4})",
+       [](const Settings& s) { EXPECT_EQ(s.recycleDays + s.backupKeep, 120u); }},
       {R"({"serv_host": "10.1.2.3"})",
        [](const Settings& s) { EXPECT_TRUE(s.queryUrl == u"http://10.1.2.3/trace?uid="); }},
       {R"({"serv_host": "a", "query_url": ""})",

@@ -82,7 +82,7 @@ TEST_F(BookWorkTest, CommandsRunOnTheFrozenListAndARecordArrivingMeanwhileJoinsA
        }},
       {"delete the ticked", [](MainFrameWnd& w) { w.DeleteSelectedRecords(); },
        [](BookWorkTest& t, MainFrameWnd& w) {
-         EXPECT_EQ(messages.back(), "已删除 2 条数据!");
+         EXPECT_EQ(messages.back(), "已删除 2 条数据!\n删除的记录在“回收站”里，可以恢复。");
          EXPECT_EQ(w.Database().ForEach([](String&, Json&) { return false; }), 5u);
          EXPECT_EQ(t.Status(), "共 5 条，显示 5 条，已勾选 0 条，合格 2 条，不合格 3 条");
        }},

@@ -135,7 +135,7 @@ TEST_F(FindTest, SelectAllUnderAFilterTicksTheShownRowsAndDeletionCountsHiddenOn
   EXPECT_EQ(messages.back(), "删除 4 条记录（其中 1 条不在当前列表中）？");
   confirmAnswer = true;
   window_->findChild<QPushButton*>("btn_delete")->click();
-  EXPECT_EQ(messages.back(), "已删除 4 条数据!");
+  EXPECT_EQ(messages.back(), "已删除 4 条数据!\n删除的记录在“回收站”里，可以恢复。");
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(window_->Records().Count(), 2u);
   Click("BtnClearFind");

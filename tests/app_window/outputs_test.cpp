@@ -116,7 +116,7 @@ TEST_F(OutputsTest, DeletionRemovesTickedRowsRecordsAndStoredEntriesTogether) {
   EXPECT_EQ(window_->Records().Count(), 5u) << "Cancel changes nothing";
   confirmAnswer = true;
   Click("btn_delete");
-  EXPECT_EQ(messages.back(), "已删除 2 条数据!");
+  EXPECT_EQ(messages.back(), "已删除 2 条数据!\n删除的记录在“回收站”里，可以恢复。");
   EXPECT_EQ(Keys(), (std::vector<std::string>{"01", "03", "05"}));
   EXPECT_EQ(window_->RecordList()->model()->rowCount(), 3);
   String gone;
@@ -124,7 +124,7 @@ TEST_F(OutputsTest, DeletionRemovesTickedRowsRecordsAndStoredEntriesTogether) {
   EXPECT_TRUE(window_->Database().GetText(u"261206100003", gone));
   window_->findChild<QCheckBox*>("selall")->click();
   Click("btn_delete");
-  EXPECT_EQ(messages.back(), "已删除 3 条数据!");
+  EXPECT_EQ(messages.back(), "已删除 3 条数据!\n删除的记录在“回收站”里，可以恢复。");
   EXPECT_EQ(window_->Records().Count(), 0u);
   EXPECT_TRUE(window_->findChild<QCheckBox*>("selall")->isChecked());
 }

@@ -1,0 +1,227 @@
+// The recycle bin in the window: "删除" moves ticked records there; "回收站"
+// lists them with the time they were deleted, puts ticked ones back or
+// removes them for good; entries older than "recycle_days" are offered for
+// removal at start.
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <ctime>
+
+#include "app/main_frame_wnd.h"
+#include "base/calendar.h"
+#include "store/record_filter.h"
+#include "store/record_store.h"
+#include "store/recycle_bin.h"
+#include "ui/message_box.h"
+#include "ui/qt_text.h"
+
+namespace {
+
+// The columns of the bin's list: the deletion time, then record columns.
+constexpr int kBinRecordCells[] = {9, 1, 2, 4};  // 日期, 名称, 检测结果, 被检单位
+
+}  // namespace
+
+void MainFrameWnd::InitRecycleBin() {
+  recycleBin_ =
+      std::make_unique<RecycleBin>(recordDb_, RecycleBin::FolderFor(options_.storageFolder));
+  // Deletes fail while the bin cannot be written: nothing goes for good unasked.
+  book_.SetRecycleBin(recycleBin_.get());
+  uint32_t finished = 0;
+  const DbStatus status = recycleBin_->FinishInterrupted(&finished);
+  if (!status) {
+    const QString text = tr("回收站 %1 无法打开，暂时不能删除记录：%2")
+                             .arg(QString::fromStdString(RecycleBin::FolderFor(
+                                      options_.storageFolder)),
+                                  ToQString(status.text));
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+          if (!closing_) ShowMessageBox(this, text, MessageKind::kError);
+        },
+        Qt::QueuedConnection);
+  }
+  if (finished > 0) interruptedMoves_ = finished;
+}
+
+void MainFrameWnd::OfferRecyclePurge() {
+  if (interruptedMoves_ > 0) {
+    LogOperation(tr("修复"), tr("完成上次中断的删除或恢复：%n 条记录", nullptr,
+                                static_cast<int>(interruptedMoves_)));
+  }
+  if (!recycleBin_ || !recycleBin_->OpenStatus()) return;
+  const String limit =
+      LocalTimeText(static_cast<int64_t>(std::time(nullptr)) -
+                    static_cast<int64_t>(settings_.recycleDays) * 24 * 3600);
+  const std::vector<std::string> old = recycleBin_->DeletedBefore(limit);
+  if (old.empty()) return;
+  const unsigned days = settings_.recycleDays;
+  QMetaObject::invokeMethod(
+      this,
+      [this, old, days] {
+        if (closing_) return;
+        const QString question =
+            tr("回收站里有 %1 条记录删除已超过 %2 天，彻底删除它们？彻底删除后无法恢复。")
+                .arg(old.size())
+                .arg(days);
+        if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
+        PurgeFromBin(old, tr("清理回收站"));
+      },
+      Qt::QueuedConnection);
+}
+
+bool MainFrameWnd::PurgeFromBin(const std::vector<std::string>& ids, const QString& operation) {
+  const DbStatus purged = recycleBin_->Purge(ids);
+  if (!purged) {
+    ShowMessageBox(this, tr("未能彻底删除，记录仍在回收站里：%1").arg(ToQString(purged.text)),
+                   MessageKind::kError);
+    return false;
+  }
+  LogOperation(operation, tr("%n 条记录", nullptr, static_cast<int>(ids.size())));
+  return true;
+}
+
+void MainFrameWnd::ShowRecycleBin() {
+  if (!recycleBin_) return;
+  QDialog dialog(this);
+  dialog.setWindowTitle(tr("回收站"));
+  dialog.resize(760, 460);
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* summary = new QLabel;
+  summary->setObjectName(QStringLiteral("TextRecycleCount"));
+  layout->addWidget(summary);
+  auto* table = new QTableWidget(0, 5);
+  table->setObjectName(QStringLiteral("RecycleBinTable"));
+  table->setHorizontalHeaderLabels({tr("删除时间"), tr("日期"), tr("名称"), tr("检测结果"),
+                                    tr("被检单位")});
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionMode(QAbstractItemView::NoSelection);
+  table->verticalHeader()->hide();
+  table->horizontalHeader()->setStretchLastSection(true);
+  layout->addWidget(table);
+  auto* row = new QHBoxLayout;
+  auto* all = new QCheckBox(tr("全选"));
+  all->setObjectName(QStringLiteral("CheckRecycleAll"));
+  auto* restore = new QPushButton(tr("恢复"));
+  restore->setObjectName(QStringLiteral("BtnRestoreDeleted"));
+  auto* purge = new QPushButton(tr("彻底删除"));
+  purge->setObjectName(QStringLiteral("BtnPurgeDeleted"));
+  auto* close = new QPushButton(tr("关闭"));
+  row->addWidget(all);
+  row->addStretch(1);
+  row->addWidget(restore);
+  row->addWidget(purge);
+  row->addWidget(close);
+  layout->addLayout(row);
+
+  auto ids = std::make_shared<std::vector<std::string>>();
+  auto fill = [this, table, summary, ids, all] {
+    DbStatus read;
+    const std::vector<RecycleBin::Entry> entries = recycleBin_->Entries(&read);
+    ids->clear();
+    table->setRowCount(static_cast<int>(entries.size()));
+    StoredEntryReader reader(settings_.deviceId);
+    for (size_t i = 0; i < entries.size(); ++i) {
+      const RecycleBin::Entry& entry = entries[i];
+      ids->push_back(entry.id);
+      NcItemList one;
+      reader.Append(one, entry.key.data(), entry.key.size(), entry.value.data(),
+                    entry.value.size());
+      auto* when = new QTableWidgetItem(ToQString(entry.deleted));
+      when->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+      when->setCheckState(Qt::Unchecked);
+      const int r = static_cast<int>(i);
+      table->setItem(r, 0, when);
+      for (int c = 0; c < 4; ++c) {
+        const QString text =
+            one.Count() == 1 ? ToQString(one.Cell(0, kBinRecordCells[c]))
+                             : (c == 0 ? ToQString(String::FromBytes(entry.key, cp::kGbk))
+                                       : QString());
+        table->setItem(r, c + 1, new QTableWidgetItem(text));
+      }
+    }
+    table->resizeColumnsToContents();
+    const QSignalBlocker quiet(all);
+    all->setChecked(false);
+    summary->setText(
+        read ? tr("回收站里有 %n 条记录，删除超过 %1 天的记录在程序启动时提示彻底删除。", nullptr,
+                  static_cast<int>(entries.size()))
+                   .arg(settings_.recycleDays)
+             : tr("回收站有损坏的部分，只列出了能读出的记录：%1").arg(ToQString(read.text)));
+  };
+  auto ticked = [table, ids] {
+    std::vector<std::string> chosen;
+    for (int r = 0; r < table->rowCount(); ++r) {
+      if (table->item(r, 0)->checkState() == Qt::Checked) chosen.push_back((*ids)[r]);
+    }
+    return chosen;
+  };
+  connect(all, &QCheckBox::toggled, &dialog, [table](bool on) {
+    for (int r = 0; r < table->rowCount(); ++r)
+      table->item(r, 0)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+  });
+  connect(restore, &QPushButton::clicked, &dialog, [this, ticked, fill, &dialog] {
+    const std::vector<std::string> chosen = ticked();
+    if (chosen.empty()) {
+      ShowMessageBox(this, tr("请先勾选要恢复的记录"), MessageKind::kError);
+      return;
+    }
+    // A long restore ends on a worker: the list is filled again if still open.
+    QPointer<QDialog> open(&dialog);
+    RestoreFromBin(chosen, [open, fill] {
+      if (open) fill();
+    });
+  });
+  connect(purge, &QPushButton::clicked, &dialog, [this, ticked, fill] {
+    const std::vector<std::string> chosen = ticked();
+    if (chosen.empty()) {
+      ShowMessageBox(this, tr("请先勾选要彻底删除的记录"), MessageKind::kError);
+      return;
+    }
+    const QString question = tr("彻底删除 %n 条记录？彻底删除后无法恢复。", nullptr,
+                                static_cast<int>(chosen.size()));
+    if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
+    if (PurgeFromBin(chosen, tr("彻底删除"))) fill();
+  });
+  connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
+  fill();
+  if (options_.recycleBinShown) {
+    options_.recycleBinShown(dialog);
+    return;
+  }
+  dialog.exec();
+}
+
+void MainFrameWnd::RestoreFromBin(const std::vector<std::string>& ids,
+                                  std::function<void()> refresh) {
+  if (RefuseWhileBookBusy()) return;
+  auto clashes = std::make_shared<std::vector<std::string>>();
+  const String deviceId = settings_.deviceId;
+  RunOnFrozenBook(
+      tr("正在恢复……"),
+      [this, ids, deviceId, clashes] { return book_.PrepareRestore(ids, deviceId, clashes.get()); },
+      [this, clashes, refresh](const RecordBook::Prepared& restored) {
+        if (refresh) refresh();
+        if (!restored.status) {
+          ShowMessageBox(this,
+                         tr("未能恢复，记录仍在回收站里：%1").arg(ToQString(restored.status.text)),
+                         MessageKind::kError);
+          return;
+        }
+        LogOperation(tr("恢复"), tr("%n 条记录", nullptr, static_cast<int>(restored.count)));
+        QString text = tr("已恢复 %n 条记录", nullptr, static_cast<int>(restored.count));
+        if (!clashes->empty()) {
+          text += QStringLiteral("\n") +
+                  tr("另有 %n 条没有恢复：同一检测时间下已经存有另一条记录，它们留在回收站里。",
+                     nullptr, static_cast<int>(clashes->size()));
+        }
+        ShowMessageBox(this, text, MessageKind::kInformation);
+      });
+}
