@@ -40,6 +40,21 @@ void RemoveStaleOutputTemporaries();
 // errno set when it stopped short.
 bool WriteFully(int fd, const std::string& bytes, bool socket = false);
 
+// Copies the file `from` to a new file `to` (an existing one is refused),
+// handing every chunk read to `chunk` (a hash, progress), and flushes the
+// copy to disk. `chunk` returns false to stop (errno ECANCELED). False with
+// errno set when the copy is not whole; a partial copy is left for the caller.
+bool CopyFileDurably(const std::string& from, const std::string& to,
+                     const std::function<bool(const char* bytes, size_t length)>& chunk);
+// Reads the file in chunks of at most 1 MiB; false with errno set.
+bool ReadFileChunks(const std::string& path,
+                    const std::function<bool(const char* bytes, size_t length)>& chunk);
+// Flushes a folder's entries (files made, renamed or removed in it) to disk.
+bool SyncFolder(const std::string& path);
+// What errno `error` means for a file or folder, in Chinese, with what to do
+// ("磁盘已满，请腾出空间后再试" ...).
+std::string DiskProblemText(int error);
+
 // Appends `bytes` to the file (made when missing) and flushes it to disk
 // before returning. False with errno set when it did not all get there.
 bool AppendDurably(const std::string& path, const std::string& bytes);

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -129,5 +130,90 @@ void RemoveStaleOutputTemporaries() {
     if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
     std::error_code ignored;
     fs::remove(it->path(), ignored);
+  }
+}
+
+bool CopyFileDurably(const std::string& from, const std::string& to,
+                     const std::function<bool(const char* bytes, size_t length)>& chunk) {
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (out < 0) return false;
+  std::string buffer;
+  const bool copied = ReadFileChunks(from, [&](const char* bytes, size_t length) {
+    if (!chunk(bytes, length)) {
+      errno = ECANCELED;
+      return false;
+    }
+    buffer.assign(bytes, length);
+    return WriteFully(out, buffer);
+  });
+  int error = errno;
+  const bool synced = copied && ::fsync(out) == 0;
+  if (copied && !synced) error = errno;
+  if (::close(out) != 0 && synced) {
+    error = errno;
+    errno = error;
+    return false;
+  }
+  errno = error;
+  return synced;
+}
+
+bool ReadFileChunks(const std::string& path,
+                    const std::function<bool(const char* bytes, size_t length)>& chunk) {
+  const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  std::string buffer(size_t{1} << 20, '\0');
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ok = false;
+      break;
+    }
+    if (n == 0) break;
+    if (!chunk(buffer.data(), static_cast<size_t>(n))) {
+      ok = false;
+      break;
+    }
+  }
+  const int error = errno;
+  ::close(in);
+  errno = error;
+  return ok;
+}
+
+bool SyncFolder(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0 || errno == EINVAL;  // some file systems cannot
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return ok;
+}
+
+std::string DiskProblemText(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return "磁盘已满，请腾出空间或换一个磁盘后再试";
+    case EROFS:
+      return "磁盘是只读的，请换一个可写的文件夹";
+    case EACCES:
+    case EPERM:
+      return "没有写入权限，请换一个文件夹或让管理员开放权限";
+    case ENOENT:
+      return "文件夹不存在或已被移走（U盘是否已拔出？）";
+    case EIO:
+    case ENODEV:
+    case ENXIO:
+    case ESTALE:
+      return "磁盘读写出错（U盘是否已拔出？），请检查磁盘后再试";
+    case ECANCELED:
+      return "已停止";
+    default:
+      return std::string("磁盘操作失败：") + std::strerror(error);
   }
 }

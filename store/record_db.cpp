@@ -98,6 +98,7 @@ void RecordDb::Open() {
   const leveldb::Status status = leveldb::DB::Open(options, folder_, &db);
   openStatus_ = StatusOf(status);
   if (status.ok()) {
+    ++opened_;
     db_.reset(db);
   } else {
     damaged_ = hasCurrent && !IsLockFailure(openStatus_) && !IsAccessFailure(openStatus_);
@@ -111,11 +112,29 @@ void RecordDb::Reopen() {
   Open();
 }
 
-void RecordDb::WhileClosed(const std::function<void()>& work) {
+class RecordDb::Moment {
+ public:
+  Moment(RecordDb& db, const leveldb::Snapshot* snapshot, uint64_t opened)
+      : db_(db), snapshot_(snapshot), opened_(opened) {}
+  ~Moment() {
+    std::shared_lock<std::shared_mutex> hold(db_.lock_);
+    if (db_.db_ && db_.opened_ == opened_) db_.db_->ReleaseSnapshot(snapshot_);
+  }
+
+ private:
+  friend class RecordDb;
+  RecordDb& db_;
+  const leveldb::Snapshot* snapshot_;
+  uint64_t opened_;
+};
+
+std::shared_ptr<RecordDb::Moment> RecordDb::WhileClosed(const std::function<void()>& work) {
   std::unique_lock<std::shared_mutex> hold(lock_);
   db_.reset();  // waits for leveldb's compactions
   work();
   Open();
+  if (!db_) return nullptr;
+  return std::make_shared<Moment>(*this, db_->GetSnapshot(), opened_);
 }
 
 RecordDb::OpenProblem RecordDb::Problem() const {
@@ -249,11 +268,16 @@ DbStatus RecordDb::Write(Batch& batch, bool durable) {
 
 // Walks every entry in key order under the shared lock, checksums checked;
 // `visit` returns true to stop. Counts the entries visited.
-uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status) {
+uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status, const Moment* moment) {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (status) *status = openStatus_;
   if (!db_) return 0;
+  if (moment && moment->opened_ != opened_) {
+    if (status) *status = DbStatus{false, String(u"IO error: the database was opened again")};
+    return 0;
+  }
   leveldb::ReadOptions read;
+  if (moment) read.snapshot = moment->snapshot_;
   read.verify_checksums = true;
   read.fill_cache = false;  // a walk reads every block once: keep the cache for lookups
   std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
@@ -277,6 +301,16 @@ uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
         return callback(text, doc);
       },
       status);
+}
+
+uint32_t RecordDb::ForEachRawAt(const Moment& moment, const RawCallback& callback,
+                                DbStatus* status) {
+  return Walk(
+      [&](const leveldb::Slice& key, const leveldb::Slice& value) {
+        callback(key.data(), key.size(), value.data(), value.size());
+        return false;
+      },
+      status, &moment);
 }
 
 uint32_t RecordDb::ForEachRaw(const RawCallback& callback, DbStatus* status) {

@@ -68,10 +68,16 @@ class RecordDb {
   // clear an error leveldb keeps after a failed write). Waits for running
   // operations; safe while other threads use the database.
   void Reopen();
+  // The database as it stood at one moment, for a long read while writes go
+  // on. Let go of it before the RecordDb goes; it reads nothing once the
+  // database was opened again (Reopen).
+  class Moment;
   // Closes the database, runs `work` while no operation and no background
   // work of leveldb's touches the folder (its files then hold one finished
   // state), and opens it again. Other threads' operations wait meanwhile.
-  void WhileClosed(const std::function<void()>& work);
+  // Returns the reopened database's moment before any other write (null when
+  // it did not open): it holds what the folder held during `work`.
+  std::shared_ptr<Moment> WhileClosed(const std::function<void()>& work);
 
   // A `durable` write reaches the disk before the call returns, so a power cut
   // right after it cannot lose it; other writes may sit in the OS cache.
@@ -123,6 +129,9 @@ class RecordDb {
   using RawCallback =
       Function<void(const char* key, size_t keyLength, const char* value, size_t valueLength)>;
   uint32_t ForEachRaw(const RawCallback& callback, DbStatus* status = nullptr);
+  // The same over a moment of the database.
+  uint32_t ForEachRawAt(const Moment& moment, const RawCallback& callback,
+                        DbStatus* status = nullptr);
 
   // How opening went; every operation on a database that did not open fails
   // with this.
@@ -131,7 +140,7 @@ class RecordDb {
  private:
   using EntryVisitor = std::function<bool(const leveldb::Slice& key, const leveldb::Slice& value)>;
   void Open();
-  uint32_t Walk(const EntryVisitor& visit, DbStatus* status);
+  uint32_t Walk(const EntryVisitor& visit, DbStatus* status, const Moment* moment = nullptr);
 
   std::string folder_;
   bool createIfMissing_;
@@ -140,4 +149,5 @@ class RecordDb {
   std::unique_ptr<leveldb::DB> db_;
   DbStatus openStatus_;
   std::atomic<uint64_t> lookups_{0};
+  uint64_t opened_ = 0;  // counts the opens: a moment belongs to one of them
 };
