@@ -152,6 +152,8 @@ Status CopyTree(const std::string& from, const std::string& to,
   return Status::Ok();
 }
 
+std::function<void(int)> restoreStepHook;
+
 std::string RecycledPath(const std::string& folder) { return folder + ".recycle"; }
 std::string StagingFor(const std::string& storage) { return storage + ".restoring"; }
 std::string JournalFor(const std::string& storage) { return storage + ".restore-journal"; }
@@ -436,6 +438,8 @@ std::string NewestBackupTime(const std::string& parent) {
   return manifest.made;
 }
 
+void SetRestoreStepHook(std::function<void(int step)> hook) { restoreStepHook = std::move(hook); }
+
 Status RestoreBackup(const std::string& backupFolder, const std::string& storageFolder,
                      const std::string& stamp, std::string& aside,
                      const BackupProgress& progress) {
@@ -477,13 +481,16 @@ Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished
   const std::string bin = RecycledPath(storageFolder);
   // Each step is done when its source is gone; they run in this order.
   Status status = Status::Ok();
-  if (Exists(newRecords) && Exists(storageFolder) && !Exists(aside))
-    status = Rename(storageFolder, aside);
-  if (status && Exists(newBin) && Exists(bin) && !Exists(RecycledPath(aside)))
-    status = Rename(bin, RecycledPath(aside));
-  if (status && Exists(newRecords) && !Exists(storageFolder))
-    status = Rename(newRecords, storageFolder);
-  if (status && Exists(newBin) && !Exists(bin)) status = Rename(newBin, bin);
+  const auto step = [&status](int number, bool due, const fs::path& from, const fs::path& to) {
+    if (!status || !due) return;
+    status = Rename(from, to);
+    if (status && restoreStepHook) restoreStepHook(number);
+  };
+  step(1, Exists(newRecords) && Exists(storageFolder) && !Exists(aside), storageFolder, aside);
+  step(2, Exists(newBin) && Exists(bin) && !Exists(RecycledPath(aside)), bin,
+       RecycledPath(aside));
+  step(3, Exists(newRecords) && !Exists(storageFolder), newRecords, storageFolder);
+  step(4, Exists(newBin) && !Exists(bin), newBin, bin);
   if (!status) return status;
   const std::string parent = fs::path(storageFolder).parent_path().string();
   SyncFolder(parent.empty() ? "." : parent);

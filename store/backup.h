@@ -90,3 +90,6 @@ Status RestoreBackup(const std::string& backupFolder, const std::string& storage
 // Run before the database is opened. Ok when there was nothing to finish
 // or it was finished; `finished` says whether there was.
 Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished = nullptr);
+// Tests: called after each of the restore's renames (1 to 4), to stop a
+// process there as a crash would.
+void SetRestoreStepHook(std::function<void(int step)> hook);
