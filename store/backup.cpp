@@ -175,6 +175,15 @@ Status Rename(const fs::path& from, const fs::path& to) {
 
 }  // namespace
 
+std::string BackupStamp(const std::string& localTime) {
+  std::string stamp;
+  for (const char c : localTime) {
+    if (c >= '0' && c <= '9') stamp += c;
+    if (c == ' ') stamp += '-';
+  }
+  return stamp;
+}
+
 std::string BackupManifest::ToText() const {
   Json doc;
   doc.SetPropertyInt32(u"format", 1);
@@ -492,6 +501,11 @@ Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished
   step(3, Exists(newRecords) && !Exists(storageFolder), newRecords, storageFolder);
   step(4, Exists(newBin) && !Exists(bin), newBin, bin);
   if (!status) return status;
+  if (Exists(newRecords) || Exists(newBin)) {
+    // Something took the database's place meanwhile: nothing is thrown away.
+    return Failed("恢复没有完成：" + storageFolder + " 已被占用，恢复的数据仍在 " +
+                  staging.string() + "，请关闭程序后再试");
+  }
   const std::string parent = fs::path(storageFolder).parent_path().string();
   SyncFolder(parent.empty() ? "." : parent);
   std::error_code error;

@@ -36,6 +36,9 @@ struct BackupManifest {
   bool Parse(const std::string& text, std::string& problem);
 };
 
+// "yyyyMMdd-HHmmss" of a local time "yyyy-MM-dd HH:mm:ss": a backup's name.
+std::string BackupStamp(const std::string& localTime);
+
 constexpr char kBackupPrefix[] = "records-backup-";
 constexpr char kManifestName[] = "manifest.json";
 

@@ -6,6 +6,7 @@
 #include "tools/decode_command.h"
 #include "tools/import_command.h"
 #include "tools/json_command.h"
+#include "tools/backup_commands.h"
 #include "tools/outbox_command.h"
 #include "tools/output_commands.h"
 #include "tools/record_commands.h"
@@ -36,7 +37,12 @@ const char kUsage[] =
     "  label --device-id ID [--settings FILE] --tspl OUT [--png OUT]  one record's label\n"
     "  outbox [--storage DIR]         the automatic upload's queue: count, oldest, refused\n"
     "  verify-log [--storage DIR]     check the operations log; names the first line changed,\n"
-    "          removed or inserted\n";
+    "          removed or inserted\n"
+    "  backup [--storage DIR] --to DIR  a dated backup of the records and the recycle bin\n"
+    "          with a manifest (counts, test times, checksums)\n"
+    "  verify-backup DIR              check a backup against its manifest\n"
+    "  restore [--storage DIR] --from DIR  check a backup and put it in place of the\n"
+    "          database; the current one is kept aside under a dated name\n";
 
 }  // namespace
 
@@ -65,6 +71,9 @@ int main(int argc, char** argv) {
   if (command == "check") return RunCheckCommand(args, std::cout, std::cerr);
   if (command == "outbox") return RunOutboxCommand(args, std::cout, std::cerr);
   if (command == "verify-log") return RunVerifyLogCommand(args, std::cout, std::cerr);
+  if (command == "backup") return RunBackupCommand(args, std::cout, std::cerr);
+  if (command == "verify-backup") return RunVerifyBackupCommand(args, std::cout, std::cerr);
+  if (command == "restore") return RunRestoreCommand(args, std::cout, std::cerr);
   std::cerr << "residue-tool: unknown command '" << command << "'\n" << kUsage;
   return 2;
 }
