@@ -75,6 +75,12 @@ std::vector<MainFrameWnd::SettingField> MainFrameWnd::SettingFields() {
       {"EditQrY", tr("二维码 y"), false, nullptr, nullptr, u"qr_y", F::kLabelLayout, 'y'},
       {"EditQrModule", tr("二维码点大小"), false, nullptr, &CheckQrModule, u"qr_w",
        F::kLabelLayout},
+      {"EditRecycleDays", tr("回收站保留天数"), false, nullptr, nullptr, nullptr, F::kData, 0,
+       &Settings::recycleDays, 3650},
+      {"EditBackupDir", tr("自动备份文件夹（空：不自动备份）"), false, &Settings::backupDir,
+       &CheckBackupFolder, nullptr, F::kData},
+      {"EditBackupKeep", tr("保留备份份数"), false, nullptr, nullptr, nullptr, F::kData, 0,
+       &Settings::backupKeep, 1000},
   };
 }
 
@@ -91,7 +97,12 @@ void MainFrameWnd::BuildSettingFields() {
   auto* layoutForm = new QFormLayout(layout);
   layoutForm->setHorizontalSpacing(10);
   column->insertWidget(column->count() - 1, layout);
-  QFormLayout* forms[] = {serverForm, outputsForm, layoutForm};
+  // Deleted records and backups.
+  auto* data = new QGroupBox(tr("数据保护"));
+  auto* dataForm = new QFormLayout(data);
+  dataForm->setHorizontalSpacing(10);
+  column->insertWidget(column->count() - 1, data);
+  QFormLayout* forms[] = {serverForm, outputsForm, layoutForm, dataForm};
   const std::vector<SettingField> fields = SettingFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     const SettingField& field = fields[i];
@@ -363,6 +374,7 @@ void MainFrameWnd::ShowSettingFields() {
     const QSignalBlocker quiet(edit);
     edit->setText(field.printerKey ? PrinterSetting(&printer, field.printerKey)
                   : field.member   ? ToQString(settings_.*field.member)
+                  : field.count    ? QString::number(settings_.*field.count)
                                    : QString::number(settings_.serverPort));
     root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"))->hide();
   }
@@ -377,8 +389,11 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
       root_->findChild<QLabel*>(QLatin1String(field.name) + QStringLiteral("Problem"));
   const String typed = FromQString(field.password ? edit->text() : edit->text().trimmed());
   uint16_t port = 0;
+  uint32_t count = 0;
   String problem;
-  if (field.axis) {
+  if (field.count) {
+    problem = CheckCount(typed, field.most, count);
+  } else if (field.axis) {
     const LabelLayout layout = LabelLayout::FromSettings();
     problem = CheckLabelPosition(typed, field.axis == 'x' ? layout.width : layout.height);
   } else {
@@ -399,7 +414,15 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
     ShowLabelPreview();
     return;
   }
-  if (!field.member) {
+  if (field.member == &Settings::backupDir && !typed.IsEmpty()) {
+    // The day's automatic backup, unless one is there already.
+    QMetaObject::invokeMethod(
+        this, [this] { StartBackup(ToQString(settings_.backupDir), BackupKind::kDaily); },
+        Qt::QueuedConnection);
+  }
+  if (field.count) {
+    settings_.*field.count = count;
+  } else if (!field.member) {
     settings_.serverPort = port;
   } else {
     settings_.*field.member = typed;

@@ -22,6 +22,7 @@
 #include "base/config.h"
 #include "device/device_id.h"
 #include "device/record_hash.h"
+#include "store/backup.h"
 #include "store/operations_log.h"
 #include "ui/elided_label.h"
 #include "ui/library_texts.h"
@@ -322,6 +323,7 @@ void MainFrameWnd::InitWindow() {
   StartOutbox();
   InitOperationsLog();
   OfferRecyclePurge();
+  InitBackup();
   connect(&pendingTimer_, &QTimer::timeout, this, [this] {
     if (RetryPendingRecords()) pendingTimer_.stop();
   });
@@ -487,6 +489,8 @@ void MainFrameWnd::Shutdown() {
   checkJob_.Join();
   queuesJob_.RequestStop();
   queuesJob_.Join();
+  backupJob_.RequestStop();  // a backup under way is given up and removed; a restore
+  backupJob_.Join();         // that copied its files is finished at the next start
   // Its end, and the changes that waited for it, are made now.
   QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
   book_.ThawAll();
@@ -501,6 +505,7 @@ void MainFrameWnd::Shutdown() {
   pendingTimer_.stop();
   RetryPendingRecords();
   SavePendingRecordsForNextStart();
+  BackUpAtClose();
 }
 
 void MainFrameWnd::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -53,6 +54,8 @@ struct MainFrameTiming {
   uint32_t bookWorkerFrom = 20000;
   int serverCheckMs = 5000;  // "测试连接" gives up after this
   size_t outboxBatch = 0;    // records per automatic upload round; 0: the worker's own
+  // The automatic backup at close is given up (and removed) after this.
+  std::chrono::milliseconds closingBackup{30000};
 };
 
 // Where the window finds its files. The defaults are the program's: the skin
@@ -160,7 +163,7 @@ class MainFrameWnd : public QWidget,
   void FillChannelCombo(QComboBox* combo);
   // The typed settings of the settings page (app/main_frame_setup_fields.cpp).
   struct SettingField {
-    enum Group { kServer, kOutputs, kLabelLayout };
+    enum Group { kServer, kOutputs, kLabelLayout, kData };
     const char* name;  // the field's object name
     QString label;
     bool password;
@@ -169,6 +172,8 @@ class MainFrameWnd : public QWidget,
     const char16_t* printerKey = nullptr;  // a member of the "printer" object
     Group group = kServer;
     char axis = 0;  // 'x' or 'y': a position on the label, checked against its size
+    uint32_t Settings::*count = nullptr;  // a whole number from 1 up to `most`
+    uint32_t most = 0;
   };
   // A member of the "printer" object as its field shows it (the layout's
   // default when absent).
@@ -207,6 +212,7 @@ class MainFrameWnd : public QWidget,
 
   const NcItemList& Records() const { return book_.Records(); }
   const RecordBook::Counts& GetCounts() const { return book_.GetCounts(); }
+  bool IsBackingUp() const { return backupJob_.IsActive(); }
   // Tests change the hooks of an open window.
   MainFrameOptions& Options() { return options_; }
   Settings& GetSettings() { return settings_; }
@@ -299,6 +305,19 @@ class MainFrameWnd : public QWidget,
   void OfferRecyclePurge();
   bool PurgeFromBin(const std::vector<std::string>& ids, const QString& operation);
   void RestoreFromBin(const std::vector<std::string>& ids, std::function<void()> refresh);
+  // Backups: a chosen folder, the day's first, and at close.
+  enum class BackupKind { kChosen, kDaily, kAtClose };
+  void InitBackup();
+  void ShowBackupState(const QString& text);
+  void BackUpToChosenFolder();
+  void StopBackup();
+  void StartBackup(const QString& folder, BackupKind kind);
+  void BackupEnded(const struct BackupOutcome& outcome, size_t pruned, BackupKind kind,
+                   const QString& parent);
+  void BackUpAtClose();
+  void RestoreFromChosenBackup();
+  void ConfirmRestore(const std::string& backup, const struct BackupCheck& check);
+  void SwapInRestoredDatabase(const std::string& backup, const std::string& aside);
   void RunOnFrozenBook(const QString& busyText, std::function<RecordBook::Prepared()> prepare,
                        std::function<void(const RecordBook::Prepared&)> done = {});
   // `busyText` in the status bar while the book is frozen, the record
@@ -365,6 +384,11 @@ class MainFrameWnd : public QWidget,
   WindowJob queuesJob_{this, [](size_t, size_t) {}};    // the installed printer queues
   std::unique_ptr<class OperationsLog> opsLog_;
   std::unique_ptr<class RecycleBin> recycleBin_;
+  WindowJob backupJob_{this, [this](size_t done, size_t total) {
+                         if (total > 0) ShowBackupState(backupVerb_.arg(done * 100 / total));
+                       }};
+  QString backupVerb_;  // "正在备份 %1%" or the restore's
+  class QLabel* backupProgress_ = nullptr;
   uint32_t interruptedMoves_ = 0;  // records of moves a crash cut short, finished at start
   std::unique_ptr<Outbox> outbox_;
   std::unique_ptr<UploadFlagStore> outboxFlags_;

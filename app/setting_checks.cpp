@@ -1,5 +1,7 @@
 #include "app/setting_checks.h"
 
+#include <filesystem>
+
 namespace {
 
 bool IsHostCharacter(char16_t c) {
@@ -154,6 +156,13 @@ String CheckLabelPosition(const String& text, int sizeMm) {
   String why;
   why.Format(u"位置必须是 0-%u 点（标签 %d 毫米，每毫米 %d 点）", last, sizeMm, kLabelDotsPerMm);
   return why;
+}
+
+String CheckBackupFolder(const String& text) {
+  if (text.IsEmpty()) return String(u"");
+  std::error_code error;
+  if (std::filesystem::is_directory(text.ToBytes(cp::kUtf8), error)) return String(u"");
+  return String(u"这个文件夹不存在，请先建立它（或插上U盘）");
 }
 
 String CheckCount(const String& text, uint32_t most, uint32_t& value) {

@@ -27,5 +27,7 @@ constexpr int kLabelDotsPerMm = 8;
 String CheckLabelPosition(const String& text, int sizeMm);
 // The size of one square of the QR code in dots: 1 to 20.
 String CheckQrModule(const String& text);
+// A folder for backups: empty (none), or a folder that exists.
+String CheckBackupFolder(const String& text);
 // A whole number of days or copies, from 1 up to `most`; `value` gets it.
 String CheckCount(const String& text, uint32_t most, uint32_t& value);

@@ -452,6 +452,14 @@ void SetRestoreStepHook(std::function<void(int step)> hook) { restoreStepHook = 
 Status RestoreBackup(const std::string& backupFolder, const std::string& storageFolder,
                      const std::string& stamp, std::string& aside,
                      const BackupProgress& progress) {
+  const Status staged = StageRestore(backupFolder, storageFolder, stamp, aside, progress);
+  if (!staged) return staged;
+  return FinishInterruptedRestore(storageFolder);
+}
+
+Status StageRestore(const std::string& backupFolder, const std::string& storageFolder,
+                    const std::string& stamp, std::string& aside,
+                    const BackupProgress& progress) {
   const BackupCheck check = VerifyBackup(backupFolder);
   if (!check.ok) return Failed("备份已损坏，没有恢复：" + check.problem);
   const std::string staging = StagingFor(storageFolder);
@@ -472,7 +480,7 @@ Status RestoreBackup(const std::string& backupFolder, const std::string& storage
     fs::remove_all(staging, error);
     return Failed("无法写入 " + JournalFor(storageFolder) + "：" + DiskProblemText(journalError));
   }
-  return FinishInterruptedRestore(storageFolder);
+  return Status::Ok();
 }
 
 Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished) {

@@ -90,6 +90,12 @@ std::string NewestBackupTime(const std::string& parent);
 Status RestoreBackup(const std::string& backupFolder, const std::string& storageFolder,
                      const std::string& stamp, std::string& aside,
                      const BackupProgress& progress = {});
+// Its first half: the backup checked, copied beside the database (checked
+// again as it is read) and the journal written; the database is not touched.
+// FinishInterruptedRestore then makes the swap (with the database closed).
+Status StageRestore(const std::string& backupFolder, const std::string& storageFolder,
+                    const std::string& stamp, std::string& aside,
+                    const BackupProgress& progress = {});
 // Run before the database is opened. Ok when there was nothing to finish
 // or it was finished; `finished` says whether there was.
 Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished = nullptr);

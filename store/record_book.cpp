@@ -286,6 +286,24 @@ RecordBook::Prepared RecordBook::PrepareRestore(const std::vector<std::string>& 
   return prepared;
 }
 
+RecordBook::Prepared RecordBook::PrepareReload(const String& deviceId) {
+  Prepared prepared;
+  auto list = std::make_shared<NcItemList>();
+  prepared.status = LoadRecordList(db_, *list, deviceId);
+  prepared.count = list->Count();
+  auto view = std::make_shared<RecordView>();
+  view->SetFilter(*list, view_.Filter());
+  view->SetSort(*list, view_.SortColumn(), view_.SortDescending());
+  prepared.finish = [this, list, view] {
+    records_.Swap(*list);
+    view_ = std::move(*view);
+    Recount();
+    NotifyReset();
+  };
+  prepared.leftover = list;
+  return prepared;
+}
+
 DbStatus RecordBook::KeepDeviceIds() { return Finish(PrepareKeepDeviceIds()).status; }
 
 RecordBook::Prepared RecordBook::PrepareKeepDeviceIds() {

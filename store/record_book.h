@@ -142,6 +142,10 @@ class RecordBook {
   Prepared PrepareRestore(const std::vector<std::string>& ids, const String& deviceId,
                           std::vector<std::string>* clashes = nullptr);
   Prepared PrepareKeepDeviceIds();
+  // Every record read again from the database (another one was put in its
+  // place), shown under the same filter and order. Refuse it while records
+  // wait to be stored.
+  Prepared PrepareReload(const String& deviceId);
   static Prepared Finish(Prepared prepared);
 
  private:

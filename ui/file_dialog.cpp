@@ -18,6 +18,17 @@ QString ExtensionOf(const QString& filter) {
 
 void SetSaveFileHandler(SaveFileHandler h) { handler = h; }
 
+namespace {
+FolderHandler folderHandler = nullptr;
+}  // namespace
+
+void SetFolderHandler(FolderHandler h) { folderHandler = h; }
+
+QString AskFolder(QWidget* owner, const QString& title, const QString& start) {
+  if (folderHandler) return folderHandler(title);
+  return QFileDialog::getExistingDirectory(owner, title, start);
+}
+
 void SetChosenSaveFilter(int index) { chosenFilter = index; }
 
 QString AskSaveFileName(QWidget* owner, const QString& filter) {

@@ -15,6 +15,12 @@ QString AskSaveFileName(QWidget* owner, const QString& filter);
 QString AskSaveFileName(QWidget* owner, const QStringList& filters, const QString& proposedName,
                         int* chosen);
 
+// Asks for a folder (to back up into, to restore from); empty when cancelled.
+QString AskFolder(QWidget* owner, const QString& title, const QString& start);
+// Replaces that dialog by a function (tests): it gets the title.
+using FolderHandler = QString (*)(const QString& title);
+void SetFolderHandler(FolderHandler handler);
+
 // Replaces the dialog by a function (tests): it gets the filters (";;"
 // between them) and returns the path.
 using SaveFileHandler = QString (*)(const QString& filter);
