@@ -29,8 +29,8 @@ bool BackupDue(const std::string& folder, const std::string& now, bool sameDayIs
   const std::string newest = NewestBackupTime(folder);
   if (newest.empty()) return true;
   if (sameDayIsEnough) return newest.substr(0, 10) != now.substr(0, 10);
-  const QDateTime made = QDateTime::fromString(QString::fromStdString(newest),
-                                               QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  const QDateTime made =
+      QDateTime::fromString(QString::fromStdString(newest), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
   return !made.isValid() || made.secsTo(QDateTime::currentDateTime()) >= 24 * 3600;
 }
 
@@ -97,8 +97,8 @@ void MainFrameWnd::StartBackup(const QString& folder, BackupKind kind) {
     const std::string now = NowText();
     auto outcome = std::make_shared<BackupOutcome>();
     auto pruned = std::make_shared<size_t>(0);
-    const bool due = kind == BackupKind::kChosen ||
-                     BackupDue(parent, now, kind == BackupKind::kDaily);
+    const bool due =
+        kind == BackupKind::kChosen || BackupDue(parent, now, kind == BackupKind::kDaily);
     if (due) {
       *outcome = MakeBackup(recordDb_, &recycleBin_->Database(), options_.storageFolder, parent,
                             BackupStamp(now), now, [this](uint64_t done, uint64_t total) {
@@ -134,9 +134,9 @@ void MainFrameWnd::BackupEnded(const BackupOutcome& outcome, size_t pruned, Back
   if (pruned > 0) details += tr("；删除了 %n 份旧备份", nullptr, static_cast<int>(pruned));
   LogOperation(kind == BackupKind::kChosen ? tr("备份") : tr("自动备份"), details);
   if (closing_) return;
-  const QString done = tr("已备份 %n 条记录到 %1", nullptr,
-                          static_cast<int>(outcome.manifest.records))
-                           .arg(QString::fromStdString(outcome.folder));
+  const QString done =
+      tr("已备份 %n 条记录到 %1", nullptr, static_cast<int>(outcome.manifest.records))
+          .arg(QString::fromStdString(outcome.folder));
   if (kind == BackupKind::kChosen) {
     ShowMessageBox(this, done, MessageKind::kInformation);
   } else {
@@ -167,13 +167,14 @@ void MainFrameWnd::RestoreFromChosenBackup() {
     return;
   }
   if (RefuseWhileBookBusy()) return;
-  const QString folder = AskFolder(this, tr("选择要恢复的备份文件夹"), ToQString(settings_.backupDir));
+  const QString folder =
+      AskFolder(this, tr("选择要恢复的备份文件夹"), ToQString(settings_.backupDir));
   if (folder.isEmpty()) return;
   const std::string backup = folder.toStdString();
   backupVerb_ = tr("正在检查备份 %1%");
   backupJob_.Start(0, [this, backup] {
-    auto check = std::make_shared<BackupCheck>(
-        VerifyBackup(backup, [this](uint64_t done, uint64_t total) {
+    auto check =
+        std::make_shared<BackupCheck>(VerifyBackup(backup, [this](uint64_t done, uint64_t total) {
           return backupJob_.Report(static_cast<size_t>(done >> 10),
                                    static_cast<size_t>(total >> 10));
         }));
@@ -202,25 +203,23 @@ void MainFrameWnd::ConfirmRestore(const std::string& backup, const BackupCheck& 
     ShowMessageBox(this, tr("有记录还没存进数据库，请等它们存好后再恢复"), MessageKind::kError);
     return;
   }
-  const QString question =
-      tr("用 %1 的备份（%2 条记录，检测时间 %3 至 %4）替换当前的 %5 条记录？\n"
-         "当前的数据库会完整保存在旁边一个带日期的文件夹里。")
-          .arg(QString::fromStdString(check.manifest.made))
-          .arg(check.manifest.records)
-          .arg(QString::fromStdString(check.manifest.firstTestTime),
-               QString::fromStdString(check.manifest.lastTestTime))
-          .arg(book_.Records().Count());
+  const QString question = tr("用 %1 的备份（%2 条记录，检测时间 %3 至 %4）替换当前的 %5 条记录？\n"
+                              "当前的数据库会完整保存在旁边一个带日期的文件夹里。")
+                               .arg(QString::fromStdString(check.manifest.made))
+                               .arg(check.manifest.records)
+                               .arg(QString::fromStdString(check.manifest.firstTestTime),
+                                    QString::fromStdString(check.manifest.lastTestTime))
+                               .arg(book_.Records().Count());
   if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
   const std::string stamp = BackupStamp(NowText());
   backupVerb_ = tr("正在复制备份 %1%");
   backupJob_.Start(0, [this, backup, stamp] {
     auto aside = std::make_shared<std::string>();
-    auto staged = std::make_shared<Status>(
-        StageRestore(backup, options_.storageFolder, stamp, *aside,
-                     [this](uint64_t done, uint64_t total) {
-                       return backupJob_.Report(static_cast<size_t>(done >> 10),
-                                                static_cast<size_t>(total >> 10));
-                     }));
+    auto staged = std::make_shared<Status>(StageRestore(
+        backup, options_.storageFolder, stamp, *aside, [this](uint64_t done, uint64_t total) {
+          return backupJob_.Report(static_cast<size_t>(done >> 10),
+                                   static_cast<size_t>(total >> 10));
+        }));
     QMetaObject::invokeMethod(
         this,
         [this, staged, aside, backup] {

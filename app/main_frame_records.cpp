@@ -93,8 +93,9 @@ void MainFrameWnd::RunOnFrozenBook(const QString& busyText,
 
 void MainFrameWnd::ShowBookBusy(const QString& busyText) {
   const bool busy = !busyText.isEmpty();
-  for (const char* name : {"selall", "btn_delete", "btn_recycle", "btn_export", "btn_notice", "btn_print",
-                           "btn_upload", "BtnClearFind", "BtnSaveDevice", "BtnDeleteDevice"}) {
+  for (const char* name :
+       {"selall", "btn_delete", "btn_recycle", "btn_export", "btn_notice", "btn_print",
+        "btn_upload", "BtnClearFind", "BtnSaveDevice", "BtnDeleteDevice"}) {
     if (auto* control = root_->findChild<QWidget*>(QLatin1String(name))) control->setEnabled(!busy);
   }
   datalist_->horizontalHeader()->setSectionsClickable(!busy);

@@ -37,10 +37,10 @@ void MainFrameWnd::InitRecycleBin() {
   uint32_t finished = 0;
   const DbStatus status = recycleBin_->FinishInterrupted(&finished);
   if (!status) {
-    const QString text = tr("回收站 %1 无法打开，暂时不能删除记录：%2")
-                             .arg(QString::fromStdString(RecycleBin::FolderFor(
-                                      options_.storageFolder)),
-                                  ToQString(status.text));
+    const QString text =
+        tr("回收站 %1 无法打开，暂时不能删除记录：%2")
+            .arg(QString::fromStdString(RecycleBin::FolderFor(options_.storageFolder)),
+                 ToQString(status.text));
     QMetaObject::invokeMethod(
         this,
         [this, text] {
@@ -57,9 +57,8 @@ void MainFrameWnd::OfferRecyclePurge() {
                                 static_cast<int>(interruptedMoves_)));
   }
   if (!recycleBin_ || !recycleBin_->OpenStatus()) return;
-  const String limit =
-      LocalTimeText(static_cast<int64_t>(std::time(nullptr)) -
-                    static_cast<int64_t>(settings_.recycleDays) * 24 * 3600);
+  const String limit = LocalTimeText(static_cast<int64_t>(std::time(nullptr)) -
+                                     static_cast<int64_t>(settings_.recycleDays) * 24 * 3600);
   const std::vector<std::string> old = recycleBin_->DeletedBefore(limit);
   if (old.empty()) return;
   const unsigned days = settings_.recycleDays;
@@ -99,8 +98,8 @@ void MainFrameWnd::ShowRecycleBin() {
   layout->addWidget(summary);
   auto* table = new QTableWidget(0, 5);
   table->setObjectName(QStringLiteral("RecycleBinTable"));
-  table->setHorizontalHeaderLabels({tr("删除时间"), tr("日期"), tr("名称"), tr("检测结果"),
-                                    tr("被检单位")});
+  table->setHorizontalHeaderLabels(
+      {tr("删除时间"), tr("日期"), tr("名称"), tr("检测结果"), tr("被检单位")});
   table->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table->setSelectionMode(QAbstractItemView::NoSelection);
   table->verticalHeader()->hide();
@@ -141,9 +140,9 @@ void MainFrameWnd::ShowRecycleBin() {
       table->setItem(r, 0, when);
       for (int c = 0; c < 4; ++c) {
         const QString text =
-            one.Count() == 1 ? ToQString(one.Cell(0, kBinRecordCells[c]))
-                             : (c == 0 ? ToQString(String::FromBytes(entry.key, cp::kGbk))
-                                       : QString());
+            one.Count() == 1
+                ? ToQString(one.Cell(0, kBinRecordCells[c]))
+                : (c == 0 ? ToQString(String::FromBytes(entry.key, cp::kGbk)) : QString());
         table->setItem(r, c + 1, new QTableWidgetItem(text));
       }
     }
@@ -185,8 +184,8 @@ void MainFrameWnd::ShowRecycleBin() {
       ShowMessageBox(this, tr("请先勾选要彻底删除的记录"), MessageKind::kError);
       return;
     }
-    const QString question = tr("彻底删除 %n 条记录？彻底删除后无法恢复。", nullptr,
-                                static_cast<int>(chosen.size()));
+    const QString question =
+        tr("彻底删除 %n 条记录？彻底删除后无法恢复。", nullptr, static_cast<int>(chosen.size()));
     if (!ShowMessageBox(this, question, MessageKind::kConfirm)) return;
     if (PurgeFromBin(chosen, tr("彻底删除"))) fill();
   });

@@ -28,7 +28,9 @@ std::string Hex(const CryptoPP::byte* digest, size_t length) {
 
 Status Failed(const std::string& text) { return Status::FailedUtf8(text); }
 
-std::string Utf8(const std::string& gbk) { return String::FromBytes(gbk, cp::kGbk).ToBytes(cp::kUtf8); }
+std::string Utf8(const std::string& gbk) {
+  return String::FromBytes(gbk, cp::kGbk).ToBytes(cp::kUtf8);
+}
 
 // The database files a copy needs: not the lock and not leveldb's own text logs.
 bool IsDatabaseFile(const fs::path& file) {
@@ -50,7 +52,8 @@ Status LinkFiles(const std::string& folder, const std::string& into) {
     if (!linkError) continue;
     fs::copy_file(entry.path(), to, linkError);
     if (linkError) {
-      return Failed("无法复制 " + entry.path().string() + "：" + DiskProblemText(linkError.value()));
+      return Failed("无法复制 " + entry.path().string() + "：" +
+                    DiskProblemText(linkError.value()));
     }
   }
   if (error) return Failed("无法读取文件夹 " + folder + "：" + DiskProblemText(error.value()));
@@ -136,8 +139,8 @@ Status CopyTree(const std::string& from, const std::string& to,
   for (size_t i = 0; i < names.size(); ++i) {
     BackupFile file;
     file.path = names[i];
-    const Status status = CopyHashed(fs::path(from) / names[i], fs::path(to) / names[i], copier,
-                                     file.sha256);
+    const Status status =
+        CopyHashed(fs::path(from) / names[i], fs::path(to) / names[i], copier, file.sha256);
     if (!status) return status;
     std::error_code error;
     file.size = fs::file_size(fs::path(to) / names[i], error);
@@ -329,8 +332,7 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
     outcome.manifest.lastTestTime = Utf8(outcome.manifest.lastTestTime);
     outcome.manifest.made = made;
     const std::string manifest = (partial / kManifestName).string();
-    if (!ReplaceFileContent(manifest, outcome.manifest.ToText()) ||
-        !SyncFolder(partial.string())) {
+    if (!ReplaceFileContent(manifest, outcome.manifest.ToText()) || !SyncFolder(partial.string())) {
       copied = Failed("无法写入 " + manifest + "：" + DiskProblemText(errno));
     }
   }
@@ -382,8 +384,8 @@ BackupCheck VerifyBackup(const std::string& folder, const BackupProgress& progre
       return check;
     }
     if (size != file.size) {
-      check.problem = "备份中的文件 " + file.path + " 大小不对（清单 " +
-                      std::to_string(file.size) + " 字节，实际 " + std::to_string(size) + " 字节）";
+      check.problem = "备份中的文件 " + file.path + " 大小不对（清单 " + std::to_string(file.size) +
+                      " 字节，实际 " + std::to_string(size) + " 字节）";
       return check;
     }
     std::string sha256;
@@ -399,9 +401,8 @@ BackupCheck VerifyBackup(const std::string& folder, const BackupProgress& progre
   }
   // A database file the manifest does not name is no part of this backup.
   for (const std::string& name : PartFiles(folder)) {
-    const bool listed =
-        std::any_of(check.manifest.files.begin(), check.manifest.files.end(),
-                    [&name](const BackupFile& file) { return file.path == name; });
+    const bool listed = std::any_of(check.manifest.files.begin(), check.manifest.files.end(),
+                                    [&name](const BackupFile& file) { return file.path == name; });
     if (!listed) {
       check.problem = "备份中多出了清单里没有的文件 " + name;
       return check;
@@ -441,8 +442,7 @@ std::string NewestBackupTime(const std::string& parent) {
   std::string text;
   std::string problem;
   BackupManifest manifest;
-  if (!ReadWholeFile(backups.back() + "/" + kManifestName, text) ||
-      !manifest.Parse(text, problem))
+  if (!ReadWholeFile(backups.back() + "/" + kManifestName, text) || !manifest.Parse(text, problem))
     return std::string();
   return manifest.made;
 }
@@ -450,16 +450,14 @@ std::string NewestBackupTime(const std::string& parent) {
 void SetRestoreStepHook(std::function<void(int step)> hook) { restoreStepHook = std::move(hook); }
 
 Status RestoreBackup(const std::string& backupFolder, const std::string& storageFolder,
-                     const std::string& stamp, std::string& aside,
-                     const BackupProgress& progress) {
+                     const std::string& stamp, std::string& aside, const BackupProgress& progress) {
   const Status staged = StageRestore(backupFolder, storageFolder, stamp, aside, progress);
   if (!staged) return staged;
   return FinishInterruptedRestore(storageFolder);
 }
 
 Status StageRestore(const std::string& backupFolder, const std::string& storageFolder,
-                    const std::string& stamp, std::string& aside,
-                    const BackupProgress& progress) {
+                    const std::string& stamp, std::string& aside, const BackupProgress& progress) {
   const BackupCheck check = VerifyBackup(backupFolder);
   if (!check.ok) return Failed("备份已损坏，没有恢复：" + check.problem);
   const std::string staging = StagingFor(storageFolder);
@@ -504,8 +502,7 @@ Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished
     if (status && restoreStepHook) restoreStepHook(number);
   };
   step(1, Exists(newRecords) && Exists(storageFolder) && !Exists(aside), storageFolder, aside);
-  step(2, Exists(newBin) && Exists(bin) && !Exists(RecycledPath(aside)), bin,
-       RecycledPath(aside));
+  step(2, Exists(newBin) && Exists(bin) && !Exists(RecycledPath(aside)), bin, RecycledPath(aside));
   step(3, Exists(newRecords) && !Exists(storageFolder), newRecords, storageFolder);
   step(4, Exists(newBin) && !Exists(bin), newBin, bin);
   if (!status) return status;

@@ -10,8 +10,8 @@
 #include "store/nc_item_data.h"
 #include "store/record_db.h"
 #include "store/record_filter.h"
-#include "store/recycle_bin.h"
 #include "store/record_view.h"
+#include "store/recycle_bin.h"
 
 // The station's records as the window shows them: the list, the rows shown
 // (filter and sort), the counts of the status bar, and every change of a

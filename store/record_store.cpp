@@ -178,11 +178,9 @@ void StoredEntryReader::Append(NcItemList& records, const char* key, size_t keyL
 DbStatus LoadRecordList(RecordDb& db, NcItemList& records, const String& deviceId) {
   DbStatus status;
   StoredEntryReader reader(deviceId);
-  db.ForEachRaw(
-      [&](const char* key, size_t keyLength, const char* bytes, size_t length) {
-        reader.Append(records, key, keyLength, bytes, length);
-      },
-      &status);
+  db.ForEachRaw([&](const char* key, size_t keyLength, const char* bytes,
+                    size_t length) { reader.Append(records, key, keyLength, bytes, length); },
+                &status);
   return status;
 }
 

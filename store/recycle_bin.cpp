@@ -20,9 +20,9 @@ const DbStatus kOk{true, String(u"")};
 std::string Stamp() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
   char digits[32];
-  std::snprintf(digits, sizeof digits, "%020lld",
-                static_cast<long long>(
-                    std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
+  std::snprintf(
+      digits, sizeof digits, "%020lld",
+      static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
   return digits;
 }
 

@@ -50,8 +50,7 @@ int RunBackupCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   if (std::filesystem::is_directory(RecycleBin::FolderFor(storage)))
     bin = std::make_unique<RecordDb>(RecycleBin::FolderFor(storage), false);
   const std::string now = LocalNowText().ToBytes(cp::kUtf8);
-  const BackupOutcome made =
-      MakeBackup(db, bin.get(), storage, target, BackupStamp(now), now);
+  const BackupOutcome made = MakeBackup(db, bin.get(), storage, target, BackupStamp(now), now);
   if (!made.status) {
     err << "residue-tool backup: " << made.status.text.ToBytes(cp::kUtf8) << "\n";
     return 1;
@@ -73,9 +72,8 @@ int RunVerifyBackupCommand(std::vector<std::string> args, std::ostream& out, std
     out << "damaged: " << check.problem << "\n";
     return 1;
   }
-  out << "ok " << check.manifest.records << " records, " << check.manifest.recycled
-      << " recycled, " << check.manifest.files.size() << " files, made "
-      << check.manifest.made << "\n";
+  out << "ok " << check.manifest.records << " records, " << check.manifest.recycled << " recycled, "
+      << check.manifest.files.size() << " files, made " << check.manifest.made << "\n";
   return 0;
 }
 
@@ -103,7 +101,8 @@ int RunRestoreCommand(std::vector<std::string> args, std::ostream& out, std::ost
     return 1;
   }
   std::string aside;
-  const Status restored = RestoreBackup(from, storage, BackupStamp(LocalNowText().ToBytes(cp::kUtf8)), aside);
+  const Status restored =
+      RestoreBackup(from, storage, BackupStamp(LocalNowText().ToBytes(cp::kUtf8)), aside);
   if (!restored) {
     err << "residue-tool restore: " << restored.text.ToBytes(cp::kUtf8) << "\n";
     return 1;
@@ -111,7 +110,7 @@ int RunRestoreCommand(std::vector<std::string> args, std::ostream& out, std::ost
   const BackupCheck check = VerifyBackup(from);
   Log(storage, u"从备份恢复",
       std::to_string(check.manifest.records) + " 条记录 ← " + from + "；原数据库保存在 " + aside);
-  out << "restored " << check.manifest.records << " records from " << from << "\nprevious "
-      << aside << "\n";
+  out << "restored " << check.manifest.records << " records from " << from << "\nprevious " << aside
+      << "\n";
   return 0;
 }

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/backup_commands.h"
 #include "tools/decode_command.h"
 #include "tools/import_command.h"
 #include "tools/json_command.h"
-#include "tools/backup_commands.h"
 #include "tools/outbox_command.h"
 #include "tools/output_commands.h"
 #include "tools/record_commands.h"

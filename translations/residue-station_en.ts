@@ -506,6 +506,146 @@ Without a unit name the notice names no testing unit; without a device ID no lab
         <source>操作记录 %1 的最后一行不完整，请检查这个文件</source>
         <translation>The last line of the operations log %1 is incomplete; check the file</translation>
     </message>
+    <message>
+        <source>无法建立临时文件夹 %1</source>
+        <translation>Cannot make the temporary folder %1</translation>
+    </message>
+    <message>
+        <source>无法复制 %1</source>
+        <translation>Cannot copy %1</translation>
+    </message>
+    <message>
+        <source>无法读取文件夹 %1</source>
+        <translation>Cannot read the folder %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1</source>
+        <translation>Cannot write %1</translation>
+    </message>
+    <message>
+        <source>备份中的文件 %1 在复制时读出的内容与清单不符</source>
+        <translation>The backup's file %1 read while copying does not match the manifest</translation>
+    </message>
+    <message>
+        <source>无法建立文件夹 %1</source>
+        <translation>Cannot make the folder %1</translation>
+    </message>
+    <message>
+        <source>无法把 %1 改名为 %2</source>
+        <translation>Cannot rename %1 to %2</translation>
+    </message>
+    <message>
+        <source>清单 manifest.json 不是有效的 JSON</source>
+        <translation>The manifest manifest.json is not valid JSON</translation>
+    </message>
+    <message>
+        <source>清单 manifest.json 没有列出文件</source>
+        <translation>The manifest manifest.json lists no files</translation>
+    </message>
+    <message>
+        <source>清单 manifest.json 的第 %1 个文件不完整</source>
+        <translation>File %1 of the manifest manifest.json is incomplete</translation>
+    </message>
+    <message>
+        <source>清单 manifest.json 列出了不属于备份的文件 %1</source>
+        <translation>The manifest manifest.json lists a file outside the backup: %1</translation>
+    </message>
+    <message>
+        <source>备份文件夹 %1 不存在，请先建立它或选择别的文件夹</source>
+        <translation>The backup folder %1 does not exist; make it first or choose another folder</translation>
+    </message>
+    <message>
+        <source>备份 %1 已经存在，请稍后再试</source>
+        <translation>The backup %1 exists already; try again in a moment</translation>
+    </message>
+    <message>
+        <source>无法在 %1 建立备份</source>
+        <translation>Cannot make a backup in %1</translation>
+    </message>
+    <message>
+        <source>备份后无法重新打开数据库 %1</source>
+        <translation>Cannot open the database %1 again after the backup</translation>
+    </message>
+    <message>
+        <source>数据库有损坏的部分，备份没有做：%1</source>
+        <translation>The database has damaged parts; no backup was made: %1</translation>
+    </message>
+    <message>
+        <source>不完整的备份已删除</source>
+        <translation>The incomplete backup was removed</translation>
+    </message>
+    <message>
+        <source>未能删除不完整的备份 %1，请手工删除它</source>
+        <translation>Could not remove the incomplete backup %1; remove it by hand</translation>
+    </message>
+    <message>
+        <source>备份 %1 缺少清单 manifest.json，不是完整的备份</source>
+        <translation>The backup %1 has no manifest.json; it is not a whole backup</translation>
+    </message>
+    <message>
+        <source>备份中缺少文件 %1</source>
+        <translation>The backup lacks the file %1</translation>
+    </message>
+    <message>
+        <source>备份中的文件 %1 大小不对（清单 %2 字节，实际 %3 字节）</source>
+        <translation>The backup's file %1 has the wrong size (manifest %2 bytes, found %3 bytes)</translation>
+    </message>
+    <message>
+        <source>无法读取备份中的文件 %1</source>
+        <translation>Cannot read the backup's file %1</translation>
+    </message>
+    <message>
+        <source>备份中的文件 %1 内容被改动或已损坏（校验值不符）</source>
+        <translation>The backup's file %1 was changed or is damaged (checksum differs)</translation>
+    </message>
+    <message>
+        <source>备份中多出了清单里没有的文件 %1</source>
+        <translation>The backup holds a file the manifest does not list: %1</translation>
+    </message>
+    <message>
+        <source>备份已损坏，没有恢复</source>
+        <translation>The backup is damaged; nothing was restored</translation>
+    </message>
+    <message>
+        <source>恢复记录 %1 无法读取，请联系技术支持</source>
+        <translation>The restore journal %1 cannot be read; contact support</translation>
+    </message>
+    <message>
+        <source>恢复没有完成：%1 已被占用，恢复的数据仍在 %2，请关闭程序后再试</source>
+        <translation>The restore did not finish: %1 is taken; the restored data is still in %2. Close the program and try again</translation>
+    </message>
+    <message>
+        <source>磁盘已满，请腾出空间或换一个磁盘后再试</source>
+        <translation>the disk is full; free some space or use another disk, then try again</translation>
+    </message>
+    <message>
+        <source>磁盘是只读的，请换一个可写的文件夹</source>
+        <translation>the disk is read-only; choose a folder that can be written</translation>
+    </message>
+    <message>
+        <source>没有写入权限，请换一个文件夹或让管理员开放权限</source>
+        <translation>no permission to write; choose another folder or ask the administrator</translation>
+    </message>
+    <message>
+        <source>文件夹不存在或已被移走（U盘是否已拔出？）</source>
+        <translation>the folder does not exist or was removed (was the USB stick pulled out?)</translation>
+    </message>
+    <message>
+        <source>磁盘读写出错（U盘是否已拔出？），请检查磁盘后再试</source>
+        <translation>disk read or write error (was the USB stick pulled out?); check the disk and try again</translation>
+    </message>
+    <message>
+        <source>磁盘操作失败：%1</source>
+        <translation>disk operation failed: %1</translation>
+    </message>
+    <message>
+        <source>必须是 1-%1 的整数</source>
+        <translation>must be a whole number from 1 to %1</translation>
+    </message>
+    <message>
+        <source>这个文件夹不存在，请先建立它（或插上U盘）</source>
+        <translation>This folder does not exist; make it first (or plug in the USB stick)</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>
@@ -892,6 +1032,14 @@ QWidget#ProductConfig QComboBox::down-arrow { image: none; }
 QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
 QWidget#ProductConfig QLabel { font-weight: normal; }
 QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</translation>
+    </message>
+    <message>
+        <source>回收站</source>
+        <translation>Recycle bin</translation>
+    </message>
+    <message>
+        <source>删除的记录在这里，可以恢复</source>
+        <translation>Deleted records are kept here and can be restored</translation>
     </message>
 </context>
 <context>
@@ -1587,6 +1735,208 @@ The log was changed outside the program; ask the administrator to check it. New 
     <message>
         <source>通道 %1 产品名称 = %2</source>
         <translation>Channel %1 product = %2</translation>
+    </message>
+    <message>
+        <source>备份数据</source>
+        <translation>Back up</translation>
+    </message>
+    <message>
+        <source>从备份恢复</source>
+        <translation>Restore backup</translation>
+    </message>
+    <message>
+        <source>选择备份存放的文件夹</source>
+        <translation>Choose the folder for the backup</translation>
+    </message>
+    <message>
+        <source>正在备份或恢复，请等它结束</source>
+        <translation>A backup or restore is running; wait for it to end</translation>
+    </message>
+    <message>
+        <source>正在备份 %1%</source>
+        <translation>Backing up %1%</translation>
+    </message>
+    <message>
+        <source>正在备份……</source>
+        <translation>Backing up…</translation>
+    </message>
+    <message>
+        <source>备份到 %1 没有完成：%2</source>
+        <translation>The backup to %1 did not finish: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>；删除了 %n 份旧备份</source>
+        <translation><numerusform>; removed %n old backup</numerusform><numerusform>; removed %n old backups</numerusform></translation>
+    </message>
+    <message>
+        <source>备份</source>
+        <translation>Backup</translation>
+    </message>
+    <message>
+        <source>自动备份</source>
+        <translation>Automatic backup</translation>
+    </message>
+    <message numerus="yes">
+        <source>已备份 %n 条记录到 %1</source>
+        <translation><numerusform>Backed up %n record to %1</numerusform><numerusform>Backed up %n records to %1</numerusform></translation>
+    </message>
+    <message>
+        <source>选择要恢复的备份文件夹</source>
+        <translation>Choose the backup folder to restore</translation>
+    </message>
+    <message>
+        <source>正在检查备份 %1%</source>
+        <translation>Checking the backup %1%</translation>
+    </message>
+    <message>
+        <source>正在检查备份……</source>
+        <translation>Checking the backup…</translation>
+    </message>
+    <message>
+        <source>备份 %1 已损坏，没有恢复：%2</source>
+        <translation>The backup %1 is damaged; nothing was restored: %2</translation>
+    </message>
+    <message>
+        <source>有记录还没存进数据库，请等它们存好后再恢复</source>
+        <translation>Some records are not yet stored; wait until they are, then restore</translation>
+    </message>
+    <message>
+        <source>用 %1 的备份（%2 条记录，检测时间 %3 至 %4）替换当前的 %5 条记录？
+当前的数据库会完整保存在旁边一个带日期的文件夹里。</source>
+        <translation>Replace the current %5 records with the backup of %1 (%2 records, tested %3 to %4)?
+The current database is kept whole in a dated folder beside it.</translation>
+    </message>
+    <message>
+        <source>正在复制备份 %1%</source>
+        <translation>Copying the backup %1%</translation>
+    </message>
+    <message>
+        <source>没有恢复：%1</source>
+        <translation>Nothing was restored: %1</translation>
+    </message>
+    <message>
+        <source>正在复制备份……</source>
+        <translation>Copying the backup…</translation>
+    </message>
+    <message>
+        <source>正在恢复……</source>
+        <translation>Restoring…</translation>
+    </message>
+    <message>
+        <source>；原数据库保存在 %1</source>
+        <translation>; the previous database is kept in %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>已从备份恢复 %n 条记录。原来的数据库保存在 %1</source>
+        <translation><numerusform>Restored %n record from the backup. The previous database is kept in %1</numerusform><numerusform>Restored %n records from the backup. The previous database is kept in %1</numerusform></translation>
+    </message>
+    <message>
+        <source>删除的记录在“回收站”里，可以恢复。</source>
+        <translation>Deleted records are in the Recycle bin and can be restored.</translation>
+    </message>
+    <message>
+        <source>回收站 %1 无法打开，暂时不能删除记录：%2</source>
+        <translation>The recycle bin %1 cannot be opened; records cannot be deleted for now: %2</translation>
+    </message>
+    <message>
+        <source>修复</source>
+        <translation>Repair</translation>
+    </message>
+    <message numerus="yes">
+        <source>完成上次中断的删除或恢复：%n 条记录</source>
+        <translation><numerusform>Finished an interrupted delete or restore: %n record</numerusform><numerusform>Finished an interrupted delete or restore: %n records</numerusform></translation>
+    </message>
+    <message>
+        <source>回收站里有 %1 条记录删除已超过 %2 天，彻底删除它们？彻底删除后无法恢复。</source>
+        <translation>%1 records in the recycle bin were deleted more than %2 days ago. Remove them for good? They cannot be restored afterwards.</translation>
+    </message>
+    <message>
+        <source>清理回收站</source>
+        <translation>Recycle bin cleanup</translation>
+    </message>
+    <message>
+        <source>未能彻底删除，记录仍在回收站里：%1</source>
+        <translation>Could not remove them for good; the records are still in the recycle bin: %1</translation>
+    </message>
+    <message>
+        <source>回收站</source>
+        <translation>Recycle bin</translation>
+    </message>
+    <message>
+        <source>删除时间</source>
+        <translation>Deleted</translation>
+    </message>
+    <message>
+        <source>检测结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>被检单位</source>
+        <translation>Tested unit</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select all</translation>
+    </message>
+    <message>
+        <source>恢复</source>
+        <translation>Restore</translation>
+    </message>
+    <message>
+        <source>彻底删除</source>
+        <translation>Remove for good</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message numerus="yes">
+        <source>回收站里有 %n 条记录，删除超过 %1 天的记录在程序启动时提示彻底删除。</source>
+        <translation><numerusform>%n record in the recycle bin. Records deleted more than %1 days ago are offered for removal at start.</numerusform><numerusform>%n records in the recycle bin. Records deleted more than %1 days ago are offered for removal at start.</numerusform></translation>
+    </message>
+    <message>
+        <source>回收站有损坏的部分，只列出了能读出的记录：%1</source>
+        <translation>The recycle bin has damaged parts; only the readable records are listed: %1</translation>
+    </message>
+    <message>
+        <source>请先勾选要恢复的记录</source>
+        <translation>Tick the records to restore first</translation>
+    </message>
+    <message>
+        <source>请先勾选要彻底删除的记录</source>
+        <translation>Tick the records to remove for good first</translation>
+    </message>
+    <message numerus="yes">
+        <source>彻底删除 %n 条记录？彻底删除后无法恢复。</source>
+        <translation><numerusform>Remove %n record for good? It cannot be restored afterwards.</numerusform><numerusform>Remove %n records for good? They cannot be restored afterwards.</numerusform></translation>
+    </message>
+    <message>
+        <source>未能恢复，记录仍在回收站里：%1</source>
+        <translation>Could not restore; the records are still in the recycle bin: %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>已恢复 %n 条记录</source>
+        <translation><numerusform>Restored %n record</numerusform><numerusform>Restored %n records</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>另有 %n 条没有恢复：同一检测时间下已经存有另一条记录，它们留在回收站里。</source>
+        <translation><numerusform>%n more was not restored: another record is stored under the same test time; it stays in the recycle bin.</numerusform><numerusform>%n more were not restored: another record is stored under the same test time; they stay in the recycle bin.</numerusform></translation>
+    </message>
+    <message>
+        <source>回收站保留天数</source>
+        <translation>Days kept in the recycle bin</translation>
+    </message>
+    <message>
+        <source>自动备份文件夹（空：不自动备份）</source>
+        <translation>Automatic backup folder (empty: none)</translation>
+    </message>
+    <message>
+        <source>保留备份份数</source>
+        <translation>Backups kept</translation>
+    </message>
+    <message>
+        <source>数据保护</source>
+        <translation>Data protection</translation>
     </message>
 </context>
 <context>

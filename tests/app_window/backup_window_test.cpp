@@ -61,9 +61,9 @@ TEST_F(BackupWindowTest, BackUpThenRestoreCheckingTheBackupFirst) {
   // Changed since: one deleted, one new.
   ClickCheckBox(0);
   w.findChild<QPushButton*>("btn_delete")->click();
-  ASSERT_TRUE(StoreReceivedRecord(w.Database(), u"261206100003",
-                                  RecordText(u"261206100003", u"03", u"1"))
-                  .status);
+  ASSERT_TRUE(
+      StoreReceivedRecord(w.Database(), u"261206100003", RecordText(u"261206100003", u"03", u"1"))
+          .status);
   CloseWindow();
   Open();
   ASSERT_EQ(Keys(), (std::vector<std::string>{"261206100002", "261206100003"}));
@@ -112,8 +112,8 @@ TEST_F(BackupWindowTest, TheDaysFirstStartBacksUpByItselfAndKeepsTheNewest) {
                       .status);
     }
   }
-  ASSERT_TRUE(ReplaceFileContent(settingsFile_, "{\"backup_dir\": \"" + Path("daily") +
-                                                    "\", \"backup_keep\": 2}"));
+  ASSERT_TRUE(ReplaceFileContent(
+      settingsFile_, "{\"backup_dir\": \"" + Path("daily") + "\", \"backup_keep\": 2}"));
   Open();
   ASSERT_TRUE(QTest::qWaitFor([this] { return Logged().size() == 1; }, 20000));
   ASSERT_TRUE(QTest::qWaitFor([this] { return !window_->IsBackingUp(); }, 20000));

@@ -84,8 +84,8 @@ TEST_F(RecycleWindowTest, DeletedRowsComeBackAsTheyWereAndPurgeAsksFirst) {
     dialog.findChild<QPushButton*>("BtnPurgeDeleted")->click();
   });
   EXPECT_TRUE(after.empty());
-  EXPECT_EQ(LoggedOperations(), (std::vector<std::string>{"删除 2 条记录", "恢复 1 条记录",
-                                                          "彻底删除 1 条记录"}));
+  EXPECT_EQ(LoggedOperations(),
+            (std::vector<std::string>{"删除 2 条记录", "恢复 1 条记录", "彻底删除 1 条记录"}));
 }
 
 TEST_F(RecycleWindowTest, EntriesOlderThanTheSettingAreOfferedForRemovalAtStart) {

@@ -121,8 +121,7 @@ TEST_F(BackupTest, ADamagedBackupIsRefusedNamingWhatIsWrong) {
          FAIL() << "no table file";
        },
        "内容被改动或已损坏"},
-      {"a file missing",
-       [](const fs::path& b) { fs::remove(b / "records" / "CURRENT"); },
+      {"a file missing", [](const fs::path& b) { fs::remove(b / "records" / "CURRENT"); },
        "备份中缺少文件 records/CURRENT"},
       {"a file cut short",
        [](const fs::path& b) {
@@ -243,8 +242,8 @@ TEST_F(BackupTest, ABackupThatCannotFinishRemovesItsPartialCopyAndSaysWhy) {
     RecordDb db(Path("mine"));
     const BackupOutcome made = MakeBackup(db, nullptr, Path("mine"), Path("readonly"),
                                           "20261208-130001", "2026-12-08 13:00:01");
-    return !made.status && made.status.text.ToBytes(cp::kUtf8).find("没有写入权限") !=
-                               std::string::npos;
+    return !made.status &&
+           made.status.text.ToBytes(cp::kUtf8).find("没有写入权限") != std::string::npos;
   }));
   EXPECT_TRUE(fs::is_empty(Path("readonly")));
 }

@@ -33,8 +33,8 @@ class RecycleBinTest : public TempDirTest {
       f.time = String::FromBytes(time, cp::kUtf8);
       f.sample = i % 2 ? u"菠菜" : u"黄瓜";
       const std::string text = BuildFrame(f).substr(3);
-      std::string value = "{\"data\":\"" + text + "\",\"selected\":" +
-                          (i % 3 == 0 ? "true" : "false") +
+      std::string value = "{\"data\":\"" + text +
+                          "\",\"selected\":" + (i % 3 == 0 ? "true" : "false") +
                           ",\"uploaded\":" + (i % 4 == 0 ? "true" : "false") +
                           (i % 5 == 0 ? ",\"deviceid\":\"A0005\"" : "") +
                           (i % 7 == 0 ? ",\"note\":\"手工\"" : "") + "}";

@@ -38,8 +38,7 @@ TEST_F(BackupCommandsTest, BackupVerifyAndRestoreFromTheCommandLine) {
       ASSERT_TRUE(db.PutText(key, u"{\"data\":\"x\"}"));
   }
   fs::create_directories(Path("stick"));
-  ASSERT_EQ(Run(RunBackupCommand, {"--storage", storage, "--to", Path("stick")}), 0)
-      << err_.str();
+  ASSERT_EQ(Run(RunBackupCommand, {"--storage", storage, "--to", Path("stick")}), 0) << err_.str();
   const std::vector<std::string> made = [this] {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(Path("stick"))) names.push_back(e.path());
