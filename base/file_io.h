@@ -41,11 +41,13 @@ void RemoveStaleOutputTemporaries();
 bool WriteFully(int fd, const std::string& bytes, bool socket = false);
 
 // Copies the file `from` to a new file `to` (an existing one is refused),
-// handing every chunk read to `chunk` (a hash, progress), and flushes the
-// copy to disk. `chunk` returns false to stop (errno ECANCELED). False with
-// errno set when the copy is not whole; a partial copy is left for the caller.
-bool CopyFileDurably(const std::string& from, const std::string& to,
-                     const std::function<bool(const char* bytes, size_t length)>& chunk);
+// inside the system where it can (the bytes do not pass through this
+// process). Not flushed to disk. False with errno set (ENOSPC for a full
+// disk); a partial copy is left for the caller.
+bool CopyNewFile(const std::string& from, const std::string& to);
+// Flushes everything written to the file system that holds `path` to its
+// disk (one call for many files: a backup's). False with errno set.
+bool SyncFileSystem(const std::string& path);
 // Reads the file in chunks of at most 1 MiB; false with errno set.
 bool ReadFileChunks(const std::string& path,
                     const std::function<bool(const char* bytes, size_t length)>& chunk);

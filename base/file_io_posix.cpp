@@ -133,29 +133,57 @@ void RemoveStaleOutputTemporaries() {
   }
 }
 
-bool CopyFileDurably(const std::string& from, const std::string& to,
-                     const std::function<bool(const char* bytes, size_t length)>& chunk) {
+bool CopyNewFile(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (out < 0) return false;
-  std::string buffer;
-  const bool copied = ReadFileChunks(from, [&](const char* bytes, size_t length) {
-    if (!chunk(bytes, length)) {
-      errno = ECANCELED;
-      return false;
-    }
-    buffer.assign(bytes, length);
-    return WriteFully(out, buffer);
-  });
-  int error = errno;
-  const bool synced = copied && ::fsync(out) == 0;
-  if (copied && !synced) error = errno;
-  if (::close(out) != 0 && synced) {
-    error = errno;
+  if (out < 0) {
+    const int error = errno;
+    ::close(in);
     errno = error;
     return false;
   }
+  bool ok = true;
+  bool inKernel = true;
+  std::string buffer;
+  for (;;) {
+    ssize_t n = -1;
+    if (inKernel) {
+      n = ::copy_file_range(in, nullptr, out, nullptr, size_t{1} << 30, 0);
+      if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+        inKernel = false;  // across file systems on older kernels: through a buffer
+        continue;
+      }
+    } else {
+      buffer.resize(size_t{1} << 20);
+      n = ::read(in, buffer.data(), buffer.size());
+      if (n > 0) {
+        buffer.resize(static_cast<size_t>(n));
+        if (!WriteFully(out, buffer)) n = -1;
+      }
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+  }
+  const int error = errno;
+  ::close(in);
+  if (::close(out) != 0 && ok) {
+    ok = false;
+  } else {
+    errno = error;
+  }
+  return ok;
+}
+
+bool SyncFileSystem(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::syncfs(fd) == 0;
+  const int error = errno;
+  ::close(fd);
   errno = error;
-  return synced;
+  return ok;
 }
 
 bool ReadFileChunks(const std::string& path,

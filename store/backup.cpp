@@ -10,7 +10,7 @@
 
 #include "base/file_io.h"
 #include "base/json.h"
-#include "base/parallel.h"
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -60,6 +60,9 @@ Status LinkFiles(const std::string& folder, const std::string& into) {
   return Status::Ok();
 }
 
+struct Copier;
+Status HashFile(const fs::path& file, std::string& sha256, Copier* copier);
+
 struct Copier {
   const BackupProgress& progress;
   uint64_t total = 0;
@@ -70,21 +73,14 @@ struct Copier {
   }
 };
 
-// Copies one file, its SHA-256 taken from the bytes read.
+// Copies one file (the system copies it, without passing it through this
+// process) and takes the SHA-256 of the copy as written.
 Status CopyHashed(const fs::path& from, const fs::path& to, Copier& copier, std::string& sha256) {
-  CryptoPP::SHA256 hash;
-  const bool copied = CopyFileDurably(from.string(), to.string(), [&](const char* b, size_t n) {
-    hash.Update(reinterpret_cast<const CryptoPP::byte*>(b), n);
-    return copier.Report(n);
-  });
-  if (!copied) {
-    const int error = errno;
-    if (error == ECANCELED) return Failed(DiskProblemText(error));
-    return Failed("无法写入 " + to.string() + "：" + DiskProblemText(error));
-  }
-  CryptoPP::byte digest[CryptoPP::SHA256::DIGESTSIZE];
-  hash.Final(digest);
-  sha256 = Hex(digest, sizeof digest);
+  if (!CopyNewFile(from.string(), to.string()))
+    return Failed("无法写入 " + to.string() + "：" + DiskProblemText(errno));
+  const Status hashed = HashFile(to, sha256, &copier);
+  if (!hashed && errno == ECANCELED) return Failed(DiskProblemText(ECANCELED));
+  if (!hashed) return Failed("无法读取 " + to.string() + "：" + hashed.text.ToBytes(cp::kUtf8));
   return Status::Ok();
 }
 
@@ -92,9 +88,16 @@ Status HashFile(const fs::path& file, std::string& sha256, Copier* copier) {
   CryptoPP::SHA256 hash;
   const bool read = ReadFileChunks(file.string(), [&](const char* b, size_t n) {
     hash.Update(reinterpret_cast<const CryptoPP::byte*>(b), n);
-    return !copier || copier->Report(n);
+    if (!copier || copier->Report(n)) return true;
+    errno = ECANCELED;
+    return false;
   });
-  if (!read) return Failed(DiskProblemText(errno));
+  if (!read) {
+    const int error = errno;
+    const Status failed = Failed(DiskProblemText(error));
+    errno = error;
+    return failed;
+  }
   CryptoPP::byte digest[CryptoPP::SHA256::DIGESTSIZE];
   hash.Final(digest);
   sha256 = Hex(digest, sizeof digest);
@@ -148,14 +151,36 @@ Status CopyTree(const std::string& from, const std::string& to,
       return Failed("备份中的文件 " + names[i] + " 在复制时读出的内容与清单不符");
     copied.push_back(file);
   }
+  // Everything on the disk before the backup is called whole.
   for (const char* part : kParts) {
     if (!SyncFolder((fs::path(to) / part).string()))
       return Failed("无法写入 " + to + "：" + DiskProblemText(errno));
   }
+  if (!SyncFileSystem(to)) return Failed("无法写入 " + to + "：" + DiskProblemText(errno));
   return Status::Ok();
 }
 
 std::function<void(int)> restoreStepHook;
+
+// A key between `first` and `last` (bytewise), near the middle of their
+// range: the count of the records walks the two halves at once.
+std::string MiddleKey(const std::string& first, const std::string& last) {
+  size_t common = 0;
+  while (common < first.size() && common < last.size() && first[common] == last[common]) ++common;
+  auto number = [common](const std::string& key) {
+    uint64_t value = 0;
+    for (size_t i = 0; i < 8; ++i) {
+      const size_t at = common + i;
+      value = value << 8 | (at < key.size() ? static_cast<unsigned char>(key[at]) : 0u);
+    }
+    return value;
+  };
+  const uint64_t low = number(first);
+  const uint64_t middle = low + (number(last) - low) / 2;
+  std::string key = first.substr(0, common);
+  for (int shift = 56; shift >= 0; shift -= 8) key += static_cast<char>(middle >> shift & 0xFF);
+  return key;
+}
 
 std::string RecycledPath(const std::string& folder) { return folder + ".recycle"; }
 std::string StagingFor(const std::string& storage) { return storage + ".restoring"; }
@@ -298,32 +323,35 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
   Status copied = linked;
   if (linked && !moment) copied = Failed("备份后无法重新打开数据库 " + records.Folder());
   if (copied) {
-    // The copy on this thread; the counts from the same moment on another.
+    // The copy on this thread; the counts, from the same moment, on two
+    // others (reading every record takes longer than copying the files).
     Copier copier{progress};
-    DbStatus walked;
-    RunInTwoHalves(2, 1, [&](int part, size_t, size_t) {
-      if (part == 0) {
-        copied = CopyTree(staging, partial.string(), nullptr, copier, outcome.manifest.files);
-        return;
-      }
-      bool first = true;
+    records.EndKeysAt(*moment, outcome.manifest.firstTestTime, outcome.manifest.lastTestTime);
+    const std::string middle =
+        MiddleKey(outcome.manifest.firstTestTime, outcome.manifest.lastTestTime);
+    DbStatus walked[2];
+    uint64_t counted[2] = {0, 0};
+    auto count = [&](int half) {
       records.ForEachRawAt(
-          *moment,
-          [&](const char* key, size_t keyLength, const char*, size_t) {
-            ++outcome.manifest.records;
-            if (first) outcome.manifest.firstTestTime.assign(key, keyLength);
-            outcome.manifest.lastTestTime.assign(key, keyLength);
-            first = false;
-          },
-          &walked);
+          *moment, [&](const char*, size_t, const char*, size_t) { ++counted[half]; },
+          &walked[half], half == 0 ? std::string() : middle, half == 0 ? middle : std::string());
+    };
+    std::thread upper([&] {
+      count(1);
       if (bin && binMoment) {
         bin->ForEachRawAt(*binMoment, [&](const char* key, size_t keyLength, const char*, size_t) {
           outcome.manifest.recycled += keyLength > 0 && key[0] == 'e' ? 1 : 0;
         });
       }
     });
-    if (copied && !walked) {
-      copied = Failed("数据库有损坏的部分，备份没有做：" + walked.text.ToBytes(cp::kUtf8));
+    std::thread lower(count, 0);
+    copied = CopyTree(staging, partial.string(), nullptr, copier, outcome.manifest.files);
+    lower.join();
+    upper.join();
+    outcome.manifest.records = counted[0] + counted[1];
+    for (const DbStatus& status : walked) {
+      if (copied && !status)
+        copied = Failed("数据库有损坏的部分，备份没有做：" + status.text.ToBytes(cp::kUtf8));
     }
   }
   fs::remove_all(staging, error);

@@ -6,6 +6,7 @@
 
 #include "base/calendar.h"
 #include "base/file_io.h"
+#include "base/parallel.h"
 #include "device/frame_decoder.h"
 #include "store/record_store.h"
 
@@ -230,24 +231,38 @@ DbStatus RecordBook::DeleteTicked(uint32_t& removed) {
 
 RecordBook::Prepared RecordBook::PrepareDeleteTicked() {
   Prepared prepared;
-  if (bin_) {
-    std::vector<std::string> keys;
-    for (uint32_t i = 0; i < records_.Count(); ++i) {
-      if (records_[i].selected && records_[i].stored) keys.push_back(StoredKeyBytes(records_[i]));
-    }
-    prepared.status = bin_->MoveIn(keys, LocalNowText(), prepared.count);
-  } else {
-    prepared.status = DeleteSelectedFromDb(records_, db_, prepared.count);
-  }
-  if (!prepared.status) return prepared;  // one write, all or none: every row stays
   // The records that stay, in a list of their own that takes the place of
   // the old one at the finish: at a million records, removing them where
-  // they are would hold the window for a while.
-  auto newIndex = std::make_shared<std::vector<uint32_t>>(
-      IndexesAfterRemoving([](const _NcItemData& r) { return r.selected; }));
+  // they are would hold the window for a while. Made while the database
+  // changes (both only read the records).
+  auto newIndex = std::make_shared<std::vector<uint32_t>>();
   auto list = std::make_shared<NcItemList>();
-  for (uint32_t i = 0; i < records_.Count(); ++i) {
-    if (!records_[i].selected) list->AppendSame(records_[i]);
+  auto keep = [&] {
+    *newIndex = IndexesAfterRemoving([](const _NcItemData& r) { return r.selected; });
+    for (uint32_t i = 0; i < records_.Count(); ++i) {
+      if (!records_[i].selected) list->AppendSame(records_[i]);
+    }
+  };
+  auto remove = [&] {
+    if (!bin_) {
+      prepared.status = DeleteSelectedFromDb(records_, db_, prepared.count);
+      return;
+    }
+    // Values in the program's own form are made from the list: no reads.
+    std::vector<RecycleBin::Leaving> leaving;
+    for (uint32_t i = 0; i < records_.Count(); ++i) {
+      const _NcItemData& record = records_[i];
+      if (!record.selected || !record.stored) continue;
+      leaving.push_back({StoredKeyBytes(record), std::string()});
+      StoredValueBytes(record, leaving.back().value);
+    }
+    prepared.status = bin_->MoveIn(leaving, LocalNowText(), prepared.count);
+  };
+  RunInTwoHalves(2, 1, [&](int part, size_t, size_t) { part == 0 ? remove() : keep(); });
+  if (!prepared.status) {
+    // One write, all or none: every row stays.
+    prepared.leftover = list;
+    return prepared;
   }
   prepared.finish = [this, list, newIndex] {
     records_.Swap(*list);  // `list` holds the old records now

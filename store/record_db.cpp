@@ -268,7 +268,8 @@ DbStatus RecordDb::Write(Batch& batch, bool durable) {
 
 // Walks every entry in key order under the shared lock, checksums checked;
 // `visit` returns true to stop. Counts the entries visited.
-uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status, const Moment* moment) {
+uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status, const Moment* moment,
+                        const std::string& from, const std::string& to) {
   std::shared_lock<std::shared_mutex> hold(lock_);
   if (status) *status = openStatus_;
   if (!db_) return 0;
@@ -282,7 +283,12 @@ uint32_t RecordDb::Walk(const EntryVisitor& visit, DbStatus* status, const Momen
   read.fill_cache = false;  // a walk reads every block once: keep the cache for lookups
   std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
   uint32_t count = 0;
-  for (it->SeekToFirst(); it->Valid(); it->Next()) {
+  if (from.empty()) {
+    it->SeekToFirst();
+  } else {
+    it->Seek(from);
+  }
+  for (; it->Valid() && (to.empty() || it->key().compare(to) < 0); it->Next()) {
     ++count;
     if (visit(it->key(), it->value())) break;
   }
@@ -304,13 +310,28 @@ uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
 }
 
 uint32_t RecordDb::ForEachRawAt(const Moment& moment, const RawCallback& callback,
-                                DbStatus* status) {
+                                DbStatus* status, const std::string& from, const std::string& to) {
   return Walk(
       [&](const leveldb::Slice& key, const leveldb::Slice& value) {
         callback(key.data(), key.size(), value.data(), value.size());
         return false;
       },
-      status, &moment);
+      status, &moment, from, to);
+}
+
+void RecordDb::EndKeysAt(const Moment& moment, std::string& first, std::string& last) {
+  first.clear();
+  last.clear();
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  if (!db_ || moment.opened_ != opened_) return;
+  leveldb::ReadOptions read;
+  read.snapshot = moment.snapshot_;
+  std::unique_ptr<leveldb::Iterator> it(db_->NewIterator(read));
+  it->SeekToFirst();
+  if (!it->Valid()) return;
+  first = it->key().ToString();
+  it->SeekToLast();
+  if (it->Valid()) last = it->key().ToString();
 }
 
 uint32_t RecordDb::ForEachRaw(const RawCallback& callback, DbStatus* status) {

@@ -129,9 +129,13 @@ class RecordDb {
   using RawCallback =
       Function<void(const char* key, size_t keyLength, const char* value, size_t valueLength)>;
   uint32_t ForEachRaw(const RawCallback& callback, DbStatus* status = nullptr);
-  // The same over a moment of the database.
+  // The same over a moment of the database, for the keys from `from` up to
+  // (not including) `to`; empty: from the first, to the end.
   uint32_t ForEachRawAt(const Moment& moment, const RawCallback& callback,
-                        DbStatus* status = nullptr);
+                        DbStatus* status = nullptr, const std::string& from = std::string(),
+                        const std::string& to = std::string());
+  // The first and the last key at that moment (both empty when there is none).
+  void EndKeysAt(const Moment& moment, std::string& first, std::string& last);
 
   // How opening went; every operation on a database that did not open fails
   // with this.
@@ -140,7 +144,8 @@ class RecordDb {
  private:
   using EntryVisitor = std::function<bool(const leveldb::Slice& key, const leveldb::Slice& value)>;
   void Open();
-  uint32_t Walk(const EntryVisitor& visit, DbStatus* status, const Moment* moment = nullptr);
+  uint32_t Walk(const EntryVisitor& visit, DbStatus* status, const Moment* moment = nullptr,
+                const std::string& from = std::string(), const std::string& to = std::string());
 
   std::string folder_;
   bool createIfMissing_;

@@ -253,6 +253,13 @@ std::string StoredIdBytes(const _NcItemData& record) {
 
 }  // namespace
 
+bool StoredValueBytes(const _NcItemData& record, std::string& value) {
+  if (!record.plainValue || !record.stored) return false;
+  MakeStoredValue(record.TextForm(), record.ExactForm(), record.selected, record.uploaded, value,
+                  StoredIdBytes(record));
+  return true;
+}
+
 DbStatus SetRecordsSelected(RecordDb& db, const NcItemList& records, bool selected,
                             const std::vector<uint32_t>* rows) {
   RecordDb::Batch batch;

@@ -81,6 +81,9 @@ String AsStoredText(const String& text);
 
 // The key of a record as the database holds it (GBK bytes).
 std::string StoredKeyBytes(const _NcItemData& record);
+// The stored value of a record kept in the program's own form, made from the
+// list (byte for byte what the database holds); false for other values.
+bool StoredValueBytes(const _NcItemData& record, std::string& value);
 
 // Tells whether records are still stored (the export's and the upload's
 // check). For many records one walk over the keys; for a few of a large

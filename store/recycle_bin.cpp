@@ -54,6 +54,13 @@ RecycleBin::RecycleBin(RecordDb& records, const std::string& folder, bool create
 
 DbStatus RecycleBin::MoveIn(const std::vector<std::string>& keys, const String& deleted,
                             uint32_t& moved) {
+  std::vector<Leaving> records;
+  for (const std::string& key : keys) records.push_back({key, std::string()});
+  return MoveIn(records, deleted, moved);
+}
+
+DbStatus RecycleBin::MoveIn(std::vector<Leaving>& records, const String& deleted,
+                            uint32_t& moved) {
   moved = 0;
   const std::string stamp = Stamp();
   const std::string header = deleted.ToBytes(cp::kUtf8) + "\n";
@@ -61,15 +68,19 @@ DbStatus RecycleBin::MoveIn(const std::vector<std::string>& keys, const String& 
   RecordDb::Batch drop;
   RecordDb::Batch done;
   std::vector<std::string> ids;
-  std::string value;
-  for (const std::string& key : keys) {
-    const DbStatus read = records_.GetBytes(key, value);
-    if (IsNotFound(read)) continue;
-    if (!read) return read;
-    const std::string id = kEntry + key + kKeyEnd + stamp;
-    note.PutBytes(id, header + value);
+  std::string id;
+  std::string entry;
+  for (Leaving& record : records) {
+    if (record.value.empty()) {
+      const DbStatus read = records_.GetBytes(record.key, record.value);
+      if (IsNotFound(read)) continue;
+      if (!read) return read;
+    }
+    id.assign(1, kEntry).append(record.key).append(1, kKeyEnd).append(stamp);
+    entry.assign(header).append(record.value);
+    note.PutBytes(id, entry);
     note.PutBytes(kMark + id, kMovingIn);
-    drop.DeleteBytes(key);
+    drop.DeleteBytes(record.key);
     done.DeleteBytes(kMark + id);
     ids.push_back(id);
   }

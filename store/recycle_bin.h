@@ -45,6 +45,13 @@ class RecycleBin {
   // others. Failed: nothing moved (or, after the bin's first write, the
   // marks left finish the move at the next start).
   DbStatus MoveIn(const std::vector<std::string>& keys, const String& deleted, uint32_t& moved);
+  // The same for records whose stored bytes the caller has (a value left
+  // empty is read from the record database).
+  struct Leaving {
+    std::string key;
+    std::string value;
+  };
+  DbStatus MoveIn(std::vector<Leaving>& records, const String& deleted, uint32_t& moved);
   // Puts the entries `ids` back exactly as they were stored; `restored`
   // gets them. A key the record database holds again (a new record under it)
   // stays in the bin and is named in `clashes`.
