@@ -55,8 +55,8 @@ void BenchBackup(int records) {
   const std::string storage = (work / "storage").string();
   fs::copy(source, storage, fs::copy_options::recursive);
   Run("sync");
-  std::printf("database of %d records: %.1f MB in %s\n", records,
-              FolderBytes(storage) / 1048576.0, storage.c_str());
+  std::printf("database of %d records: %.1f MB in %s\n", records, FolderBytes(storage) / 1048576.0,
+              storage.c_str());
   std::vector<double> copies, synced, backups;
   for (int round = 0; round < 3; ++round) {
     const std::string to = (work / ("cp" + std::to_string(round))).string();
@@ -81,9 +81,10 @@ void BenchBackup(int records) {
     Run("sync");
   }
   const double cp = Median(copies), cpSync = Median(synced), backup = Median(backups);
-  std::printf("cp -r          %.2f s\ncp -r && sync  %.2f s\nbackup         %.2f s  (%.2fx cp -r, "
-              "%.2fx cp -r && sync)\n",
-              cp, cpSync, backup, backup / cp, backup / cpSync);
+  std::printf(
+      "cp -r          %.2f s\ncp -r && sync  %.2f s\nbackup         %.2f s  (%.2fx cp -r, "
+      "%.2fx cp -r && sync)\n",
+      cp, cpSync, backup, backup / cp, backup / cpSync);
   fs::remove_all(work);
 }
 

@@ -7,10 +7,11 @@
 #include <cerrno>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "base/file_io.h"
 #include "base/json.h"
-#include <thread>
+#include "store/recycle_bin.h"
 
 namespace fs = std::filesystem;
 
@@ -339,8 +340,9 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
     std::thread upper([&] {
       count(1);
       if (bin && binMoment) {
-        bin->ForEachRawAt(*binMoment, [&](const char* key, size_t keyLength, const char*, size_t) {
-          outcome.manifest.recycled += keyLength > 0 && key[0] == 'e' ? 1 : 0;
+        bin->ForEachRawAt(*binMoment, [&](const char* key, size_t keyLength, const char* value,
+                                          size_t valueLength) {
+          outcome.manifest.recycled += RecycleBin::RecordsIn(key, keyLength, value, valueLength);
         });
       }
     });

@@ -309,8 +309,8 @@ uint32_t RecordDb::ForEach(const RecordCallback& callback, DbStatus* status) {
       status);
 }
 
-uint32_t RecordDb::ForEachRawAt(const Moment& moment, const RawCallback& callback,
-                                DbStatus* status, const std::string& from, const std::string& to) {
+uint32_t RecordDb::ForEachRawAt(const Moment& moment, const RawCallback& callback, DbStatus* status,
+                                const std::string& from, const std::string& to) {
   return Walk(
       [&](const leveldb::Slice& key, const leveldb::Slice& value) {
         callback(key.data(), key.size(), value.data(), value.size());

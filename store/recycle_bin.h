@@ -14,9 +14,10 @@
 // or removed for good. An entry keeps the record's key and its stored bytes
 // exactly, with the time it was deleted.
 //
-// A move between the two databases is three writes: the bin first notes the
-// move (the entries, and a mark per record saying which way it goes), then the
-// record database changes, then the marks go. A crash in between leaves the
+// The records of one delete are kept together in a few large entries (one
+// write however many records go). A move between the two databases is three
+// writes: the bin first notes the move (the records, and a mark saying which
+// way they go), then the record database changes, then the mark goes. A crash in between leaves the
 // marks, and FinishInterrupted (run before the records are read at start)
 // completes the move, so every record ends up in exactly one of the two
 // places. Any thread; one move at a time (the window's record owner).
@@ -65,6 +66,10 @@ class RecycleBin {
   // The ids of the entries deleted before `time` ("yyyy-MM-dd HH:mm:ss").
   std::vector<std::string> DeletedBefore(const String& time);
   size_t Count();
+
+  // How many deleted records one stored entry of a bin's database holds (a
+  // backup counts them from its own moment of the bin).
+  static size_t RecordsIn(const char* key, size_t keyLength, const char* value, size_t valueLength);
 
   // Completes the moves a crash interrupted; `finished` counts the records.
   DbStatus FinishInterrupted(uint32_t* finished = nullptr);

@@ -222,7 +222,8 @@ TEST_F(BackupTest, ABackupThatCannotFinishRemovesItsPartialCopyAndSaysWhy) {
     const BackupOutcome made = MakeBackup(db, nullptr, Path("storage"), Path("full"),
                                           "20261208-130000", "2026-12-08 13:00:00");
     const std::string text = made.status.text.ToBytes(cp::kUtf8);
-    if (made.status || text.find("磁盘已满") == std::string::npos) std::fprintf(stderr, "%s\n", text.c_str());
+    if (made.status || text.find("磁盘已满") == std::string::npos)
+      std::fprintf(stderr, "%s\n", text.c_str());
     const bool said = !made.status && text.find("磁盘已满") != std::string::npos &&
                       text.find("不完整的备份已删除") != std::string::npos;
     ::_exit(said && fs::is_empty(Path("full")) ? 0 : 1);
