@@ -217,6 +217,9 @@ bool MainFrameWnd::OpenDatabase(QString* error) {
     recordDb_.Reopen();
     if (repaired && recordDb_.IsOpen()) {
       const uint32_t found = recordDb_.ForEach([](String&, Json&) { return false; });
+      repairNote_ = tr("修复数据库，找回 %1 条记录，修复前的文件夹保存在 %2")
+                        .arg(found)
+                        .arg(QString::fromStdString(backup));
       ShowMessageBox(this,
                      tr("修复数据库完成，找回 %1 条记录。修复前的文件夹保存在 %2")
                          .arg(found)
@@ -322,6 +325,7 @@ void MainFrameWnd::InitWindow() {
   StoreRecordsLeftLastTime();
   StartOutbox();
   InitOperationsLog();
+  if (!repairNote_.isEmpty()) LogOperation(tr("修复"), repairNote_);
   OfferRecyclePurge();
   InitBackup();
   connect(&pendingTimer_, &QTimer::timeout, this, [this] {

@@ -389,7 +389,9 @@ class MainFrameWnd : public QWidget,
                        }};
   QString backupVerb_;  // "正在备份 %1%" or the restore's
   class QLabel* backupProgress_ = nullptr;
-  uint32_t interruptedMoves_ = 0;  // records of moves a crash cut short, finished at start
+  uint32_t interruptedMoves_ = 0;
+  QString repairNote_;  // a repair at start, logged once the log is open  // records of moves a
+                        // crash cut short, finished at start
   std::unique_ptr<Outbox> outbox_;
   std::unique_ptr<UploadFlagStore> outboxFlags_;
   std::unique_ptr<OutboxWorker> outboxWorker_;

@@ -138,3 +138,9 @@ LogVerdict VerifyOperationsLog(const std::string& path) {
   }
   return verdict;
 }
+
+Status LogOperationOf(const std::string& storageFolder, const std::string& operation,
+                      const std::string& details) {
+  OperationsLog log(OperationsLog::PathFor(storageFolder));
+  return log.Append(String::FromBytes(operation, cp::kUtf8), String::FromBytes(details, cp::kUtf8));
+}

@@ -40,6 +40,11 @@ class OperationsLog {
   std::string lastHash_;
 };
 
+// Appends one line to the log beside the database in `storageFolder` (the
+// command-line tools' operations); texts in UTF-8.
+Status LogOperationOf(const std::string& storageFolder, const std::string& operation,
+                      const std::string& details);
+
 // One line of the log as a person reads it.
 struct LogLine {
   std::string number, time, user, operation, details;

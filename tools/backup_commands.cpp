@@ -26,11 +26,6 @@ bool OpenQuietDatabase(const std::string& storage, const char* command, RecordDb
   return false;
 }
 
-void Log(const std::string& storage, const char16_t* operation, const std::string& details) {
-  OperationsLog log(OperationsLog::PathFor(storage));
-  (void)log.Append(String(operation), String::FromBytes(details, cp::kUtf8));
-}
-
 }  // namespace
 
 int RunBackupCommand(std::vector<std::string> args, std::ostream& out, std::ostream& err) {
@@ -55,7 +50,8 @@ int RunBackupCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     err << "residue-tool backup: " << made.status.text.ToBytes(cp::kUtf8) << "\n";
     return 1;
   }
-  Log(storage, u"备份", std::to_string(made.manifest.records) + " 条记录 → " + made.folder);
+  (void)LogOperationOf(storage, "备份",
+                       std::to_string(made.manifest.records) + " 条记录 → " + made.folder);
   out << "backup " << made.folder << "\nrecords " << made.manifest.records << "\nrecycled "
       << made.manifest.recycled << "\nfirst " << made.manifest.firstTestTime << "\nlast "
       << made.manifest.lastTestTime << "\n";
@@ -108,7 +104,8 @@ int RunRestoreCommand(std::vector<std::string> args, std::ostream& out, std::ost
     return 1;
   }
   const BackupCheck check = VerifyBackup(from);
-  Log(storage, u"从备份恢复",
+  (void)LogOperationOf(
+      storage, "从备份恢复",
       std::to_string(check.manifest.records) + " 条记录 ← " + from + "；原数据库保存在 " + aside);
   out << "restored " << check.manifest.records << " records from " << from << "\nprevious " << aside
       << "\n";

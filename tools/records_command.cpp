@@ -7,6 +7,7 @@
 
 #include "app/file_locations.h"
 #include "device/record_fields.h"
+#include "store/operations_log.h"
 #include "store/record_db.h"
 #include "store/record_filter.h"
 #include "store/record_store.h"
@@ -117,6 +118,9 @@ int RunRepairCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     return 1;
   }
   const uint32_t records = db.ForEach([](String&, Json&) { return false; });
+  (void)LogOperationOf(
+      folder, "修复",
+      "修复数据库，找回 " + std::to_string(records) + " 条记录，修复前的文件夹保存在 " + backup);
   out << "backup " << backup << "\nrecords " << records << "\n";
   return 0;
 }
@@ -187,6 +191,9 @@ int RunCheckCommand(std::vector<std::string> args, std::ostream& out, std::ostre
     err << "residue-tool check: " << Utf8(removed.text) << "\n";
     return 1;
   }
+  (void)LogOperationOf(
+      folder, "修复",
+      "删除 " + std::to_string(hidden.size()) + " 个不能显示的条目，之前的文件夹保存在 " + backup);
   out << "backup " << backup << "\nremoved " << hidden.size() << "\n";
   return 0;
 }

@@ -131,4 +131,28 @@ TEST_F(BackupWindowTest, TheDaysFirstStartBacksUpByItselfAndKeepsTheNewest) {
   EXPECT_EQ(Logged().size(), 1u);
 }
 
+// A folder missing at start (the stick not yet in): the start's backup says
+// so; at close, with the stick in and its newest backup days old, one is made.
+TEST_F(BackupWindowTest, AtCloseABackupIsMadeWhenTheNewestIsADayOld) {
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1")});
+  ASSERT_TRUE(ReplaceFileContent(settingsFile_, "{\"backup_dir\": \"" + Path("stick") + "\"}"));
+  Open();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !messages.empty(); }, 20000));
+  EXPECT_EQ(messages[0], "备份到 " + Path("stick") + " 没有完成：备份文件夹 " + Path("stick") +
+                             " 不存在，请先建立它或选择别的文件夹");
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window_->IsBackingUp(); }, 20000));
+  fs::create_directories(Path("stick"));
+  {
+    RecordDb other(Path("other"));
+    ASSERT_TRUE(MakeBackup(other, nullptr, Path("other"), Path("stick"), "20261201-080000",
+                           "2026-12-01 08:00:00")
+                    .status);
+  }
+  CloseWindow();
+  const std::vector<std::string> backups = ListBackups(Path("stick"));
+  ASSERT_EQ(backups.size(), 2u);
+  EXPECT_EQ(VerifyBackup(backups[1]).manifest.records, 2u);
+  EXPECT_EQ(Logged(), std::vector<std::string>{"自动备份"});
+}
+
 }  // namespace

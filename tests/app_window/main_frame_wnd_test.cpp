@@ -16,6 +16,7 @@
 #include <fstream>
 #include <vector>
 
+#include "store/operations_log.h"
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/pty_pair.h"
 
@@ -220,6 +221,11 @@ TEST_F(MainFrameWndTest, ASecondCopyStopsAndADamagedDatabaseIsRepairedOnlyOnAYes
     backupKept = backupKept || entry.path().filename().string().rfind("storage.backup-", 0) == 0;
   }
   EXPECT_TRUE(backupKept);
+  const std::vector<LogLine> logged =
+      ReadOperationsLog(OperationsLog::PathFor(options_.storageFolder));
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(logged[0].operation, "修复");
+  EXPECT_EQ(logged[0].details.rfind("修复数据库，找回 250 条记录", 0), 0u) << logged[0].details;
 }
 
 // A detector plugged in after the start: while the chosen port is missing,

@@ -150,6 +150,12 @@ TEST_F(RecordsCommandTest, RepairKeepsACopyAndBringsTheRecordsBack) {
   const std::string text = out.str();
   EXPECT_EQ(text.rfind("backup " + storage + ".backup-", 0), 0u) << text;
   EXPECT_NE(text.find("\nrecords 3\n"), std::string::npos) << text;
+  const std::vector<LogLine> logged = ReadOperationsLog(OperationsLog::PathFor(storage));
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_EQ(logged[0].operation, "修复");
+  EXPECT_EQ(
+      logged[0].details.rfind("修复数据库，找回 3 条记录，修复前的文件夹保存在 " + storage, 0), 0u)
+      << logged[0].details;
   EXPECT_EQ(Run({"--storage", storage}), 0);
   const std::string listed = out_.str();
   EXPECT_EQ(std::count(listed.begin(), listed.end(), '\n'), 3);
@@ -296,6 +302,8 @@ TEST_F(RecordsCommandTest, CheckListsWhatTheWindowCannotShowAndFixRemovesItAfter
   ASSERT_NE(at, std::string::npos) << said;
   const std::string backup = said.substr(at + 7, said.find('\n', at) - at - 7);
   EXPECT_NE(said.find("removed 3\n"), std::string::npos) << said;
+  EXPECT_EQ(ReadOperationsLog(OperationsLog::PathFor(storage)).back().details,
+            "删除 3 个不能显示的条目，之前的文件夹保存在 " + backup);
   {
     RecordDb copy(backup, false);  // the copy still holds everything
     EXPECT_EQ(copy.ForEachRaw([](const char*, size_t, const char*, size_t) {}), 4u);
