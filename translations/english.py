@@ -480,6 +480,7 @@ ENGLISH = {
     '自动备份文件夹（空：不自动备份）': 'Automatic backup folder (empty: none)',
     '保留备份份数': 'Backups kept',
     '数据保护': 'Data protection',
+    "修复数据库，找回 %1 条记录，修复前的文件夹保存在 %2": "Repaired the database, %1 records found again; the folder as it was is kept in %2",
 }
 
 CHINESE = re.compile("[\u3000-\u9fff\uff00-\uffef]")

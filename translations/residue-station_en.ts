@@ -1938,6 +1938,10 @@ The current database is kept whole in a dated folder beside it.</translation>
         <source>数据保护</source>
         <translation>Data protection</translation>
     </message>
+    <message>
+        <source>修复数据库，找回 %1 条记录，修复前的文件夹保存在 %2</source>
+        <translation>Repaired the database, %1 records found again; the folder as it was is kept in %2</translation>
+    </message>
 </context>
 <context>
     <name>MessageBox</name>
