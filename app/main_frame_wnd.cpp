@@ -95,6 +95,7 @@ QStringList RequiredControlNames() {
 MainFrameWnd::MainFrameWnd(const MainFrameOptions& options)
     : options_(options),
       skin_(options.skinFolder),
+      restoreFinished_(FinishInterruptedRestore(options.storageFolder)),
       recordDb_(options.storageFolder),
       windowPos_(kTakeSavedWidth | kTakeSavedHeight),
       serialLink_(*this, recordDb_, frameDecoder_, settings_.productNames) {
@@ -186,6 +187,12 @@ bool MainFrameWnd::Create(QString* error) {
 // program stops here, and a damaged database is repaired only when the
 // operator agrees (after a copy of the folder is kept).
 bool MainFrameWnd::OpenDatabase(QString* error) {
+  if (!restoreFinished_) {
+    // The database in place is not the one restored: nothing is used until
+    // someone looks.
+    if (error) *error = ShownLibraryText(ToQString(restoreFinished_.text));
+    return false;
+  }
   if (recordDb_.IsOpen()) return true;
   const QString folder =
       QFileInfo(QString::fromStdString(options_.storageFolder)).absoluteFilePath();

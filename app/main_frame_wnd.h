@@ -348,6 +348,8 @@ class MainFrameWnd : public QWidget,
   MainFrameOptions options_;
   Skin skin_;
   ObjectList<SSerInfo> ports_;
+  // A restore a crash cut short is finished before the database opens.
+  Status restoreFinished_;
   RecordDb recordDb_;
   RecordBook book_{recordDb_};
   FrameDecoder frameDecoder_;

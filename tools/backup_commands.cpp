@@ -39,6 +39,11 @@ int RunBackupCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     return 2;
   }
   if (storage.empty()) storage = LocateFiles().storageFolder;
+  const Status finished = FinishInterruptedRestore(storage);
+  if (!finished) {
+    err << "residue-tool backup: " << finished.text.ToBytes(cp::kUtf8) << "\n";
+    return 1;
+  }
   RecordDb db(storage, false);
   if (!OpenQuietDatabase(storage, "backup", db, err)) return 1;
   std::unique_ptr<RecordDb> bin;

@@ -2,6 +2,8 @@
 // "backup_dir" keeping the newest, and a restore that checks first and keeps
 // the database it replaces.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QPushButton>
 #include <filesystem>
@@ -129,6 +131,41 @@ TEST_F(BackupWindowTest, TheDaysFirstStartBacksUpByItselfAndKeepsTheNewest) {
   CloseWindow();
   EXPECT_EQ(ListBackups(Path("daily")).size(), 2u);
   EXPECT_EQ(Logged().size(), 1u);
+}
+
+// A restore cut short right after the database was moved aside (no database
+// in place): the next start finishes it before opening anything.
+TEST_F(BackupWindowTest, TheStartFinishesARestoreACrashCutShort) {
+  Store({RecordText(u"261206100001", u"01", u"1")});
+  fs::create_directories(Path("stick"));
+  std::string backup;
+  {
+    RecordDb db(options_.storageFolder);
+    const BackupOutcome made = MakeBackup(db, nullptr, options_.storageFolder, Path("stick"),
+                                          "20261208-090000", "2026-12-08 09:00:00");
+    ASSERT_TRUE(made.status);
+    backup = made.folder;
+    ASSERT_TRUE(
+        StoreReceivedRecord(db, u"261206100002", RecordText(u"261206100002", u"02", u"1")).status);
+  }
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    SetRestoreStepHook([](int step) {
+      if (step == 1) ::_exit(9);
+    });
+    std::string aside;
+    (void)RestoreBackup(backup, options_.storageFolder, "20261208-100000", aside);
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 9);
+  ASSERT_FALSE(fs::exists(options_.storageFolder)) << "stopped with no database in place";
+  MainFrameWnd& w = Open();
+  ASSERT_EQ(w.Records().Count(), 1u);
+  EXPECT_EQ(w.Records()[0].Key().ToBytes(cp::kUtf8), "261206100001");
+  EXPECT_TRUE(fs::exists(options_.storageFolder + ".before-restore-20261208-100000"));
 }
 
 // A folder missing at start (the stick not yet in): the start's backup says
