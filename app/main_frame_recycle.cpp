@@ -10,24 +10,17 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QSignalBlocker>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <ctime>
 
 #include "app/main_frame_wnd.h"
+#include "app/recycle_bin_model.h"
 #include "base/calendar.h"
-#include "store/record_filter.h"
-#include "store/record_store.h"
 #include "store/recycle_bin.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
-
-namespace {
-
-// The columns of the bin's list: the deletion time, then record columns.
-constexpr int kBinRecordCells[] = {9, 1, 2, 4};  // 日期, 名称, 检测结果, 被检单位
-
-}  // namespace
 
 void MainFrameWnd::InitRecycleBin() {
   recycleBin_ =
@@ -96,11 +89,10 @@ void MainFrameWnd::ShowRecycleBin() {
   auto* summary = new QLabel;
   summary->setObjectName(QStringLiteral("TextRecycleCount"));
   layout->addWidget(summary);
-  auto* table = new QTableWidget(0, 5);
+  auto* model = new RecycleBinModel(&dialog);
+  auto* table = new QTableView;
   table->setObjectName(QStringLiteral("RecycleBinTable"));
-  table->setHorizontalHeaderLabels(
-      {tr("删除时间"), tr("日期"), tr("名称"), tr("检测结果"), tr("被检单位")});
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setModel(model);
   table->setSelectionMode(QAbstractItemView::NoSelection);
   table->verticalHeader()->hide();
   table->horizontalHeader()->setStretchLastSection(true);
@@ -120,54 +112,21 @@ void MainFrameWnd::ShowRecycleBin() {
   row->addWidget(close);
   layout->addLayout(row);
 
-  auto ids = std::make_shared<std::vector<std::string>>();
-  auto fill = [this, table, summary, ids, all] {
+  auto fill = [this, model, table, summary, all] {
     DbStatus read;
-    const std::vector<RecycleBin::Entry> entries = recycleBin_->Entries(&read);
-    ids->clear();
-    table->setRowCount(static_cast<int>(entries.size()));
-    StoredEntryReader reader(settings_.deviceId);
-    for (size_t i = 0; i < entries.size(); ++i) {
-      const RecycleBin::Entry& entry = entries[i];
-      ids->push_back(entry.id);
-      NcItemList one;
-      reader.Append(one, entry.key.data(), entry.key.size(), entry.value.data(),
-                    entry.value.size());
-      auto* when = new QTableWidgetItem(ToQString(entry.deleted));
-      when->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-      when->setCheckState(Qt::Unchecked);
-      const int r = static_cast<int>(i);
-      table->setItem(r, 0, when);
-      for (int c = 0; c < 4; ++c) {
-        const QString text =
-            one.Count() == 1
-                ? ToQString(one.Cell(0, kBinRecordCells[c]))
-                : (c == 0 ? ToQString(String::FromBytes(entry.key, cp::kGbk)) : QString());
-        table->setItem(r, c + 1, new QTableWidgetItem(text));
-      }
-    }
+    model->Reset(recycleBin_->Entries(&read), settings_.deviceId);
     table->resizeColumnsToContents();
     const QSignalBlocker quiet(all);
     all->setChecked(false);
     summary->setText(
         read ? tr("回收站里有 %n 条记录，删除超过 %1 天的记录在程序启动时提示彻底删除。", nullptr,
-                  static_cast<int>(entries.size()))
+                  model->rowCount())
                    .arg(settings_.recycleDays)
              : tr("回收站有损坏的部分，只列出了能读出的记录：%1").arg(ToQString(read.text)));
   };
-  auto ticked = [table, ids] {
-    std::vector<std::string> chosen;
-    for (int r = 0; r < table->rowCount(); ++r) {
-      if (table->item(r, 0)->checkState() == Qt::Checked) chosen.push_back((*ids)[r]);
-    }
-    return chosen;
-  };
-  connect(all, &QCheckBox::toggled, &dialog, [table](bool on) {
-    for (int r = 0; r < table->rowCount(); ++r)
-      table->item(r, 0)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-  });
-  connect(restore, &QPushButton::clicked, &dialog, [this, ticked, fill, &dialog] {
-    const std::vector<std::string> chosen = ticked();
+  connect(all, &QCheckBox::toggled, &dialog, [model](bool on) { model->TickAll(on); });
+  connect(restore, &QPushButton::clicked, &dialog, [this, model, fill, &dialog] {
+    const std::vector<std::string> chosen = model->TickedIds();
     if (chosen.empty()) {
       ShowMessageBox(this, tr("请先勾选要恢复的记录"), MessageKind::kError);
       return;
@@ -178,8 +137,8 @@ void MainFrameWnd::ShowRecycleBin() {
       if (open) fill();
     });
   });
-  connect(purge, &QPushButton::clicked, &dialog, [this, ticked, fill] {
-    const std::vector<std::string> chosen = ticked();
+  connect(purge, &QPushButton::clicked, &dialog, [this, model, fill] {
+    const std::vector<std::string> chosen = model->TickedIds();
     if (chosen.empty()) {
       ShowMessageBox(this, tr("请先勾选要彻底删除的记录"), MessageKind::kError);
       return;

@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 
 #include "base/calendar.h"
 #include "store/operations_log.h"
@@ -28,15 +28,16 @@ class RecycleWindowTest : public MainFrameWndTest {
     std::vector<std::string> dates;
     window_->Options().recycleBinShown = [&](QDialog& dialog) {
       if (act) act(dialog);
-      auto* table = dialog.findChild<QTableWidget*>("RecycleBinTable");
-      for (int r = 0; r < table->rowCount(); ++r)
-        dates.push_back(table->item(r, 1)->text().toStdString());
+      const QAbstractItemModel* model = dialog.findChild<QTableView*>("RecycleBinTable")->model();
+      for (int r = 0; r < model->rowCount(); ++r)
+        dates.push_back(model->data(model->index(r, 1)).toString().toStdString());
     };
     window_->findChild<QPushButton*>("btn_recycle")->click();
     return dates;
   }
   static void Tick(QDialog& dialog, int row) {
-    dialog.findChild<QTableWidget*>("RecycleBinTable")->item(row, 0)->setCheckState(Qt::Checked);
+    QAbstractItemModel* model = dialog.findChild<QTableView*>("RecycleBinTable")->model();
+    model->setData(model->index(row, 0), Qt::Checked, Qt::CheckStateRole);
   }
 };
 
