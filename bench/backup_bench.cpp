@@ -4,8 +4,10 @@
 //   flushed to disk before it is called done);
 //   moving 10,000 ticked records of 100,000 into the recycle bin against
 //   deleting them for good.
-// Each pair runs three times, alternating; the medians are printed.
-//   build/bench/backup_bench [RECORDS]
+// Each pair runs three times, alternating; the medians are printed. With
+// --cold the system's file cache is emptied before each run (root only), as
+// on a station PC whose database is not in memory.
+//   build/bench/backup_bench [--cold] [RECORDS]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -47,6 +49,14 @@ void Run(const std::string& command) {
   if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
 }
 
+bool cold = false;
+
+// Before a measured run: everything on the disk, and (with --cold) nothing cached.
+void Settle() {
+  Run("sync");
+  if (cold) Run("echo 3 > /proc/sys/vm/drop_caches");
+}
+
 void BenchBackup(int records) {
   const fs::path source = VariedDatabase(records);
   const fs::path work = fs::temp_directory_path() / "residue_backup_bench";
@@ -60,12 +70,13 @@ void BenchBackup(int records) {
   std::vector<double> copies, synced, backups;
   for (int round = 0; round < 3; ++round) {
     const std::string to = (work / ("cp" + std::to_string(round))).string();
+    Settle();
     copies.push_back(Seconds([&] { Run("cp -r '" + storage + "' '" + to + "'"); }));
     fs::remove_all(to);
-    Run("sync");
+    Settle();
     synced.push_back(Seconds([&] { Run("cp -r '" + storage + "' '" + to + "' && sync"); }));
     fs::remove_all(to);
-    Run("sync");
+    Settle();
     RecordDb db(storage);
     RecycleBin bin(db, RecycleBin::FolderFor(storage));
     BackupOutcome made;
@@ -140,7 +151,14 @@ void BenchRecycle() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int records = argc > 1 ? std::atoi(argv[1]) : 1000000;
+  int records = 1000000;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--cold") {
+      cold = true;
+    } else {
+      records = std::atoi(argv[i]);
+    }
+  }
   BenchBackup(records);
   BenchRecycle();
   return 0;
