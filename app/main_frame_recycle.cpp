@@ -13,11 +13,14 @@
 #include <QSignalBlocker>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <ctime>
+#include <set>
 
 #include "app/main_frame_wnd.h"
 #include "app/recycle_bin_model.h"
 #include "base/calendar.h"
+#include "store/record_store.h"
 #include "store/recycle_bin.h"
 #include "ui/message_box.h"
 #include "ui/qt_text.h"
@@ -157,6 +160,29 @@ void MainFrameWnd::ShowRecycleBin() {
   dialog.exec();
 }
 
+void MainFrameWnd::QueueRestoredRecords(const std::vector<std::string>& ids,
+                                        const std::vector<std::string>& clashes) {
+  // With automatic upload on, a restored record not yet uploaded is queued
+  // again (its deletion took it out of the queue).
+  if (!settings_.autoUpload) return;
+  std::set<std::string> keys;
+  for (const std::string& id : ids) {
+    if (std::find(clashes.begin(), clashes.end(), id) == clashes.end())
+      keys.insert(RecycleBin::KeyOf(id));
+  }
+  std::vector<uint32_t> waiting;
+  const NcItemList& records = book_.Records();
+  // Restored records were appended: they are near the end.
+  for (uint32_t i = records.Count(); i-- > 0 && !keys.empty();) {
+    const auto it = keys.find(StoredKeyBytes(records[i]));
+    if (it == keys.end()) continue;
+    keys.erase(it);
+    if (!records[i].uploaded) waiting.push_back(i);
+  }
+  std::reverse(waiting.begin(), waiting.end());
+  QueueStoredRecords(waiting);
+}
+
 void MainFrameWnd::RestoreFromBin(const std::vector<std::string>& ids,
                                   std::function<void()> refresh) {
   if (RefuseWhileBookBusy()) return;
@@ -165,7 +191,7 @@ void MainFrameWnd::RestoreFromBin(const std::vector<std::string>& ids,
   RunOnFrozenBook(
       tr("正在恢复……"),
       [this, ids, deviceId, clashes] { return book_.PrepareRestore(ids, deviceId, clashes.get()); },
-      [this, clashes, refresh](const RecordBook::Prepared& restored) {
+      [this, ids, clashes, refresh](const RecordBook::Prepared& restored) {
         if (refresh) refresh();
         if (!restored.status) {
           ShowMessageBox(this,
@@ -174,6 +200,7 @@ void MainFrameWnd::RestoreFromBin(const std::vector<std::string>& ids,
           return;
         }
         LogOperation(tr("恢复"), tr("%n 条记录", nullptr, static_cast<int>(restored.count)));
+        QueueRestoredRecords(ids, *clashes);
         QString text = tr("已恢复 %n 条记录", nullptr, static_cast<int>(restored.count));
         if (!clashes->empty()) {
           text += QStringLiteral("\n") +

@@ -305,6 +305,8 @@ class MainFrameWnd : public QWidget,
   void OfferRecyclePurge();
   bool PurgeFromBin(const std::vector<std::string>& ids, const QString& operation);
   void RestoreFromBin(const std::vector<std::string>& ids, std::function<void()> refresh);
+  void QueueRestoredRecords(const std::vector<std::string>& ids,
+                            const std::vector<std::string>& clashes);
   // Backups: a chosen folder, the day's first, and at close.
   enum class BackupKind { kChosen, kDaily, kAtClose };
   void InitBackup();

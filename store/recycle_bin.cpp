@@ -339,6 +339,11 @@ std::vector<std::string> RecycleBin::DeletedBefore(const String& time) {
   return ids;
 }
 
+std::string RecycleBin::KeyOf(const std::string& id) {
+  std::string group, key;
+  return SplitId(id, group, key) ? key : std::string();
+}
+
 size_t RecycleBin::RecordsIn(const char* key, size_t keyLength, const char* value,
                              size_t valueLength) {
   Group group;

@@ -67,6 +67,9 @@ class RecycleBin {
   std::vector<std::string> DeletedBefore(const String& time);
   size_t Count();
 
+  // The record key (GBK) an entry id names; empty for no id of ours.
+  static std::string KeyOf(const std::string& id);
+
   // How many deleted records one stored entry of a bin's database holds (a
   // backup counts them from its own moment of the bin).
   static size_t RecordsIn(const char* key, size_t keyLength, const char* value, size_t valueLength);

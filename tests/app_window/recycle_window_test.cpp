@@ -1,6 +1,7 @@
 // The recycle bin from the window: deleted rows come back as they were,
 // removal for good asks first, and old entries are offered for removal at start.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QDialog>
@@ -10,8 +11,10 @@
 
 #include "base/calendar.h"
 #include "store/operations_log.h"
+#include "store/outbox.h"
 #include "store/recycle_bin.h"
 #include "tests/app_window/window_fixture.h"
+#include "tests/support/misbehaving_peers.h"
 
 namespace {
 
@@ -87,6 +90,40 @@ TEST_F(RecycleWindowTest, DeletedRowsComeBackAsTheyWereAndPurgeAsksFirst) {
   EXPECT_TRUE(after.empty());
   EXPECT_EQ(LoggedOperations(),
             (std::vector<std::string>{"删除 2 条记录", "恢复 1 条记录", "彻底删除 1 条记录"}));
+}
+
+// With automatic upload on, a restored record that was never uploaded is
+// queued again (its deletion took it out); an uploaded one is not.
+TEST_F(RecycleWindowTest, ARestoredRecordNotYetUploadedIsQueuedAgain) {
+  Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"1")});
+  {
+    RecordDb db(options_.storageFolder);
+    ASSERT_TRUE(SetRecordUploaded(db, u"261206100002"));
+    Outbox outbox(Outbox::FolderFor(options_.storageFolder));
+  }
+  const int listener = peers::Listener(1);
+  const int closed = peers::PortOf(listener);
+  ::close(listener);
+  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
+                               << R"("serv_port": )" << closed << "}";
+  MainFrameWnd& w = Open();
+  window_->findChild<QCheckBox*>("selall")->click();
+  w.findChild<QPushButton*>("btn_delete")->click();
+  ASSERT_EQ(w.Records().Count(), 0u);
+  WithBin([](QDialog& dialog) {
+    dialog.findChild<QCheckBox*>("CheckRecycleAll")->setChecked(true);
+    dialog.findChild<QPushButton*>("BtnRestoreDeleted")->click();
+  });
+  ASSERT_EQ(w.Records().Count(), 2u);
+  for (uint32_t i = 0; i < 2; ++i) {
+    const _NcItemData& r = w.Records()[i];
+    EXPECT_TRUE(r.Columns().cell[0] == (r.uploaded ? u"已上传" : u"待上传"))
+        << r.Key().ToBytes(cp::kUtf8) << " " << r.Columns().cell[0].ToBytes(cp::kUtf8);
+  }
+  CloseWindow();
+  Outbox outbox(Outbox::FolderFor(options_.storageFolder));
+  EXPECT_TRUE(outbox.Contains(u"261206100001"));
+  EXPECT_FALSE(outbox.Contains(u"261206100002"));
 }
 
 TEST_F(RecycleWindowTest, EntriesOlderThanTheSettingAreOfferedForRemovalAtStart) {
