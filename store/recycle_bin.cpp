@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <unordered_set>
 
 namespace {
 
@@ -222,10 +223,9 @@ DbStatus Rewrite(RecordDb& bin, const std::map<std::string, std::vector<std::str
     Group group;
     if (!ReadGroup(stored.data(), stored.size(), group)) continue;
     Group kept;
+    const std::unordered_set<std::string> going(keys.begin(), keys.end());
     for (auto& record : group.records) {
-      bool goes = false;
-      for (const std::string& key : keys) goes = goes || key == record.first;
-      if (!goes) {
+      if (going.count(record.first) == 0) {
         kept.records.push_back(std::move(record));
       } else if (taken) {
         taken->push_back({IdOf(groupKey, record.first), record.first, std::move(record.second),
