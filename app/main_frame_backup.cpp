@@ -36,6 +36,13 @@ bool BackupDue(const std::string& folder, const std::string& now, bool sameDayIs
 
 }  // namespace
 
+std::function<bool(uint64_t, uint64_t)> MainFrameWnd::BackupJobProgress() {
+  // In KiB: the job's counts are size_t, and a stop asked for stops the copy.
+  return [this](uint64_t done, uint64_t total) {
+    return backupJob_.Report(static_cast<size_t>(done >> 10), static_cast<size_t>(total >> 10));
+  };
+}
+
 void MainFrameWnd::InitBackup() {
   auto* row = root_->findChild<QHBoxLayout*>(QStringLiteral("debugRow"));
   if (!row) return;
@@ -101,10 +108,7 @@ void MainFrameWnd::StartBackup(const QString& folder, BackupKind kind) {
         kind == BackupKind::kChosen || BackupDue(parent, now, kind == BackupKind::kDaily);
     if (due) {
       *outcome = MakeBackup(recordDb_, &recycleBin_->Database(), options_.storageFolder, parent,
-                            BackupStamp(now), now, [this](uint64_t done, uint64_t total) {
-                              return backupJob_.Report(static_cast<size_t>(done >> 10),
-                                                       static_cast<size_t>(total >> 10));
-                            });
+                            BackupStamp(now), now, BackupJobProgress());
       if (outcome->status && kind != BackupKind::kChosen)
         *pruned = PruneBackups(parent, keep).size();
     }
@@ -173,11 +177,7 @@ void MainFrameWnd::RestoreFromChosenBackup() {
   const std::string backup = folder.toStdString();
   backupVerb_ = tr("正在检查备份 %1%");
   backupJob_.Start(0, [this, backup] {
-    auto check =
-        std::make_shared<BackupCheck>(VerifyBackup(backup, [this](uint64_t done, uint64_t total) {
-          return backupJob_.Report(static_cast<size_t>(done >> 10),
-                                   static_cast<size_t>(total >> 10));
-        }));
+    auto check = std::make_shared<BackupCheck>(VerifyBackup(backup, BackupJobProgress()));
     QMetaObject::invokeMethod(
         this,
         [this, check, backup] {
@@ -215,11 +215,8 @@ void MainFrameWnd::ConfirmRestore(const std::string& backup, const BackupCheck& 
   backupVerb_ = tr("正在复制备份 %1%");
   backupJob_.Start(0, [this, backup, stamp] {
     auto aside = std::make_shared<std::string>();
-    auto staged = std::make_shared<Status>(StageRestore(
-        backup, options_.storageFolder, stamp, *aside, [this](uint64_t done, uint64_t total) {
-          return backupJob_.Report(static_cast<size_t>(done >> 10),
-                                   static_cast<size_t>(total >> 10));
-        }));
+    auto staged = std::make_shared<Status>(
+        StageRestore(backup, options_.storageFolder, stamp, *aside, BackupJobProgress()));
     QMetaObject::invokeMethod(
         this,
         [this, staged, aside, backup] {

@@ -310,6 +310,8 @@ class MainFrameWnd : public QWidget,
   // Backups: a chosen folder, the day's first, and at close.
   enum class BackupKind { kChosen, kDaily, kAtClose };
   void InitBackup();
+  // Progress of the backup job's worker, reported to the window.
+  std::function<bool(uint64_t done, uint64_t total)> BackupJobProgress();
   void ShowBackupState(const QString& text);
   void BackUpToChosenFolder();
   void StopBackup();

@@ -1,7 +1,6 @@
 // The recycle bin from the window: deleted rows come back as they were,
 // removal for good asks first, and old entries are offered for removal at start.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QDialog>
@@ -14,7 +13,6 @@
 #include "store/outbox.h"
 #include "store/recycle_bin.h"
 #include "tests/app_window/window_fixture.h"
-#include "tests/support/misbehaving_peers.h"
 
 namespace {
 
@@ -101,11 +99,7 @@ TEST_F(RecycleWindowTest, ARestoredRecordNotYetUploadedIsQueuedAgain) {
     ASSERT_TRUE(SetRecordUploaded(db, u"261206100002"));
     Outbox outbox(Outbox::FolderFor(options_.storageFolder));
   }
-  const int listener = peers::Listener(1);
-  const int closed = peers::PortOf(listener);
-  ::close(listener);
-  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
-                               << R"("serv_port": )" << closed << "}";
+  UseAutoUploadToAClosedPort();
   MainFrameWnd& w = Open();
   window_->findChild<QCheckBox*>("selall")->click();
   w.findChild<QPushButton*>("btn_delete")->click();

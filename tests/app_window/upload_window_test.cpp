@@ -261,11 +261,7 @@ TEST_F(UploadWindowTest, ARecordStoredJustBeforeACrashIsQueuedAtTheNextStart) {
     Outbox outbox(Outbox::FolderFor(options_.storageFolder));
     ASSERT_TRUE(outbox.Expect(u"261206100002"));  // and then the crash
   }
-  const int listener = peers::Listener(1);
-  const int closed = peers::PortOf(listener);
-  ::close(listener);
-  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
-                               << R"("serv_port": )" << closed << "}";
+  UseAutoUploadToAClosedPort();
   MainFrameWnd& w = Open();
   EXPECT_TRUE(w.Records()[0].Columns().cell[0] == u"") << "not announced: not queued";
   EXPECT_TRUE(w.Records()[1].Columns().cell[0] == u"待上传");
@@ -497,11 +493,7 @@ TEST_F(FullDiskTest, RecordsThatCannotBeStoredWaitAndAreStoredWhenThereIsRoom) {
 // With automatic upload on, records stored late are queued like the others.
 TEST_F(FullDiskTest, RecordsStoredLateAreQueuedForTheAutomaticUpload) {
   std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
-  const int listener = peers::Listener(1);
-  const int closed = peers::PortOf(listener);
-  ::close(listener);
-  std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
-                               << R"("serv_port": )" << closed << "}";
+  UseAutoUploadToAClosedPort();
   options_.timing.pendingRetryMs = 20;
   Open();
   Fill();

@@ -16,6 +16,7 @@
 #include "base/file_io.h"
 #include "device/frame_builder.h"
 #include "store/record_store.h"
+#include "tests/support/misbehaving_peers.h"
 #include "tests/support/temp_dir.h"
 #include "ui/elided_label.h"
 #include "ui/message_box.h"
@@ -104,6 +105,15 @@ class MainFrameWndTest : public TempDirTest {
   void LiftFileSizeLimit() {
     if (limited_) ::setrlimit(RLIMIT_FSIZE, &oldLimit_);
     limited_ = false;
+  }
+  // Automatic upload on, to a server port where nobody listens: records
+  // stay queued.
+  void UseAutoUploadToAClosedPort() {
+    const int listener = peers::Listener(1);
+    const int closed = peers::PortOf(listener);
+    ::close(listener);
+    std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
+                                 << R"("serv_port": )" << closed << "}";
   }
   Json Settings() {
     Json doc;
