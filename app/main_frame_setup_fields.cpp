@@ -123,6 +123,15 @@ void MainFrameWnd::BuildSettingFields() {
     stack->addWidget(problem);
     forms[field.group]->addRow(field.label, cell);
     connect(edit, &QLineEdit::textEdited, this, [this, i] { OnSettingFieldEdited(i); });
+    if (field.member == &Settings::backupDir) {
+      // The day's automatic backup once the folder is typed whole (not at
+      // each keystroke: "/" and "/media" are folders too).
+      connect(edit, &QLineEdit::editingFinished, this, [this, edit] {
+        if (!settings_.backupDir.IsEmpty() &&
+            FromQString(edit->text().trimmed()) == settings_.backupDir)
+          StartBackup(ToQString(settings_.backupDir), BackupKind::kDaily);
+      });
+    }
     if (field.printerKey && field.printerKey == std::u16string_view(u"device")) {
       auto* queues = new QComboBox;
       queues->setObjectName(QStringLiteral("ComboPrinterQueue"));
@@ -413,12 +422,6 @@ void MainFrameWnd::OnSettingFieldEdited(size_t index) {
     SavePrinterSetting(field.printerKey, typed);
     ShowLabelPreview();
     return;
-  }
-  if (field.member == &Settings::backupDir && !typed.IsEmpty()) {
-    // The day's automatic backup, unless one is there already.
-    QMetaObject::invokeMethod(
-        this, [this] { StartBackup(ToQString(settings_.backupDir), BackupKind::kDaily); },
-        Qt::QueuedConnection);
   }
   if (field.count) {
     settings_.*field.count = count;

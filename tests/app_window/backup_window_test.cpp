@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <filesystem>
 
@@ -131,6 +132,28 @@ TEST_F(BackupWindowTest, TheDaysFirstStartBacksUpByItselfAndKeepsTheNewest) {
   CloseWindow();
   EXPECT_EQ(ListBackups(Path("daily")).size(), 2u);
   EXPECT_EQ(Logged().size(), 1u);
+}
+
+// Typing the folder: each keystroke that names an existing folder ("/",
+// the folder above) is saved, but only the whole folder gets the backup.
+TEST_F(BackupWindowTest, TypingTheBackupFolderBacksUpOnlyIntoTheWholeOne) {
+  Store({RecordText(u"261206100001", u"01", u"1")});
+  fs::create_directories(Path("stick"));
+  Open();
+  auto* edit = window_->findChild<QLineEdit*>("EditBackupDir");
+  for (const std::string& typed : {dir_.string(), Path("stick")}) {
+    edit->setText(QString::fromStdString(typed));
+    emit edit->textEdited(edit->text());
+  }
+  QTest::qWait(20);
+  EXPECT_FALSE(window_->IsBackingUp()) << "nothing while typing";
+  emit edit->editingFinished();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Logged().back() == "自动备份"; }, 20000));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !window_->IsBackingUp(); }, 20000));
+  EXPECT_EQ(ListBackups(Path("stick")).size(), 1u);
+  EXPECT_TRUE(ListBackups(dir_.string()).empty());
+  EXPECT_EQ(Settings().FindProperty(u"backup_dir")->Str(u""),
+            String::FromBytes(Path("stick"), cp::kUtf8).ToStd());
 }
 
 // A restore cut short right after the database was moved aside (no database
