@@ -4,6 +4,7 @@
 #include <cryptopp/sha.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <map>
@@ -18,6 +19,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kParts[] = {"records", "recycle"};
+// Pieces of the key range the record count is cut into (see MakeBackup).
+constexpr int kCountPieces = 16;
 
 std::string Hex(const CryptoPP::byte* digest, size_t length) {
   std::string hex;
@@ -163,9 +166,12 @@ Status CopyTree(const std::string& from, const std::string& to,
 
 std::function<void(int)> restoreStepHook;
 
-// A key between `first` and `last` (bytewise), near the middle of their
-// range: the count of the records walks the two halves at once.
-std::string MiddleKey(const std::string& first, const std::string& last) {
+// `pieces - 1` keys that cut the keys from `first` to `last` into pieces of
+// about the same size on disk: each found by halving the span of the bytes
+// after the two keys' common prefix (read as a number), sizes from the
+// tables' indexes.
+std::vector<std::string> CutKeys(RecordDb& records, const std::string& first,
+                                 const std::string& last, int pieces) {
   size_t common = 0;
   while (common < first.size() && common < last.size() && first[common] == last[common]) ++common;
   auto number = [common](const std::string& key) {
@@ -176,11 +182,30 @@ std::string MiddleKey(const std::string& first, const std::string& last) {
     }
     return value;
   };
-  const uint64_t low = number(first);
-  const uint64_t middle = low + (number(last) - low) / 2;
-  std::string key = first.substr(0, common);
-  for (int shift = 56; shift >= 0; shift -= 8) key += static_cast<char>(middle >> shift & 0xFF);
-  return key;
+  auto keyAt = [&](uint64_t value) {
+    std::string key = first.substr(0, common);
+    for (int shift = 56; shift >= 0; shift -= 8) key += static_cast<char>(value >> shift & 0xFF);
+    return key;
+  };
+  const uint64_t total = records.ApproximateBytes(first, last);
+  std::vector<std::string> cuts;
+  uint64_t low = number(first);
+  const uint64_t high = number(last);
+  for (int piece = 1; piece < pieces; ++piece) {
+    const uint64_t wanted = total / pieces * piece;
+    uint64_t below = low, above = high;
+    while (above - below > 1) {
+      const uint64_t middle = below + (above - below) / 2;
+      if (records.ApproximateBytes(first, keyAt(middle)) < wanted) {
+        below = middle;
+      } else {
+        above = middle;
+      }
+    }
+    low = above;
+    cuts.push_back(keyAt(above));
+  }
+  return cuts;
 }
 
 std::string RecycledPath(const std::string& folder) { return folder + ".recycle"; }
@@ -326,31 +351,43 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
   if (copied) {
     // The copy on this thread; the counts, from the same moment, on two
     // others (reading every record takes longer than copying the files).
+    // The key range is cut into many pieces taken in turn, so both threads
+    // stay busy however the records lie in it; the recycle bin is one more.
     Copier copier{progress};
     records.EndKeysAt(*moment, outcome.manifest.firstTestTime, outcome.manifest.lastTestTime);
-    const std::string middle =
-        MiddleKey(outcome.manifest.firstTestTime, outcome.manifest.lastTestTime);
-    DbStatus walked[2];
-    uint64_t counted[2] = {0, 0};
-    auto count = [&](int half) {
-      records.ForEachRawAt(
-          *moment, [&](const char*, size_t, const char*, size_t) { ++counted[half]; },
-          &walked[half], half == 0 ? std::string() : middle, half == 0 ? middle : std::string());
-    };
-    std::thread upper([&] {
-      count(1);
-      if (bin && binMoment) {
-        bin->ForEachRawAt(*binMoment, [&](const char* key, size_t keyLength, const char* value,
-                                          size_t valueLength) {
-          outcome.manifest.recycled += RecycleBin::RecordsIn(key, keyLength, value, valueLength);
-        });
+    std::vector<std::string> cuts = CutKeys(records, outcome.manifest.firstTestTime,
+                                            outcome.manifest.lastTestTime, kCountPieces);
+    cuts.insert(cuts.begin(), std::string());
+    cuts.push_back(std::string());
+    const size_t pieces = cuts.size() - 1;
+    std::vector<DbStatus> walked(pieces);
+    std::atomic<uint64_t> counted{0};
+    std::atomic<uint64_t> recycled{0};
+    std::atomic<size_t> nextPiece{0};
+    auto count = [&] {
+      for (size_t piece; (piece = nextPiece++) <= pieces;) {
+        uint64_t found = 0;
+        if (piece < pieces) {
+          records.ForEachRawAt(
+              *moment, [&](const char*, size_t, const char*, size_t) { ++found; }, &walked[piece],
+              cuts[piece], cuts[piece + 1]);
+          counted += found;
+        } else if (bin && binMoment) {
+          bin->ForEachRawAt(*binMoment, [&](const char* key, size_t keyLength, const char* value,
+                                            size_t valueLength) {
+            found += RecycleBin::RecordsIn(key, keyLength, value, valueLength);
+          });
+          recycled += found;
+        }
       }
-    });
-    std::thread lower(count, 0);
+    };
+    std::thread first(count);
+    std::thread second(count);
     copied = CopyTree(staging, partial.string(), nullptr, copier, outcome.manifest.files);
-    lower.join();
-    upper.join();
-    outcome.manifest.records = counted[0] + counted[1];
+    first.join();
+    second.join();
+    outcome.manifest.records = counted;
+    outcome.manifest.recycled = recycled;
     for (const DbStatus& status : walked) {
       if (copied && !status)
         copied = Failed("数据库有损坏的部分，备份没有做：" + status.text.ToBytes(cp::kUtf8));

@@ -334,6 +334,15 @@ void RecordDb::EndKeysAt(const Moment& moment, std::string& first, std::string& 
   if (it->Valid()) last = it->key().ToString();
 }
 
+uint64_t RecordDb::ApproximateBytes(const std::string& from, const std::string& to) {
+  std::shared_lock<std::shared_mutex> hold(lock_);
+  if (!db_) return 0;
+  const leveldb::Range range(from, to);
+  uint64_t bytes = 0;
+  db_->GetApproximateSizes(&range, 1, &bytes);
+  return bytes;
+}
+
 uint32_t RecordDb::ForEachRaw(const RawCallback& callback, DbStatus* status) {
   return Walk(
       [&](const leveldb::Slice& key, const leveldb::Slice& value) {

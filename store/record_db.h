@@ -136,6 +136,10 @@ class RecordDb {
                         const std::string& to = std::string());
   // The first and the last key at that moment (both empty when there is none).
   void EndKeysAt(const Moment& moment, std::string& first, std::string& last);
+  // About how many bytes the files hold for the keys from `from` up to (not
+  // including) `to`, from the tables' indexes (nothing is read); for cutting
+  // a walk into pieces of similar size.
+  uint64_t ApproximateBytes(const std::string& from, const std::string& to);
 
   // How opening went; every operation on a database that did not open fails
   // with this.

@@ -10,12 +10,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "base/file_io.h"
 #include "store/recycle_bin.h"
@@ -101,6 +103,44 @@ TEST_F(BackupTest, ABackupMatchesItsManifestAndRestoresWhatWasThere) {
   EXPECT_TRUE(fs::exists(aside + ".recycle"));
   EXPECT_FALSE(fs::exists(Path("storage.restoring")));
   EXPECT_FALSE(fs::exists(Path("storage.restore-journal")));
+}
+
+// The count is walked in pieces cut by size; however the keys lie, every
+// record is counted once.
+TEST_F(BackupTest, TheManifestCountsEveryRecordOnceHoweverTheKeysLie) {
+  struct Shape {
+    const char* name;
+    std::vector<std::string> keys;
+  };
+  std::vector<Shape> shapes = {{"none", {}}, {"one", {"261208100000"}}};
+  Shape clustered{"clustered with outliers", {"0", "zzzzzzzzzzzz"}};
+  for (int i = 0; i < 5000; ++i) clustered.keys.push_back("2612081" + std::to_string(10000 + i));
+  shapes.push_back(clustered);
+  Shape prefixes{"keys that are prefixes of others, odd bytes", {}};
+  for (int i = 0; i < 3000; ++i) {
+    std::string key = "26" + std::string(static_cast<size_t>(i % 11), static_cast<char>(i % 256));
+    key += std::to_string(i);
+    prefixes.keys.push_back(key);
+    prefixes.keys.push_back(key.substr(0, key.size() - 1));
+    prefixes.keys.push_back(key + std::string(1, '\0') + "\xFF");
+  }
+  shapes.push_back(prefixes);
+  int round = 0;
+  for (Shape& shape : shapes) {
+    SCOPED_TRACE(shape.name);
+    std::sort(shape.keys.begin(), shape.keys.end());
+    shape.keys.erase(std::unique(shape.keys.begin(), shape.keys.end()), shape.keys.end());
+    const std::string storage = Path("storage");
+    fs::remove_all(storage);
+    RecordDb db(storage);
+    RecordDb::Batch batch;
+    for (const std::string& key : shape.keys) batch.PutBytes(key, std::string(300, 'v'));
+    ASSERT_TRUE(db.Write(batch, true));
+    const BackupOutcome made = Backup(db, nullptr, "20261208-1000" + std::to_string(10 + round++));
+    ASSERT_TRUE(made.status) << made.status.text.ToBytes(cp::kUtf8);
+    EXPECT_EQ(made.manifest.records, shape.keys.size());
+    EXPECT_EQ(ReadBackup(made.folder).size(), shape.keys.size());
+  }
 }
 
 TEST_F(BackupTest, ADamagedBackupIsRefusedNamingWhatIsWrong) {
