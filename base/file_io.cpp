@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <istream>
@@ -80,4 +81,27 @@ Status CheckOutputPath(const std::string& path) {
   if (status.type() == fs::file_type::regular) return Status::Ok();
   if (status.type() == fs::file_type::directory) return refused("（这是文件夹）");
   return refused("（设备、管道或其他特殊文件）");
+}
+
+std::string DiskProblemText(int error) {
+  switch (PortableErrno(error)) {
+    case ENOSPC:
+    case EFBIG:
+      return "磁盘已满，请腾出空间或换一个磁盘后再试";
+    case EROFS:
+      return "磁盘是只读的，请换一个可写的文件夹";
+    case EACCES:
+    case EPERM:
+      return "没有写入权限，请换一个文件夹或让管理员开放权限";
+    case ENOENT:
+      return "文件夹不存在或已被移走（U盘是否已拔出？）";
+    case EIO:
+    case ENODEV:
+    case ENXIO:
+      return "磁盘读写出错（U盘是否已拔出？），请检查磁盘后再试";
+    case ECANCELED:
+      return "已停止";
+    default:
+      return std::string("磁盘操作失败：") + std::strerror(error);
+  }
 }

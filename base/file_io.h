@@ -56,6 +56,9 @@ bool SyncFolder(const std::string& path);
 // What errno `error` means for a file or folder, in Chinese, with what to do
 // ("磁盘已满，请腾出空间后再试" ...).
 std::string DiskProblemText(int error);
+// The errno value DiskProblemText knows that stands for a platform's own one
+// (a quota exceeded is a full disk); others unchanged. Per platform.
+int PortableErrno(int error);
 
 // Appends `bytes` to the file (made when missing) and flushes it to disk
 // before returning. False with errno set when it did not all get there.

@@ -221,27 +221,13 @@ bool SyncFolder(const std::string& path) {
   return ok;
 }
 
-std::string DiskProblemText(int error) {
+int PortableErrno(int error) {
   switch (error) {
-    case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-      return "磁盘已满，请腾出空间或换一个磁盘后再试";
-    case EROFS:
-      return "磁盘是只读的，请换一个可写的文件夹";
-    case EACCES:
-    case EPERM:
-      return "没有写入权限，请换一个文件夹或让管理员开放权限";
-    case ENOENT:
-      return "文件夹不存在或已被移走（U盘是否已拔出？）";
-    case EIO:
-    case ENODEV:
-    case ENXIO:
+      return ENOSPC;  // over the quota: full, as far as the operator can tell
     case ESTALE:
-      return "磁盘读写出错（U盘是否已拔出？），请检查磁盘后再试";
-    case ECANCELED:
-      return "已停止";
+      return EIO;  // a network folder that went away
     default:
-      return std::string("磁盘操作失败：") + std::strerror(error);
+      return error;
   }
 }

@@ -97,7 +97,7 @@ bool RecordMatcher::TextMatches(const _NcItemData& record) const {
         std::memchr(span.data(), first, span.size()) ||
         (first >= 'a' && first <= 'z' && std::memchr(span.data(), first - 'a' + 'A', span.size()));
   } else {
-    inSpan = ::memmem(span.data(), span.size(), needleForm_.data(), needleForm_.size());
+    inSpan = span.find(needleForm_) != std::string_view::npos;
   }
   if (inSpan) {
     std::string_view fields[14];
@@ -109,7 +109,7 @@ bool RecordMatcher::TextMatches(const _NcItemData& record) const {
   if (!hexNeedle_) return false;
   char code[12];
   record.TraceDigits(code);
-  return ::memmem(code, sizeof code, needleForm_.data(), needleForm_.size()) != nullptr;
+  return std::string_view(code, sizeof code).find(needleForm_) != std::string_view::npos;
 }
 
 std::vector<uint32_t> FilterRecords(const NcItemList& records, const RecordFilter& filter,

@@ -1,0 +1,70 @@
+#include <leveldb/env.h>
+#include <windows.h>
+
+#include <string>
+
+#include "base/win_text.h"
+#include "store/table_read_env.h"
+
+namespace {
+
+// Table files read with positioned ReadFile calls instead of being mapped.
+class PositionedFile : public leveldb::RandomAccessFile {
+ public:
+  PositionedFile(std::string name, HANDLE handle) : name_(std::move(name)), handle_(handle) {}
+  ~PositionedFile() override { ::CloseHandle(handle_); }
+
+  leveldb::Status Read(uint64_t offset, size_t n, leveldb::Slice* result,
+                       char* scratch) const override {
+    size_t done = 0;
+    while (done < n) {
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(offset + done);
+      at.OffsetHigh = static_cast<DWORD>((offset + done) >> 32);
+      DWORD got = 0;
+      const DWORD piece = static_cast<DWORD>(std::min<size_t>(n - done, 1u << 30));
+      if (!::ReadFile(handle_, scratch + done, piece, &got, &at)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_HANDLE_EOF) break;
+        *result = leveldb::Slice(scratch, 0);
+        return leveldb::Status::IOError(name_, WindowsErrorText(error));
+      }
+      if (got == 0) break;  // the end of the file
+      done += got;
+    }
+    *result = leveldb::Slice(scratch, done);
+    return leveldb::Status::OK();
+  }
+
+ private:
+  const std::string name_;
+  const HANDLE handle_;
+};
+
+class PositionedEnv : public leveldb::EnvWrapper {
+ public:
+  PositionedEnv() : EnvWrapper(leveldb::Env::Default()) {}
+  leveldb::Status NewRandomAccessFile(const std::string& name,
+                                      leveldb::RandomAccessFile** result) override {
+    *result = nullptr;
+    // leveldb's own Windows environment takes names in the ANSI code page.
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_READONLY, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return leveldb::Status::NotFound(name, WindowsErrorText(error));
+      return leveldb::Status::IOError(name, WindowsErrorText(error));
+    }
+    *result = new PositionedFile(name, handle);
+    return leveldb::Status::OK();
+  }
+};
+
+}  // namespace
+
+leveldb::Env* TableReadEnv() {
+  static PositionedEnv env;  // never destroyed before the databases that use it
+  return &env;
+}
