@@ -1,9 +1,11 @@
 // Bounded, abortable socket waits on Winsock. Descriptors are SOCKET values
 // (they fit an int on every Windows) or C runtime file descriptors.
-#include <io.h>
-#include <windows.h>
+// clang-format off: Winsock before the rest of the Windows headers
 #include <winsock2.h>
 #include <ws2tcpip.h>
+// clang-format on
+#include <io.h>
+#include <windows.h>
 
 #include <cerrno>
 #include <chrono>

@@ -60,6 +60,11 @@ std::string DiskProblemText(int error);
 // (a quota exceeded is a full disk); others unchanged. Per platform.
 int PortableErrno(int error);
 
+// Makes a new, empty folder in `parent` (empty: the system's temporary
+// folder) whose name starts with `prefix`; its path, or empty (errno set)
+// when none could be made.
+std::string MakeTemporaryFolder(const std::string& prefix, const std::string& parent = "");
+
 // Appends `bytes` to the file (made when missing) and flushes it to disk
 // before returning. False with errno set when it did not all get there.
 bool AppendDurably(const std::string& path, const std::string& bytes);

@@ -133,6 +133,13 @@ void RemoveStaleOutputTemporaries() {
   }
 }
 
+std::string MakeTemporaryFolder(const std::string& prefix, const std::string& parent) {
+  const std::filesystem::path in =
+      parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+  std::string pattern = (in / (prefix + "XXXXXX")).string();
+  return ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
 bool CopyNewFile(const std::string& from, const std::string& to) {
   const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return false;

@@ -1,8 +1,10 @@
 // Crash-safe writes and the cleanup of temporaries: the Windows side. Paths
 // are UTF-8 and go to the wide API.
+// clang-format off: Winsock before the rest of the Windows headers
+#include <winsock2.h>
+// clang-format on
 #include <io.h>
 #include <windows.h>
-#include <winsock2.h>
 
 #include <atomic>
 #include <cerrno>
@@ -153,6 +155,18 @@ void RemoveStaleOutputTemporaries() {
     std::error_code ignored;
     fs::remove(it->path(), ignored);
   }
+}
+
+std::string MakeTemporaryFolder(const std::string& prefix, const std::string& parent) {
+  const std::string base =
+      parent.empty() ? Utf8FromWide(std::filesystem::temp_directory_path().wstring()) : parent;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string folder = UniqueName(base + "\\" + prefix);
+    if (::CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr)) return folder;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
+  }
+  FailWithLastError();
+  return std::string();
 }
 
 bool CopyNewFile(const std::string& from, const std::string& to) {

@@ -1,14 +1,19 @@
 // Serial port listing through the setup API: every present device of the
 // Ports class that has a port name (COMn), with its friendly name, and
 // whether it sits on USB.
-#include <devguid.h>
+// clang-format off: windows.h before the setup API
 #include <setupapi.h>
 #include <windows.h>
+// clang-format on
 
 #include "base/win_text.h"
 #include "device/port_list.h"
 
 namespace {
+
+// The setup class of serial and parallel ports (devguid.h's GUID_DEVCLASS_PORTS).
+constexpr GUID kPortsClass = {
+    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
 String Wide(const std::wstring& text) {
   return String::FromBytes(Utf8FromWide(text.c_str(), wcslen(text.c_str())), cp::kUtf8);
@@ -40,7 +45,7 @@ std::wstring PortName(HDEVINFO devices, SP_DEVINFO_DATA& device) {
 }  // namespace
 
 void EnumerateSerialPorts(ObjectList<SSerInfo>& ports) {
-  HDEVINFO devices = ::SetupDiGetClassDevsW(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+  HDEVINFO devices = ::SetupDiGetClassDevsW(&kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
   if (devices == INVALID_HANDLE_VALUE) return;
   SP_DEVINFO_DATA device{};
   device.cbSize = sizeof device;

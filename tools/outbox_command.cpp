@@ -1,12 +1,11 @@
 #include "tools/outbox_command.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <memory>
 #include <ostream>
 
 #include "app/file_locations.h"
+#include "base/file_io.h"
 #include "store/outbox.h"
 #include "tools/tool_input.h"
 
@@ -16,9 +15,8 @@ namespace fs = std::filesystem;
 
 // The queue's folder copied (without its lock) into a fresh temporary folder.
 std::string CopyOfFolder(const std::string& folder, std::string& made) {
-  std::string pattern = (fs::temp_directory_path() / "residue-outbox.XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) return std::string();
-  made = pattern;
+  made = MakeTemporaryFolder("residue-outbox.");
+  if (made.empty()) return std::string();
   std::error_code e;
   for (const auto& entry : fs::directory_iterator(folder, e)) {
     if (entry.path().filename() == "LOCK") continue;

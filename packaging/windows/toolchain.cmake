@@ -34,3 +34,6 @@ set(ENV{PKG_CONFIG_PATH} "")
 set(CMAKE_CXX_FLAGS_INIT "-isystem ${RESIDUE_WIN_PREFIX}/include")
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${RESIDUE_WIN_PREFIX}/lib")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-L${RESIDUE_WIN_PREFIX}/lib")
+
+# Test programs and build-time helpers run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)

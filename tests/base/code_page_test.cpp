@@ -6,6 +6,11 @@
 
 namespace {
 
+// The two-byte codes of code page 936 and a digest of their characters, as
+// glibc's converter reads them.
+constexpr int kGbkCodes = 21791;
+constexpr uint64_t kGbkTableDigest = 17743005134324324165u;
+
 TEST(CodePageTest, GbkRoundTripsChineseTextAndTheEuroSign) {
   const std::u16string text = u"农残检测仪 合格 不合格 ℃ ％ €";
   std::string bytes = cp::Utf16ToGbk(text);
@@ -52,6 +57,37 @@ TEST(CodePageTest, CharactersTheCodePageLacksBecomeQuestionMarks) {
 }
 
 }  // namespace
+// Every two-byte GBK code decodes to one character that encodes back to the
+// same two bytes, and both directions agree with the whole table at once; a
+// digest of the whole table tells the system's converters apart (iconv on
+// Linux, code page 936 on Windows must give the same characters).
+TEST(CodePageTest, EveryGbkCodeRoundTripsAndTheTableIsTheSameEverywhere) {
+  std::string all;
+  int codes = 0;
+  for (int lead = 0x81; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string bytes{static_cast<char>(lead), static_cast<char>(trail)};
+      std::u16string text;
+      cp::DecodeGbk(bytes.data(), bytes.size(), text);
+      if (text.size() != 1 || text[0] == 0xFFFD) continue;  // not a code of the table
+      ++codes;
+      std::string back;
+      cp::EncodeGbk(text.data(), text.size(), back);
+      ASSERT_EQ(back, bytes) << std::hex << lead << " " << trail;
+      all += bytes;
+    }
+  }
+  std::u16string decoded;
+  cp::DecodeGbk(all.data(), all.size(), decoded);
+  std::string encoded;
+  cp::EncodeGbk(decoded.data(), decoded.size(), encoded);
+  EXPECT_EQ(encoded, all);
+  uint64_t digest = 14695981039346656037u;  // FNV-1a over the characters in code order
+  for (const char16_t c : decoded) digest = (digest ^ c) * 1099511628211u;
+  EXPECT_EQ(codes, kGbkCodes);
+  EXPECT_EQ(digest, kGbkTableDigest) << std::hex << digest;
+}
 
 // The per-unit table against the converter itself: every unit of the first
 // plane alone, and texts where surrogates (pairs and lone halves) meet.

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-// A fresh folder per test, made with a unique name (the test's name and six
-// random characters) under TEST_TMPDIR or the system's temporary folder, and
+#include "base/file_io.h"
+
+// A fresh folder per test, made with a unique name (the test's name and a
+// unique ending) under TEST_TMPDIR or the system's temporary folder, and
 // removed afterwards. Two runs of the suite at once never share or remove each
 // other's folders.
 class TempDirTest : public ::testing::Test {
@@ -18,10 +19,10 @@ class TempDirTest : public ::testing::Test {
     const char* root = std::getenv("TEST_TMPDIR");
     const std::filesystem::path base =
         root && *root ? std::filesystem::path(root) : std::filesystem::temp_directory_path();
-    std::string pattern =
-        (base / (std::string(info->test_suite_name()) + "." + info->name() + ".XXXXXX")).string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr) << "cannot make a folder under " << base;
-    dir_ = pattern;
+    const std::string made = MakeTemporaryFolder(
+        std::string(info->test_suite_name()) + "." + info->name() + ".", base.string());
+    ASSERT_FALSE(made.empty()) << "cannot make a folder under " << base;
+    dir_ = made;
   }
   void TearDown() override {
     std::error_code ignored;

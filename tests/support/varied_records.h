@@ -10,6 +10,7 @@
 
 #include "device/frame_builder.h"
 #include "store/record_db.h"
+#include "tests/support/utc_time.h"
 
 class VariedRecords {
  public:
@@ -26,8 +27,7 @@ class VariedRecords {
     static const char16_t* kUnits[] = {u"县农检站", u"市场检测室", u"镇农技站"};
     seconds_ += 30 + Random() % 570;
     const time_t t = 1451635200 + seconds_;  // from 2016-01-01
-    tm parts{};
-    gmtime_r(&t, &parts);
+    const tm parts = UtcParts(t);
     char time[64];
     std::snprintf(time, sizeof time, "%02d%02d%02d%02d%02d%02d", parts.tm_year % 100,
                   parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);

@@ -1,0 +1,82 @@
+// Files on Windows: a replacement that fails keeps the old file whole, one
+// that succeeds leaves nothing behind, and Chinese paths work everywhere the
+// program writes (its narrow paths are UTF-8).
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/file_io.h"
+#include "base/win_text.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+class WindowsFilesTest : public TempDirTest {};
+
+std::string Read(const std::string& path) {
+  std::string bytes;
+  EXPECT_TRUE(ReadWholeFile(path, bytes)) << path;
+  return bytes;
+}
+
+TEST_F(WindowsFilesTest, AReplacementThatFailsKeepsTheOldFile) {
+  struct Case {
+    const char* name;
+    std::string path;
+    bool readOnly;
+    bool replaced;
+  } cases[] = {
+      {"an ordinary file", Path("settings.json"), false, true},
+      {"a Chinese name", Path("设置-农残.json"), false, true},
+      {"a read-only file", Path("locked.json"), true, false},
+      {"a folder that is not there", Path("missing\\x.json"), false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool existed = c.path.find("missing") == std::string::npos;
+    if (existed) {
+      ASSERT_TRUE(ReplaceFileContent(c.path, "old"));
+    }
+    if (c.readOnly) {
+      ASSERT_TRUE(::SetFileAttributesW(WideFromUtf8(c.path).c_str(), FILE_ATTRIBUTE_READONLY));
+    }
+    EXPECT_EQ(ReplaceFileContent(c.path, "new content"), c.replaced);
+    if (existed) {
+      EXPECT_EQ(Read(c.path), c.replaced ? "new content" : "old");
+    }
+    if (c.readOnly) ::SetFileAttributesW(WideFromUtf8(c.path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  // No temporary is left beside the files, whatever happened.
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    EXPECT_EQ(entry.path().wstring().find(L".tmp-"), std::wstring::npos)
+        << Utf8FromWide(entry.path().wstring());
+  }
+}
+
+TEST_F(WindowsFilesTest, AppendsCopiesAndFoldersTakeChinesePaths) {
+  const std::string folder = Path("备份");
+  ASSERT_TRUE(std::filesystem::create_directory(std::filesystem::u8path(folder)));
+  const std::string log = folder + "\\操作记录.log";
+  ASSERT_TRUE(AppendDurably(log, "一\n"));
+  ASSERT_TRUE(AppendDurably(log, "二\n"));
+  EXPECT_EQ(Read(log), "一\n二\n");
+  const std::string copy = folder + "\\副本.log";
+  ASSERT_TRUE(CopyNewFile(log, copy));
+  EXPECT_FALSE(CopyNewFile(log, copy)) << "an existing file is never overwritten";
+  EXPECT_TRUE(SyncFileSystem(folder));
+  std::string chunks;
+  ASSERT_TRUE(ReadFileChunks(copy, [&](const char* bytes, size_t length) {
+    chunks.append(bytes, length);
+    return true;
+  }));
+  EXPECT_EQ(chunks, "一\n二\n");
+  const std::string made = MakeTemporaryFolder("临时.", folder);
+  ASSERT_FALSE(made.empty());
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(made)));
+  errno = 0;
+  EXPECT_FALSE(SyncFolder(Path("没有这个文件夹")));
+  EXPECT_EQ(errno, ENOENT);
+}
+
+}  // namespace
