@@ -1,6 +1,7 @@
 // Bounded, abortable socket waits on Winsock. Descriptors are SOCKET values
 // (they fit an int on every Windows) or C runtime file descriptors.
-// clang-format off: Winsock before the rest of the Windows headers
+// Winsock before the rest of the Windows headers.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
 // clang-format on
@@ -278,26 +279,51 @@ bool WriteWithin(int fd, const std::string& bytes, int timeoutMs, const std::ato
   return true;
 }
 
-// Windows tells how many sent bytes the peer has not acknowledged yet
-// (SIO_TCP_INFO); the wait ends when none are left.
+// Windows 10 and later tell how many sent bytes the peer has not
+// acknowledged yet (SIO_TCP_INFO); the wait ends when none are left. Where
+// that is missing (older Windows, Wine) the socket's sending side is closed
+// instead and the wait ends when the peer, having read everything up to that
+// end, closes its side too, as a printer's raw port does at the end of a job.
+// The socket sends nothing more either way: the caller closes it next.
 bool WaitSendQueueDrained(int fd, int timeoutMs, const std::atomic<bool>* abort, IoError& error) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  bool endSent = false;
   for (;;) {
     const int code = PendingError(fd);
     if (code != 0) return Fail(error, FailureOf(code), code);
-    DWORD version = 0;
-    TcpInfoV0 info{};
-    DWORD length = 0;
-    if (::WSAIoctl(Socket(fd), kSioTcpInfo, &version, sizeof version, &info, sizeof info, &length,
-                   nullptr, nullptr) != 0) {
-      return Fail(error, IoFailure::kSystem, ::WSAGetLastError());
+    if (!endSent) {
+      DWORD version = 0;
+      TcpInfoV0 info{};
+      DWORD length = 0;
+      if (::WSAIoctl(Socket(fd), kSioTcpInfo, &version, sizeof version, &info, sizeof info, &length,
+                     nullptr, nullptr) == 0) {
+        if (info.bytesInFlight == 0) return true;
+      } else {
+        const int failure = ::WSAGetLastError();
+        if (failure != WSAEOPNOTSUPP && failure != WSAEINVAL)
+          return Fail(error, FailureOf(failure), failure);
+        if (::shutdown(Socket(fd), SD_SEND) != 0) {
+          const int shut = ::WSAGetLastError();
+          return Fail(error, FailureOf(shut), shut);
+        }
+        endSent = true;
+      }
     }
-    if (info.bytesInFlight == 0) return true;
     if (Aborted(abort)) return Fail(error, IoFailure::kAborted);
     const int left = MillisecondsLeft(deadline);
     if (left == 0) return Fail(error, IoFailure::kTimeout);
     WSAPOLLFD p{Socket(fd), POLLRDNORM, 0};
     ::WSAPoll(&p, 1, left < 5 ? left : 5);
+    if (endSent && (p.revents & (POLLRDNORM | POLLHUP))) {
+      char discard[4096];
+      const int n = ::recv(Socket(fd), discard, sizeof discard, 0);
+      if (n == 0) return true;  // the peer read up to our end and closed
+      if (n < 0 && ::WSAGetLastError() != WSAEWOULDBLOCK) {
+        const int failure = ::WSAGetLastError();
+        return Fail(error, FailureOf(failure), failure);
+      }
+      continue;  // what the peer says back is not waited for
+    }
     if (p.revents & (POLLERR | POLLHUP)) {
       const int pending = PendingError(fd);
       return Fail(error, pending ? FailureOf(pending) : IoFailure::kReset, pending);

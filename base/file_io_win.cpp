@@ -1,6 +1,7 @@
 // Crash-safe writes and the cleanup of temporaries: the Windows side. Paths
 // are UTF-8 and go to the wide API.
-// clang-format off: Winsock before the rest of the Windows headers
+// Winsock before the rest of the Windows headers.
+// clang-format off
 #include <winsock2.h>
 // clang-format on
 #include <io.h>

@@ -1,9 +1,10 @@
 // Serial port listing through the setup API: every present device of the
 // Ports class that has a port name (COMn), with its friendly name, and
 // whether it sits on USB.
-// clang-format off: windows.h before the setup API
-#include <setupapi.h>
+// windows.h before the setup API.
+// clang-format off
 #include <windows.h>
+#include <setupapi.h>
 // clang-format on
 
 #include "base/win_text.h"

@@ -1,5 +1,5 @@
 // Winsock under the bounded waits: a refused port, a peer that never reads,
-// an abort, and a peer that takes everything.
+// an abort, and a peer that takes everything and ends the job.
 #include <gtest/gtest.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -68,6 +68,11 @@ TEST(WindowsSocketsTest, ConnectsAndWritesStayWithinTheirBounds) {
   stopper.join();
   EXPECT_EQ(error.failure, IoFailure::kAborted);
   EXPECT_LT(SecondsSince(start), 3.0);
+  // What was written is never called taken while the peer sits on it.
+  start = Clock::now();
+  EXPECT_FALSE(WaitSendQueueDrained(fd, 300, nullptr, error));
+  EXPECT_EQ(error.failure, IoFailure::kTimeout);
+  EXPECT_LT(SecondsSince(start), 3.0);
   AbortSocket(fd);
 }
 
@@ -83,6 +88,7 @@ TEST(WindowsSocketsTest, APeerThatTakesEverythingGetsItAllAcknowledged) {
     char buffer[65536];
     int n;
     while ((n = ::recv(peer, buffer, sizeof buffer, 0)) > 0) received.append(buffer, n);
+    ::closesocket(peer);  // at the end of the job, as a printer's raw port does
   });
   const std::string label(200000, 'L');
   ASSERT_TRUE(WriteWithin(fd, label, 5000, nullptr, error));
@@ -90,7 +96,6 @@ TEST(WindowsSocketsTest, APeerThatTakesEverythingGetsItAllAcknowledged) {
       << static_cast<int>(error.failure) << " " << SystemErrorText(error.code);
   CloseDescriptor(fd);
   reader.join();
-  ::closesocket(peer);
   EXPECT_EQ(received.size(), label.size());
 }
 
