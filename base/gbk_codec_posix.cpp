@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "base/gbk_codec.h"
+#include "base/gbk_private_use.h"
 
 namespace cp {
 namespace {
@@ -42,6 +43,16 @@ class IconvPair {
       p += done;
       left -= done;
       if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+        uint16_t code = 0;
+        if (GbkCodeOfPrivateUse(p[0], code)) {
+          // A character of the codes GBK leaves empty, as Windows writes it.
+          out += static_cast<char>(code >> 8);
+          out += static_cast<char>(code & 0xFF);
+          ++p;
+          --left;
+          iconv(toGbk_, nullptr, nullptr, nullptr, nullptr);
+          continue;
+        }
         // A character GBK lacks (or a broken surrogate): one '?' for it.
         out += '?';
         size_t skip = 1;
@@ -72,6 +83,18 @@ class IconvPair {
       p += left - inBytes;
       left = inBytes;
       if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+        char16_t character = 0;
+        if (left >= 2 &&
+            GbkPrivateUseOf(static_cast<uint16_t>(static_cast<unsigned char>(p[0]) << 8 |
+                                                  static_cast<unsigned char>(p[1])),
+                            character)) {
+          // A code GBK leaves empty: the character Windows gives it.
+          out += character;
+          p += 2;
+          left -= 2;
+          iconv(fromGbk_, nullptr, nullptr, nullptr, nullptr);
+          continue;
+        }
         // Invalid or truncated sequence: replace one byte and resynchronise after it.
         out += kReplacement;
         ++p;

@@ -7,9 +7,9 @@
 namespace {
 
 // The two-byte codes of code page 936 and a digest of their characters, as
-// glibc's converter reads them.
-constexpr int kGbkCodes = 21791;
-constexpr uint64_t kGbkTableDigest = 17743005134324324165u;
+// Windows reads them: every code of the grid has a character.
+constexpr int kGbkCodes = 126 * 190;
+constexpr uint64_t kGbkTableDigest = 5755135426776308747u;
 
 TEST(CodePageTest, GbkRoundTripsChineseTextAndTheEuroSign) {
   const std::u16string text = u"农残检测仪 合格 不合格 ℃ ％ €";
@@ -17,6 +17,9 @@ TEST(CodePageTest, GbkRoundTripsChineseTextAndTheEuroSign) {
   EXPECT_EQ(bytes.substr(0, 4), "\xC5\xA9\xB2\xD0");  // 农残
   EXPECT_EQ(cp::GbkToUtf16(bytes), text);
   EXPECT_EQ(cp::Utf16ToGbk(u"€"), "\x80");
+  // The codes GBK leaves to the user keep their bytes, as on Windows.
+  EXPECT_EQ(cp::GbkToUtf16("\xAA\xA1\xA1\x40\xFE\xA0"), u"\uE000\uE4C6\uE864");
+  EXPECT_EQ(cp::Utf16ToGbk(u"\uE000\uE4C6\uE864"), "\xAA\xA1\xA1\x40\xFE\xA0");
 }
 
 TEST(CodePageTest, BadInputIsReplacedWithoutLosingWhatFollows) {
@@ -59,8 +62,9 @@ TEST(CodePageTest, CharactersTheCodePageLacksBecomeQuestionMarks) {
 }  // namespace
 // Every two-byte GBK code decodes to one character that encodes back to the
 // same two bytes, and both directions agree with the whole table at once; a
-// digest of the whole table tells the system's converters apart (iconv on
-// Linux, code page 936 on Windows must give the same characters).
+// digest of the whole table holds the converters of both systems (iconv with
+// the private-use codes on Linux, code page 936 on Windows) to the same
+// characters.
 TEST(CodePageTest, EveryGbkCodeRoundTripsAndTheTableIsTheSameEverywhere) {
   std::string all;
   int codes = 0;
