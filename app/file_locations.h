@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -7,11 +8,14 @@
 // place. The layout around the executable decides, never permissions:
 //  - portable (a "skin" folder beside the executable): the settings file
 //    beside the executable, "storage" and "data.txt" in the current folder;
-//  - installed (no skin beside it, but ../share/residue-station/skin): the
-//    settings in $XDG_CONFIG_HOME/residue-station/residue-station.Json, the
-//    database and the capture file in $XDG_DATA_HOME/residue-station,
+//  - installed on Linux (no skin beside it, but ../share/residue-station/skin):
+//    the settings in $XDG_CONFIG_HOME/residue-station/residue-station.Json,
+//    the database and the capture file in $XDG_DATA_HOME/residue-station,
 //    whatever the current folder (the XDG defaults are ~/.config and
-//    ~/.local/share).
+//    ~/.local/share);
+//  - installed on Windows (the installer's mark "installed.txt" beside the
+//    executable and its skin): the settings in %APPDATA%\Residue Station,
+//    the database and the capture file in %LOCALAPPDATA%\Residue Station.
 struct FileLocations {
   bool installed = false;
   std::string skinFolder;
@@ -24,6 +28,13 @@ struct FileLocations {
 };
 
 using EnvironmentLookup = std::function<const char*(const char* name)>;
+
+// Installed use on this system: true, with the skin folder, the settings file,
+// the storage folder and the capture path filled in, when the layout around
+// the executable is an installation's. Per platform (file_locations_posix.cpp,
+// file_locations_win.cpp).
+bool LocateInstalled(const std::filesystem::path& executable, const EnvironmentLookup& environment,
+                     FileLocations& locations);
 
 // The locations for an executable at `executable`, with environment variables
 // from `environment`.

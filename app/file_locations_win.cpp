@@ -1,0 +1,23 @@
+#include "app/file_locations.h"
+
+namespace fs = std::filesystem;
+
+// The installer leaves "installed.txt" beside the executable; a folder
+// unpacked from the portable archive has none and keeps its files beside it.
+bool LocateInstalled(const fs::path& executable, const EnvironmentLookup& environment,
+                     FileLocations& l) {
+  const fs::path folder = executable.parent_path();
+  std::error_code error;
+  if (!fs::is_regular_file(folder / "installed.txt", error)) return false;
+  const char* roaming = environment("APPDATA");
+  const char* local = environment("LOCALAPPDATA");
+  if (!roaming || !*roaming || !local || !*local) return false;
+  l.installed = true;
+  l.skinFolder = (folder / "skin").string();
+  const fs::path config = fs::path(roaming) / "Residue Station";
+  const fs::path data = fs::path(local) / "Residue Station";
+  l.settingsFile = (config / "residue-station.Json").string();
+  l.storageFolder = (data / "storage").string();
+  l.capturePath = (data / "data.txt").string();
+  return true;
+}
