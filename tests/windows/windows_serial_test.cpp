@@ -1,9 +1,8 @@
 // A COM port on Windows, fed through a pseudo-terminal that Wine maps as the
 // port (scripts/test-windows links dosdevices/comN to one end of a socat pair
 // and names both ends): open, line settings, what waits, reads, purge, close.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <cstdlib>
