@@ -221,7 +221,7 @@ void MainFrameWnd::OnPrinterQueueChosen(int index) {
   auto* combo = root_->findChild<QComboBox*>(QStringLiteral("ComboPrinterQueue"));
   auto* edit = root_->findChild<QLineEdit*>(QStringLiteral("EditPrinter"));
   if (!combo || !edit || index < 1) return;
-  edit->setText(QStringLiteral("cups:") + combo->itemText(index));
+  edit->setText(ToQString(PrinterQueuePrefix()) + combo->itemText(index));
   const std::vector<SettingField> fields = SettingFields();
   for (size_t i = 0; i < fields.size(); ++i) {
     if (fields[i].name == std::string_view("EditPrinter")) OnSettingFieldEdited(i);

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "output/printer_queues.h"
+
 namespace {
 
 bool IsHostCharacter(char16_t c) {
@@ -131,17 +133,15 @@ String CheckLabelDestination(const String& text) {
     uint16_t port = 0;
     return CheckPortNumber(rest.Mid(colon + 1), port);
   }
-  if (text.Left(5) == String(u"cups:")) {
-    const String queue = text.Mid(5);
-    if (queue.IsEmpty() || queue.Find(u' ') >= 0)
-      return u"打印队列要写成 cups:队列名（不能有空格）";
-    return u"";
+  const String queuePrefix = PrinterQueuePrefix();
+  if (text.Left(queuePrefix.Length()) == queuePrefix) {
+    return CheckQueueName(text.Mid(queuePrefix.Length()));
   }
   if (text.Left(4) == String(u"dir:")) {
     return text.Length() > 4 ? String(u"") : String(u"文件夹要写成 dir:文件夹路径");
   }
-  if (text.Left(1) == String(u"/")) return u"";
-  return u"请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）";
+  if (IsPrinterDevicePath(text)) return u"";
+  return PrinterDestinationHint();
 }
 
 String CheckLabelSize(const String& text) {

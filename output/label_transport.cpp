@@ -9,7 +9,7 @@
 
 #include "base/bounded_io.h"
 #include "base/file_io.h"
-#include "base/helper_process.h"
+#include "output/printer_queues.h"
 #include "output/tspl_preview.h"
 
 namespace {
@@ -37,15 +37,6 @@ String PrinterFailureText(const IoError& e, bool connecting) {
       return SystemText(e.code);
   }
 }
-
-class NamedTransport : public LabelTransport {
- public:
-  explicit NamedTransport(const String& name) : name_(name) {}
-  const String& Name() const override { return name_; }
-
- private:
-  String name_;
-};
 
 // A network printer's raw port: one connection per label, closed after the
 // printer has acknowledged every byte of it.
@@ -126,38 +117,6 @@ class DeviceTransport : public NamedTransport {
   LabelTimeouts timeouts_;
 };
 
-// A raw job for a CUPS queue through `lp`, fed on its standard input; no shell.
-// lp gets the whole time-out from start to exit; past it, or on abort, it is killed.
-class CupsTransport : public NamedTransport {
- public:
-  CupsTransport(const String& name, std::string queue, LabelTimeouts timeouts)
-      : NamedTransport(name), queue_(std::move(queue)), timeouts_(timeouts) {}
-
-  Status Deliver(const std::string& tspl, const std::atomic<bool>* abort) override {
-    const HelperOutcome lp =
-        RunHelper({"lp", "-d", queue_, "-o", "raw"}, tspl, timeouts_.lpMs, abort);
-    switch (lp.state) {
-      case HelperOutcome::kExited:
-        if (lp.exitCode == 0 && lp.inputTaken) return Status::Ok();
-        return Status::Failed(u"打印服务拒绝了这个标签：" + Text(lp.errorText));
-      case HelperOutcome::kNotFound:
-        return Status::Failed(u"没有找到 lp 命令，请安装 cups-client");
-      case HelperOutcome::kTimedOut:
-        return Status::Failed(u"打印服务没有及时回应，请检查 CUPS 打印队列");
-      case HelperOutcome::kAborted:
-        return Status::Failed(u"已停止");
-      case HelperOutcome::kKilled:
-        return Status::Failed(u"打印服务意外中止：" + Text(lp.errorText));
-      default:
-        return Status::Failed(SystemText(lp.systemError));
-    }
-  }
-
- private:
-  std::string queue_;
-  LabelTimeouts timeouts_;
-};
-
 // A folder: the TSPL of each label and a picture of it, numbered on.
 class FolderTransport : public NamedTransport {
  public:
@@ -215,8 +174,9 @@ std::unique_ptr<LabelTransport> OpenLabelTransport(const String& device,
       host = host.substr(1, host.size() - 2);
     return std::make_unique<TcpTransport>(name, host, port, timeouts);
   }
-  if (text.rfind("cups:", 0) == 0)
-    return std::make_unique<CupsTransport>(name, text.substr(5), timeouts);
+  const std::string queuePrefix = PrinterQueuePrefix().ToBytes(cp::kUtf8);
+  if (text.rfind(queuePrefix, 0) == 0)
+    return OpenQueueTransport(name, text.substr(queuePrefix.size()), timeouts);
   if (text.rfind("dir:", 0) == 0) return std::make_unique<FolderTransport>(name, text.substr(4));
   return std::make_unique<DeviceTransport>(name, text, timeouts);
 }

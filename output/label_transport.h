@@ -30,6 +30,16 @@ class LabelTransport {
   virtual const String& Name() const = 0;
 };
 
+// A transport that keeps the destination's name as the settings give it.
+class NamedTransport : public LabelTransport {
+ public:
+  explicit NamedTransport(const String& name) : name_(name) {}
+  const String& Name() const override { return name_; }
+
+ private:
+  String name_;
+};
+
 // Keeps every label in memory instead of printing it (tools, tests).
 class MemoryLabelTransport : public LabelTransport {
  public:

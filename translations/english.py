@@ -115,6 +115,12 @@ ENGLISH = {
     "操作记录 %1 的最后一行不完整，请检查这个文件": "The last line of the operations log %1 is incomplete; check the file",
     "没有找到 lpstat 命令，请安装 cups-client": "The lpstat command is missing; install cups-client",
     "打印服务没有列出打印队列：%1": "The print service did not list its queues: %1",
+    "打印机要写成 printer:打印机名": "Write an installed printer as printer:NAME",
+    "请写 tcp://地址:端口、printer:打印机名、dir:文件夹，或打印机端口（如 COM3、LPT1）": "Write tcp://address:port, printer:NAME, dir:FOLDER, or a printer port (such as COM3 or LPT1)",
+    "找不到打印机 %1，请在设置里重新选择已安装的打印机": "The printer %1 cannot be found; choose an installed printer again in the settings",
+    "无法打开打印机：%1": "The printer cannot be opened: %1",
+    "打印服务没有收下整个标签：%1": "The print service did not take the whole label: %1",
+    "打印服务没有列出打印机：%1": "The print service did not list its printers: %1",
     "打印服务没有及时回应，请检查 CUPS 打印服务":
         "The print service did not answer in time; check the CUPS service",
     "标签打印机": "Label printer",

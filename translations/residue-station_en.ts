@@ -646,6 +646,30 @@ Without a unit name the notice names no testing unit; without a device ID no lab
         <source>这个文件夹不存在，请先建立它（或插上U盘）</source>
         <translation>This folder does not exist; make it first (or plug in the USB stick)</translation>
     </message>
+    <message>
+        <source>打印机要写成 printer:打印机名</source>
+        <translation>Write an installed printer as printer:NAME</translation>
+    </message>
+    <message>
+        <source>请写 tcp://地址:端口、printer:打印机名、dir:文件夹，或打印机端口（如 COM3、LPT1）</source>
+        <translation>Write tcp://address:port, printer:NAME, dir:FOLDER, or a printer port (such as COM3 or LPT1)</translation>
+    </message>
+    <message>
+        <source>找不到打印机 %1，请在设置里重新选择已安装的打印机</source>
+        <translation>The printer %1 cannot be found; choose an installed printer again in the settings</translation>
+    </message>
+    <message>
+        <source>无法打开打印机：%1</source>
+        <translation>The printer cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>打印服务没有收下整个标签：%1</source>
+        <translation>The print service did not take the whole label: %1</translation>
+    </message>
+    <message>
+        <source>打印服务没有列出打印机：%1</source>
+        <translation>The print service did not list its printers: %1</translation>
+    </message>
 </context>
 <context>
     <name>MainFrame</name>

@@ -88,6 +88,15 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP(
         "Library",
         "请写 tcp://地址:端口、cups:队列名、dir:文件夹，或打印机设备文件（如 /dev/usb/lp0）"),
+    // The Windows build's printers (the spooler).
+    QT_TRANSLATE_NOOP("Library", "打印机要写成 printer:打印机名"),
+    QT_TRANSLATE_NOOP(
+        "Library",
+        "请写 tcp://地址:端口、printer:打印机名、dir:文件夹，或打印机端口（如 COM3、LPT1）"),
+    QT_TRANSLATE_NOOP("Library", "找不到打印机 %1，请在设置里重新选择已安装的打印机"),
+    QT_TRANSLATE_NOOP("Library", "无法打开打印机：%1"),
+    QT_TRANSLATE_NOOP("Library", "打印服务没有收下整个标签：%1"),
+    QT_TRANSLATE_NOOP("Library", "打印服务没有列出打印机：%1"),
     QT_TRANSLATE_NOOP("Library", "标签尺寸必须是 20-120 毫米"),
     QT_TRANSLATE_NOOP("Library", "位置必须是 0-%1 点（标签 %2 毫米，每毫米 %3 点）"),
     QT_TRANSLATE_NOOP("Library", "二维码的点大小必须是 1-20"),
