@@ -57,6 +57,26 @@ RecordDb::RecordDb(const std::string& folder, bool createIfMissing)
   Open();
 }
 
+namespace {
+
+// Whether the files in `folder` hold no records at all: no table files and no
+// write-ahead log with anything in it. That is what a crash leaves while
+// leveldb makes a new database, before its CURRENT file is in place.
+bool HoldsNoRecords(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string extension = it->path().extension().string();
+    if (extension == ".ldb" || extension == ".sst") return false;
+    std::error_code sizeError;
+    if (extension == ".log" && fs::file_size(it->path(), sizeError) != 0) return false;
+    if (it->is_directory(sizeError)) return false;
+  }
+  return !error;
+}
+
+}  // namespace
+
 void RecordDb::Open() {
   namespace fs = std::filesystem;
   db_.reset();
@@ -84,8 +104,8 @@ void RecordDb::Open() {
     openStatus_ = StatusOf(leveldb::Status::InvalidArgument(folder_, "no database here"));
     return;
   }
-  if (!hasCurrent && !emptyOrAbsent) {
-    // Files but no CURRENT: leveldb would start a new database over them.
+  if (!hasCurrent && !emptyOrAbsent && !HoldsNoRecords(folder_)) {
+    // Records but no CURRENT: leveldb would start a new database over them.
     damaged_ = true;
     openStatus_ = StatusOf(leveldb::Status::Corruption(folder_, "database files without CURRENT"));
     return;

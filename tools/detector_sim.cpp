@@ -4,6 +4,7 @@
 // program finds the "device" again after a simulated unplug), --device writes
 // to an existing port instead.
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
 
@@ -21,13 +22,14 @@ namespace {
 const char kUsage[] =
     "usage: detector-sim [--device PATH | --link PATH] [--frames N] [--baud B]\n"
     "                    [--interval-ms MS] [--same-second K] [--noise] [--ff] [--cut]\n"
-    "                    [--start-delay-ms MS] [--linger-ms MS] [--seed N] [--start-time T]\n";
+    "                    [--start-delay-ms MS] [--linger-ms MS] [--seed N] [--start-time T]\n"
+    "                    [--wait-for-reader-ms MS]\n";
 
 struct Options {
   SimulationOptions frames;
   std::string device, link;
   long baud = 9600;
-  int intervalMs = 1000, startDelayMs = 0, lingerMs = 1000;
+  int intervalMs = 1000, startDelayMs = 0, lingerMs = 1000, waitForReaderMs = 0;
   bool cut = false;
 };
 
@@ -62,6 +64,8 @@ bool Parse(int argc, char** argv, Options& o) {
       o.frames.sameSecond = std::stoi(v);
     else if (a == "--start-delay-ms")
       o.startDelayMs = std::stoi(v);
+    else if (a == "--wait-for-reader-ms")
+      o.waitForReaderMs = std::stoi(v);
     else if (a == "--linger-ms")
       o.lingerMs = std::stoi(v);
     else if (a == "--seed")
@@ -122,6 +126,19 @@ class Line {
 
   // Read by the signal handler too, so a plain buffer.
   static inline char linkToRemove[4096] = "";
+
+  // On a pseudo-terminal: waits until a program has opened the port (the
+  // hang-up the master reports while nobody holds the other side goes away),
+  // at most `ms`. False when nobody came.
+  bool WaitForReader(int ms) const {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+      pollfd p{fd_, POLLOUT, 0};
+      if (::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP)) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
 
   void Close() {
     if (fd_ >= 0) ::close(fd_);
@@ -197,6 +214,11 @@ int main(int argc, char** argv) {
   if (!line.Open()) return 2;
   std::printf("PORT %s\n", line.Path().c_str());
   std::fflush(stdout);
+  if (o.waitForReaderMs > 0 && !line.WaitForReader(o.waitForReaderMs)) {
+    std::fprintf(stderr, "detector-sim: nobody opened the port\n");
+    Line::RemoveLink();
+    return 3;
+  }
   std::this_thread::sleep_for(std::chrono::milliseconds(o.startDelayMs));
 
   const std::vector<SimulatedChunk> chunks = MakeSimulatedFrames(o.frames);

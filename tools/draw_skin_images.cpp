@@ -98,8 +98,15 @@ int main(int argc, char** argv) {
     if (!ok) std::fprintf(stderr, "draw_skin_images: cannot write into %s\n", argv[2]);
     return ok ? 0 : 1;
   }
+  if (argc == 3 && QByteArray(argv[1]) == "--ico") {
+    // The Windows icon of the program and its installer.
+    const bool ok = Icon(48).save(QString::fromLocal8Bit(argv[2]), "ICO");
+    if (!ok) std::fprintf(stderr, "draw_skin_images: cannot write %s\n", argv[2]);
+    return ok ? 0 : 1;
+  }
   if (argc < 2) {
-    std::fprintf(stderr, "usage: draw_skin_images OUTPUT_FOLDER | --icons OUTPUT_FOLDER\n");
+    std::fprintf(stderr,
+                 "usage: draw_skin_images OUTPUT_FOLDER | --icons OUTPUT_FOLDER | --ico FILE\n");
     return 2;
   }
   QDir out(QString::fromLocal8Bit(argv[1]));

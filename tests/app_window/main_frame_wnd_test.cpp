@@ -262,7 +262,8 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
   const std::string link = Path("detector");
   const std::string command = std::string(DETECTOR_SIM) + " --link " + link +
                               " --frames 5 --same-second 2 --baud 115200 --interval-ms 0"
-                              " --start-delay-ms 1500 --linger-ms 2000 --start-time 261206080000";
+                              " --wait-for-reader-ms 60000 --start-delay-ms 1500 --linger-ms 2000"
+                              " --start-time 261206080000";
   FILE* sim = popen(command.c_str(), "r");
   ASSERT_NE(sim, nullptr);
   char line[256];
@@ -273,7 +274,7 @@ TEST_F(MainFrameWndTest, DetectorFramesReachTheRunningWindowAndCloseEndsTheRecei
   auto* tip = w.findChild<QLabel*>("TextTipCom");
   EXPECT_TRUE(QTest::qWaitFor(
       [&] { return FullText(tip).startsWith(QStringLiteral("串口打开成功: ")); }, 20000));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Records().Count() == 5; }, 20000))
       << w.Records().Count() << " rows";
   EXPECT_TRUE(w.Records()[1].Key() == u"261206080000+02");
   EXPECT_EQ(w.RecordList()->model()->rowCount(), 5);

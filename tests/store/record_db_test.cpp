@@ -269,14 +269,39 @@ TEST_F(RecordDbTest, DamagedFilesAreNoticedAndRepairBringsBackTheRest) {
   }
 }
 
+// Files of records without CURRENT are never written over; what a crash
+// leaves while a new database is being made (no records yet) is made anew.
 TEST_F(RecordDbTest, AFolderWithFilesButNoDatabaseIsNeverWrittenOver) {
-  std::filesystem::create_directories(Storage());
-  std::ofstream(Storage() + "/000005.ldb") << "records of an earlier database";
-  RecordDb db(Storage());
-  EXPECT_FALSE(db.IsOpen());
-  EXPECT_TRUE(db.Damaged());
-  EXPECT_FALSE(db.LockedElsewhere());
-  EXPECT_FALSE(std::filesystem::exists(Storage() + "/CURRENT"));
+  struct Case {
+    const char* what;
+    std::vector<std::pair<const char*, const char*>> files;
+    bool opens;
+  } cases[] = {
+      {"a table file", {{"000005.ldb", "records of an earlier database"}}, false},
+      {"an old table file", {{"000005.sst", "records"}}, false},
+      {"a log with writes", {{"000003.log", "a write"}, {"MANIFEST-000002", "m"}}, false},
+      {"a creation cut short",
+       {{"LOCK", ""}, {"LOG", "started"}, {"MANIFEST-000001", "half"}, {"000001.dbtmp", "1"}},
+       true},
+      {"an empty log", {{"LOCK", ""}, {"000003.log", ""}}, true},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(Storage());
+    std::filesystem::create_directories(Storage());
+    for (const auto& [name, content] : c.files) std::ofstream(Storage() + "/" + name) << content;
+    RecordDb db(Storage());
+    EXPECT_EQ(db.IsOpen(), c.opens) << c.what;
+    EXPECT_EQ(db.Damaged(), !c.opens) << c.what;
+    EXPECT_FALSE(db.LockedElsewhere()) << c.what;
+    if (c.opens) {
+      EXPECT_TRUE(StoreReceivedRecord(db, u"190305151604",
+                                      String::FromBytes(SampleFrame().substr(3), cp::kGbk))
+                      .status)
+          << c.what;
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(Storage() + "/CURRENT")) << c.what;
+    }
+  }
 }
 
 TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
