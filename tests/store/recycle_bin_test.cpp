@@ -3,6 +3,7 @@
 #include "store/recycle_bin.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -157,11 +158,16 @@ TEST_F(RecycleBinTest, KilledWhileMovingLosesAndDoublesNothing) {
       RecordDb db(folder);
       original = StoreVaried(db, 60);
     }
+    // Even runs are killed while the child moves records (it says when it
+    // has started); odd ones at any moment, its first making of the bin too.
+    int started[2];
+    ASSERT_EQ(::pipe(started), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
       RecordDb db(folder);
       RecycleBin bin(db, RecycleBin::FolderFor(folder));
+      (void)!::write(started[1], "s", 1);
       std::vector<std::string> keys;
       for (const auto& [key, value] : original) keys.push_back(key);
       for (int round = 0;; ++round) {
@@ -174,7 +180,15 @@ TEST_F(RecycleBinTest, KilledWhileMovingLosesAndDoublesNothing) {
         (void)bin.MoveOut(Ids(bin), restored);
       }
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(30 + random() % 200));
+    ::close(started[1]);
+    if (run % 2 == 0) {
+      pollfd ready{started[0], POLLIN, 0};
+      ASSERT_EQ(::poll(&ready, 1, 30000), 1) << "the child never started moving";
+      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 100));
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200));
+    }
+    ::close(started[0]);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
 
