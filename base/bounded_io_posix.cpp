@@ -18,24 +18,14 @@
 #include <vector>
 
 #include "base/bounded_io.h"
+#include "base/bounded_wait.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool Aborted(const std::atomic<bool>* abort) { return abort && abort->load(); }
-
-int MillisecondsLeft(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool Fail(IoError& error, IoFailure failure, int code = 0) {
-  error.failure = failure;
-  error.code = code;
-  return false;
-}
+using bounded::Aborted;
+using bounded::Clock;
+using bounded::Fail;
+using bounded::MillisecondsLeft;
 
 IoFailure FailureOf(int code) {
   switch (code) {

@@ -17,11 +17,15 @@
 #include <thread>
 
 #include "base/bounded_io.h"
+#include "base/bounded_wait.h"
 #include "base/win_text.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bounded::Aborted;
+using bounded::Clock;
+using bounded::Fail;
+using bounded::MillisecondsLeft;
 
 // Winsock is started once for the life of the process.
 const bool winsockStarted = [] {
@@ -54,20 +58,6 @@ struct TcpInfoV0 {
   UCHAR synRetrans;
 };
 constexpr DWORD kSioTcpInfo = _WSAIORW(IOC_VENDOR, 39);
-
-bool Aborted(const std::atomic<bool>* abort) { return abort && abort->load(); }
-
-int MillisecondsLeft(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
-
-bool Fail(IoError& error, IoFailure failure, int code = 0) {
-  error.failure = failure;
-  error.code = code;
-  return false;
-}
 
 IoFailure FailureOf(int code) {
   switch (code) {

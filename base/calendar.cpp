@@ -1,5 +1,7 @@
 #include "base/calendar.h"
 
+#include <ctime>
+
 int DaysInMonth(int year, int month) {
   static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (month < 1 || month > 12) return 0;
@@ -13,3 +15,5 @@ bool IsCalendarDate(uint32_t yyyymmdd) {
   const int day = static_cast<int>(yyyymmdd % 100);
   return year > 0 && day >= 1 && day <= DaysInMonth(year, month);
 }
+
+String LocalNowText() { return LocalTimeText(static_cast<int64_t>(std::time(nullptr))); }

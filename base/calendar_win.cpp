@@ -2,8 +2,6 @@
 
 #include "base/calendar.h"
 
-String LocalNowText() { return LocalTimeText(static_cast<int64_t>(std::time(nullptr))); }
-
 String LocalTimeText(int64_t secondsSince1970) {
   const std::time_t now = static_cast<std::time_t>(secondsSince1970);
   std::tm local{};
