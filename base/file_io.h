@@ -60,6 +60,11 @@ std::string DiskProblemText(int error);
 // (a quota exceeded is a full disk); others unchanged. Per platform.
 int PortableErrno(int error);
 
+// Standard input and output carry bytes as they are (Windows would otherwise
+// turn line ends into CRLF and stop reading at a Ctrl-Z): the tool's output is
+// the same on every system. Nothing to do on POSIX.
+void UseBinaryStandardStreams();
+
 // Makes a new, empty folder in `parent` (empty: the system's temporary
 // folder) whose name starts with `prefix`; its path, or empty (errno set)
 // when none could be made.

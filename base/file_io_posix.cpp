@@ -133,6 +133,8 @@ void RemoveStaleOutputTemporaries() {
   }
 }
 
+void UseBinaryStandardStreams() {}
+
 std::string MakeTemporaryFolder(const std::string& prefix, const std::string& parent) {
   const std::filesystem::path in =
       parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);

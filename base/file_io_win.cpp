@@ -4,11 +4,13 @@
 // clang-format off
 #include <winsock2.h>
 // clang-format on
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -156,6 +158,10 @@ void RemoveStaleOutputTemporaries() {
     std::error_code ignored;
     fs::remove(it->path(), ignored);
   }
+}
+
+void UseBinaryStandardStreams() {
+  for (FILE* stream : {stdin, stdout, stderr}) ::_setmode(::_fileno(stream), _O_BINARY);
 }
 
 std::string MakeTemporaryFolder(const std::string& prefix, const std::string& parent) {

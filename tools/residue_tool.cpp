@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_io.h"
 #include "tools/backup_commands.h"
 #include "tools/decode_command.h"
 #include "tools/import_command.h"
@@ -47,6 +48,7 @@ const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseBinaryStandardStreams();
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty()) {
     std::cerr << kUsage;
