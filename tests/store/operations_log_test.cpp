@@ -31,7 +31,7 @@ class OperationsLogTest : public TempDirTest {
     return lines;
   }
   void Rewrite(const std::vector<std::string>& lines) {
-    std::ofstream out(Path("ops.log"), std::ios::trunc);
+    std::ofstream out(Path("ops.log"), std::ios::binary | std::ios::trunc);
     for (const std::string& line : lines) out << line << "\n";
   }
 };
