@@ -36,4 +36,4 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-L${RESIDUE_WIN_PREFIX}/lib")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-L${RESIDUE_WIN_PREFIX}/lib")
 
 # Test programs and build-time helpers run under Wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
