@@ -237,6 +237,52 @@ int ConnectTcp(const std::string& host, const std::string& port, AddressFamily a
   return connected;
 }
 
+namespace {
+
+// Devices are opened for overlapped writes: each write is waited for in
+// slices, and one that the deadline or the abort overtakes is cancelled.
+bool WriteDeviceWithin(HANDLE device, const std::string& bytes, Clock::time_point deadline,
+                       const std::atomic<bool>* abort, IoError& error) {
+  OVERLAPPED at{};
+  at.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (!at.hEvent) return Fail(error, IoFailure::kSystem, ErrnoFromWindows(::GetLastError()));
+  uint64_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    at.Offset = static_cast<DWORD>(done);
+    at.OffsetHigh = static_cast<DWORD>(done >> 32);
+    ::ResetEvent(at.hEvent);
+    const DWORD piece = static_cast<DWORD>(std::min<uint64_t>(bytes.size() - done, 1 << 20));
+    DWORD written = 0;
+    if (!::WriteFile(device, bytes.data() + done, piece, nullptr, &at) &&
+        ::GetLastError() != ERROR_IO_PENDING) {
+      ok = Fail(error, IoFailure::kSystem, ErrnoFromWindows(::GetLastError()));
+      break;
+    }
+    for (;;) {
+      if (::WaitForSingleObject(at.hEvent, kAbortSliceMs) == WAIT_OBJECT_0) break;
+      const bool aborted = Aborted(abort);
+      if (aborted || MillisecondsLeft(deadline) == 0) {
+        ::CancelIoEx(device, &at);
+        ::GetOverlappedResult(device, &at, &written, TRUE);
+        ok = Fail(error, aborted ? IoFailure::kAborted : IoFailure::kTimeout);
+        break;
+      }
+    }
+    if (!ok) break;
+    if (!::GetOverlappedResult(device, &at, &written, FALSE)) {
+      ok = Fail(error, IoFailure::kSystem, ErrnoFromWindows(::GetLastError()));
+      break;
+    }
+    if (written == 0 && MillisecondsLeft(deadline) == 0) ok = Fail(error, IoFailure::kTimeout);
+    done += written;
+  }
+  ::CloseHandle(at.hEvent);
+  return ok;
+}
+
+}  // namespace
+
 bool WriteWithin(int fd, const std::string& bytes, int timeoutMs, const std::atomic<bool>* abort,
                  IoError& error) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -245,14 +291,8 @@ bool WriteWithin(int fd, const std::string& bytes, int timeoutMs, const std::ato
   while (done < bytes.size()) {
     if (Aborted(abort)) return Fail(error, IoFailure::kAborted);
     if (!socket) {
-      // In pieces, so that the abort and the time-out are looked at between
-      // them (a device opened here gives up on a piece by itself).
-      const unsigned piece = static_cast<unsigned>(std::min<size_t>(bytes.size() - done, 4096));
-      const int n = ::_write(fd, bytes.data() + done, piece);
-      if (n < 0) return Fail(error, IoFailure::kSystem, errno);
-      done += static_cast<size_t>(n);
-      if (n == 0 && MillisecondsLeft(deadline) == 0) return Fail(error, IoFailure::kTimeout);
-      continue;
+      const HANDLE device = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+      return WriteDeviceWithin(device, bytes, deadline, abort, error);
     }
     const int n = ::send(Socket(fd), bytes.data() + done,
                          static_cast<int>(std::min<size_t>(bytes.size() - done, 1 << 30)), 0);
@@ -357,21 +397,15 @@ void AbortSocket(int fd) {
   ::closesocket(Socket(fd));
 }
 
-// A printer's port (COM1, LPT1, \\.\USB001 ...) or a file. A serial port
-// gives up on a write that makes no progress for half a second, so the
-// caller's time-out and abort are looked at between pieces.
+// A printer's port (COM1, LPT1, \\.\USB001 ...) or a file, opened for
+// overlapped writes so that WriteWithin can give up on one (see above).
 int OpenDeviceForWriting(const std::string& path, int& code) {
-  const HANDLE device = ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE device =
+      ::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr);
   if (device == INVALID_HANDLE_VALUE) {
     code = ErrnoFromWindows(::GetLastError());
     return -1;
-  }
-  COMMTIMEOUTS timeouts{};
-  if (::GetCommTimeouts(device, &timeouts)) {
-    timeouts.WriteTotalTimeoutConstant = 500;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    ::SetCommTimeouts(device, &timeouts);
   }
   const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(device), 0);
   if (fd < 0) {
@@ -385,7 +419,9 @@ int OpenDeviceForWriting(const std::string& path, int& code) {
 
 void DropUnsentOutput(int fd) {
   const HANDLE device = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
-  if (device != INVALID_HANDLE_VALUE) ::PurgeComm(device, PURGE_TXABORT | PURGE_TXCLEAR);
+  if (device == INVALID_HANDLE_VALUE) return;
+  ::CancelIoEx(device, nullptr);
+  ::PurgeComm(device, PURGE_TXABORT | PURGE_TXCLEAR);
 }
 
 bool CloseDevice(int fd, int& code) {

@@ -3,9 +3,12 @@
 // program writes (its narrow paths are UTF-8).
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
+#include "base/bounded_io.h"
 #include "base/file_io.h"
 #include "base/win_text.h"
 #include "tests/support/temp_dir.h"
@@ -77,6 +80,31 @@ TEST_F(WindowsFilesTest, AppendsCopiesAndFoldersTakeChinesePaths) {
   errno = 0;
   EXPECT_FALSE(SyncFolder(Path("没有这个文件夹")));
   EXPECT_EQ(errno, ENOENT);
+}
+
+// A printer port that stops taking data (here a pipe nobody reads): the
+// label's write gives up at its time-out, or at once on abort.
+TEST(WindowsDeviceTest, ADeviceThatTakesNothingIsGivenUpOn) {
+  const std::wstring name =
+      L"\\\\.\\pipe\\residue-printer-" + std::to_wstring(::GetCurrentProcessId());
+  const std::string lots(8 << 20, 'x');
+  for (const bool abortIt : {false, true}) {
+    const HANDLE server = ::CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND,
+                                             PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    int code = 0;
+    const int fd = OpenDeviceForWriting(Utf8FromWide(name), code);
+    ASSERT_GE(fd, 0) << code;
+    std::atomic<bool> abort{abortIt};
+    IoError error;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WriteWithin(fd, lots, abortIt ? 60000 : 400, &abort, error));
+    EXPECT_EQ(error.failure, abortIt ? IoFailure::kAborted : IoFailure::kTimeout);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 3.0);
+    DropUnsentOutput(fd);
+    EXPECT_TRUE(CloseDevice(fd, code));
+    ::CloseHandle(server);
+  }
 }
 
 }  // namespace
