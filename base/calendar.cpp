@@ -17,3 +17,10 @@ bool IsCalendarDate(uint32_t yyyymmdd) {
 }
 
 String LocalNowText() { return LocalTimeText(static_cast<int64_t>(std::time(nullptr))); }
+
+String LocalTimeText(int64_t secondsSince1970) {
+  const std::tm local = LocalCalendarParts(secondsSince1970);
+  char text[24];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return String::FromBytes(text, cp::kUtf8);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 #include "base/string.h"
 
@@ -31,8 +32,10 @@ uint32_t TestDayOf(const Text& time) {
   return IsCalendarDate(day) ? day : 0;
 }
 
-// The local date and time now, "yyyy-MM-dd HH:mm:ss". Implementations:
-// calendar_posix.cpp.
+// The local date and time now, "yyyy-MM-dd HH:mm:ss".
 String LocalNowText();
 // The same for a moment given in seconds since 1970 (UTC).
 String LocalTimeText(int64_t secondsSince1970);
+// The local calendar parts of a time, thread-safe. Per platform:
+// calendar_posix.cpp, calendar_win.cpp.
+std::tm LocalCalendarParts(int64_t secondsSince1970);

@@ -2,11 +2,9 @@
 
 #include "base/calendar.h"
 
-String LocalTimeText(int64_t secondsSince1970) {
-  const std::time_t now = static_cast<std::time_t>(secondsSince1970);
+std::tm LocalCalendarParts(int64_t secondsSince1970) {
+  const std::time_t time = static_cast<std::time_t>(secondsSince1970);
   std::tm local{};
-  localtime_r(&now, &local);
-  char text[24];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return String::FromBytes(text, cp::kUtf8);
+  localtime_r(&time, &local);
+  return local;
 }
