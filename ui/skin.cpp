@@ -8,33 +8,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QUiLoader>
 #include <QVBoxLayout>
 
+#include "ui/designer_form.h"
 #include "ui/record_list.h"
 
 namespace {
-
-class SkinLoader : public QUiLoader {
- public:
-  explicit SkinLoader(const Skin& skin) : skin_(skin) { setWorkingDirectory(QDir(skin.Folder())); }
-
-  QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
-    QWidget* widget = nullptr;
-    if (className == QLatin1String("ComputerExamine")) {
-      widget = new ComputerExamineUI(skin_, parent);
-    } else if (className == QLatin1String("RecordList")) {
-      widget = new RecordListView(parent);
-    } else {
-      return QUiLoader::createWidget(className, parent, name);
-    }
-    widget->setObjectName(name);
-    return widget;
-  }
-
- private:
-  const Skin& skin_;
-};
 
 void Send(NotifySink* sink, const char* type, QObject* sender) {
   Notification n;
@@ -58,10 +37,17 @@ QWidget* Skin::Build(const QString& file, QWidget* parent, QString* error) const
     if (error) *error = QStringLiteral("cannot open %1: %2").arg(ui.fileName(), ui.errorString());
     return nullptr;
   }
-  SkinLoader loader(*this);
-  QWidget* root = loader.load(&ui, parent);
-  if (!root && error)
-    *error = QStringLiteral("cannot build %1: %2").arg(ui.fileName(), loader.errorString());
+  QString problem;
+  QWidget* root = BuildDesignerForm(
+      ui.readAll(), QDir(folder_), parent,
+      [this](const QString& className, QWidget* parent) -> QWidget* {
+        if (className == QLatin1String("ComputerExamine"))
+          return new ComputerExamineUI(*this, parent);
+        if (className == QLatin1String("RecordList")) return new RecordListView(parent);
+        return nullptr;
+      },
+      &problem);
+  if (!root && error) *error = QStringLiteral("cannot build %1: %2").arg(ui.fileName(), problem);
   return root;
 }
 
