@@ -1,23 +1,15 @@
 // The statistics page: counts per day (or month) and per product of the
 // rows the record page shows, as two tables and two charts.
-#include <QApplication>
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QLabel>
-#include <QStackedBarSeries>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
 #include <memory>
 
 #include "app/main_frame_wnd.h"
 #include "store/record_stats.h"
+#include "ui/bar_chart.h"
 #include "ui/qt_text.h"
 
 namespace {
@@ -44,75 +36,35 @@ void FillTable(QTableWidget* table, const QString& first, const std::vector<Stat
   table->resizeColumnsToContents();
 }
 
-QChartView* PeriodChart(const std::vector<StatsRow>& rows) {
-  auto* passed = new QBarSet(MainFrameWnd::tr("合格"));
-  auto* failed = new QBarSet(MainFrameWnd::tr("不合格"));
-  passed->setColor(QColor(0x00, 0x99, 0x00));
-  failed->setColor(QColor(0xE0, 0x30, 0x30));
-  QStringList periods;
-  uint32_t most = 0;
+BarChart* PeriodChart(const std::vector<StatsRow>& rows) {
+  BarChartData data;
+  data.title = MainFrameWnd::tr("合格与不合格");
+  BarSeries passed{MainFrameWnd::tr("合格"), QColor(0x00, 0x99, 0x00), {}};
+  BarSeries failed{MainFrameWnd::tr("不合格"), QColor(0xE0, 0x30, 0x30), {}};
   for (const StatsRow& row : rows) {
-    *passed << row.passed;
-    *failed << row.failed;
-    periods << ToQString(row.label);
-    most = std::max(most, row.tested);
+    passed.values.push_back(row.passed);
+    failed.values.push_back(row.failed);
+    data.categories << ToQString(row.label);
   }
-  auto* series = new QStackedBarSeries;
-  series->append(passed);
-  series->append(failed);
-  auto* chart = new QChart;
-  chart->addSeries(series);
-  chart->setTitle(MainFrameWnd::tr("合格与不合格"));
-  auto* x = new QBarCategoryAxis;
-  x->append(periods);
-  x->setLabelsAngle(-90);
-  QFont small = QApplication::font();
-  small.setPointSize(7);
-  x->setLabelsFont(small);
-  x->setTruncateLabels(false);
-  auto* y = new QValueAxis;
-  y->setRange(0, std::max<uint32_t>(most, 1));
-  y->setLabelFormat(QStringLiteral("%d"));
-  chart->addAxis(x, Qt::AlignBottom);
-  chart->addAxis(y, Qt::AlignLeft);
-  series->attachAxis(x);
-  series->attachAxis(y);
-  chart->legend()->setAlignment(Qt::AlignTop);
-  auto* view = new QChartView(chart);
-  view->setRenderHint(QPainter::Antialiasing);
-  return view;
+  data.series = {passed, failed};
+  return new BarChart(std::move(data));
 }
 
-QChartView* ProductChart(const std::vector<StatsRow>& rows) {
-  auto* rate = new QBarSet(MainFrameWnd::tr("不合格率 %"));
-  rate->setColor(QColor(0xE0, 0x80, 0x20));
-  QStringList products;
+BarChart* ProductChart(const std::vector<StatsRow>& rows) {
+  BarChartData data;
+  data.title = MainFrameWnd::tr("各产品不合格率");
+  data.bars = Qt::Horizontal;
+  data.maximum = 100;
+  data.valueSuffix = QStringLiteral("%");
+  data.legend = false;
+  BarSeries rate{MainFrameWnd::tr("不合格率 %"), QColor(0xE0, 0x80, 0x20), {}};
   // The most tested products, as many as the chart can label, most at the top.
-  const size_t shown = std::min<size_t>(rows.size(), 8);
-  for (size_t i = shown; i-- > 0;) {
-    *rate << rows[i].FailureRate() * 100;
-    products << ToQString(rows[i].label);
+  for (size_t i = 0; i < std::min<size_t>(rows.size(), 8); ++i) {
+    rate.values.push_back(rows[i].FailureRate() * 100);
+    data.categories << ToQString(rows[i].label);
   }
-  auto* series = new QHorizontalBarSeries;
-  series->append(rate);
-  auto* chart = new QChart;
-  chart->addSeries(series);
-  chart->setTitle(MainFrameWnd::tr("各产品不合格率"));
-  auto* names = new QBarCategoryAxis;
-  names->append(products);
-  names->setLabelsFont(QApplication::font());
-  names->setTruncateLabels(false);
-  auto* percent = new QValueAxis;
-  percent->setRange(0, 100);
-  percent->setLabelFormat(QStringLiteral("%d%%"));
-  chart->addAxis(names, Qt::AlignLeft);
-  chart->addAxis(percent, Qt::AlignBottom);
-  series->attachAxis(names);
-  series->attachAxis(percent);
-  chart->legend()->hide();
-  auto* view = new QChartView(chart);
-  view->setRenderHint(QPainter::Antialiasing);
-  return view;
+  data.series = {rate};
+  return new BarChart(std::move(data));
 }
 
 }  // namespace
@@ -156,9 +108,7 @@ void MainFrameWnd::ShowStatistics() {
         }
         auto* layout = new QVBoxLayout(charts);
         layout->setContentsMargins(0, 0, 0, 0);
-        for (QChartView* chart : {PeriodChart(figures->periods), ProductChart(figures->products)}) {
-          chart->chart()->setMargins(QMargins(2, 2, 2, 2));
-          layout->addWidget(chart, 1);
-        }
+        layout->addWidget(PeriodChart(figures->periods), 1);
+        layout->addWidget(ProductChart(figures->products), 1);
       });
 }
