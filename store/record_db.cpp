@@ -12,6 +12,14 @@
 
 namespace {
 
+// leveldb is given the folder as an absolute path: the ReplaceFile it uses to
+// put a new CURRENT in place fails on a relative one under Wine.
+std::string LeveldbPath(const std::string& folder) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+  return error ? folder : absolute.string();
+}
+
 std::string Bytes(const String& text) { return text.ToBytes(cp::kGbk); }
 
 String Text(const leveldb::Slice& bytes) {
@@ -115,7 +123,7 @@ void RecordDb::Open() {
   options.create_if_missing = !hasCurrent;
   options.paranoid_checks = true;
   leveldb::DB* db = nullptr;
-  const leveldb::Status status = leveldb::DB::Open(options, folder_, &db);
+  const leveldb::Status status = leveldb::DB::Open(options, LeveldbPath(folder_), &db);
   openStatus_ = StatusOf(status);
   if (status.ok()) {
     ++opened_;
@@ -195,7 +203,7 @@ DbStatus RecordDb::Repair(const std::string& folder, std::string& backup) {
   if (!copied) return copied;
   leveldb::Options options;
   options.env = TableReadEnv();
-  return StatusOf(leveldb::RepairDB(folder, options));
+  return StatusOf(leveldb::RepairDB(LeveldbPath(folder), options));
 }
 
 DbStatus RecordDb::PutText(const String& key, const String& value, bool durable) {
