@@ -4,17 +4,18 @@
 #include <filesystem>
 
 #include "base/executable_path.h"
+#include "base/utf8_path.h"
 
 namespace fs = std::filesystem;
 
 FileLocations LocateFiles(const std::string& executable, const EnvironmentLookup& environment) {
-  const fs::path exe(executable);
+  const fs::path exe = PathOf(executable);
   const fs::path folder = exe.parent_path();
   FileLocations l;
   std::error_code error;
   const std::string besideSettings = (folder / (exe.stem().string() + ".Json")).string();
   if (LocateInstalled(exe, environment, l)) {
-    if (fs::is_regular_file(besideSettings, error)) l.seedSettingsFile = besideSettings;
+    if (fs::is_regular_file(PathOf(besideSettings), error)) l.seedSettingsFile = besideSettings;
     return l;
   }
   l.skinFolder = (folder / "skin").string();
@@ -32,15 +33,15 @@ bool PrepareFileLocations(const FileLocations& l, std::string& error) {
   if (!l.installed) return true;
   std::error_code code;
   for (const fs::path& folder :
-       {fs::path(l.settingsFile).parent_path(), fs::path(l.storageFolder).parent_path()}) {
+       {PathOf(l.settingsFile).parent_path(), PathOf(l.storageFolder).parent_path()}) {
     fs::create_directories(folder, code);
     if (code) {
       error = folder.string() + ": " + code.message();
       return false;
     }
   }
-  if (!l.seedSettingsFile.empty() && !fs::exists(l.settingsFile, code)) {
-    fs::copy_file(l.seedSettingsFile, l.settingsFile, code);  // a failed seed leaves defaults
+  if (!l.seedSettingsFile.empty() && !fs::exists(PathOf(l.settingsFile), code)) {
+    fs::copy_file(PathOf(l.seedSettingsFile), PathOf(l.settingsFile), code);  // a failed seed leaves defaults
   }
   return true;
 }

@@ -1,4 +1,5 @@
 #include "app/file_locations.h"
+#include "base/utf8_path.h"
 
 namespace fs = std::filesystem;
 
@@ -23,9 +24,9 @@ bool LocateInstalled(const fs::path& executable, const EnvironmentLookup& enviro
   l.installed = true;
   l.skinFolder = fs::path(shared).lexically_normal().string();
   const fs::path config =
-      fs::path(FromEnvironment(environment, "XDG_CONFIG_HOME", ".config")) / "residue-station";
+      PathOf(FromEnvironment(environment, "XDG_CONFIG_HOME", ".config")) / "residue-station";
   const fs::path data =
-      fs::path(FromEnvironment(environment, "XDG_DATA_HOME", ".local/share")) / "residue-station";
+      PathOf(FromEnvironment(environment, "XDG_DATA_HOME", ".local/share")) / "residue-station";
   l.settingsFile = (config / "residue-station.Json").string();
   l.storageFolder = (data / "storage").string();
   l.capturePath = (data / "data.txt").string();

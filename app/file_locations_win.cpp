@@ -1,4 +1,5 @@
 #include "app/file_locations.h"
+#include "base/utf8_path.h"
 
 namespace fs = std::filesystem;
 
@@ -14,8 +15,8 @@ bool LocateInstalled(const fs::path& executable, const EnvironmentLookup& enviro
   if (!roaming || !*roaming || !local || !*local) return false;
   l.installed = true;
   l.skinFolder = (folder / "skin").string();
-  const fs::path config = fs::path(roaming) / "Residue Station";
-  const fs::path data = fs::path(local) / "Residue Station";
+  const fs::path config = PathOf(roaming) / "Residue Station";
+  const fs::path data = PathOf(local) / "Residue Station";
   l.settingsFile = (config / "residue-station.Json").string();
   l.storageFolder = (data / "storage").string();
   l.capturePath = (data / "data.txt").string();

@@ -19,6 +19,7 @@
 #include "base/config.h"
 #include "base/file_io.h"
 #include "ui/message_box.h"
+#include "ui/program_look.h"
 #include "ui/qt_translations.h"
 
 namespace {
@@ -33,7 +34,7 @@ bool AnswerOk(const QString& text, MessageKind, const QString&) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QApplication::setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 10));
+  UseProgramLook();
   QString screenshot, page, find, lang;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {

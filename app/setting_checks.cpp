@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "output/printer_queues.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ String CheckLabelPosition(const String& text, int sizeMm) {
 String CheckBackupFolder(const String& text) {
   if (text.IsEmpty()) return String(u"");
   std::error_code error;
-  if (std::filesystem::is_directory(text.ToBytes(cp::kUtf8), error)) return String(u"");
+  if (std::filesystem::is_directory(PathOf(text.ToBytes(cp::kUtf8)), error)) return String(u"");
   return String(u"这个文件夹不存在，请先建立它（或插上U盘）");
 }
 

@@ -11,6 +11,7 @@
 #include "base/executable_path.h"
 #include "base/file_io.h"
 #include "base/trace.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ bool IsValidUtf8(const std::string& bytes, bool& nonAscii) {
 std::string FreeBrokenCopyName(const std::string& path) {
   std::error_code error;
   std::string name = path + ".broken";
-  for (int n = 1; std::filesystem::exists(name, error); ++n) {
+  for (int n = 1; std::filesystem::exists(PathOf(name), error); ++n) {
     name = path + ".broken." + std::to_string(n);
   }
   return name;
@@ -116,7 +117,7 @@ bool DecodeSettingsText(const std::string& bytes, ConfigDocument::Encoding& enco
 
 void LoadDocument(ConfigDocument& doc) {
   std::error_code error;
-  if (!std::filesystem::exists(doc.path, error)) {
+  if (!std::filesystem::exists(PathOf(doc.path), error)) {
     std::ofstream create(doc.path, std::ios::app);  // an empty file
     return;
   }
@@ -125,7 +126,7 @@ void LoadDocument(ConfigDocument& doc) {
   if (!ReadWholeFile(doc.path, bytes, &problem)) {
     const int code = errno;
     doc.readError = code == EFBIG                                    ? problem
-                    : std::filesystem::is_directory(doc.path, error) ? std::string("Is a directory")
+                    : std::filesystem::is_directory(PathOf(doc.path), error) ? std::string("Is a directory")
                     : code                                           ? std::strerror(code)
                            : std::string("cannot be read");
     return;
@@ -237,7 +238,7 @@ Config::~Config() {
       save();
     } else if (committed_ && !(doc_->root.ToText(true) == doc_->written)) {
       std::error_code error;
-      std::filesystem::copy_file(doc_->path, FreeBrokenCopyName(doc_->path), error);
+      std::filesystem::copy_file(PathOf(doc_->path), PathOf(FreeBrokenCopyName(doc_->path)), error);
       if (!error && save()) {
         doc_->unreadable = false;
         doc_->brokenProblem.clear();

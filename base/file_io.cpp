@@ -1,4 +1,5 @@
 #include "base/file_io.h"
+#include "base/utf8_path.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
+#include <vector>
 
 namespace {
 
@@ -46,11 +48,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* pro
                    size_t limit) {
   bytes.clear();
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
+  if (std::filesystem::is_directory(PathOf(path), error)) {
     if (problem) *problem = "这是一个文件夹，不是文件: " + path;
     return false;
   }
-  const uintmax_t size = std::filesystem::file_size(path, error);
+  const uintmax_t size = std::filesystem::file_size(PathOf(path), error);
   if (!error && size > limit) {
     errno = EFBIG;
     if (problem) *problem = TooBig(path, SizeText(size), limit);
@@ -72,7 +74,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string* pro
 Status CheckOutputPath(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;
-  const fs::file_status status = fs::status(path, error);
+  const fs::file_status status = fs::status(PathOf(path), error);
   const auto refused = [&path](const char* what) {
     return Status::FailedUtf8("不是普通文件: " + path + what);
   };
@@ -81,6 +83,38 @@ Status CheckOutputPath(const std::string& path) {
   if (status.type() == fs::file_type::regular) return Status::Ok();
   if (status.type() == fs::file_type::directory) return refused("（这是文件夹）");
   return refused("（设备、管道或其他特殊文件）");
+}
+
+namespace {
+
+void RemoveEntry(const std::filesystem::path& path, std::error_code& first) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(path, error);
+  if (error || !fs::exists(status)) {
+    if (error && error != std::errc::no_such_file_or_directory && !first) first = error;
+    return;
+  }
+  if (fs::is_directory(status)) {
+    std::vector<fs::path> names;
+    for (fs::directory_iterator it(path, error), end; !error && it != end; it.increment(error)) {
+      names.push_back(it->path());
+    }
+    if (error && !first) first = error;
+    for (const fs::path& name : names) RemoveEntry(name, first);
+  }
+  fs::remove(path, error);
+  if (error && !first) first = error;
+}
+
+}  // namespace
+
+bool RemoveTree(const std::string& path) {
+  std::error_code first;
+  RemoveEntry(PathOf(path), first);
+  if (!first) return true;
+  errno = first.value();
+  return false;
 }
 
 std::string DiskProblemText(int error) {

@@ -53,6 +53,12 @@ bool ReadFileChunks(const std::string& path,
                     const std::function<bool(const char* bytes, size_t length)>& chunk);
 // Flushes a folder's entries (files made, renamed or removed in it) to disk.
 bool SyncFolder(const std::string& path);
+// Removes a file, or a folder and everything in it; an absent one is fine.
+// Each folder is listed once and each name removed once, so a name the system
+// keeps after its removal (on Windows, a file another handle holds open stays
+// listed until it is closed) ends the work instead of being tried forever.
+// False with errno set when something is left.
+bool RemoveTree(const std::string& path);
 // What errno `error` means for a file or folder, in Chinese, with what to do
 // ("磁盘已满，请腾出空间后再试" ...).
 std::string DiskProblemText(int error);

@@ -11,6 +11,7 @@
 #include "base/file_io.h"
 #include "output/printer_queues.h"
 #include "output/tspl_preview.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ class FolderTransport : public NamedTransport {
 
   Status Deliver(const std::string& tspl, const std::atomic<bool>*) override {
     std::error_code fsError;
-    std::filesystem::create_directories(folder_, fsError);
+    std::filesystem::create_directories(PathOf(folder_), fsError);
     const std::string base = NextBaseName();
     for (const char* extension : {".tspl", ".png"}) {
       const Status refused = CheckOutputPath(base + extension);
@@ -149,9 +150,9 @@ class FolderTransport : public NamedTransport {
     for (;; ++next_) {
       char name[32];
       std::snprintf(name, sizeof name, "label-%04d", next_);
-      const std::string base = (std::filesystem::path(folder_) / name).string();
+      const std::string base = (PathOf(folder_) / name).string();
       std::error_code fsError;
-      if (!std::filesystem::exists(base + ".tspl", fsError)) return base;
+      if (!std::filesystem::exists(PathOf(base + ".tspl"), fsError)) return base;
     }
   }
 

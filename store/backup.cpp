@@ -13,6 +13,7 @@
 #include "base/file_io.h"
 #include "base/json.h"
 #include "store/recycle_bin.h"
+#include "base/utf8_path.h"
 
 namespace fs = std::filesystem;
 
@@ -21,6 +22,22 @@ namespace {
 constexpr const char* kParts[] = {"records", "recycle"};
 // Pieces of the key range the record count is cut into (see MakeBackup).
 constexpr int kCountPieces = 16;
+// A backup's snapshot: "<storage>.backup-snapshot-<stamp>" beside the database.
+constexpr const char* kSnapshotInfix = ".backup-snapshot-";
+
+// Removes what it can of the snapshots beside `storageFolder`.
+void RemoveSnapshots(const std::string& storageFolder) {
+  const fs::path storage = PathOf(storageFolder);
+  const fs::path parent = storage.has_parent_path() ? storage.parent_path() : fs::path(".");
+  const std::string prefix = storage.filename().string() + kSnapshotInfix;
+  std::error_code error;
+  std::vector<std::string> snapshots;
+  for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().rfind(prefix, 0) == 0)
+      snapshots.push_back(it->path().string());
+  }
+  for (const std::string& snapshot : snapshots) RemoveTree(snapshot);
+}
 
 std::string Hex(const CryptoPP::byte* digest, size_t length) {
   std::string hex;
@@ -46,11 +63,11 @@ bool IsDatabaseFile(const fs::path& file) {
 // `folder` into `into`. Runs while the database is closed.
 Status LinkFiles(const std::string& folder, const std::string& into) {
   std::error_code error;
-  fs::create_directories(into, error);
+  fs::create_directories(PathOf(into), error);
   if (error) return Failed("无法建立临时文件夹 " + into + "：" + DiskProblemText(error.value()));
-  for (const auto& entry : fs::directory_iterator(folder, error)) {
+  for (const auto& entry : fs::directory_iterator(PathOf(folder), error)) {
     if (!entry.is_regular_file() || !IsDatabaseFile(entry.path())) continue;
-    const fs::path to = fs::path(into) / entry.path().filename();
+    const fs::path to = PathOf(into) / entry.path().filename();
     std::error_code linkError;
     fs::create_hard_link(entry.path(), to, linkError);
     if (!linkError) continue;
@@ -113,7 +130,7 @@ std::vector<std::string> PartFiles(const std::string& root) {
   std::vector<std::string> files;
   for (const char* part : kParts) {
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(fs::path(root) / part, error)) {
+    for (const auto& entry : fs::directory_iterator(PathOf(root) / part, error)) {
       if (entry.is_regular_file() && IsDatabaseFile(entry.path()))
         files.push_back(std::string(part) + "/" + entry.path().filename().string());
     }
@@ -136,28 +153,28 @@ Status CopyTree(const std::string& from, const std::string& to,
   copier.total = 0;
   for (const std::string& name : names) {
     std::error_code error;
-    copier.total += fs::file_size(fs::path(from) / name, error);
+    copier.total += fs::file_size(PathOf(from) / name, error);
   }
   for (const char* part : kParts) {
     std::error_code error;
-    fs::create_directories(fs::path(to) / part, error);
+    fs::create_directories(PathOf(to) / part, error);
     if (error) return Failed("无法建立文件夹 " + to + "：" + DiskProblemText(error.value()));
   }
   for (size_t i = 0; i < names.size(); ++i) {
     BackupFile file;
     file.path = names[i];
     const Status status =
-        CopyHashed(fs::path(from) / names[i], fs::path(to) / names[i], copier, file.sha256);
+        CopyHashed(PathOf(from) / names[i], PathOf(to) / names[i], copier, file.sha256);
     if (!status) return status;
     std::error_code error;
-    file.size = fs::file_size(fs::path(to) / names[i], error);
+    file.size = fs::file_size(PathOf(to) / names[i], error);
     if (expected && (file.sha256 != (*expected)[i].sha256 || file.size != (*expected)[i].size))
       return Failed("备份中的文件 " + names[i] + " 在复制时读出的内容与清单不符");
     copied.push_back(file);
   }
   // Everything on the disk before the backup is called whole.
   for (const char* part : kParts) {
-    if (!SyncFolder((fs::path(to) / part).string()))
+    if (!SyncFolder((PathOf(to) / part).string()))
       return Failed("无法写入 " + to + "：" + DiskProblemText(errno));
   }
   if (!SyncFileSystem(to)) return Failed("无法写入 " + to + "：" + DiskProblemText(errno));
@@ -216,6 +233,7 @@ bool Exists(const fs::path& path) {
   std::error_code error;
   return fs::exists(path, error);
 }
+bool Exists(const std::string& path) { return Exists(PathOf(path)); }
 
 Status Rename(const fs::path& from, const fs::path& to) {
   std::error_code error;
@@ -299,7 +317,7 @@ bool BackupManifest::Parse(const std::string& text, std::string& problem) {
     file.sha256 = value.ToBytes(cp::kUtf8);
     file.size = number(entry->FindProperty(u"size"));
     // Only the two parts' own files: a manifest never leads a restore elsewhere.
-    const fs::path relative(file.path);
+    const fs::path relative = PathOf(file.path);
     const std::string part = relative.parent_path().string();
     if (relative.is_absolute() || (part != "records" && part != "recycle") ||
         relative.filename() == ".." || relative.filename() == ".") {
@@ -315,12 +333,16 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
                          const std::string& targetParent, const std::string& stamp,
                          const std::string& made, const BackupProgress& progress) {
   BackupOutcome outcome;
-  const fs::path target = fs::path(targetParent) / (kBackupPrefix + stamp);
-  const fs::path partial = target.string() + ".partial";
-  const std::string staging = storageFolder + ".backup-snapshot";
+  const fs::path target = PathOf(targetParent) / (kBackupPrefix + stamp);
+  const fs::path partial = PathOf(target.string() + ".partial");
+  // Snapshots left by a crash are removed first. Each backup links into a
+  // folder of its own: on Windows the links to files the database holds open
+  // stay listed after their removal until the database closes them, so a
+  // snapshot folder may outlive its backup until the program ends.
+  RemoveSnapshots(storageFolder);
+  const std::string staging = storageFolder + kSnapshotInfix + stamp;
   std::error_code error;
-  fs::remove_all(staging, error);  // a crashed backup's snapshot
-  if (!fs::is_directory(targetParent, error)) {
+  if (!fs::is_directory(PathOf(targetParent), error)) {
     outcome.status = Failed("备份文件夹 " + targetParent + " 不存在，请先建立它或选择别的文件夹");
     return outcome;
   }
@@ -341,7 +363,7 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
     linked = LinkFiles(records.Folder(), staging + "/records");
     if (!linked) return;
     if (!bin) {
-      fs::create_directories(staging + "/recycle", error);
+      fs::create_directories(PathOf(staging + "/recycle"), error);
       return;
     }
     binMoment = bin->WhileClosed([&] { linked = LinkFiles(bin->Folder(), staging + "/recycle"); });
@@ -393,7 +415,7 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
         copied = Failed("数据库有损坏的部分，备份没有做：" + status.text.ToBytes(cp::kUtf8));
     }
   }
-  fs::remove_all(staging, error);
+  RemoveTree(staging);
   if (copied) {
     outcome.manifest.firstTestTime = Utf8(outcome.manifest.firstTestTime);
     outcome.manifest.lastTestTime = Utf8(outcome.manifest.lastTestTime);
@@ -411,10 +433,9 @@ BackupOutcome MakeBackup(RecordDb& records, RecordDb* bin, const std::string& st
     }
   }
   if (!copied) {
-    std::error_code removeError;
-    fs::remove_all(partial, removeError);
+    const bool removed = RemoveTree(partial.string());
     std::string text = copied.text.ToBytes(cp::kUtf8);
-    if (removeError && Exists(partial)) {
+    if (!removed && Exists(partial)) {
       text += "\n未能删除不完整的备份 " + partial.string() + "，请手工删除它";
     } else {
       text += "\n不完整的备份已删除";
@@ -431,7 +452,7 @@ BackupCheck VerifyBackup(const std::string& folder, const BackupProgress& progre
   BackupCheck check;
   std::string text;
   std::string problem;
-  const fs::path root(folder);
+  const fs::path root = PathOf(folder);
   if (!ReadWholeFile((root / kManifestName).string(), text, &problem)) {
     check.problem = "备份 " + folder + " 缺少清单 manifest.json，不是完整的备份";
     return check;
@@ -482,7 +503,7 @@ BackupCheck VerifyBackup(const std::string& folder, const BackupProgress& progre
 std::vector<std::string> ListBackups(const std::string& parent) {
   std::vector<std::string> backups;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(parent, error)) {
+  for (const auto& entry : fs::directory_iterator(PathOf(parent), error)) {
     const std::string name = entry.path().filename().string();
     if (entry.is_directory() && name.rfind(kBackupPrefix, 0) == 0 &&
         name.find('.') == std::string::npos && Exists(entry.path() / kManifestName))
@@ -496,9 +517,7 @@ std::vector<std::string> PruneBackups(const std::string& parent, size_t keep) {
   std::vector<std::string> backups = ListBackups(parent);
   std::vector<std::string> removed;
   for (size_t i = 0; i + keep < backups.size(); ++i) {
-    std::error_code error;
-    fs::remove_all(backups[i], error);
-    if (!error) removed.push_back(backups[i]);
+    if (RemoveTree(backups[i])) removed.push_back(backups[i]);
   }
   return removed;
 }
@@ -528,13 +547,12 @@ Status StageRestore(const std::string& backupFolder, const std::string& storageF
   const BackupCheck check = VerifyBackup(backupFolder);
   if (!check.ok) return Failed("备份已损坏，没有恢复：" + check.problem);
   const std::string staging = StagingFor(storageFolder);
-  std::error_code error;
-  fs::remove_all(staging, error);  // left by a restore that stopped before its journal
+  RemoveTree(staging);  // left by a restore that stopped before its journal
   Copier copier{progress};
   std::vector<BackupFile> copied;
   Status status = CopyTree(backupFolder, staging, &check.manifest.files, copier, copied);
   if (!status) {
-    fs::remove_all(staging, error);
+    RemoveTree(staging);
     return status;
   }
   aside = storageFolder + ".before-restore-" + stamp;
@@ -542,7 +560,7 @@ Status StageRestore(const std::string& backupFolder, const std::string& storageF
     aside = storageFolder + ".before-restore-" + stamp + "-" + std::to_string(n);
   if (!ReplaceFileContent(JournalFor(storageFolder), "aside " + aside + "\n")) {
     const int journalError = errno;
-    fs::remove_all(staging, error);
+    RemoveTree(staging);
     return Failed("无法写入 " + JournalFor(storageFolder) + "：" + DiskProblemText(journalError));
   }
   return Status::Ok();
@@ -557,7 +575,7 @@ Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished
     return Failed("恢复记录 " + journal + " 无法读取，请联系技术支持");
   if (finished) *finished = true;
   const std::string aside = text.substr(6, text.size() - 7);
-  const fs::path staging = StagingFor(storageFolder);
+  const fs::path staging = PathOf(StagingFor(storageFolder));
   const fs::path newRecords = staging / "records";
   const fs::path newBin = staging / "recycle";
   const std::string bin = RecycledPath(storageFolder);
@@ -568,20 +586,22 @@ Status FinishInterruptedRestore(const std::string& storageFolder, bool* finished
     status = Rename(from, to);
     if (status && restoreStepHook) restoreStepHook(number);
   };
-  step(1, Exists(newRecords) && Exists(storageFolder) && !Exists(aside), storageFolder, aside);
-  step(2, Exists(newBin) && Exists(bin) && !Exists(RecycledPath(aside)), bin, RecycledPath(aside));
-  step(3, Exists(newRecords) && !Exists(storageFolder), newRecords, storageFolder);
-  step(4, Exists(newBin) && !Exists(bin), newBin, bin);
+  step(1, Exists(newRecords) && Exists(storageFolder) && !Exists(aside), PathOf(storageFolder),
+       PathOf(aside));
+  step(2, Exists(newBin) && Exists(bin) && !Exists(RecycledPath(aside)), PathOf(bin),
+       PathOf(RecycledPath(aside)));
+  step(3, Exists(newRecords) && !Exists(storageFolder), newRecords, PathOf(storageFolder));
+  step(4, Exists(newBin) && !Exists(bin), newBin, PathOf(bin));
   if (!status) return status;
   if (Exists(newRecords) || Exists(newBin)) {
     // Something took the database's place meanwhile: nothing is thrown away.
     return Failed("恢复没有完成：" + storageFolder + " 已被占用，恢复的数据仍在 " +
                   staging.string() + "，请关闭程序后再试");
   }
-  const std::string parent = fs::path(storageFolder).parent_path().string();
+  const std::string parent = PathOf(storageFolder).parent_path().string();
   SyncFolder(parent.empty() ? "." : parent);
+  RemoveTree(staging.string());
   std::error_code error;
-  fs::remove_all(staging, error);
   fs::remove(journal, error);
   SyncFolder(parent.empty() ? "." : parent);
   return Status::Ok();

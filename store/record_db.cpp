@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "store/table_read_env.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ namespace {
 // put a new CURRENT in place fails on a relative one under Wine.
 std::string LeveldbPath(const std::string& folder) {
   std::error_code error;
-  const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+  const std::filesystem::path absolute = std::filesystem::absolute(PathOf(folder), error);
   return error ? folder : absolute.string();
 }
 
@@ -34,10 +35,11 @@ bool Says(const DbStatus& status, const char* words) {
 }
 
 // Another process holds the folder's lock (leveldb's texts for EAGAIN, and
-// for a second open inside this process).
+// for a second open inside this process; ours on Windows).
 bool IsLockFailure(const DbStatus& status) {
   return Says(status, "/LOCK") && (Says(status, "Resource temporarily unavailable") ||
-                                   Says(status, "already held by process"));
+                                   Says(status, "already held by process") ||
+                                   Says(status, kLockHeldText));
 }
 
 // The folder or its files may not be read or written by this user, or the
@@ -73,7 +75,7 @@ namespace {
 bool HoldsNoRecords(const std::string& folder) {
   namespace fs = std::filesystem;
   std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+  for (fs::directory_iterator it(PathOf(folder), error), end; !error && it != end; it.increment(error)) {
     const std::string extension = it->path().extension().string();
     if (extension == ".ldb" || extension == ".sst") return false;
     std::error_code sizeError;
@@ -90,15 +92,15 @@ void RecordDb::Open() {
   db_.reset();
   damaged_ = false;
   std::error_code error;
-  if (fs::exists(folder_, error) && !fs::is_directory(folder_, error)) {
+  if (fs::exists(PathOf(folder_), error) && !fs::is_directory(PathOf(folder_), error)) {
     openStatus_ = StatusOf(leveldb::Status::InvalidArgument(folder_, "Not a directory"));
     return;
   }
-  const bool hasCurrent = fs::exists(folder_ + "/CURRENT", error);
+  const bool hasCurrent = fs::exists(PathOf(folder_ + "/CURRENT"), error);
   std::error_code listError;
   const bool emptyOrAbsent =
-      !fs::exists(folder_, listError) ||
-      (fs::is_directory(folder_, listError) && fs::is_empty(folder_, listError));
+      !fs::exists(PathOf(folder_), listError) ||
+      (fs::is_directory(PathOf(folder_), listError) && fs::is_empty(PathOf(folder_), listError));
   for (const std::error_code& e : {error, listError}) {
     if (e == std::errc::permission_denied) {
       // A folder this user may not look into is no damaged database.
@@ -187,10 +189,10 @@ DbStatus RecordDb::KeepCopy(const std::string& folder, std::string& backup) {
   const std::time_t now = std::time(nullptr);
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&now));
   backup = folder + ".backup-" + stamp;
-  for (int n = 2; fs::exists(backup); ++n)
+  for (int n = 2; fs::exists(PathOf(backup)); ++n)
     backup = folder + ".backup-" + stamp + "-" + std::to_string(n);
   std::error_code error;
-  fs::copy(folder, backup, fs::copy_options::recursive, error);
+  fs::copy(PathOf(folder), PathOf(backup), fs::copy_options::recursive, error);
   if (error) {
     return DbStatus{false,
                     String::FromBytes("IO error: " + backup + ": " + error.message(), cp::kUtf8)};

@@ -41,6 +41,23 @@ class PositionedFile : public leveldb::RandomAccessFile {
   const HANDLE handle_;
 };
 
+// The database's lock: the LOCK file open for writing, shared for reading
+// only, and locked whole. Closing the handle releases both.
+class HeldLock : public leveldb::FileLock {
+ public:
+  explicit HeldLock(HANDLE handle) : handle_(handle) {}
+  ~HeldLock() override { ::CloseHandle(handle_); }
+
+ private:
+  const HANDLE handle_;
+};
+
+leveldb::Status LockStatus(const std::string& name, DWORD error) {
+  if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+    return leveldb::Status::IOError(name, kLockHeldText);
+  return leveldb::Status::IOError(name, WindowsErrorText(error));
+}
+
 class PositionedEnv : public leveldb::EnvWrapper {
  public:
   PositionedEnv() : EnvWrapper(leveldb::Env::Default()) {}
@@ -58,6 +75,26 @@ class PositionedEnv : public leveldb::EnvWrapper {
       return leveldb::Status::IOError(name, WindowsErrorText(error));
     }
     *result = new PositionedFile(name, handle);
+    return leveldb::Status::OK();
+  }
+
+  leveldb::Status LockFile(const std::string& name, leveldb::FileLock** lock) override {
+    *lock = nullptr;
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return LockStatus(name, ::GetLastError());
+    if (!::LockFile(handle, 0, 0, MAXDWORD, MAXDWORD)) {
+      const DWORD error = ::GetLastError();
+      ::CloseHandle(handle);
+      return LockStatus(name, error);
+    }
+    *lock = new HeldLock(handle);
+    return leveldb::Status::OK();
+  }
+
+  leveldb::Status UnlockFile(leveldb::FileLock* lock) override {
+    delete lock;
     return leveldb::Status::OK();
   }
 };

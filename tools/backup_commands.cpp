@@ -9,6 +9,7 @@
 #include "store/operations_log.h"
 #include "store/recycle_bin.h"
 #include "tools/tool_input.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ int RunBackupCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   RecordDb db(storage, false);
   if (!OpenQuietDatabase(storage, "backup", db, err)) return 1;
   std::unique_ptr<RecordDb> bin;
-  if (std::filesystem::is_directory(RecycleBin::FolderFor(storage)))
+  if (std::filesystem::is_directory(PathOf(RecycleBin::FolderFor(storage))))
     bin = std::make_unique<RecordDb>(RecycleBin::FolderFor(storage), false);
   const std::string now = LocalNowText().ToBytes(cp::kUtf8);
   const BackupOutcome made = MakeBackup(db, bin.get(), storage, target, BackupStamp(now), now);

@@ -8,6 +8,7 @@
 #include "base/file_io.h"
 #include "store/outbox.h"
 #include "tools/tool_input.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -18,9 +19,9 @@ std::string CopyOfFolder(const std::string& folder, std::string& made) {
   made = MakeTemporaryFolder("residue-outbox.");
   if (made.empty()) return std::string();
   std::error_code e;
-  for (const auto& entry : fs::directory_iterator(folder, e)) {
+  for (const auto& entry : fs::directory_iterator(PathOf(folder), e)) {
     if (entry.path().filename() == "LOCK") continue;
-    fs::copy_file(entry.path(), fs::path(made) / entry.path().filename(), e);
+    fs::copy_file(entry.path(), PathOf(made) / entry.path().filename(), e);
   }
   return made;
 }
@@ -37,7 +38,7 @@ int RunOutboxCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   }
   if (folder.empty()) folder = LocateFiles().storageFolder;
   const std::string queueFolder = Outbox::FolderFor(folder);
-  if (!fs::is_directory(queueFolder)) {
+  if (!fs::is_directory(PathOf(queueFolder))) {
     out << "queued 0\noldest -\nrejected 0\n";  // automatic upload never ran here
     return 0;
   }
@@ -61,7 +62,6 @@ int RunOutboxCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     }
   }
   outbox.reset();
-  std::error_code e;
-  if (!copy.empty()) fs::remove_all(copy, e);
+  if (!copy.empty()) RemoveTree(copy);
   return status;
 }

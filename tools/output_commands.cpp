@@ -21,6 +21,7 @@
 #include "store/record_store.h"
 #include "tools/filter_options.h"
 #include "tools/tool_input.h"
+#include "base/utf8_path.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ int RunExportCommand(std::vector<std::string> args, std::ostream& out, std::ostr
     Json settings;
     const std::string own = LocateFiles().settingsFile;
     std::error_code ignored;
-    if (std::filesystem::is_regular_file(own, ignored)) settings.LoadFile(own);
+    if (std::filesystem::is_regular_file(PathOf(own), ignored)) settings.LoadFile(own);
     info.title = Settings::NoticeTitle(settings);
     info.testingUnit = settings.PropertyStr(u"dwmc", u"");
     info.fromDate = filter.fromDate;
@@ -180,7 +181,7 @@ int RunLabelCommand(std::vector<std::string> args, std::istream& in, std::ostrea
     // The program's own settings when there are any (read only).
     const std::string own = LocateFiles().settingsFile;
     std::error_code error;
-    if (std::filesystem::is_regular_file(own, error)) settingsPath = own;
+    if (std::filesystem::is_regular_file(PathOf(own), error)) settingsPath = own;
   }
   if (!settingsPath.empty() && !settings.LoadFile(settingsPath)) {
     err << "residue-tool label: cannot read settings '" << settingsPath << "'\n";

@@ -974,8 +974,16 @@ Without a unit name the notice names no testing unit; without a device ID no lab
         <translation>Stop</translation>
     </message>
     <message>
+        <source>回收站</source>
+        <translation>Recycle bin</translation>
+    </message>
+    <message>
+        <source>删除的记录在这里，可以恢复</source>
+        <translation>Deleted records are kept here and can be restored</translation>
+    </message>
+    <message>
         <source>QWidget#mainframe { background: #f3f5f8; }
-QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
+QWidget { font-family: "WenQuanYi Micro Hei", "Microsoft YaHei UI", "Microsoft YaHei"; font-size: 13px; color: #1f2933; }
 QWidget#caption { background: #1e4f8a; }
 QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
 QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
@@ -1016,7 +1024,7 @@ QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
 QWidget#ProductConfig QLabel { font-weight: normal; }
 QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</source>
         <translation>QWidget#mainframe { background: #f3f5f8; }
-QWidget { font-family: "WenQuanYi Micro Hei"; font-size: 13px; color: #1f2933; }
+QWidget { font-family: "WenQuanYi Micro Hei", "Microsoft YaHei UI", "Microsoft YaHei"; font-size: 13px; color: #1f2933; }
 QWidget#caption { background: #1e4f8a; }
 QWidget#statusbar { background: #e4e9f0; border-top: 1px solid #d0d7e2; }
 QLabel#title { color: white; font-size: 16px; font-weight: bold; padding-right: 18px; }
@@ -1056,14 +1064,6 @@ QWidget#ProductConfig QComboBox::down-arrow { image: none; }
 QWidget#ProductConfig QLineEdit { border: none; padding: 0 3px; min-height: 0; }
 QWidget#ProductConfig QLabel { font-weight: normal; }
 QPushButton#debug { background: white; border: 1px solid #c5cfdc; border-radius: 4px; padding: 5px 16px; }</translation>
-    </message>
-    <message>
-        <source>回收站</source>
-        <translation>Recycle bin</translation>
-    </message>
-    <message>
-        <source>删除的记录在这里，可以恢复</source>
-        <translation>Deleted records are kept here and can be restored</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -61,7 +62,9 @@ TEST_F(EnglishWalkTest, EveryPageIsEnglishAndNoCaptionIsCut) {
       const bool path = text.contains(QLatin1Char('/'));
       if (HasChinese(text) && !path) untranslated.push_back(where);
       if (needed > room + 1)
-        cut.push_back(where + " (" + std::to_string(needed) + " > " + std::to_string(room) + ")");
+        cut.push_back(where + " (" + std::to_string(needed) + " > " + std::to_string(room) + ", " +
+                      QFontInfo(w->font()).family().toStdString() + " " +
+                      std::to_string(QFontInfo(w->font()).pixelSize()) + " px)");
     }
   }
   QHeaderView* header = window_->RecordList()->horizontalHeader();

@@ -12,6 +12,7 @@
 
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/misbehaving_peers.h"
 #include "ui/file_dialog.h"
 
@@ -35,9 +36,11 @@ class OutputsTest : public MainFrameWndTest {
     SetSaveFileHandler(AnswerExportPath);
   }
   void TearDown() override {
+    fileSize_.Lift();  // before the window closes and writes
     SetSaveFileHandler(nullptr);
     MainFrameWndTest::TearDown();
   }
+  FileSizeLimit fileSize_;
   void StoreNumbered(int count) {
     std::vector<String> texts;
     for (int i = 1; i <= count; ++i) {
@@ -232,12 +235,12 @@ TEST_F(OutputsTest, WritesThatFailLeaveTheListAsStoredAndSaySo) {
   ClickCheckBox(0);  // stored while there is room
   messages.clear();
   ASSERT_GT(LogSize(), 0u);
-  LimitFileSize(LogSize());  // the log may not grow
+  fileSize_.Set(LogSize());  // the log may not grow
 
   ClickCheckBox(1);
   window_->findChild<QCheckBox*>("selall")->click();
   Click("btn_delete");
-  LiftFileSizeLimit();
+  fileSize_.Lift();
 
   ASSERT_EQ(messages.size(), 4u);
   EXPECT_EQ(messages[0].rfind("未能保存勾选", 0), 0u) << messages[0];

@@ -44,12 +44,20 @@ TEST_F(RunningCopyTest, ASecondStartOnTheSameFolderBringsTheRunningWindowForward
     EXPECT_EQ(shown, 2);
   }
   EXPECT_FALSE(RunningCopy::Call(folder, 200)) << "the copy has ended";
-  // A name left behind is taken over by the next copy.
+}
+
+// A name left behind (the socket file of a copy that crashed) is taken over
+// by the next copy. Windows' named pipes end with their process, so nothing is
+// ever left there; scripts/test-windows leaves this case out.
+TEST_F(RunningCopyTest, ANameLeftBehindIsTakenOverByTheNextCopy) {
+  const std::string folder = Path("storage");
+  std::filesystem::create_directories(folder);
+  int shown = 0;
   RunningCopy first, second;
   ASSERT_TRUE(first.Answer(folder, [] {}));
   ASSERT_TRUE(second.Answer(folder, [&] { ++shown; }));
   EXPECT_TRUE(CallFromAnotherStart(folder));
-  EXPECT_EQ(shown, 3);
+  EXPECT_EQ(shown, 1);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "tests/app_window/window_fixture.h"
 #include "tests/support/child_process.h"
 #include "tests/support/loopback_server.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/misbehaving_peers.h"
 #include "ui/elided_label.h"
 #include "ui/url_opener.h"
@@ -44,9 +45,11 @@ class UploadWindowTest : public MainFrameWndTest {
     return tcp;
   }
   void TearDown() override {
+    fileSize_.Lift();  // before the window closes and writes
     MainFrameWndTest::TearDown();
     server_.reset();  // stops this test's server, and only it
   }
+  FileSizeLimit fileSize_;
   std::unique_ptr<ChildProcess> server_;
   int httpPort_ = 0;
 };
@@ -440,10 +443,10 @@ TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
   Open();
   window_->findChild<QCheckBox*>("selall")->click();
   messages.clear();
-  LimitFileSize(LogSize());  // the log may not grow
+  fileSize_.Set(LogSize());  // the log may not grow
   window_->findChild<QPushButton*>("btn_upload")->click();
   const bool reported = QTest::qWaitFor([&] { return !messages.empty(); }, 20000);
-  LiftFileSizeLimit();
+  fileSize_.Lift();
   ASSERT_TRUE(reported);
   EXPECT_EQ(messages[0], "已成功上传 2 条数据!\n2 条数据的上传标记未能保存，下次会再上传");
   EXPECT_TRUE(window_->Records()[0].Columns().cell[0] == u"已上传，标记未保存");
@@ -457,8 +460,8 @@ TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
 // waiting at close goes to a file that the next start stores.
 class FullDiskTest : public UploadWindowTest {
  protected:
-  void Fill() { LimitFileSize(0); }  // no file grows
-  void Free() { LiftFileSizeLimit(); }
+  void Fill() { fileSize_.Set(0); }  // no file grows
+  void Free() { fileSize_.Lift(); }
   void Replay() {
     window_->findChild<QPushButton*>("debug")->click();  // confirmed by the fixture
   }
@@ -522,7 +525,7 @@ TEST_F(FullDiskTest, WhatIsStillWaitingAtCloseIsStoredAtTheNextStart) {
   // No file may grow past five frames: the log is already longer, and a
   // database opened again at close soon runs out of room too.
   ASSERT_GT(LogSize(), 5u * 179u);
-  LimitFileSize(5 * 179);
+  fileSize_.Set(5 * 179);
   Replay();
   const bool waiting = QTest::qWaitFor([&] { return window_->PendingRecordCount() == 4; }, 20000);
   window_->close();  // one last try, then the file

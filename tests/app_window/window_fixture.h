@@ -3,11 +3,10 @@
 // A main window on the offscreen platform with its settings file, database
 // and capture file in a temporary folder; message boxes are recorded.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
+#include <QTcpServer>
 #include <QTest>
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -16,7 +15,6 @@
 #include "base/file_io.h"
 #include "device/frame_builder.h"
 #include "store/record_store.h"
-#include "tests/support/misbehaving_peers.h"
 #include "tests/support/temp_dir.h"
 #include "ui/elided_label.h"
 #include "ui/message_box.h"
@@ -54,7 +52,6 @@ class MainFrameWndTest : public TempDirTest {
     options_.firstStartGuide = false;  // its own test shows it
   }
   void TearDown() override {
-    LiftFileSizeLimit();
     window_.reset();
     SetMessageBoxHandler(nullptr);
     SetConfigPath("");
@@ -93,25 +90,13 @@ class MainFrameWndTest : public TempDirTest {
     }
     return log;
   }
-  // A full disk for this process: no file grows past `bytes` until lifted.
-  void LimitFileSize(uintmax_t bytes) {
-    if (!limited_) ::getrlimit(RLIMIT_FSIZE, &oldLimit_);
-    ::signal(SIGXFSZ, SIG_IGN);
-    rlimit full = oldLimit_;
-    full.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &full);
-    limited_ = true;
-  }
-  void LiftFileSizeLimit() {
-    if (limited_) ::setrlimit(RLIMIT_FSIZE, &oldLimit_);
-    limited_ = false;
-  }
   // Automatic upload on, to a server port where nobody listens: records
   // stay queued.
   void UseAutoUploadToAClosedPort() {
-    const int listener = peers::Listener(1);
-    const int closed = peers::PortOf(listener);
-    ::close(listener);
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const int closed = probe.serverPort();
+    probe.close();
     std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
                                  << R"("serv_port": )" << closed << "}";
   }
@@ -124,6 +109,4 @@ class MainFrameWndTest : public TempDirTest {
   std::string settingsFile_;
   MainFrameOptions options_;
   std::unique_ptr<MainFrameWnd> window_;
-  rlimit oldLimit_{};
-  bool limited_ = false;
 };

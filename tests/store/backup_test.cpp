@@ -89,7 +89,7 @@ TEST_F(BackupTest, ABackupMatchesItsManifestAndRestoresWhatWasThere) {
   ASSERT_TRUE(check.ok) << check.problem;
   EXPECT_EQ(check.manifest.records, 2998u);
   EXPECT_EQ(ReadBackup(folder).size(), 2998u);
-  EXPECT_FALSE(fs::exists(Path("storage.backup-snapshot")));
+  EXPECT_FALSE(fs::exists(Path("storage.backup-snapshot-20261208-100000")));
 
   // Restored over the database as it is now: the old one is kept aside.
   std::string aside;

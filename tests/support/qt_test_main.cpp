@@ -3,6 +3,8 @@
 
 #include <QApplication>
 
+#include "ui/program_look.h"
+
 namespace {
 
 // The offscreen platform warns about window features it lacks; that is noise here.
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(QuietHandler);
   QApplication app(argc, argv);
+  UseProgramLook();  // the look the program has
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -41,7 +41,7 @@ TEST_F(BackupCommandsTest, BackupVerifyAndRestoreFromTheCommandLine) {
   ASSERT_EQ(Run(RunBackupCommand, {"--storage", storage, "--to", Path("stick")}), 0) << err_.str();
   const std::vector<std::string> made = [this] {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(Path("stick"))) names.push_back(e.path());
+    for (const auto& e : fs::directory_iterator(Path("stick"))) names.push_back(e.path().string());
     return names;
   }();
   ASSERT_EQ(made.size(), 1u);
