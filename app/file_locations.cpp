@@ -41,7 +41,8 @@ bool PrepareFileLocations(const FileLocations& l, std::string& error) {
     }
   }
   if (!l.seedSettingsFile.empty() && !fs::exists(PathOf(l.settingsFile), code)) {
-    fs::copy_file(PathOf(l.seedSettingsFile), PathOf(l.settingsFile), code);  // a failed seed leaves defaults
+    fs::copy_file(PathOf(l.seedSettingsFile), PathOf(l.settingsFile),
+                  code);  // a failed seed leaves defaults
   }
   return true;
 }

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "output/printer_queues.h"
 #include "base/utf8_path.h"
+#include "output/printer_queues.h"
 
 namespace {
 

@@ -125,9 +125,10 @@ void LoadDocument(ConfigDocument& doc) {
   std::string problem;
   if (!ReadWholeFile(doc.path, bytes, &problem)) {
     const int code = errno;
-    doc.readError = code == EFBIG                                    ? problem
-                    : std::filesystem::is_directory(PathOf(doc.path), error) ? std::string("Is a directory")
-                    : code                                           ? std::strerror(code)
+    doc.readError = code == EFBIG ? problem
+                    : std::filesystem::is_directory(PathOf(doc.path), error)
+                        ? std::string("Is a directory")
+                    : code ? std::strerror(code)
                            : std::string("cannot be read");
     return;
   }

@@ -1,5 +1,4 @@
 #include "base/file_io.h"
-#include "base/utf8_path.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -8,6 +7,8 @@
 #include <fstream>
 #include <istream>
 #include <vector>
+
+#include "base/utf8_path.h"
 
 namespace {
 

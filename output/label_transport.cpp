@@ -9,9 +9,9 @@
 
 #include "base/bounded_io.h"
 #include "base/file_io.h"
+#include "base/utf8_path.h"
 #include "output/printer_queues.h"
 #include "output/tspl_preview.h"
-#include "base/utf8_path.h"
 
 namespace {
 

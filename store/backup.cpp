@@ -12,8 +12,8 @@
 
 #include "base/file_io.h"
 #include "base/json.h"
-#include "store/recycle_bin.h"
 #include "base/utf8_path.h"
+#include "store/recycle_bin.h"
 
 namespace fs = std::filesystem;
 

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <mutex>
 
-#include "store/table_read_env.h"
 #include "base/utf8_path.h"
+#include "store/table_read_env.h"
 
 namespace {
 
@@ -37,9 +37,9 @@ bool Says(const DbStatus& status, const char* words) {
 // Another process holds the folder's lock (leveldb's texts for EAGAIN, and
 // for a second open inside this process; ours on Windows).
 bool IsLockFailure(const DbStatus& status) {
-  return Says(status, "/LOCK") && (Says(status, "Resource temporarily unavailable") ||
-                                   Says(status, "already held by process") ||
-                                   Says(status, kLockHeldText));
+  return Says(status, "/LOCK") &&
+         (Says(status, "Resource temporarily unavailable") ||
+          Says(status, "already held by process") || Says(status, kLockHeldText));
 }
 
 // The folder or its files may not be read or written by this user, or the
@@ -75,7 +75,8 @@ namespace {
 bool HoldsNoRecords(const std::string& folder) {
   namespace fs = std::filesystem;
   std::error_code error;
-  for (fs::directory_iterator it(PathOf(folder), error), end; !error && it != end; it.increment(error)) {
+  for (fs::directory_iterator it(PathOf(folder), error), end; !error && it != end;
+       it.increment(error)) {
     const std::string extension = it->path().extension().string();
     if (extension == ".ldb" || extension == ".sst") return false;
     std::error_code sizeError;

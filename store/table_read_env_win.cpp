@@ -80,9 +80,8 @@ class PositionedEnv : public leveldb::EnvWrapper {
 
   leveldb::Status LockFile(const std::string& name, leveldb::FileLock** lock) override {
     *lock = nullptr;
-    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return LockStatus(name, ::GetLastError());
     if (!::LockFile(handle, 0, 0, MAXDWORD, MAXDWORD)) {
       const DWORD error = ::GetLastError();

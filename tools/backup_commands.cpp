@@ -5,11 +5,11 @@
 
 #include "app/file_locations.h"
 #include "base/calendar.h"
+#include "base/utf8_path.h"
 #include "store/backup.h"
 #include "store/operations_log.h"
 #include "store/recycle_bin.h"
 #include "tools/tool_input.h"
-#include "base/utf8_path.h"
 
 namespace {
 

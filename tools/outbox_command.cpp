@@ -6,9 +6,9 @@
 
 #include "app/file_locations.h"
 #include "base/file_io.h"
+#include "base/utf8_path.h"
 #include "store/outbox.h"
 #include "tools/tool_input.h"
-#include "base/utf8_path.h"
 
 namespace {
 

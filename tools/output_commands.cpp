@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "base/file_io.h"
 #include "base/json.h"
+#include "base/utf8_path.h"
 #include "output/csv_export.h"
 #include "output/export_text.h"
 #include "output/label_printer.h"
@@ -21,7 +22,6 @@
 #include "store/record_store.h"
 #include "tools/filter_options.h"
 #include "tools/tool_input.h"
-#include "base/utf8_path.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <filesystem>
 
 #include "tests/app_window/window_fixture.h"
-#include "tests/support/loopback_server.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/loopback_server.h"
 #include "tests/support/misbehaving_peers.h"
 #include "ui/file_dialog.h"
 

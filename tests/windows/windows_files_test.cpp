@@ -66,8 +66,8 @@ TEST_F(WindowsFilesTest, AFolderWithAnOpenFileIsRemovedOnceItIsClosed) {
   const std::string file = folder + "\\inner\\000005.ldb";
   std::ofstream(std::filesystem::path(WideFromUtf8(file))) << "table";
   const HANDLE open = ::CreateFileW(WideFromUtf8(file).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(open, INVALID_HANDLE_VALUE);
   const auto started = std::chrono::steady_clock::now();
   const bool removedWhileOpen = RemoveTree(folder);
