@@ -65,6 +65,15 @@ long SendSome(int fd, const char* data, size_t size);
 // Reads what has arrived on a non-blocking socket: the bytes read, 0 when
 // nothing yet, -1 when the peer closed or reset the connection.
 long ReceiveSome(int fd, char* data, size_t size);
+// Listens for TCP connections on the numeric IPv4 `address` at `port` (0: a
+// free one), keeping up to `backlog` waiting; `receiveBuffer` above 0 sets the
+// receive buffer its connections get. The socket, with the port it got in
+// `bound`; or -1 with the system's code in `code`.
+int ListenTcp(const std::string& address, int port, int backlog, int& bound, int& code,
+              int receiveBuffer = 0);
+// The next connection waiting on `listener` as a blocking socket, or -1 when
+// none came within `timeoutMs`.
+int AcceptWithin(int listener, int timeoutMs);
 // Closes a socket (or any descriptor) this program opened.
 void CloseDescriptor(int fd);
 // Closes a socket at once, dropping what is still queued (a reset, not a

@@ -280,6 +280,43 @@ long ReceiveSome(int fd, char* data, size_t size) {
   return n <= 0 ? -1 : static_cast<long>(n);
 }
 
+int ListenTcp(const std::string& address, int port, int backlog, int& bound, int& code,
+              int receiveBuffer) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) {
+    code = errno;
+    return -1;
+  }
+  const int yes = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  if (receiveBuffer > 0) {
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+  }
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  socklen_t length = sizeof a;
+  if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) {
+    code = EINVAL;
+  } else if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+             ::listen(fd, backlog) != 0 ||
+             ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+    code = errno;
+  } else {
+    bound = ntohs(a.sin_port);
+    code = 0;
+    return fd;
+  }
+  ::close(fd);
+  return -1;
+}
+
+int AcceptWithin(int listener, int timeoutMs) {
+  pollfd p{listener, POLLIN, 0};
+  if (::poll(&p, 1, timeoutMs) != 1) return -1;
+  return ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);  // blocking, unlike the listener
+}
+
 void CloseDescriptor(int fd) { ::close(fd); }
 
 void AbortSocket(int fd) {

@@ -382,6 +382,47 @@ long ReceiveSome(int fd, char* data, size_t size) {
   return n <= 0 ? -1 : n;
 }
 
+int ListenTcp(const std::string& address, int port, int backlog, int& bound, int& code,
+              int receiveBuffer) {
+  const SOCKET s = ::WSASocketW(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                                WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET) {
+    code = ::WSAGetLastError();
+    return -1;
+  }
+  if (receiveBuffer > 0) {
+    ::setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+                 sizeof receiveBuffer);
+  }
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<u_short>(port));
+  int length = sizeof a;
+  if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1) {
+    code = WSAEINVAL;
+  } else if (::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+             ::listen(s, backlog) != 0 ||
+             ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+    code = ::WSAGetLastError();
+  } else {
+    bound = ntohs(a.sin_port);
+    code = 0;
+    return static_cast<int>(s);
+  }
+  ::closesocket(s);
+  return -1;
+}
+
+int AcceptWithin(int listener, int timeoutMs) {
+  WSAPOLLFD p{Socket(listener), POLLRDNORM, 0};
+  if (::WSAPoll(&p, 1, timeoutMs) != 1) return -1;
+  const SOCKET s = ::accept(Socket(listener), nullptr, nullptr);
+  if (s == INVALID_SOCKET) return -1;
+  const int fd = static_cast<int>(s);
+  SetNonBlocking(fd, false);
+  return fd;
+}
+
 void CloseDescriptor(int fd) {
   if (IsSocket(fd)) {
     ::closesocket(Socket(fd));

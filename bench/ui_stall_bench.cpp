@@ -38,29 +38,29 @@ bool Record(const QString& text, MessageKind, const QString&) {
 // A printer that takes each label in 4 KB pieces, 20 ms apart.
 class SlowPrinter {
  public:
-  SlowPrinter() : listener_(peers::Listener(8)), port_(peers::PortOf(listener_)) {
+  SlowPrinter() : listener_(peers::Listener(8, 0, &port_)) {
     thread_ = std::thread([this] {
       while (!stop_) {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 20) != 1) continue;
-        const int fd = ::accept(listener_, nullptr, nullptr);
+        const int fd = AcceptWithin(listener_, 20);
+        if (fd < 0) continue;
         char buffer[4096];
-        while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+        while (ReceiveSome(fd, buffer, sizeof buffer) > 0) {
           std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        ::close(fd);
+        CloseDescriptor(fd);
       }
     });
   }
   ~SlowPrinter() {
     stop_ = true;
     thread_.join();
-    ::close(listener_);
+    CloseDescriptor(listener_);
   }
   int Port() const { return port_; }
 
  private:
-  int listener_, port_;
+  int port_ = 0;
+  int listener_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

@@ -133,9 +133,7 @@ TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
 // tried again (at once when asked), and every record arrives and is flagged.
 TEST_F(UploadWindowTest, AutoUploadQueuesRetriesAndFlagsEveryRecord) {
   std::filesystem::copy_file(std::string(RESIDUE_SOURCE_DIR) + "/data.txt", Path("data.txt"));
-  const int listener = peers::Listener(1);
-  const int port = peers::PortOf(listener);
-  ::close(listener);  // nobody listens there yet
+  const int port = peers::ClosedPort();  // nobody listens there yet
   Store({RecordText(u"261206100001", u"01", u"1"), RecordText(u"261206100002", u"02", u"0")});
   std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "serv_port": )" << port
                                << "}";

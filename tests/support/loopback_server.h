@@ -1,47 +1,51 @@
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
 
+#include "base/bounded_io.h"
+
 // A one-connection TCP server on 127.0.0.1 for client tests: `serve` runs on
-// its own thread with the accepted socket. The port is free until Start.
+// its own thread with the accepted (blocking) socket. The port is free until
+// Start.
 class LoopbackServer {
  public:
   using Serve = std::function<void(int socket)>;
 
   LoopbackServer() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t length = sizeof a;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
-    port_ = ntohs(a.sin_port);
-    ::listen(listener_, 4);
+    int code = 0;
+    listener_ = ListenTcp("127.0.0.1", 0, 4, port_, code);
   }
   // A server still waiting for its connection stops waiting.
   ~LoopbackServer() {
-    ::shutdown(listener_, SHUT_RDWR);
+    stop_ = true;
     if (thread_.joinable()) thread_.join();
-    ::close(listener_);
+    if (listener_ >= 0) CloseDescriptor(listener_);
   }
   // Serves `connections` connections, one after the other.
   void Start(Serve serve, int connections = 1) {
     thread_ = std::thread([this, serve, connections] {
-      for (int i = 0; i < connections; ++i) {
-        const int fd = ::accept(listener_, nullptr, nullptr);
-        if (fd < 0) return;
+      for (int i = 0; i < connections && !stop_;) {
+        const int fd = AcceptWithin(listener_, 20);
+        if (fd < 0) continue;
+        ResetAtClose() = false;
         serve(fd);
-        ::close(fd);
+        if (ResetAtClose()) {
+          AbortSocket(fd);
+        } else {
+          CloseDescriptor(fd);
+        }
+        ++i;
       }
     });
+  }
+  // Set by `serve`: its connection is reset when it returns, not closed.
+  static bool& ResetAtClose() {
+    static thread_local bool reset = false;
+    return reset;
   }
   void Join() {
     if (thread_.joinable()) thread_.join();
@@ -53,18 +57,40 @@ class LoopbackServer {
     std::string out;
     char buffer[4096];
     while (out.size() < n) {
-      const ssize_t got = ::recv(fd, buffer, std::min(sizeof buffer, n - out.size()), 0);
+      const long got = ReceiveSome(fd, buffer, std::min(sizeof buffer, n - out.size()));
       if (got <= 0) break;
       out.append(buffer, static_cast<size_t>(got));
     }
     return out;
   }
+  // Reads one HTTP/1.0 request whole: its head and a body of Content-Length
+  // bytes (what came before the peer stopped sending).
+  static std::string ReadHttpRequest(int fd) {
+    std::string request;
+    char buffer[8192];
+    for (;;) {
+      const size_t end = request.find("\r\n\r\n");
+      const size_t at = request.find("Content-Length: ");
+      if (end != std::string::npos && at != std::string::npos &&
+          request.size() >= end + 4 + std::stoul(request.substr(at + 16))) {
+        return request;
+      }
+      const long got = ReceiveSome(fd, buffer, sizeof buffer);
+      if (got <= 0) return request;
+      request.append(buffer, static_cast<size_t>(got));
+    }
+  }
   static void Send(int fd, const std::string& bytes) {
-    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    for (size_t done = 0; done < bytes.size();) {
+      const long n = SendSome(fd, bytes.data() + done, bytes.size() - done);
+      if (n <= 0) return;
+      done += static_cast<size_t>(n);
+    }
   }
 
  private:
   int listener_ = -1;
   int port_ = 0;
+  std::atomic<bool> stop_{false};
   std::thread thread_;
 };

@@ -104,18 +104,7 @@ TEST(HttpUploadTest, OneFormPostCarriesTheDocumentAndTheReplyIsShown) {
   LoopbackServer server;
   std::string request;
   server.Start([&](int fd) {
-    char buffer[8192];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
-      request.append(buffer, static_cast<size_t>(n));
-      const size_t end = request.find("\r\n\r\n");
-      if (end != std::string::npos) {
-        const size_t at = request.find("Content-Length: ");
-        if (at != std::string::npos &&
-            request.size() >= end + 4 + std::stoul(request.substr(at + 16))) {
-          break;
-        }
-      }
-    }
+    request = LoopbackServer::ReadHttpRequest(fd);
     LoopbackServer::Send(
         fd, "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n\xEF\xBB\xBF\xE6\x94\xB6\xE5\x88\xB0");
   });
@@ -267,20 +256,7 @@ TEST(HttpUploadTest, RecordsOfSeveralDeviceIdsGoInOnePostPerId) {
   std::vector<std::string> posts;
   server.Start(
       [&posts](int fd) {
-        // One request: read until the body's end (HTTP/1.0, the client sends it whole).
-        std::string request;
-        char buffer[4096];
-        for (;;) {
-          const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-          if (got <= 0) break;
-          request.append(buffer, static_cast<size_t>(got));
-          const size_t head = request.find("\r\n\r\n");
-          const size_t length = request.find("Content-Length: ");
-          if (head != std::string::npos && length != std::string::npos &&
-              request.size() >= head + 4 + std::stoul(request.substr(length + 16)))
-            break;
-        }
-        posts.push_back(request);
+        posts.push_back(LoopbackServer::ReadHttpRequest(fd));
         LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok");
       },
       2);

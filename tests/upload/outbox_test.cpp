@@ -175,9 +175,7 @@ TEST_F(OutboxTest, ADownServerKeepsTheQueueAndTheRetryPausesGrow) {
   RecordDb db(Path("storage"));
   Outbox outbox(Outbox::FolderFor(Path("storage")));
   const std::vector<String> keys = StoreAndQueue(db, outbox, 3);
-  const int listener = peers::Listener(1);
-  const int closed = peers::PortOf(listener);
-  ::close(listener);
+  const int closed = peers::ClosedPort();
   DatabaseFlagStore flags(db);
   UploadAbort abort;
   const OutboxRound down = SendOutboxRound(outbox, db, kStation, Tcp(closed), 100, flags, abort);
@@ -219,17 +217,7 @@ TEST_F(OutboxTest, AnHttpRoundIsAcceptedOnlyByAnAnswerWithTheAgreedText) {
   for (const char* body : {"{\"code\":17}", "{\"code\":0}"}) {
     LoopbackServer server;
     server.Start([body](int fd) {
-      std::string request;
-      char buffer[8192];
-      for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;) {
-        request.append(buffer, static_cast<size_t>(n));
-        const size_t end = request.find("\r\n\r\n");
-        const size_t at = request.find("Content-Length: ");
-        if (end != std::string::npos && at != std::string::npos &&
-            request.size() >= end + 4 + std::stoul(request.substr(at + 16))) {
-          break;
-        }
-      }
+      LoopbackServer::ReadHttpRequest(fd);
       LoopbackServer::Send(fd, "HTTP/1.0 200 OK\r\nContent-Length: " +
                                    std::to_string(std::strlen(body)) + "\r\n\r\n" + body);
     });
@@ -286,9 +274,7 @@ TEST_F(OutboxTest, TheWorkerDrainsPausesRetriesAndStopsAtOnce) {
   EXPECT_EQ(server.Received().size(), 3u);
 
   // Nobody listens: the failure is kept with the pause before the next try.
-  const int listener = peers::Listener(1);
-  const int closed = peers::PortOf(listener);
-  ::close(listener);
+  const int closed = peers::ClosedPort();
   f.time = u"261207100001";
   const StoredRecord fourth = StoreReceivedRecord(
       db, f.time, String::FromBytes(BuildFrame(f).substr(3), cp::kGbk), true, kStation);

@@ -9,25 +9,16 @@
 
 namespace {
 
-// A port nobody listens on: a listener's, closed again.
-int ClosedPort() {
-  const int fd = peers::Listener(1);
-  const int port = peers::PortOf(fd);
-  ::close(fd);
-  return port;
-}
-
 TEST(ServerCheckTest, EachOutcomeIsNamedWithItsServerWithinTheTimeOut) {
   LoopbackServer tcp;
   tcp.Start([](int) {});
   LoopbackServer http;
   http.Start([](int fd) {
     LoopbackServer::Read(fd, 1);  // the request has begun
-    const std::string reply = "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n";
-    ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+    LoopbackServer::Send(fd, "HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
   });
   peers::FullQueue hung;
-  const int closed = ClosedPort();
+  const int closed = peers::ClosedPort();
   const auto url = [](int port) {
     String text;
     text.Format(u"http://127.0.0.1:%d/up", port);

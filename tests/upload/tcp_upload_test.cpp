@@ -304,8 +304,7 @@ TEST(TcpUploadTest, ServersThatFailOrFallSilentAreReportedWithWhatTheyConfirmed)
          LoopbackServer::Read(fd, 10 + 179);
          LoopbackServer::Send(fd, Uid(two[0]) + ":ok\n");
          std::this_thread::sleep_for(std::chrono::milliseconds(50));
-         linger reset{1, 0};
-         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+         LoopbackServer::ResetAtClose() = true;
        },
        {"已成功上传 1 条数据!\n1 条数据没有收到服务器回复"}},
       {"no line end",
