@@ -190,7 +190,7 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
     return;
   }
   LogOperation(kind == OutputKind::kNotice ? tr("公示单") : tr("导出"),
-               tr("%n 条记录到 %1", nullptr, count).arg(QFileInfo(path).absoluteFilePath()));
+               tr("%n 条记录到 %1", nullptr, count).arg(ShownPath(path)));
   if (kind != OutputKind::kNotice) {
     ShowMessageBox(this, tr("%n 条数据成功导出到 %1", nullptr, count).arg(path),
                    MessageKind::kInformation);
@@ -198,7 +198,7 @@ void MainFrameWnd::OnOutputEnded(OutputKind kind, const QString& path, int count
   }
   if (ShowMessageBox(this, tr("公示单已保存到 %1（%2 条记录）。现在打开吗？").arg(path).arg(count),
                      MessageKind::kConfirm)) {
-    const QString file = QFileInfo(path).absoluteFilePath();
+    const QString file = ShownPath(path);
     if (!OpenUrl(QUrl::fromLocalFile(file).toString())) {
       ShowMessageBox(this, tr("没有找到可以打开 PDF 文件的程序。公示单在：\n%1").arg(file),
                      MessageKind::kError);

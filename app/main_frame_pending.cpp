@@ -29,7 +29,7 @@ void MainFrameWnd::ShowStoreProblem() {
          "关闭程序时还没保存的记录会写入 %3，下次启动时保存。请检查磁盘空间和数据库文件夹。")
           .arg(ToQString(lastStoreError_))
           .arg(book_.WaitingCount())
-          .arg(QFileInfo(QString::fromStdString(PendingCapturePath())).absoluteFilePath()),
+          .arg(ShownPath(PendingCapturePath())),
       MessageKind::kError);
 }
 

@@ -225,7 +225,7 @@ void MainFrameWnd::OnSelectAllChanged(QCheckBox* box) {
 
 void MainFrameWnd::ReplayCaptureFile() {
   // Replaying stores the file's records as real ones: only when asked for.
-  const QString path = QFileInfo(QString::fromStdString(options_.capturePath)).absoluteFilePath();
+  const QString path = ShownPath(options_.capturePath);
   if (!QFileInfo::exists(path)) {
     ShowMessageBox(this, tr("找不到采集文件 %1，没有可回放的记录").arg(path), MessageKind::kError);
     return;

@@ -100,11 +100,13 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
       Qt::QueuedConnection);
 }
 
+// Called on the upload worker: the text is worded on the UI thread (see
+// ShowPortStatus).
 void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
-  const QString message = ShownLibraryText(ToQString(text));
   QMetaObject::invokeMethod(
       this,
-      [this, message, error] {
+      [this, text = ToQString(text), error] {
+        const QString message = ShownLibraryText(text);
         LogUpload(message.section(QLatin1Char('\n'), 0, 0));
         if (closing_) return;
         ShowMessageBox(this, message, error ? MessageKind::kError : MessageKind::kInformation);

@@ -194,8 +194,7 @@ bool MainFrameWnd::OpenDatabase(QString* error) {
     return false;
   }
   if (recordDb_.IsOpen()) return true;
-  const QString folder =
-      QFileInfo(QString::fromStdString(options_.storageFolder)).absoluteFilePath();
+  const QString folder = ShownPath(options_.storageFolder);
   QString reason = ToQString(recordDb_.OpenStatus().text);
   QString text;
   const RecordDb::OpenProblem problem = recordDb_.Problem();
@@ -355,13 +354,10 @@ void MainFrameWnd::ShowInfoPage() {
   auto set = [this](const char* name, const QString& text) {
     if (auto* label = root_->findChild<QLabel*>(name)) label->setText(text);
   };
-  auto absolute = [](const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).absoluteFilePath();
-  };
   set("InfoVersion", QStringLiteral(RESIDUE_VERSION));
-  set("InfoSettingsPath", absolute(DefaultConfigPath()));
-  set("InfoDatabasePath", absolute(options_.storageFolder));
-  set("InfoCapturePath", absolute(options_.capturePath));
+  set("InfoSettingsPath", ShownPath(DefaultConfigPath()));
+  set("InfoDatabasePath", ShownPath(options_.storageFolder));
+  set("InfoCapturePath", ShownPath(options_.capturePath));
 }
 
 void MainFrameWnd::ScanPorts() {
@@ -464,10 +460,14 @@ void MainFrameWnd::CenterAndShow() {
   show();
 }
 
+// Called on the receive thread. The text is worded on the UI thread: the
+// wording matches Qt regular expressions, whose per-thread state is torn
+// down when a thread ends, and on Windows the end of a worker that used them
+// crashed the program.
 void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
-  const QString message = ShownLibraryText(ToQString(text));
   QMetaObject::invokeMethod(
-      this, [this, message, good] { ShowLinkNote(message, good); }, Qt::QueuedConnection);
+      this, [this, text = ToQString(text), good] { ShowLinkNote(ShownLibraryText(text), good); },
+      Qt::QueuedConnection);
 }
 
 void MainFrameWnd::ShowDatabaseError(const String& statusText) {

@@ -344,6 +344,12 @@ bool WaitSendQueueDrained(int fd, int timeoutMs, const std::atomic<bool>* abort,
     if (left == 0) return Fail(error, IoFailure::kTimeout);
     WSAPOLLFD p{Socket(fd), POLLRDNORM, 0};
     ::WSAPoll(&p, 1, left < 5 ? left : 5);
+    // A reset shows as an error first: under Wine (and wherever the error is
+    // read once) a later recv says 0, which would pass for the peer's close.
+    if (p.revents & POLLERR) {
+      const int pending = PendingError(fd);
+      return Fail(error, pending ? FailureOf(pending) : IoFailure::kReset, pending);
+    }
     if (endSent && (p.revents & (POLLRDNORM | POLLHUP))) {
       char discard[4096];
       const int n = ::recv(Socket(fd), discard, sizeof discard, 0);

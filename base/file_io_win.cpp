@@ -165,10 +165,12 @@ void UseBinaryStandardStreams() {
 }
 
 std::string MakeTemporaryFolder(const std::string& prefix, const std::string& parent) {
-  const std::string base =
+  std::string base =
       parent.empty() ? Utf8FromWide(std::filesystem::temp_directory_path().wstring()) : parent;
+  // The system's temporary folder ends with a separator: one is enough.
+  if (!base.empty() && base.back() != '\\' && base.back() != '/') base += '\\';
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string folder = UniqueName(base + "\\" + prefix);
+    const std::string folder = UniqueName(base + prefix);
     if (::CreateDirectoryW(WideFromUtf8(folder).c_str(), nullptr)) return folder;
     if (::GetLastError() != ERROR_ALREADY_EXISTS) break;
   }

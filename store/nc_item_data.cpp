@@ -116,7 +116,7 @@ void NcItemList::ReadDateAndResult(_NcItemData& record) {
     while (!field.empty() && (field.back() == ' ' || field.back() == '\v')) field.remove_suffix(1);
     return true;
   };
-  thread_local std::u16string text;
+  std::u16string text;  // empty until a field takes the long way
   std::string_view time = fields[0], result = fields[6];
   if (plain(time)) {
     record.testDate_ = TestDayOf(time);

@@ -23,9 +23,10 @@ struct SortKey {
   std::string text;  // UTF-8: bytes compare in code point order
 };
 
-SortKey KeyOf(const _NcItemData& record, int column) {
+// `text` is the caller's scratch space, kept across calls so that a run of
+// keys reuses one buffer.
+SortKey KeyOf(const _NcItemData& record, int column, std::u16string& text) {
   SortKey key;
-  thread_local std::u16string text;
   text.clear();
   if (column == 0) {
     text = record.Status().ToStd();
@@ -38,9 +39,7 @@ SortKey KeyOf(const _NcItemData& record, int column) {
     const int field = column == 12 ? 9 : kFieldOf[column];
     const int count = SplitForm(record.TextForm(), fields, field + 1);
     if (column == 12) {
-      thread_local std::u16string latitude, longitude;
-      latitude.clear();
-      longitude.clear();
+      std::u16string latitude, longitude;
       if (count > 9) {
         FieldText(fields[8], latitude);
         FieldText(fields[9], longitude);
@@ -92,8 +91,9 @@ void SortRows(const NcItemList& records, std::vector<uint32_t>& rows, int column
   std::vector<SortKey> keys(rows.size());
   std::vector<Entry> entries(rows.size());
   auto fill = [&](size_t from, size_t to) {
+    std::u16string scratch;
     for (size_t i = from; i < to; ++i) {
-      keys[i] = KeyOf(records[rows[i]], column);
+      keys[i] = KeyOf(records[rows[i]], column, scratch);
       Entry& e = entries[i];
       PrefixOf(keys[i], e.high, e.low);
       e.position = static_cast<uint32_t>(i);
@@ -131,11 +131,12 @@ void SortRows(const NcItemList& records, std::vector<uint32_t>& rows, int column
 
 size_t SortedPosition(const NcItemList& records, const std::vector<uint32_t>& rows, uint32_t index,
                       int column, bool descending) {
-  const SortKey key = KeyOf(records[index], column);
+  std::u16string scratch;
+  const SortKey key = KeyOf(records[index], column, scratch);
   size_t low = 0, high = rows.size();
   while (low < high) {
     const size_t mid = low + (high - low) / 2;
-    const SortKey other = KeyOf(records[rows[mid]], column);
+    const SortKey other = KeyOf(records[rows[mid]], column, scratch);
     const bool goesBefore = descending ? Before(other, key) : Before(key, other);
     if (goesBefore) {
       high = mid;

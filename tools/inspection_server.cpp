@@ -7,21 +7,16 @@
 //         answers a short UTF-8 text.
 // It prints "TCP <port>" and "HTTP <port>" when listening, then one line per
 // thing received. It runs until stopped (or after --uploads N uploads).
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
 
-#include "base/file_io.h"
+#include "base/bounded_io.h"
 #include "tools/inspection_protocol.h"
 
 namespace {
@@ -57,30 +52,30 @@ bool ReadExactly(int fd, std::string& out, size_t n) {
   out.clear();
   char buffer[512];
   while (out.size() < n) {
-    const ssize_t got = ::recv(fd, buffer, std::min(sizeof buffer, n - out.size()), 0);
+    const long got = ReceiveSome(fd, buffer, std::min(sizeof buffer, n - out.size()));
     if (got <= 0) return false;
     out.append(buffer, static_cast<size_t>(got));
   }
   return true;
 }
 
-void SendAll(int fd, const std::string& bytes) { WriteFully(fd, bytes, true); }
+// Connections are blocking sockets: a send waits until the client takes it.
+void SendAll(int fd, const std::string& bytes) {
+  for (size_t done = 0; done < bytes.size();) {
+    const long n = SendSome(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
 
 int Listen(const std::string& address, int port, int& bound) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int yes = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(static_cast<uint16_t>(port));
-  if (::inet_pton(AF_INET, address.c_str(), &a.sin_addr) != 1 ||
-      ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 16) != 0) {
-    std::perror("inspection-server: listen");
+  int code = 0;
+  const int fd = ListenTcp(address, port, 16, bound, code);
+  if (fd < 0) {
+    std::fprintf(stderr, "inspection-server: listen on %s:%d: %s\n", address.c_str(), port,
+                 SystemErrorText(code).c_str());
     std::exit(2);
   }
-  socklen_t length = sizeof a;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
-  bound = ntohs(a.sin_port);
   return fd;
 }
 
@@ -89,7 +84,7 @@ void ServeTcp(int fd, const Options& o) {
   String deviceId;
   if (!ReadExactly(fd, header, 10) || !DeviceIdFromHeader(header, o.lowerCaseId, deviceId)) {
     Log("TCP bad header");
-    ::close(fd);
+    CloseDescriptor(fd);
     return;
   }
   Log("TCP header device " + deviceId.ToBytes(cp::kUtf8));
@@ -112,7 +107,7 @@ void ServeTcp(int fd, const Options& o) {
     SendAll(fd, uid + ":" + o.status + (o.misbehave == "crlf" ? "\r\n" : "\n"));
   }
   Log("TCP upload done, " + std::to_string(frames) + " records");
-  ::close(fd);
+  CloseDescriptor(fd);
   ++uploadsDone;
 }
 
@@ -121,9 +116,9 @@ void ServeHttp(int fd, const Options& o) {
   char buffer[4096];
   size_t headerEnd;
   while ((headerEnd = request.find("\r\n\r\n")) == std::string::npos) {
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    const long n = ReceiveSome(fd, buffer, sizeof buffer);
     if (n <= 0) {
-      ::close(fd);
+      CloseDescriptor(fd);
       return;
     }
     request.append(buffer, static_cast<size_t>(n));
@@ -133,7 +128,7 @@ void ServeHttp(int fd, const Options& o) {
   if (at != std::string::npos && at < headerEnd) length = std::stoul(request.substr(at + 15));
   std::string body = request.substr(headerEnd + 4);
   while (body.size() < length) {
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+    const long n = ReceiveSome(fd, buffer, sizeof buffer);
     if (n <= 0) break;
     body.append(buffer, static_cast<size_t>(n));
   }
@@ -153,13 +148,13 @@ void ServeHttp(int fd, const Options& o) {
   if (o.bom) text = "\xEF\xBB\xBF" + text;
   SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
                   std::to_string(text.size()) + "\r\n\r\n" + text);
-  ::close(fd);
+  CloseDescriptor(fd);
   ++uploadsDone;
 }
 
 void AcceptLoop(int listener, void (*serve)(int, const Options&), const Options& o) {
   for (;;) {
-    const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = AcceptWithin(listener, 1000);
     if (fd < 0) continue;
     std::thread(serve, fd, std::cref(o)).detach();
   }
@@ -168,7 +163,6 @@ void AcceptLoop(int listener, void (*serve)(int, const Options&), const Options&
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::signal(SIGPIPE, SIG_IGN);
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDir>
+#include <QFileInfo>
 #include <QString>
+#include <string>
 
 #include "base/string.h"
 
@@ -11,4 +14,13 @@ inline QString ToQString(const String& s) {
 
 inline String FromQString(const QString& q) {
   return String(reinterpret_cast<const char16_t*>(q.utf16()), static_cast<uint32_t>(q.size()));
+}
+
+// A file or folder as the operator reads it: absolute, in the system's own
+// spelling (backslashes on Windows).
+inline QString ShownPath(const QString& path) {
+  return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+inline QString ShownPath(const std::string& path) {
+  return ShownPath(QString::fromStdString(path));
 }

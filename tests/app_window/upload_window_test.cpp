@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -8,7 +7,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -54,6 +52,8 @@ class UploadWindowTest : public MainFrameWndTest {
   int httpPort_ = 0;
 };
 
+#ifndef _WIN32
+// The detector simulator talks through a pseudo-terminal: POSIX only.
 TEST_F(UploadWindowTest, DetectorRecordsUploadedOverTcpShowAndStayUploaded) {
   const int tcp = StartServer();
   ASSERT_GT(tcp, 0);
@@ -86,6 +86,8 @@ TEST_F(UploadWindowTest, DetectorRecordsUploadedOverTcpShowAndStayUploaded) {
   EXPECT_TRUE(window_->Records()[2].uploaded);
   EXPECT_FALSE(window_->Records()[1].uploaded);
 }
+
+#endif  // _WIN32
 
 TEST_F(UploadWindowTest, GuardsComeInOrderAndHttpRepliesAreShown) {
   const int tcp = StartServer(std::vector<std::string>{"--reply", "OK"});
@@ -431,6 +433,8 @@ TEST_F(UploadWindowTest, AHungServerNeitherFreezesTheWindowNorHoldsItsClose) {
   CloseWindow();
 }
 
+#ifndef _WIN32
+// A full disk is made with the file size limit of POSIX.
 // Flags that cannot be stored (the disk is full) are not shown as stored, and
 // the report says how many records will go again next time.
 TEST_F(UploadWindowTest, UploadFlagsThatCannotBeStoredAreReported) {
@@ -575,5 +579,7 @@ TEST_F(FullDiskTest, ABurstOnAFullDiskIsStoredOnceThereIsRoomAgain) {
   EXPECT_EQ(messages.size(), 2u) << "the replay's question and one box";
   CloseWindow();
 }
+
+#endif  // _WIN32
 
 }  // namespace

@@ -17,6 +17,16 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef _WIN32
+  // On Windows the offscreen platform reads fonts from one folder only:
+  // RESIDUE_TEST_FONTS where the test run names one (under Wine, the host's
+  // Chinese fonts; Wine passes no QT_ variable on), else the system's.
+  if (!qEnvironmentVariableIsSet("QT_QPA_FONTDIR")) {
+    const QString fonts = qEnvironmentVariable("RESIDUE_TEST_FONTS");
+    qputenv("QT_QPA_FONTDIR",
+            (fonts.isEmpty() ? qEnvironmentVariable("WINDIR") + "\\Fonts" : fonts).toLocal8Bit());
+  }
+#endif
   qInstallMessageHandler(QuietHandler);
   QApplication app(argc, argv);
   UseProgramLook();  // the look the program has
