@@ -52,29 +52,31 @@ bool SetFlag(RecordDb& db, const String& key, const char16_t* flag, bool value) 
 
 namespace {
 
-String NumberedKey(const String& base, unsigned long n) {
+// Numbers are 64 bits wide on every system: a twelve-digit tail overflows
+// Windows' 32-bit long, and a wrong number would write over a stored record.
+String NumberedKey(const String& base, uint64_t n) {
   String key;
   if (n <= 999) {
-    key.Format(u"%s+%03lu", base.Handle(), n);
+    key.Format(u"%s+%03llu", base.Handle(), static_cast<unsigned long long>(n));
   } else {
     // After "+999" and still in arrival order for any count: a fixed width
     // behind the "+999" that sorts after it.
-    key.Format(u"%s+999%09lu", base.Handle(), n);
+    key.Format(u"%s+999%09llu", base.Handle(), static_cast<unsigned long long>(n));
   }
   return key;
 }
 
 // The number of a key made by NumberedKey from `base`; 0 for anything else.
-unsigned long NumberOf(const String& key, const String& base) {
+uint64_t NumberOf(const String& key, const String& base) {
   const String tail = key.Mid(static_cast<int>(base.Length()) + 1);
   if (tail.Length() != 3 && tail.Length() != 12) return 0;
-  unsigned long n = 0;
+  uint64_t n = 0;
   for (uint32_t i = 0; i < tail.Length(); ++i) {
     const char16_t c = tail.Element(i);
     if (c < u'0' || c > u'9') return 0;
-    n = n * 10 + static_cast<unsigned long>(c - u'0');
+    n = n * 10 + static_cast<uint64_t>(c - u'0');
   }
-  return tail.Length() == 3 ? n : n % 1000000000ul;
+  return tail.Length() == 3 ? n : n % 1000000000u;
 }
 
 }  // namespace
@@ -97,7 +99,7 @@ StoredRecord StoreReceivedRecord(RecordDb& db, const String& key, const String& 
       } else if ((holds = KeyHoldsText(db, last, text)) == KeyHolds::kThisText) {
         chosen = last;
       } else {
-        chosen = NumberedKey(base, std::max(2ul, NumberOf(last, base) + 1));
+        chosen = NumberedKey(base, std::max<uint64_t>(2, NumberOf(last, base) + 1));
         holds = KeyHolds::kNothing;
       }
     }

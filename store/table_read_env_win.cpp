@@ -1,6 +1,7 @@
 #include <leveldb/env.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "base/win_text.h"
@@ -41,6 +42,57 @@ class PositionedFile : public leveldb::RandomAccessFile {
   const HANDLE handle_;
 };
 
+// Logs and manifests written with read sharing: leveldb's own Windows files
+// are exclusive, so no other program (residue-tool reading a copy of a
+// database the window holds) could read them while the database is open.
+class SharedWritableFile : public leveldb::WritableFile {
+ public:
+  SharedWritableFile(std::string name, HANDLE handle) : name_(std::move(name)), handle_(handle) {}
+  ~SharedWritableFile() override { (void)Close(); }
+
+  leveldb::Status Append(const leveldb::Slice& data) override {
+    buffer_.append(data.data(), data.size());
+    return buffer_.size() >= kBufferSize ? Flush() : leveldb::Status::OK();
+  }
+  leveldb::Status Close() override {
+    leveldb::Status status = Flush();
+    if (handle_ != INVALID_HANDLE_VALUE) {
+      if (!::CloseHandle(handle_) && status.ok()) status = Error(::GetLastError());
+      handle_ = INVALID_HANDLE_VALUE;
+    }
+    return status;
+  }
+  leveldb::Status Flush() override {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+      DWORD wrote = 0;
+      const DWORD piece = static_cast<DWORD>(std::min<size_t>(buffer_.size() - done, 1u << 30));
+      if (!::WriteFile(handle_, buffer_.data() + done, piece, &wrote, nullptr)) {
+        buffer_.erase(0, done);
+        return Error(::GetLastError());
+      }
+      done += wrote;
+    }
+    buffer_.clear();
+    return leveldb::Status::OK();
+  }
+  leveldb::Status Sync() override {
+    const leveldb::Status status = Flush();
+    if (!status.ok()) return status;
+    return ::FlushFileBuffers(handle_) ? leveldb::Status::OK() : Error(::GetLastError());
+  }
+
+ private:
+  static constexpr size_t kBufferSize = 64 * 1024;
+  leveldb::Status Error(DWORD error) const {
+    return leveldb::Status::IOError(name_, WindowsErrorText(error));
+  }
+
+  const std::string name_;
+  HANDLE handle_;
+  std::string buffer_;
+};
+
 // The database's lock: the LOCK file open for writing, shared for reading
 // only, and locked whole. Closing the handle releases both.
 class HeldLock : public leveldb::FileLock {
@@ -78,6 +130,15 @@ class PositionedEnv : public leveldb::EnvWrapper {
     return leveldb::Status::OK();
   }
 
+  leveldb::Status NewWritableFile(const std::string& name,
+                                  leveldb::WritableFile** result) override {
+    return OpenForWriting(name, CREATE_ALWAYS, result);
+  }
+  leveldb::Status NewAppendableFile(const std::string& name,
+                                    leveldb::WritableFile** result) override {
+    return OpenForWriting(name, OPEN_ALWAYS, result);
+  }
+
   leveldb::Status LockFile(const std::string& name, leveldb::FileLock** lock) override {
     *lock = nullptr;
     const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
@@ -94,6 +155,19 @@ class PositionedEnv : public leveldb::EnvWrapper {
 
   leveldb::Status UnlockFile(leveldb::FileLock* lock) override {
     delete lock;
+    return leveldb::Status::OK();
+  }
+
+ private:
+  static leveldb::Status OpenForWriting(const std::string& name, DWORD disposition,
+                                        leveldb::WritableFile** result) {
+    *result = nullptr;
+    const HANDLE handle = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+      return leveldb::Status::IOError(name, WindowsErrorText(::GetLastError()));
+    if (disposition == OPEN_ALWAYS) ::SetFilePointer(handle, 0, nullptr, FILE_END);
+    *result = new SharedWritableFile(name, handle);
     return leveldb::Status::OK();
   }
 };

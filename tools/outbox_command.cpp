@@ -14,16 +14,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The queue's folder copied (without its lock) into a fresh temporary folder.
-std::string CopyOfFolder(const std::string& folder, std::string& made) {
+// The queue's folder copied (without its lock) into a fresh temporary folder;
+// empty, with the reason, when a file of it cannot be read.
+std::string CopyOfFolder(const std::string& folder, std::string& made, std::string& problem) {
   made = MakeTemporaryFolder("residue-outbox.");
-  if (made.empty()) return std::string();
+  if (made.empty()) {
+    problem = "cannot make a temporary folder";
+    return std::string();
+  }
   std::error_code e;
   for (const auto& entry : fs::directory_iterator(PathOf(folder), e)) {
     if (entry.path().filename() == "LOCK") continue;
-    fs::copy_file(entry.path(), PathOf(made) / entry.path().filename(), e);
+    if (!fs::copy_file(entry.path(), PathOf(made) / entry.path().filename(), e)) {
+      problem = entry.path().string() + ": " + e.message();
+      return std::string();
+    }
   }
-  return made;
+  if (e) problem = folder + ": " + e.message();
+  return e ? std::string() : made;
 }
 
 }  // namespace
@@ -46,7 +54,16 @@ int RunOutboxCommand(std::vector<std::string> args, std::ostream& out, std::ostr
   std::string copy;
   if (!outbox->OpenStatus()) {
     // Held by the running program: its files are read from a copy.
-    outbox = std::make_unique<Outbox>(CopyOfFolder(queueFolder, copy), false);
+    std::string problem;
+    const std::string copied = CopyOfFolder(queueFolder, copy, problem);
+    if (copied.empty()) {
+      err << "residue-tool outbox: the queue is held by the running program and cannot be "
+             "copied: "
+          << problem << "\n";
+      if (!copy.empty()) RemoveTree(copy);
+      return 2;
+    }
+    outbox = std::make_unique<Outbox>(copied, false);
   }
   const int status = outbox->OpenStatus() ? 0 : 2;
   if (status != 0) {

@@ -1,7 +1,9 @@
 #include "base/config.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -10,7 +12,9 @@
 #include <thread>
 
 #include "base/file_io.h"
+#ifndef _WIN32
 #include "tests/support/as_user.h"
+#endif
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -180,6 +184,8 @@ TEST_F(ConfigTest, TheFileIsWrittenInTheEncodingItWasReadIn) {
   }
 }
 
+#ifndef _WIN32
+// File permissions and an ordinary user to deny them are POSIX's.
 // A settings file that exists but cannot be read is never written: a save
 // would replace settings this program never saw.
 TEST_F(ConfigTest, AFileThatCannotBeReadIsNeverWrittenAndSaysWhy) {
@@ -207,6 +213,8 @@ TEST_F(ConfigTest, AFileThatCannotBeReadIsNeverWrittenAndSaysWhy) {
   }));
   EXPECT_EQ(Read(), "{\"serv_host\":\"inspect.example\",\"deviceid\":\"0123456789ABCDEF\"}");
 }
+
+#endif  // _WIN32
 
 TEST_F(ConfigTest, PathsDifferingInCaseOrSlashesNameOneDocument) {
   struct Case {

@@ -1,13 +1,12 @@
 #include "output/export_text.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <fstream>
 
 #include "base/file_io.h"
 #include "base/gbk_codec.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/varied_records.h"
 
@@ -151,19 +150,17 @@ TEST_F(ExportFileTest, ALongerOldFileIsReplacedWholeAndFailuresAreReported) {
   EXPECT_FALSE(WriteExportFile(Path("no/such/folder/export.txt"), "x"));
   EXPECT_FALSE(WriteExportFile(dir_.string(), "x")) << "a folder is not a file";
 
+#ifndef _WIN32
   // A disk that fills up halfway: the file-size limit makes the write stop
   // short, which must be a failure that leaves the old file as it was.
-  rlimit old;
-  getrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = 1000;
-  setrlimit(RLIMIT_FSIZE, &small);
+  FileSizeLimit limit;
+  limit.Set(1000);
   const bool written = WriteExportFile(path, std::string(4000, 'x'));
-  setrlimit(RLIMIT_FSIZE, &old);
+  limit.Lift();
   EXPECT_FALSE(written);
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   EXPECT_EQ(bytes, Gbk(u"名称") + " \r\n");
+#endif
 }
 
 }  // namespace

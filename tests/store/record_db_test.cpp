@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <leveldb/db.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
@@ -15,7 +17,9 @@
 #include "device/frame_builder.h"
 #include "device/sample_record.h"
 #include "store/record_store.h"
+#ifndef _WIN32
 #include "tests/support/as_user.h"
+#endif
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -304,6 +308,8 @@ TEST_F(RecordDbTest, AFolderWithFilesButNoDatabaseIsNeverWrittenOver) {
   }
 }
 
+#ifndef _WIN32
+// Permission and read-only causes are made with POSIX file modes.
 TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
   using Problem = RecordDb::OpenProblem;
   // Made while this user may: a database, then taken away from ordinary users.
@@ -373,6 +379,7 @@ TEST_F(RecordDbTest, AFailedOpenNamesItsRealCause) {
   EXPECT_EQ(second.Problem(), Problem::kLocked);
   EXPECT_EQ(first.Problem(), Problem::kNone);
 }
+#endif  // _WIN32
 
 // A stopped detector clock: every record has the same test time. They keep
 // their arrival order past the thousandth, and each store costs the same few

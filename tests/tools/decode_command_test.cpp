@@ -1,7 +1,6 @@
 #include "tools/decode_command.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -25,7 +24,8 @@ Outcome Decode(const std::vector<std::string>& args, const std::string& input = 
 }
 
 std::string WriteTemp(const std::string& name, const std::string& content) {
-  std::string path = ::testing::TempDir() + std::to_string(::getpid()) + "-" + name;
+  std::string path = ::testing::TempDir() +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + name;
   std::ofstream(path, std::ios::binary) << content;
   return path;
 }
