@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -117,6 +118,25 @@ MainFrameWnd::~MainFrameWnd() {
   model_ = nullptr;
 }
 
+namespace {
+
+// The checked page's caption is drawn bold (the skin's :checked rule), but a
+// button's size hint knows only its normal font: each page button gets the
+// room its caption needs in bold.
+void MakeRoomForBoldPageCaptions(QWidget* root) {
+  for (QPushButton* page : root->findChildren<QPushButton*>()) {
+    if (page->property("role").toString() != QLatin1String("page")) continue;
+    page->ensurePolished();
+    QFont bold = page->font();
+    bold.setBold(true);
+    const int extra = QFontMetrics(bold).horizontalAdvance(page->text()) -
+                      page->fontMetrics().horizontalAdvance(page->text());
+    if (extra > 0) page->setMinimumWidth(page->sizeHint().width() + extra);
+  }
+}
+
+}  // namespace
+
 bool MainFrameWnd::Create(QString* error) {
   if (!OpenDatabase(error)) return false;  // before anything touches the port
   root_ = skin_.Build(QStringLiteral("skin.xml"), this, error);
@@ -135,6 +155,7 @@ bool MainFrameWnd::Create(QString* error) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(root_);
+  MakeRoomForBoldPageCaptions(root_);
   caption_ = MarginsProperty(root_, "caption");
   sizeBox_ = MarginsProperty(root_, "sizebox");
   const QStringList corner = root_->property("roundcorner").toString().split(QLatin1Char(','));
