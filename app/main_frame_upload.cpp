@@ -101,7 +101,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
 }
 
 // Called on the upload worker: the text is worded on the UI thread (see
-// ShowPortStatus).
+// ShownLibraryText).
 void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
   QMetaObject::invokeMethod(
       this,

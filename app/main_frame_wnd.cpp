@@ -481,10 +481,8 @@ void MainFrameWnd::CenterAndShow() {
   show();
 }
 
-// Called on the receive thread. The text is worded on the UI thread: the
-// wording matches Qt regular expressions, whose per-thread state is torn
-// down when a thread ends, and on Windows the end of a worker that used them
-// crashed the program.
+// Called on the receive thread: the text is worded on the UI thread (see
+// ShownLibraryText).
 void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
   QMetaObject::invokeMethod(
       this, [this, text = ToQString(text), good] { ShowLinkNote(ShownLibraryText(text), good); },

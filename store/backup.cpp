@@ -25,18 +25,25 @@ constexpr int kCountPieces = 16;
 // A backup's snapshot: "<storage>.backup-snapshot-<stamp>" beside the database.
 constexpr const char* kSnapshotInfix = ".backup-snapshot-";
 
+// The entries of `parent` whose names start with `prefix`, listed whole
+// before anything is done to them.
+std::vector<fs::path> EntriesStartingWith(const fs::path& parent, const std::string& prefix) {
+  std::vector<fs::path> entries;
+  std::error_code error;
+  for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
+    if (it->path().filename().string().rfind(prefix, 0) == 0) entries.push_back(it->path());
+  }
+  return entries;
+}
+
 // Removes what it can of the snapshots beside `storageFolder`.
 void RemoveSnapshots(const std::string& storageFolder) {
   const fs::path storage = PathOf(storageFolder);
   const fs::path parent = storage.has_parent_path() ? storage.parent_path() : fs::path(".");
-  const std::string prefix = storage.filename().string() + kSnapshotInfix;
-  std::error_code error;
-  std::vector<std::string> snapshots;
-  for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
-    if (it->path().filename().string().rfind(prefix, 0) == 0)
-      snapshots.push_back(it->path().string());
+  for (const fs::path& snapshot :
+       EntriesStartingWith(parent, storage.filename().string() + kSnapshotInfix)) {
+    RemoveTree(snapshot.string());
   }
-  for (const std::string& snapshot : snapshots) RemoveTree(snapshot);
 }
 
 std::string Hex(const CryptoPP::byte* digest, size_t length) {
@@ -502,12 +509,10 @@ BackupCheck VerifyBackup(const std::string& folder, const BackupProgress& progre
 
 std::vector<std::string> ListBackups(const std::string& parent) {
   std::vector<std::string> backups;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(PathOf(parent), error)) {
-    const std::string name = entry.path().filename().string();
-    if (entry.is_directory() && name.rfind(kBackupPrefix, 0) == 0 &&
-        name.find('.') == std::string::npos && Exists(entry.path() / kManifestName))
-      backups.push_back(entry.path().string());
+  for (const fs::path& entry : EntriesStartingWith(PathOf(parent), kBackupPrefix)) {
+    // Not "<name>.partial", and only a folder with its manifest.
+    if (entry.filename().string().find('.') == std::string::npos && Exists(entry / kManifestName))
+      backups.push_back(entry.string());
   }
   std::sort(backups.begin(), backups.end());  // the names sort by their time
   return backups;

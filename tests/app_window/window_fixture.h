@@ -4,7 +4,6 @@
 // and capture file in a temporary folder; message boxes are recorded.
 #include <gtest/gtest.h>
 
-#include <QTcpServer>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "base/file_io.h"
 #include "device/frame_builder.h"
 #include "store/record_store.h"
+#include "tests/support/misbehaving_peers.h"
 #include "tests/support/temp_dir.h"
 #include "ui/elided_label.h"
 #include "ui/message_box.h"
@@ -93,10 +93,7 @@ class MainFrameWndTest : public TempDirTest {
   // Automatic upload on, to a server port where nobody listens: records
   // stay queued.
   void UseAutoUploadToAClosedPort() {
-    QTcpServer probe;
-    EXPECT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const int closed = probe.serverPort();
-    probe.close();
+    const int closed = peers::ClosedPort();
     std::ofstream(settingsFile_) << R"({"deviceid": "0123456789ABCDEF", "auto_upload": true, )"
                                  << R"("serv_port": )" << closed << "}";
   }
