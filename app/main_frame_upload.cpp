@@ -100,8 +100,7 @@ void MainFrameWnd::ShowUploadReply(uint64_t serial, const String& key, const Str
       Qt::QueuedConnection);
 }
 
-// Called on the upload worker: the text is worded on the UI thread (see
-// ShownLibraryText).
+// Called on the upload worker: the message is logged and shown on the UI thread.
 void MainFrameWnd::ShowUploadMessage(const String& text, bool error) {
   QMetaObject::invokeMethod(
       this,

@@ -481,8 +481,7 @@ void MainFrameWnd::CenterAndShow() {
   show();
 }
 
-// Called on the receive thread: the text is worded on the UI thread (see
-// ShownLibraryText).
+// Called on the receive thread: the note is shown on the UI thread.
 void MainFrameWnd::ShowPortStatus(const String& text, bool good) {
   QMetaObject::invokeMethod(
       this, [this, text = ToQString(text), good] { ShowLinkNote(ShownLibraryText(text), good); },

@@ -1,7 +1,6 @@
 #include "ui/library_texts.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -169,27 +168,83 @@ const char* const kTexts[] = {
     QT_TRANSLATE_NOOP("Library", "这个文件夹不存在，请先建立它（或插上U盘）"),
 };
 
-// The text with its values read from `line` by `pattern`, or a null string.
-QString Match(const QString& line, const QString& pattern) {
-  // The fixed pieces between the values, each matched as it is.
-  const QStringList pieces = pattern.split(QRegularExpression(QStringLiteral("%\\d")));
-  QStringList escaped;
-  for (const QString& piece : pieces) escaped << QRegularExpression::escape(piece);
-  const QString expression = escaped.join(QStringLiteral("(.*)"));
-  const QRegularExpressionMatch match =
-      QRegularExpression(QStringLiteral("^") + expression + QStringLiteral("$")).match(line);
-  if (!match.hasMatch()) return QString();
-  QString shown = QCoreApplication::translate("Library", pattern.toUtf8().constData());
-  // The values in the order of their numbers, wherever the translation puts them.
+// A known text cut at its value marks: the fixed pieces around the marks
+// (one more than the marks) and the marks' numbers in the order they stand.
+struct Pattern {
+  QStringList pieces;
   QList<int> numbers;
-  for (const QRegularExpressionMatch& n :
-       QRegularExpression(QStringLiteral("%(\\d)")).globalMatch(pattern)) {
-    numbers << n.captured(1).toInt();
+};
+
+bool IsMark(const QString& text, int at) {
+  return text[at] == QLatin1Char('%') && at + 1 < text.size() && text[at + 1] >= QLatin1Char('0') &&
+         text[at + 1] <= QLatin1Char('9');
+}
+
+Pattern Cut(const QString& text) {
+  Pattern pattern;
+  QString piece;
+  for (int at = 0; at < text.size(); ++at) {
+    if (IsMark(text, at)) {
+      pattern.pieces << piece;
+      pattern.numbers << text[at + 1].digitValue();
+      piece.clear();
+      ++at;
+    } else {
+      piece += text[at];
+    }
   }
-  for (int i = 0; i < numbers.size(); ++i) {
-    shown.replace(QStringLiteral("%") + QString::number(numbers[i]), match.captured(i + 1));
+  pattern.pieces << piece;
+  return pattern;
+}
+
+// Reads the values of `line` from `from` on, where pieces[index] follows
+// the next value; each value as long as the rest allows. Plain string
+// matching, so that any thread may word a text.
+bool ReadValues(const QString& line, const QStringList& pieces, int index, int from,
+                QStringList& values) {
+  const QString& piece = pieces[index];
+  const int last = static_cast<int>(line.size() - piece.size());
+  if (index + 1 == pieces.size()) {
+    if (last < from || !line.endsWith(piece)) return false;
+    values << line.mid(from, last - from);
+    return true;
   }
-  return shown;
+  for (int at = last; at >= from; --at) {
+    if (QStringView(line).mid(at, piece.size()) != piece) continue;
+    values << line.mid(from, at - from);
+    if (ReadValues(line, pieces, index + 1, at + static_cast<int>(piece.size()), values))
+      return true;
+    values.removeLast();
+  }
+  return false;
+}
+
+QString Translated(const QString& text) {
+  return QCoreApplication::translate("Library", text.toUtf8().constData());
+}
+
+// The text with its values read from `line` by `text`, or a null string.
+QString Match(const QString& line, const QString& text) {
+  const Pattern pattern = Cut(text);
+  QStringList values;
+  if (!line.startsWith(pattern.pieces[0])) return QString();
+  if (pattern.numbers.isEmpty()) return line == text ? Translated(text) : QString();
+  if (!ReadValues(line, pattern.pieces, 1, static_cast<int>(pattern.pieces[0].size()), values))
+    return QString();
+  // The values by their numbers, wherever the translation puts them, in one
+  // pass: a value that holds "%2" itself stays as it is.
+  const QString shown = Translated(text);
+  QString filled;
+  for (int at = 0; at < shown.size(); ++at) {
+    const int which = IsMark(shown, at) ? pattern.numbers.indexOf(shown[at + 1].digitValue()) : -1;
+    if (which < 0) {
+      filled += shown[at];
+      continue;
+    }
+    filled += values[which];
+    ++at;
+  }
+  return filled;
 }
 
 QString ShownLine(const QString& line) {

@@ -6,7 +6,7 @@
 // file problems), in the window's language where the window shows them.
 // Line by line: a whole known text, a known text with its values (the values
 // kept as they are), or "head: known text"; anything else as it is.
-// On the UI thread only: the matching uses Qt regular expressions, whose
-// per-thread state, torn down when a worker ends, crashed the Windows build.
-// Workers hand their raw text to the UI thread and it is worded there.
+// Plain string matching, no regular expressions: any thread may call it.
+// (Qt's regular expressions keep per-thread state whose tear-down at a
+// worker's end crashed the Windows build.)
 QString ShownLibraryText(const QString& text);
