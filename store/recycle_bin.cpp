@@ -191,6 +191,7 @@ DbStatus RecycleBin::MoveIn(std::vector<Leaving>& records, const String& deleted
   if (count == 0) return kOk;
   DbStatus status = bin_.Write(note, true);
   if (!status) return status;
+  Stepped(1);
   status = records_.Write(drop, true);
   if (!status) {
     // The records are all still stored: the bin lets go of its copies.
@@ -203,9 +204,11 @@ DbStatus RecycleBin::MoveIn(std::vector<Leaving>& records, const String& deleted
     return status;
   }
   moved = count;
+  Stepped(2);
   // Not forced to disk: should a crash lose it, the marks name records the
   // record database no longer holds, and the next start just drops them.
   (void)bin_.Write(done, false);
+  Stepped(3);
   return kOk;
 }
 
@@ -283,6 +286,7 @@ DbStatus RecycleBin::MoveOut(const std::vector<std::string>& ids, std::vector<En
   note.PutBytes(mark, ListIds(goingIds));
   status = bin_.Write(note, true);
   if (!status) return status;
+  Stepped(1);
   status = records_.Write(put, true);
   if (!status) {
     RecordDb::Batch undo;
@@ -291,12 +295,14 @@ DbStatus RecycleBin::MoveOut(const std::vector<std::string>& ids, std::vector<En
     return status;
   }
   restored = std::move(going);
+  Stepped(2);
   // Should this fail, the mark finishes the move at the next start.
   RecordDb::Batch done;
   if (Rewrite(bin_, leaving, done, nullptr)) {
     done.DeleteBytes(mark);
     (void)bin_.Write(done, true);
   }
+  Stepped(3);
   return kOk;
 }
 

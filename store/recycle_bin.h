@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,9 +78,18 @@ class RecycleBin {
   // Completes the moves a crash interrupted; `finished` counts the records.
   DbStatus FinishInterrupted(uint32_t* finished = nullptr);
 
+  // Called after each of a move's three writes (1 the note, 2 the record
+  // database, 3 the mark gone), so that a test can end the process there.
+  void SetStepHook(std::function<void(int step)> hook) { stepHook_ = std::move(hook); }
+
  private:
+  void Stepped(int step) const {
+    if (stepHook_) stepHook_(step);
+  }
+
   RecordDb& records_;
   RecordDb bin_;
+  std::function<void(int)> stepHook_;
 };
 
 // Whether a database status means "no such key" rather than a failure.

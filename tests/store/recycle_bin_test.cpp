@@ -55,6 +55,23 @@ class RecycleBinTest : public TempDirTest {
     return all;
   }
 
+  // Every record of `original` is in exactly one of the two places, with
+  // its bytes as they were.
+  static void ExpectEachOnceAsStored(RecordDb& db, RecycleBin& bin,
+                                     std::map<std::string, std::string>& original,
+                                     const std::string& what) {
+    std::map<std::string, int> places;
+    for (const auto& [key, value] : Contents(db)) {
+      EXPECT_EQ(value, original[key]) << what << " " << key;
+      ++places[key];
+    }
+    for (const RecycleBin::Entry& entry : bin.Entries()) {
+      EXPECT_EQ(entry.value, original[entry.key]) << what << " " << entry.key;
+      ++places[entry.key];
+    }
+    for (const auto& [key, value] : original) EXPECT_EQ(places[key], 1) << what << " " << key;
+  }
+
   static std::vector<std::string> Ids(RecycleBin& bin) {
     std::vector<std::string> ids;
     for (const RecycleBin::Entry& entry : bin.Entries()) ids.push_back(entry.id);
@@ -145,6 +162,63 @@ TEST_F(RecycleBinTest, TheBookDeletesIntoTheBinAndRestoresRowsAsTheyWere) {
   }
 }
 
+// A process ended right after each write of a move, either way: the next
+// start finishes the move, every record is in exactly one place, byte for
+// byte, and only a move stopped before the record database changed counts
+// as finished there.
+TEST_F(RecycleBinTest, EndedAfterAnyWriteTheMoveIsFinishedAtTheNextStart) {
+  for (const bool in : {true, false}) {
+    for (int step = 1; step <= 3; ++step) {
+      const std::string folder = Path((in ? "in" : "out") + std::to_string(step));
+      std::map<std::string, std::string> original;
+      std::vector<std::string> some;
+      {
+        RecordDb db(folder);
+        original = StoreVaried(db, 60);
+        for (const auto& [key, value] : original) {
+          if (some.size() < 25) some.push_back(key);
+        }
+        if (!in) {
+          RecycleBin bin(db, RecycleBin::FolderFor(folder));
+          uint32_t moved = 0;
+          ASSERT_TRUE(bin.MoveIn(some, u"2026-12-08 09:00:00", moved));
+          ASSERT_EQ(moved, 25u);
+        }
+      }
+      const pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        RecordDb db(folder);
+        RecycleBin bin(db, RecycleBin::FolderFor(folder));
+        bin.SetStepHook([step](int at) {
+          if (at == step) ::_exit(9);
+        });
+        uint32_t moved = 0;
+        std::vector<RecycleBin::Entry> restored;
+        (void)(in ? bin.MoveIn(some, u"2026-12-08 10:00:00", moved)
+                  : bin.MoveOut(Ids(bin), restored));
+        ::_exit(0);
+      }
+      int status = 0;
+      ::waitpid(child, &status, 0);
+      const std::string what = std::string(in ? "in" : "out") + ", step " + std::to_string(step);
+      ASSERT_EQ(WEXITSTATUS(status), 9) << what;
+
+      RecordDb db(folder);
+      RecycleBin bin(db, RecycleBin::FolderFor(folder));
+      uint32_t finished = 99;
+      ASSERT_TRUE(bin.FinishInterrupted(&finished)) << what;
+      EXPECT_EQ(finished, step == 1 ? 25u : 0u) << what;
+      const std::map<std::string, std::string> stored = Contents(db);
+      EXPECT_EQ(stored.size(), in ? 35u : 60u) << what;
+      EXPECT_EQ(bin.Count(), in ? 25u : 0u) << what;
+      ExpectEachOnceAsStored(db, bin, original, what);
+      ASSERT_TRUE(bin.FinishInterrupted(&finished));
+      EXPECT_EQ(finished, 0u) << what << ": finishing twice changes nothing";
+    }
+  }
+}
+
 // A process deleting into the bin and restoring from it, over and over,
 // killed at random moments: after the next start's FinishInterrupted every
 // record is in exactly one place, byte for byte.
@@ -206,17 +280,7 @@ TEST_F(RecycleBinTest, KilledWhileMovingLosesAndDoublesNothing) {
     uint32_t finished = 0;
     ASSERT_TRUE(bin.FinishInterrupted(&finished));
     interrupted += finished > 0 ? 1 : 0;
-    std::map<std::string, int> places;
-    for (const auto& [key, value] : Contents(db)) {
-      EXPECT_EQ(value, original[key]) << "run " << run << " " << key;
-      ++places[key];
-    }
-    for (const RecycleBin::Entry& entry : bin.Entries()) {
-      EXPECT_EQ(entry.value, original[entry.key]) << "run " << run << " " << entry.key;
-      ++places[entry.key];
-    }
-    for (const auto& [key, value] : original)
-      EXPECT_EQ(places[key], 1) << "run " << run << " " << key;
+    ExpectEachOnceAsStored(db, bin, original, "run " + std::to_string(run));
     // Finishing twice changes nothing.
     ASSERT_TRUE(bin.FinishInterrupted(&finished));
     EXPECT_EQ(finished, 0u);
