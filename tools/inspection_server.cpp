@@ -59,13 +59,10 @@ bool ReadExactly(int fd, std::string& out, size_t n) {
   return true;
 }
 
-// Connections are blocking sockets: a send waits until the client takes it.
+// A client that takes nothing for a minute is given up.
 void SendAll(int fd, const std::string& bytes) {
-  for (size_t done = 0; done < bytes.size();) {
-    const long n = SendSome(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
-  }
+  IoError error;
+  (void)WriteWithin(fd, bytes, 60000, nullptr, error);
 }
 
 int Listen(const std::string& address, int port, int& bound) {

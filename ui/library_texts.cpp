@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <vector>
 
 namespace {
 
@@ -171,6 +172,7 @@ const char* const kTexts[] = {
 // A known text cut at its value marks: the fixed pieces around the marks
 // (one more than the marks) and the marks' numbers in the order they stand.
 struct Pattern {
+  const char* source;  // as written in kTexts, the translation's key
   QStringList pieces;
   QList<int> numbers;
 };
@@ -180,8 +182,9 @@ bool IsMark(const QString& text, int at) {
          text[at + 1] <= QLatin1Char('9');
 }
 
-Pattern Cut(const QString& text) {
-  Pattern pattern;
+Pattern Cut(const char* source) {
+  const QString text = QString::fromUtf8(source);
+  Pattern pattern{source, {}, {}};
   QString piece;
   for (int at = 0; at < text.size(); ++at) {
     if (IsMark(text, at)) {
@@ -219,21 +222,28 @@ bool ReadValues(const QString& line, const QStringList& pieces, int index, int f
   return false;
 }
 
-QString Translated(const QString& text) {
-  return QCoreApplication::translate("Library", text.toUtf8().constData());
+// Every known text, cut once (read-only afterwards, so shared by threads).
+const std::vector<Pattern>& Patterns() {
+  static const std::vector<Pattern> patterns = [] {
+    std::vector<Pattern> cut;
+    for (const char* text : kTexts) cut.push_back(Cut(text));
+    return cut;
+  }();
+  return patterns;
 }
 
-// The text with its values read from `line` by `text`, or a null string.
-QString Match(const QString& line, const QString& text) {
-  const Pattern pattern = Cut(text);
+// The known text with its values read from `line`, or a null string.
+QString Match(const QString& line, const Pattern& pattern) {
   QStringList values;
-  if (!line.startsWith(pattern.pieces[0])) return QString();
-  if (pattern.numbers.isEmpty()) return line == text ? Translated(text) : QString();
-  if (!ReadValues(line, pattern.pieces, 1, static_cast<int>(pattern.pieces[0].size()), values))
-    return QString();
+  const bool fits = pattern.numbers.isEmpty()
+                        ? line == pattern.pieces[0]
+                        : line.startsWith(pattern.pieces[0]) &&
+                              ReadValues(line, pattern.pieces, 1,
+                                         static_cast<int>(pattern.pieces[0].size()), values);
+  if (!fits) return QString();
+  const QString shown = QCoreApplication::translate("Library", pattern.source);
   // The values by their numbers, wherever the translation puts them, in one
   // pass: a value that holds "%2" itself stays as it is.
-  const QString shown = Translated(text);
   QString filled;
   for (int at = 0; at < shown.size(); ++at) {
     const int which = IsMark(shown, at) ? pattern.numbers.indexOf(shown[at + 1].digitValue()) : -1;
@@ -248,8 +258,8 @@ QString Match(const QString& line, const QString& text) {
 }
 
 QString ShownLine(const QString& line) {
-  for (const char* text : kTexts) {
-    const QString shown = Match(line, QString::fromUtf8(text));
+  for (const Pattern& pattern : Patterns()) {
+    const QString shown = Match(line, pattern);
     if (!shown.isNull()) return shown;
   }
   // "head: known text", as a port or a folder in front of a reason.
