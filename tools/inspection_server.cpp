@@ -59,7 +59,7 @@ bool ReadExactly(int fd, std::string& out, size_t n) {
   return true;
 }
 
-// A client that takes nothing for a minute is given up.
+// A send not finished within a minute is given up.
 void SendAll(int fd, const std::string& bytes) {
   IoError error;
   (void)WriteWithin(fd, bytes, 60000, nullptr, error);

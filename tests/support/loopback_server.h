@@ -80,12 +80,10 @@ class LoopbackServer {
       request.append(buffer, static_cast<size_t>(got));
     }
   }
+  // Sends it all, or gives up when that has taken 30 s.
   static void Send(int fd, const std::string& bytes) {
-    for (size_t done = 0; done < bytes.size();) {
-      const long n = SendSome(fd, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) return;
-      done += static_cast<size_t>(n);
-    }
+    IoError error;
+    (void)WriteWithin(fd, bytes, 30000, nullptr, error);
   }
 
  private:

@@ -12,7 +12,7 @@
 
 namespace peers {
 
-// A listening socket on 127.0.0.1 at a free port (PortOf tells which).
+// A listening socket on 127.0.0.1 at a free port (`port` gets which).
 inline int Listener(int backlog, int receiveBuffer = 0, int* port = nullptr) {
   int bound = 0, code = 0;
   const int fd = ListenTcp("127.0.0.1", 0, backlog, bound, code, receiveBuffer);
